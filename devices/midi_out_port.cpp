@@ -1,0 +1,3 @@
+#include "devices/midi_out_port.h"
+
+MidiOutPort midiOutPort;

@@ -1,0 +1,37 @@
+#include "display/knob_indicator.h"
+
+#include <cmath>
+
+double knobX = 0;
+double knobY = 0;
+
+namespace {
+
+const double PI = 3.14159265358979323846;
+
+// The knob turns about its pivot; the artwork draws the dot's centre at
+// (385, 75), which fixes both the radius and the ends of the sweep.
+const double PIVOT_X = 401;
+const double PIVOT_Y = 54;
+const double DOT_CENTRE_X = 385;
+const double DOT_CENTRE_Y = 75;
+const double SPRITE_HALF_WIDTH = 9;
+const double SPRITE_HALF_HEIGHT = 8;
+
+} // namespace
+
+int updateKnobIndicator(uint32_t value, uint32_t count) {
+    const double dx = DOT_CENTRE_X - PIVOT_X;
+    const double dy = PIVOT_Y - DOT_CENTRE_Y; // counted upwards
+    // Bearing of the artwork's dot, clockwise from straight up: lower left.
+    const double a = std::atan2(dx, dy) * 180.0 * (1.0 / PI);
+    const double sweep = 2.0 * std::fabs(a);
+    const double start = a >= 0 ? a : 360.0 - std::fabs(a);
+    double theta = start + (sweep / count) * value;
+    if (theta >= 360.0) theta -= 360.0;
+    const double r = std::trunc(std::sqrt(dx * dx + dy * dy));
+    const double radians = theta * PI / 180.0;
+    knobX = (PIVOT_X - SPRITE_HALF_WIDTH) + std::trunc(r * std::sin(radians));
+    knobY = PIVOT_Y - std::trunc(r * std::cos(radians)) - SPRITE_HALF_HEIGHT;
+    return 1;
+}

@@ -1,0 +1,40 @@
+#include "display/panel_layout.h"
+
+const RECT PanelLayout[LAYOUT_COUNT] = {
+    {32, 34, 302, 76},    // display of section 0
+    {499, 34, 769, 76},   // display of section 1
+    {39, 124, 378, 247},  // key bed of section 0
+    {423, 124, 764, 247}, // key bed of section 1
+    {636, 22, 679, 28},   // RESET
+    {682, 22, 725, 28},   // SETUP
+    {728, 22, 771, 28},   // OFF
+    {31, 82, 74, 88},     // section 0: PATCH
+    {77, 82, 120, 88},    //   CHAN.
+    {123, 82, 166, 88},   //   OCTAVE
+    {169, 82, 212, 88},   //   VOLUME
+    {215, 82, 258, 88},   //   TRANS.
+    {261, 82, 304, 88},   //   CHORD
+    {308, 34, 332, 54},   //   +
+    {308, 57, 332, 77},   //   -
+    {498, 82, 541, 88},   // section 1: PATCH
+    {544, 82, 587, 88},   //   CHAN.
+    {590, 82, 633, 88},   //   OCTAVE
+    {636, 82, 679, 88},   //   VOLUME
+    {682, 82, 725, 88},   //   TRANS.
+    {728, 82, 771, 88},   //   CHORD
+    {470, 34, 494, 54},   //   +
+    {470, 57, 494, 77},   //   -
+    {354, 6, 446, 102},   // knob
+    {390, 127, 411, 242}, // pitch-bend wheel
+};
+
+const int KeyOffsets[17] = {0, 24, 34, 58, 68, 102, 126, 136, 160, 170, 194, 204, 238, 262, 272, 296, 306};
+
+bool isBlackKey(int keyIndex) {
+    switch (keyIndex) {
+    case 1: case 3: case 6: case 8: case 10: case 13: case 15:
+        return true;
+    default:
+        return false;
+    }
+}

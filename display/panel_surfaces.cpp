@@ -1,0 +1,4 @@
+#include "display/panel_surfaces.h"
+
+PanelSurfaces panelSurfaces;
+HCURSOR handCursor;

@@ -1,0 +1,286 @@
+// The Win32 subset this program calls, declared for a non-Windows host.
+//
+// Only what the program uses is here. Types keep their Windows sizes
+// (handles pointer-sized, DWORD 32 bits, WPARAM/LPARAM pointer-sized), so a
+// type that only works on one side shows up in the host build too. The
+// functions are implemented by the recording fake in tests/fake.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#define WINAPI
+#define CALLBACK
+#define CONST const
+
+typedef int BOOL;
+typedef unsigned char BYTE;
+typedef uint16_t WORD;
+typedef uint32_t DWORD;
+typedef unsigned UINT;
+typedef int INT;
+typedef int32_t LONG;
+typedef int16_t SHORT;
+typedef uint32_t ULONG;
+typedef char CHAR;
+typedef WORD ATOM;
+typedef uintptr_t WPARAM;
+typedef intptr_t LPARAM;
+typedef intptr_t LRESULT;
+typedef intptr_t INT_PTR;
+typedef uintptr_t UINT_PTR;
+typedef uintptr_t ULONG_PTR;
+typedef uintptr_t DWORD_PTR;
+typedef DWORD COLORREF;
+typedef UINT MMRESULT;
+typedef UINT MMVERSION;
+typedef const char* LPCSTR;
+typedef char* LPSTR;
+typedef void* HANDLE;
+
+// Distinct handle types, as the system headers give them with STRICT.
+#define TONVALE_DECLARE_HANDLE(name) \
+    struct name##__ { int unused; };  \
+    typedef struct name##__* name
+TONVALE_DECLARE_HANDLE(HWND);
+TONVALE_DECLARE_HANDLE(HINSTANCE);
+TONVALE_DECLARE_HANDLE(HMENU);
+TONVALE_DECLARE_HANDLE(HDC);
+TONVALE_DECLARE_HANDLE(HBITMAP);
+TONVALE_DECLARE_HANDLE(HICON);
+TONVALE_DECLARE_HANDLE(HBRUSH);
+TONVALE_DECLARE_HANDLE(HPEN);
+TONVALE_DECLARE_HANDLE(HFONT);
+TONVALE_DECLARE_HANDLE(HMIDIOUT);
+#undef TONVALE_DECLARE_HANDLE
+typedef HICON HCURSOR;
+typedef void* HGDIOBJ;
+typedef HMIDIOUT* LPHMIDIOUT;
+
+#define TRUE 1
+#define FALSE 0
+
+#define LOWORD(l) ((WORD)(((DWORD_PTR)(l)) & 0xffff))
+#define HIWORD(l) ((WORD)((((DWORD_PTR)(l)) >> 16) & 0xffff))
+#define GET_X_LPARAM(lp) ((int)(short)LOWORD(lp))
+#define GET_Y_LPARAM(lp) ((int)(short)HIWORD(lp))
+#define MAKEINTRESOURCEA(i) ((LPSTR)((ULONG_PTR)((WORD)(i))))
+#define RGB(r, g, b) ((COLORREF)(((BYTE)(r) | ((WORD)((BYTE)(g)) << 8)) | (((DWORD)(BYTE)(b)) << 16)))
+
+struct RECT {
+    LONG left;
+    LONG top;
+    LONG right;
+    LONG bottom;
+};
+
+struct POINT {
+    LONG x;
+    LONG y;
+};
+
+struct MSG {
+    HWND hwnd;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+    DWORD time;
+    POINT pt;
+};
+
+typedef LRESULT(CALLBACK* WNDPROC)(HWND, UINT, WPARAM, LPARAM);
+typedef INT_PTR(CALLBACK* DLGPROC)(HWND, UINT, WPARAM, LPARAM);
+typedef void(CALLBACK* TIMERPROC)(HWND, UINT, UINT_PTR, DWORD);
+
+struct WNDCLASSA {
+    UINT style;
+    WNDPROC lpfnWndProc;
+    int cbClsExtra;
+    int cbWndExtra;
+    HINSTANCE hInstance;
+    HICON hIcon;
+    HCURSOR hCursor;
+    HBRUSH hbrBackground;
+    LPCSTR lpszMenuName;
+    LPCSTR lpszClassName;
+};
+
+struct PAINTSTRUCT {
+    HDC hdc;
+    BOOL fErase;
+    RECT rcPaint;
+    BOOL fRestore;
+    BOOL fIncUpdate;
+    BYTE rgbReserved[32];
+};
+
+struct MENUITEMINFOA {
+    UINT cbSize;
+    UINT fMask;
+    UINT fType;
+    UINT fState;
+    UINT wID;
+    HMENU hSubMenu;
+    HBITMAP hbmpChecked;
+    HBITMAP hbmpUnchecked;
+    ULONG_PTR dwItemData;
+    LPSTR dwTypeData;
+    UINT cch;
+    HBITMAP hbmpItem;
+};
+
+#define MAXPNAMELEN 32
+#pragma pack(push, 1)
+struct MIDIOUTCAPSA {
+    WORD wMid;
+    WORD wPid;
+    MMVERSION vDriverVersion;
+    CHAR szPname[MAXPNAMELEN];
+    WORD wTechnology;
+    WORD wVoices;
+    WORD wNotes;
+    WORD wChannelMask;
+    DWORD dwSupport;
+};
+#pragma pack(pop)
+
+// Window messages.
+#define WM_CREATE 0x0001
+#define WM_DESTROY 0x0002
+#define WM_PAINT 0x000F
+#define WM_CLOSE 0x0010
+#define WM_QUIT 0x0012
+#define WM_SETCURSOR 0x0020
+#define WM_NCLBUTTONDOWN 0x00A1
+#define WM_KEYDOWN 0x0100
+#define WM_KEYUP 0x0101
+#define WM_CHAR 0x0102
+#define WM_SYSKEYDOWN 0x0104
+#define WM_INITDIALOG 0x0110
+#define WM_COMMAND 0x0111
+#define WM_TIMER 0x0113
+#define WM_MOUSEMOVE 0x0200
+#define WM_LBUTTONDOWN 0x0201
+#define WM_LBUTTONUP 0x0202
+#define WM_RBUTTONDOWN 0x0204
+
+// List box messages.
+#define LB_INSERTSTRING 0x0181
+#define LB_SETCURSEL 0x0186
+#define LB_GETCURSEL 0x0188
+#define LB_ERR (-1)
+
+// Windows, classes, dialogs and message boxes.
+#define CS_VREDRAW 0x0001
+#define CS_HREDRAW 0x0002
+#define WS_POPUP 0x80000000L
+#define COLOR_BTNFACE 15
+#define SW_SHOWDEFAULT 10
+#define HTCAPTION 2
+#define MB_OK 0x00000000L
+#define IDOK 1
+#define IDCANCEL 2
+#define IDI_APPLICATION MAKEINTRESOURCEA(32512)
+#define IDC_ARROW MAKEINTRESOURCEA(32512)
+
+// Virtual-key codes.
+#define VK_TAB 0x09
+#define VK_CONTROL 0x11
+#define VK_CAPITAL 0x14
+#define VK_PRIOR 0x21
+#define VK_NEXT 0x22
+
+// Menus.
+#define MIIM_ID 0x00000002
+#define MIIM_TYPE 0x00000010
+#define MFT_STRING 0x00000000L
+#define MFT_MENUBARBREAK 0x00000020L
+#define MF_BYCOMMAND 0x00000000L
+#define TPM_LEFTBUTTON 0x0000L
+#define TPM_LEFTALIGN 0x0000L
+#define TPM_TOPALIGN 0x0000L
+#define TPM_VERTICAL 0x0040L
+
+// GDI.
+#define SRCCOPY (DWORD)0x00CC0020
+#define DEFAULT_GUI_FONT 17
+#define PS_SOLID 0
+#define TRANSPARENT 1
+
+// Multimedia MIDI output.
+#define MMSYSERR_NOERROR 0
+#define MMSYSERR_ERROR 1
+#define MMSYSERR_BADDEVICEID 2
+#define MMSYSERR_ALLOCATED 4
+#define MMSYSERR_INVALHANDLE 5
+#define MMSYSERR_NODRIVER 6
+#define MMSYSERR_NOMEM 7
+#define CALLBACK_WINDOW 0x00010000L
+
+// USER32
+ATOM WINAPI RegisterClassA(const WNDCLASSA* wndClass);
+HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y,
+                            int width, int height, HWND parent, HMENU menu, HINSTANCE instance, void* param);
+BOOL WINAPI ShowWindow(HWND window, int showCommand);
+BOOL WINAPI UpdateWindow(HWND window);
+BOOL WINAPI DestroyWindow(HWND window);
+BOOL WINAPI GetMessageA(MSG* msg, HWND window, UINT filterMin, UINT filterMax);
+BOOL WINAPI TranslateMessage(const MSG* msg);
+LRESULT WINAPI DispatchMessageA(const MSG* msg);
+LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT WINAPI SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+void WINAPI PostQuitMessage(int exitCode);
+int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
+HWND WINAPI SetFocus(HWND window);
+HICON WINAPI LoadIconA(HINSTANCE instance, LPCSTR name);
+HCURSOR WINAPI LoadCursorA(HINSTANCE instance, LPCSTR name);
+HCURSOR WINAPI SetCursor(HCURSOR cursor);
+BOOL WINAPI DestroyCursor(HCURSOR cursor);
+HBRUSH WINAPI GetSysColorBrush(int index);
+HBITMAP WINAPI LoadBitmapA(HINSTANCE instance, LPCSTR name);
+HDC WINAPI BeginPaint(HWND window, PAINTSTRUCT* paint);
+BOOL WINAPI EndPaint(HWND window, const PAINTSTRUCT* paint);
+BOOL WINAPI InvalidateRect(HWND window, const RECT* rect, BOOL erase);
+HDC WINAPI GetDC(HWND window);
+int WINAPI ReleaseDC(HWND window, HDC dc);
+UINT_PTR WINAPI SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC timerFunc);
+BOOL WINAPI KillTimer(HWND window, UINT_PTR id);
+SHORT WINAPI GetKeyState(int virtualKey);
+HWND WINAPI SetCapture(HWND window);
+BOOL WINAPI ReleaseCapture(void);
+BOOL WINAPI PtInRect(const RECT* rect, POINT point);
+BOOL WINAPI ClientToScreen(HWND window, POINT* point);
+HMENU WINAPI CreatePopupMenu(void);
+BOOL WINAPI InsertMenuItemA(HMENU menu, UINT item, BOOL byPosition, const MENUITEMINFOA* info);
+BOOL WINAPI TrackPopupMenuEx(HMENU menu, UINT flags, int x, int y, HWND owner, void* params);
+int WINAPI GetMenuStringA(HMENU menu, UINT item, LPSTR text, int maxCount, UINT flags);
+BOOL WINAPI DestroyMenu(HMENU menu);
+INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND owner, DLGPROC dialogFunc,
+                               LPARAM initParam);
+BOOL WINAPI EndDialog(HWND dialog, INT_PTR result);
+LRESULT WINAPI SendDlgItemMessageA(HWND dialog, int itemId, UINT message, WPARAM wParam, LPARAM lParam);
+
+// GDI32
+HDC WINAPI CreateCompatibleDC(HDC dc);
+HBITMAP WINAPI CreateCompatibleBitmap(HDC dc, int width, int height);
+HGDIOBJ WINAPI SelectObject(HDC dc, HGDIOBJ object);
+BOOL WINAPI DeleteDC(HDC dc);
+BOOL WINAPI DeleteObject(HGDIOBJ object);
+HGDIOBJ WINAPI GetStockObject(int index);
+HPEN WINAPI CreatePen(int style, int width, COLORREF color);
+BOOL WINAPI BitBlt(HDC dest, int x, int y, int width, int height, HDC source, int sourceX, int sourceY,
+                   DWORD rop);
+int WINAPI SetBkMode(HDC dc, int mode);
+COLORREF WINAPI SetTextColor(HDC dc, COLORREF color);
+BOOL WINAPI TextOutA(HDC dc, int x, int y, LPCSTR text, int length);
+BOOL WINAPI MoveToEx(HDC dc, int x, int y, POINT* previous);
+BOOL WINAPI LineTo(HDC dc, int x, int y);
+
+// WINMM
+UINT WINAPI midiOutGetNumDevs(void);
+MMRESULT WINAPI midiOutGetDevCapsA(UINT_PTR deviceId, MIDIOUTCAPSA* caps, UINT capsSize);
+MMRESULT WINAPI midiOutOpen(LPHMIDIOUT handle, UINT deviceId, DWORD_PTR callback, DWORD_PTR instance, DWORD flags);
+MMRESULT WINAPI midiOutReset(HMIDIOUT handle);
+MMRESULT WINAPI midiOutClose(HMIDIOUT handle);
+MMRESULT WINAPI midiOutGetErrorTextA(MMRESULT error, LPSTR text, UINT textSize);
+MMRESULT WINAPI midiOutShortMsg(HMIDIOUT handle, DWORD message);

@@ -1,0 +1,727 @@
+#include "tests/fake/fake_win32.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+namespace fake {
+
+const HWND WINDOW = (HWND)(uintptr_t)0x1001;
+const HWND DIALOG = (HWND)(uintptr_t)0x1002;
+const HINSTANCE INSTANCE = (HINSTANCE)(uintptr_t)0x1003;
+
+Script script;
+
+namespace {
+
+const char* const FN_NAMES[] = {
+    "RegisterClassA", "CreateWindowExA", "ShowWindow", "UpdateWindow", "DestroyWindow", "DefWindowProcA",
+    "SendMessageA", "PostQuitMessage", "MessageBoxA", "SetFocus", "LoadIconA", "LoadCursorA", "SetCursor",
+    "DestroyCursor", "GetSysColorBrush", "LoadBitmapA", "BeginPaint", "EndPaint", "InvalidateRect", "GetDC",
+    "ReleaseDC", "SetTimer", "KillTimer", "SetCapture", "ReleaseCapture", "CreatePopupMenu", "InsertMenuItemA",
+    "TrackPopupMenuEx", "DestroyMenu", "DialogBoxParamA", "EndDialog", "SendDlgItemMessageA", "CreateCompatibleDC",
+    "CreateCompatibleBitmap", "SelectObject", "DeleteDC", "DeleteObject", "GetStockObject", "CreatePen", "BitBlt",
+    "SetBkMode", "SetTextColor", "TextOutA", "MoveToEx", "LineTo", "midiOutGetNumDevs", "midiOutGetDevCapsA",
+    "midiOutOpen", "midiOutReset", "midiOutClose", "midiOutGetErrorTextA", "midiOutShortMsg",
+};
+static_assert(sizeof FN_NAMES / sizeof FN_NAMES[0] == (size_t)Fn::Count, "a name for every function");
+
+// Fixed storage throughout: recording a call must never allocate.
+constexpr size_t LOG_CAPACITY = 1 << 15;
+Call callLog[LOG_CAPACITY];
+size_t logSize;
+bool logOverflow;
+
+struct HandleLabel {
+    uintptr_t handle;
+    char text[32];
+};
+constexpr size_t LABEL_CAPACITY = 1024;
+HandleLabel labels[LABEL_CAPACITY];
+size_t labelCount;
+uintptr_t nextHandle;
+
+enum Kind { KIND_DC, KIND_BITMAP, KIND_MENU, KIND_PEN, KIND_MIDI, KIND_COUNT };
+const char* const KIND_PREFIX[KIND_COUNT] = {"dc", "bitmap", "menu", "pen", "midi"};
+unsigned kindSerial[KIND_COUNT];
+
+struct MenuItem {
+    uintptr_t menu;
+    UINT id;
+    char text[128];
+};
+constexpr size_t MENU_ITEM_CAPACITY = 4096;
+MenuItem menuItems[MENU_ITEM_CAPACITY];
+size_t menuItemCount;
+
+struct PostedMessage {
+    HWND window;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+};
+constexpr size_t POSTED_CAPACITY = 64;
+PostedMessage posted[POSTED_CAPACITY];
+size_t postedCount;
+
+WNDPROC windowProc;
+int quitCode;
+bool quitPosted;
+size_t resetCalls;
+LRESULT listCurrentSelection;
+INT_PTR endDialogResult;
+
+const LONG WINDOW_X = 415;
+const LONG WINDOW_Y = 746;
+
+void copyText(char* to, size_t size, const char* from) {
+    if (!from) {
+        to[0] = 0;
+        return;
+    }
+    std::snprintf(to, size, "%s", from);
+}
+
+Call& record(Fn fn, std::initializer_list<intptr_t> args, const char* text = nullptr, const char* text2 = nullptr) {
+    static Call spill;
+    if (logSize == LOG_CAPACITY) {
+        logOverflow = true;
+        return spill;
+    }
+    Call& call = callLog[logSize++];
+    call.fn = fn;
+    std::memset(call.args, 0, sizeof call.args);
+    size_t i = 0;
+    for (intptr_t arg : args) call.args[i++] = arg;
+    call.result = 0;
+    copyText(call.text, sizeof call.text, text);
+    copyText(call.text2, sizeof call.text2, text2);
+    return call;
+}
+
+uintptr_t addLabel(uintptr_t handle, const char* format, ...) {
+    if (labelCount < LABEL_CAPACITY) {
+        HandleLabel& entry = labels[labelCount++];
+        entry.handle = handle;
+        va_list args;
+        va_start(args, format);
+        std::vsnprintf(entry.text, sizeof entry.text, format, args);
+        va_end(args);
+    }
+    return handle;
+}
+
+uintptr_t newHandle(Kind kind) {
+    return addLabel(nextHandle++, "%s%u", KIND_PREFIX[kind], ++kindSerial[kind]);
+}
+
+uintptr_t newNamedHandle(const char* name) { return addLabel(nextHandle++, "%s", name); }
+
+// A resource name is either text or a small integer id.
+std::string resourceName(LPCSTR name) {
+    if ((uintptr_t)name < 0x10000) return "#" + std::to_string((uintptr_t)name);
+    return name;
+}
+
+std::string format(const char* format, ...) {
+    char buffer[512];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(buffer, sizeof buffer, format, args);
+    va_end(args);
+    return buffer;
+}
+
+std::string handleArg(intptr_t value) { return label((const void*)value); }
+
+std::string rgb(intptr_t color) {
+    return format("RGB(%d,%d,%d)", (int)(color & 0xFF), (int)((color >> 8) & 0xFF), (int)((color >> 16) & 0xFF));
+}
+
+std::string quoted(const char* text) { return std::string("\"") + text + "\""; }
+
+std::string listMessage(intptr_t message) {
+    switch (message) {
+    case LB_INSERTSTRING: return "LB_INSERTSTRING";
+    case LB_SETCURSEL: return "LB_SETCURSEL";
+    case LB_GETCURSEL: return "LB_GETCURSEL";
+    default: return format("0x%04x", (unsigned)message);
+    }
+}
+
+std::string menuItemSize(intptr_t size) {
+    if ((size_t)size == offsetof(MENUITEMINFOA, hbmpItem)) return "legacy";
+    if ((size_t)size == sizeof(MENUITEMINFOA)) return "full";
+    return std::to_string(size);
+}
+
+std::string describe(const Call& c) {
+    const intptr_t* a = c.args;
+    std::string n = name(c.fn);
+    switch (c.fn) {
+    case Fn::RegisterClassA:
+        return n + format(" \"%s\" style 0x%x extra %d %d ", c.text, (unsigned)a[0], (int)a[2], (int)a[3]) +
+               handleArg(a[4]) + " icon " + handleArg(a[5]) + " cursor " + handleArg(a[6]) + " brush " +
+               handleArg(a[7]) + (a[8] ? " menu" : " no menu");
+    case Fn::CreateWindowExA:
+        return n + format(" ex 0x%x \"%s\" \"%s\" style 0x%08x at %d,%d size %dx%d parent ", (unsigned)a[0],
+                          c.text2, c.text, (unsigned)a[1], (int)a[2], (int)a[3], (int)a[4], (int)a[5]) +
+               handleArg(a[6]) + " menu " + handleArg(a[7]) + " " + handleArg(a[8]);
+    case Fn::ShowWindow: return n + " " + handleArg(a[0]) + format(" %d", (int)a[1]);
+    case Fn::DefWindowProcA:
+    case Fn::SendMessageA:
+        return n + " " + handleArg(a[0]) + format(" 0x%04x %lld %lld", (unsigned)a[1], (long long)a[2], (long long)a[3]);
+    case Fn::PostQuitMessage: return n + format(" %d", (int)a[0]);
+    case Fn::MessageBoxA:
+        return n + " " + handleArg(a[0]) + " " + quoted(c.text) + " caption " +
+               (a[1] ? quoted(c.text2) : std::string("null")) + format(" 0x%x", (unsigned)a[2]);
+    case Fn::LoadIconA:
+    case Fn::LoadCursorA:
+    case Fn::LoadBitmapA: return n + " " + handleArg(a[0]) + " " + c.text;
+    case Fn::GetSysColorBrush: return n + format(" %d", (int)a[0]);
+    case Fn::InvalidateRect:
+        return n + " " + handleArg(a[0]) +
+               (a[1] ? format(" %d,%d,%d,%d", (int)a[2], (int)a[3], (int)a[4], (int)a[5]) : std::string(" all")) +
+               (a[6] ? " TRUE" : " FALSE");
+    case Fn::SetTimer: return n + " " + handleArg(a[0]) + format(" id %lld %ums", (long long)a[1], (unsigned)a[2]) + (a[3] ? " proc" : "");
+    case Fn::KillTimer: return n + " " + handleArg(a[0]) + format(" id %lld", (long long)a[1]);
+    case Fn::InsertMenuItemA:
+        return n + " " + handleArg(a[0]) + format(" at %u%s size ", (unsigned)a[1], a[2] ? "" : " by command") +
+               menuItemSize(a[3]) + format(" mask 0x%x type 0x%x id %u ", (unsigned)a[4], (unsigned)a[5], (unsigned)a[6]) +
+               quoted(c.text);
+    case Fn::TrackPopupMenuEx:
+        return n + " " + handleArg(a[0]) + format(" 0x%x at %d,%d owner ", (unsigned)a[1], (int)a[2], (int)a[3]) +
+               handleArg(a[4]) + (a[5] ? " params" : " null");
+    case Fn::DialogBoxParamA:
+        return n + " " + handleArg(a[0]) + " " + c.text + " owner " + handleArg(a[1]) + format(" param %lld", (long long)a[2]);
+    case Fn::EndDialog: return n + " " + handleArg(a[0]) + format(" %lld", (long long)a[1]);
+    case Fn::SendDlgItemMessageA:
+        return n + " " + handleArg(a[0]) + format(" %d ", (int)a[1]) + listMessage(a[2]) + format(" %lld", (long long)a[3]) +
+               (a[2] == LB_INSERTSTRING ? " " + quoted(c.text) : format(" %lld", (long long)a[4]));
+    case Fn::CreateCompatibleBitmap: return n + " " + handleArg(a[0]) + format(" %dx%d", (int)a[1], (int)a[2]) + " -> " + handleArg(c.result);
+    case Fn::SelectObject:
+    case Fn::ReleaseDC: return n + " " + handleArg(a[0]) + " " + handleArg(a[1]);
+    case Fn::GetStockObject: return n + format(" %d", (int)a[0]);
+    case Fn::CreatePen: return n + format(" style %d width %d ", (int)a[0], (int)a[1]) + rgb(a[2]) + " -> " + handleArg(c.result);
+    case Fn::BitBlt:
+        return n + " " + handleArg(a[0]) + format(" %d,%d %dx%d from ", (int)a[1], (int)a[2], (int)a[3], (int)a[4]) +
+               handleArg(a[5]) + format(" %d,%d", (int)a[6], (int)a[7]) +
+               (a[8] == (intptr_t)SRCCOPY ? std::string("") : format(" rop 0x%x", (unsigned)a[8]));
+    case Fn::SetBkMode: return n + " " + handleArg(a[0]) + format(" %d", (int)a[1]);
+    case Fn::SetTextColor: return n + " " + handleArg(a[0]) + " " + rgb(a[1]);
+    case Fn::TextOutA: return n + " " + handleArg(a[0]) + format(" %d,%d ", (int)a[1], (int)a[2]) + quoted(c.text) + format(" %d", (int)a[3]);
+    case Fn::MoveToEx:
+    case Fn::LineTo: return n + " " + handleArg(a[0]) + format(" %d,%d", (int)a[1], (int)a[2]);
+    case Fn::midiOutGetDevCapsA: return n + format(" %lld size %u", (long long)a[0], (unsigned)a[1]);
+    case Fn::midiOutOpen:
+        return n + format(" device %u callback ", (unsigned)a[0]) + handleArg(a[1]) +
+               format(" instance %lld flags 0x%x -> ", (long long)a[2], (unsigned)a[3]) +
+               (c.result ? handleArg(c.result) : std::string("failed"));
+    case Fn::midiOutGetErrorTextA: return n + format(" %u size %u", (unsigned)a[0], (unsigned)a[1]);
+    case Fn::midiOutShortMsg: return n + " " + handleArg(a[0]) + " " + describeShortMessage((DWORD)a[1]);
+    case Fn::CreatePopupMenu:
+    case Fn::CreateCompatibleDC:
+    case Fn::GetDC:
+        return n + (a[0] ? " " + handleArg(a[0]) : std::string("")) + " -> " + handleArg(c.result);
+    case Fn::ReleaseCapture:
+    case Fn::midiOutGetNumDevs: return n;
+    default: // the calls that take one handle
+        return n + " " + handleArg(a[0]);
+    }
+}
+
+LRESULT deliver(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (!windowProc) return 0;
+    return windowProc(window, message, wParam, lParam);
+}
+
+} // namespace
+
+const char* name(Fn fn) { return FN_NAMES[(size_t)fn]; }
+
+void clearLog() {
+    logSize = 0;
+    logOverflow = false;
+}
+
+void reset() {
+    clearLog();
+    script = Script();
+    labelCount = 0;
+    nextHandle = 0x2000;
+    std::memset(kindSerial, 0, sizeof kindSerial);
+    menuItemCount = 0;
+    postedCount = 0;
+    windowProc = nullptr;
+    quitCode = 0;
+    quitPosted = false;
+    resetCalls = 0;
+    listCurrentSelection = LB_ERR;
+    endDialogResult = 0;
+    addLabel((uintptr_t)WINDOW, "window");
+    addLabel((uintptr_t)DIALOG, "dialog");
+    addLabel((uintptr_t)INSTANCE, "instance");
+}
+
+size_t callCount() { return logSize; }
+const Call& call(size_t index) { return callLog[index]; }
+bool overflowed() { return logOverflow; }
+
+std::vector<std::string> calls() {
+    std::vector<std::string> lines;
+    for (size_t i = 0; i < logSize; ++i) lines.push_back(describe(callLog[i]));
+    return lines;
+}
+
+std::vector<std::string> calls(std::initializer_list<Fn> only) {
+    std::vector<std::string> lines;
+    for (size_t i = 0; i < logSize; ++i) {
+        for (Fn fn : only) {
+            if (callLog[i].fn == fn) lines.push_back(describe(callLog[i]));
+        }
+    }
+    return lines;
+}
+
+std::vector<std::string> midiMessages() {
+    std::vector<std::string> lines;
+    for (size_t i = 0; i < logSize; ++i) {
+        if (callLog[i].fn == Fn::midiOutShortMsg) lines.push_back(describeShortMessage((DWORD)callLog[i].args[1]));
+    }
+    return lines;
+}
+
+size_t count(Fn fn) {
+    size_t n = 0;
+    for (size_t i = 0; i < logSize; ++i) n += callLog[i].fn == fn;
+    return n;
+}
+
+void dispatchPosted() {
+    for (size_t i = 0; i < postedCount; ++i) deliver(posted[i].window, posted[i].message, posted[i].wParam, posted[i].lParam);
+    postedCount = 0;
+}
+
+std::string label(const void* handle) {
+    if (!handle) return "null";
+    for (size_t i = 0; i < labelCount; ++i) {
+        if (labels[i].handle == (uintptr_t)handle) return labels[i].text;
+    }
+    return format("%p", handle);
+}
+
+std::string describeShortMessage(DWORD message) {
+    const unsigned status = message & 0xFF;
+    const unsigned data1 = (message >> 8) & 0xFF;
+    const unsigned data2 = (message >> 16) & 0xFF;
+    std::string high = (message >> 24) ? format(" high 0x%02x", (unsigned)(message >> 24)) : "";
+    switch (status & 0xF0) {
+    case 0x80: return format("note-off 0x%02X %u %u", status, data1, data2) + high;
+    case 0x90: return format("note-on 0x%02X %u %u", status, data1, data2) + high;
+    case 0xC0: return format("program 0x%02X %u", status, data1) + (data2 ? format(" %u", data2) : "") + high;
+    case 0xE0: return format("bend 0x%02X %u %u", status, data1, data2) + high;
+    default: return format("message 0x%08X", (unsigned)message);
+    }
+}
+
+LPARAM keyData(unsigned scanCode, bool previouslyDown, bool releasing) {
+    DWORD bits = 1 | (scanCode & 0xFF) << 16;
+    if (previouslyDown) bits |= 1u << 30;
+    if (releasing) bits |= 1u << 31;
+    return (LPARAM)bits;
+}
+
+LPARAM pointData(int x, int y) { return (LPARAM)(DWORD)((WORD)x | (DWORD)(WORD)y << 16); }
+
+} // namespace fake
+
+using fake::Fn;
+using fake::record;
+using fake::script;
+
+// USER32
+
+ATOM WINAPI RegisterClassA(const WNDCLASSA* c) {
+    record(Fn::RegisterClassA, {(intptr_t)c->style, (intptr_t)c->lpfnWndProc, c->cbClsExtra, c->cbWndExtra,
+                                (intptr_t)c->hInstance, (intptr_t)c->hIcon, (intptr_t)c->hCursor,
+                                (intptr_t)c->hbrBackground, (intptr_t)c->lpszMenuName},
+           c->lpszClassName);
+    if (script.registerClassFails) return 0;
+    fake::windowProc = c->lpfnWndProc;
+    return 0xC001;
+}
+
+HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y, int width,
+                            int height, HWND parent, HMENU menu, HINSTANCE instance, void* param) {
+    record(Fn::CreateWindowExA, {(intptr_t)exStyle, (intptr_t)style, x, y, width, height, (intptr_t)parent,
+                                 (intptr_t)menu, (intptr_t)instance},
+           windowName, className);
+    (void)param;
+    // As the system does: a window procedure that fails WM_CREATE gets its
+    // window destroyed before CreateWindowEx returns null.
+    if (fake::deliver(fake::WINDOW, WM_CREATE, 0, 0) == -1) {
+        fake::deliver(fake::WINDOW, WM_DESTROY, 0, 0);
+        return nullptr;
+    }
+    return fake::WINDOW;
+}
+
+BOOL WINAPI ShowWindow(HWND window, int showCommand) {
+    record(Fn::ShowWindow, {(intptr_t)window, showCommand});
+    return TRUE;
+}
+
+BOOL WINAPI UpdateWindow(HWND window) {
+    record(Fn::UpdateWindow, {(intptr_t)window});
+    return TRUE;
+}
+
+BOOL WINAPI DestroyWindow(HWND window) {
+    record(Fn::DestroyWindow, {(intptr_t)window});
+    fake::deliver(window, WM_DESTROY, 0, 0);
+    return TRUE;
+}
+
+BOOL WINAPI GetMessageA(MSG* msg, HWND, UINT, UINT) {
+    // The fake's queue holds the posted messages; once they are gone the
+    // loop ends as if the quit message had come, so no test can hang.
+    if (fake::postedCount > 0) {
+        const fake::PostedMessage next = fake::posted[0];
+        std::memmove(fake::posted, fake::posted + 1, (fake::postedCount - 1) * sizeof fake::posted[0]);
+        --fake::postedCount;
+        *msg = MSG{next.window, next.message, next.wParam, next.lParam, 0, {0, 0}};
+        return TRUE;
+    }
+    *msg = MSG{nullptr, WM_QUIT, (WPARAM)fake::quitCode, 0, 0, {0, 0}};
+    return FALSE;
+}
+
+BOOL WINAPI TranslateMessage(const MSG*) { return FALSE; }
+
+LRESULT WINAPI DispatchMessageA(const MSG* msg) { return fake::deliver(msg->hwnd, msg->message, msg->wParam, msg->lParam); }
+
+LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    record(Fn::DefWindowProcA, {(intptr_t)window, (intptr_t)message, (intptr_t)wParam, lParam});
+    return 0;
+}
+
+LRESULT WINAPI SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    record(Fn::SendMessageA, {(intptr_t)window, (intptr_t)message, (intptr_t)wParam, lParam});
+    return fake::deliver(window, message, wParam, lParam);
+}
+
+void WINAPI PostQuitMessage(int exitCode) {
+    record(Fn::PostQuitMessage, {exitCode});
+    fake::quitCode = exitCode;
+    fake::quitPosted = true;
+}
+
+int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
+    record(Fn::MessageBoxA, {(intptr_t)owner, (intptr_t)caption, (intptr_t)type}, text, caption);
+    return IDOK;
+}
+
+HWND WINAPI SetFocus(HWND window) {
+    record(Fn::SetFocus, {(intptr_t)window});
+    return nullptr;
+}
+
+HICON WINAPI LoadIconA(HINSTANCE instance, LPCSTR name) {
+    const std::string resource = fake::resourceName(name);
+    fake::Call& call = record(Fn::LoadIconA, {(intptr_t)instance}, resource.c_str());
+    call.result = (intptr_t)fake::newNamedHandle(resource == "#32512" ? "IDI_APPLICATION" : resource.c_str());
+    return (HICON)call.result;
+}
+
+HCURSOR WINAPI LoadCursorA(HINSTANCE instance, LPCSTR name) {
+    const std::string resource = fake::resourceName(name);
+    fake::Call& call = record(Fn::LoadCursorA, {(intptr_t)instance}, resource.c_str());
+    call.result = (intptr_t)fake::newNamedHandle(resource == "#32512" ? "IDC_ARROW" : resource.c_str());
+    return (HCURSOR)call.result;
+}
+
+HCURSOR WINAPI SetCursor(HCURSOR cursor) {
+    record(Fn::SetCursor, {(intptr_t)cursor});
+    return nullptr;
+}
+
+BOOL WINAPI DestroyCursor(HCURSOR cursor) {
+    record(Fn::DestroyCursor, {(intptr_t)cursor});
+    return TRUE;
+}
+
+HBRUSH WINAPI GetSysColorBrush(int index) {
+    fake::Call& call = record(Fn::GetSysColorBrush, {index});
+    call.result = (intptr_t)fake::addLabel(fake::nextHandle++, "sysbrush%d", index);
+    return (HBRUSH)call.result;
+}
+
+HBITMAP WINAPI LoadBitmapA(HINSTANCE instance, LPCSTR name) {
+    const std::string resource = fake::resourceName(name);
+    fake::Call& call = record(Fn::LoadBitmapA, {(intptr_t)instance}, resource.c_str());
+    call.result = (intptr_t)fake::newNamedHandle(resource.c_str());
+    return (HBITMAP)call.result;
+}
+
+HDC WINAPI BeginPaint(HWND window, PAINTSTRUCT* paint) {
+    record(Fn::BeginPaint, {(intptr_t)window});
+    std::memset(paint, 0, sizeof *paint);
+    paint->hdc = (HDC)fake::newNamedHandle("paintDC");
+    return paint->hdc;
+}
+
+BOOL WINAPI EndPaint(HWND window, const PAINTSTRUCT*) {
+    record(Fn::EndPaint, {(intptr_t)window});
+    return TRUE;
+}
+
+BOOL WINAPI InvalidateRect(HWND window, const RECT* r, BOOL erase) {
+    if (r) {
+        record(Fn::InvalidateRect, {(intptr_t)window, 1, r->left, r->top, r->right, r->bottom, erase});
+    } else {
+        record(Fn::InvalidateRect, {(intptr_t)window, 0, 0, 0, 0, 0, erase});
+    }
+    return TRUE;
+}
+
+HDC WINAPI GetDC(HWND window) {
+    fake::Call& call = record(Fn::GetDC, {(intptr_t)window});
+    call.result = (intptr_t)fake::newNamedHandle("windowDC");
+    return (HDC)call.result;
+}
+
+int WINAPI ReleaseDC(HWND window, HDC dc) {
+    record(Fn::ReleaseDC, {(intptr_t)window, (intptr_t)dc});
+    return 1;
+}
+
+UINT_PTR WINAPI SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC timerFunc) {
+    record(Fn::SetTimer, {(intptr_t)window, (intptr_t)id, (intptr_t)elapse, (intptr_t)timerFunc});
+    return id;
+}
+
+BOOL WINAPI KillTimer(HWND window, UINT_PTR id) {
+    record(Fn::KillTimer, {(intptr_t)window, (intptr_t)id});
+    return TRUE;
+}
+
+SHORT WINAPI GetKeyState(int virtualKey) { return script.keyState[virtualKey & 0xFF]; }
+
+HWND WINAPI SetCapture(HWND window) {
+    record(Fn::SetCapture, {(intptr_t)window});
+    return nullptr;
+}
+
+BOOL WINAPI ReleaseCapture(void) {
+    record(Fn::ReleaseCapture, {});
+    return TRUE;
+}
+
+BOOL WINAPI PtInRect(const RECT* r, POINT p) {
+    return p.x >= r->left && p.x < r->right && p.y >= r->top && p.y < r->bottom;
+}
+
+BOOL WINAPI ClientToScreen(HWND, POINT* point) {
+    point->x += fake::WINDOW_X;
+    point->y += fake::WINDOW_Y;
+    return TRUE;
+}
+
+HMENU WINAPI CreatePopupMenu(void) {
+    fake::Call& call = record(Fn::CreatePopupMenu, {});
+    call.result = (intptr_t)fake::newHandle(fake::KIND_MENU);
+    return (HMENU)call.result;
+}
+
+BOOL WINAPI InsertMenuItemA(HMENU menu, UINT item, BOOL byPosition, const MENUITEMINFOA* info) {
+    record(Fn::InsertMenuItemA, {(intptr_t)menu, (intptr_t)item, byPosition, (intptr_t)info->cbSize,
+                                 (intptr_t)info->fMask, (intptr_t)info->fType, (intptr_t)info->wID},
+           info->dwTypeData);
+    if (fake::menuItemCount < fake::MENU_ITEM_CAPACITY) {
+        fake::MenuItem& stored = fake::menuItems[fake::menuItemCount++];
+        stored.menu = (uintptr_t)menu;
+        stored.id = info->wID;
+        fake::copyText(stored.text, sizeof stored.text, info->dwTypeData);
+    }
+    return TRUE;
+}
+
+BOOL WINAPI TrackPopupMenuEx(HMENU menu, UINT flags, int x, int y, HWND owner, void* params) {
+    record(Fn::TrackPopupMenuEx, {(intptr_t)menu, (intptr_t)flags, x, y, (intptr_t)owner, (intptr_t)params});
+    // Like the system, the chosen item is posted to the owner after the menu
+    // has closed.
+    if (script.menuChoice != 0 && fake::postedCount < fake::POSTED_CAPACITY) {
+        fake::posted[fake::postedCount++] = {owner, WM_COMMAND, (WPARAM)script.menuChoice, 0};
+    }
+    return TRUE;
+}
+
+int WINAPI GetMenuStringA(HMENU menu, UINT item, LPSTR text, int maxCount, UINT) {
+    for (size_t i = 0; i < fake::menuItemCount; ++i) {
+        const fake::MenuItem& stored = fake::menuItems[i];
+        if (stored.menu == (uintptr_t)menu && stored.id == item) {
+            std::snprintf(text, (size_t)maxCount, "%s", stored.text);
+            return (int)std::strlen(text);
+        }
+    }
+    return 0; // no such item: the buffer is left as it was
+}
+
+BOOL WINAPI DestroyMenu(HMENU menu) {
+    record(Fn::DestroyMenu, {(intptr_t)menu});
+    return TRUE;
+}
+
+INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND owner, DLGPROC dialogFunc, LPARAM initParam) {
+    record(Fn::DialogBoxParamA, {(intptr_t)instance, (intptr_t)owner, initParam}, fake::resourceName(templateName).c_str());
+    if (script.dialogFails) return -1;
+    fake::endDialogResult = 0;
+    dialogFunc(fake::DIALOG, WM_INITDIALOG, 0, initParam);
+    dialogFunc(fake::DIALOG, WM_COMMAND, (WPARAM)script.dialogButton, 0);
+    return fake::endDialogResult;
+}
+
+BOOL WINAPI EndDialog(HWND dialog, INT_PTR result) {
+    record(Fn::EndDialog, {(intptr_t)dialog, result});
+    fake::endDialogResult = result;
+    return TRUE;
+}
+
+LRESULT WINAPI SendDlgItemMessageA(HWND dialog, int itemId, UINT message, WPARAM wParam, LPARAM lParam) {
+    const char* text = message == LB_INSERTSTRING ? (const char*)lParam : nullptr;
+    record(Fn::SendDlgItemMessageA, {(intptr_t)dialog, itemId, (intptr_t)message, (intptr_t)wParam, lParam}, text);
+    switch (message) {
+    case LB_SETCURSEL:
+        fake::listCurrentSelection = (LRESULT)wParam;
+        return (LRESULT)wParam;
+    case LB_GETCURSEL:
+        return script.listSelection != LB_ERR - 1 ? script.listSelection : fake::listCurrentSelection;
+    default:
+        return 0;
+    }
+}
+
+// GDI32
+
+HDC WINAPI CreateCompatibleDC(HDC dc) {
+    fake::Call& call = record(Fn::CreateCompatibleDC, {(intptr_t)dc});
+    call.result = (intptr_t)fake::newHandle(fake::KIND_DC);
+    return (HDC)call.result;
+}
+
+HBITMAP WINAPI CreateCompatibleBitmap(HDC dc, int width, int height) {
+    fake::Call& call = record(Fn::CreateCompatibleBitmap, {(intptr_t)dc, width, height});
+    call.result = (intptr_t)fake::newHandle(fake::KIND_BITMAP);
+    return (HBITMAP)call.result;
+}
+
+HGDIOBJ WINAPI SelectObject(HDC dc, HGDIOBJ object) {
+    record(Fn::SelectObject, {(intptr_t)dc, (intptr_t)object});
+    return (HGDIOBJ)fake::newNamedHandle("previous");
+}
+
+BOOL WINAPI DeleteDC(HDC dc) {
+    record(Fn::DeleteDC, {(intptr_t)dc});
+    return TRUE;
+}
+
+BOOL WINAPI DeleteObject(HGDIOBJ object) {
+    record(Fn::DeleteObject, {(intptr_t)object});
+    return TRUE;
+}
+
+HGDIOBJ WINAPI GetStockObject(int index) {
+    fake::Call& call = record(Fn::GetStockObject, {index});
+    call.result = (intptr_t)fake::addLabel(fake::nextHandle++, "stock%d", index);
+    return (HGDIOBJ)call.result;
+}
+
+HPEN WINAPI CreatePen(int style, int width, COLORREF color) {
+    fake::Call& call = record(Fn::CreatePen, {style, width, (intptr_t)color});
+    call.result = (intptr_t)fake::newHandle(fake::KIND_PEN);
+    return (HPEN)call.result;
+}
+
+BOOL WINAPI BitBlt(HDC dest, int x, int y, int width, int height, HDC source, int sourceX, int sourceY, DWORD rop) {
+    record(Fn::BitBlt, {(intptr_t)dest, x, y, width, height, (intptr_t)source, sourceX, sourceY, (intptr_t)rop});
+    return TRUE;
+}
+
+int WINAPI SetBkMode(HDC dc, int mode) {
+    record(Fn::SetBkMode, {(intptr_t)dc, mode});
+    return 0;
+}
+
+COLORREF WINAPI SetTextColor(HDC dc, COLORREF color) {
+    record(Fn::SetTextColor, {(intptr_t)dc, (intptr_t)color});
+    return 0;
+}
+
+BOOL WINAPI TextOutA(HDC dc, int x, int y, LPCSTR text, int length) {
+    char shown[fake::TEXT_SIZE];
+    std::snprintf(shown, sizeof shown, "%.*s", length < 0 ? 0 : length, text);
+    record(Fn::TextOutA, {(intptr_t)dc, x, y, length}, shown);
+    return TRUE;
+}
+
+BOOL WINAPI MoveToEx(HDC dc, int x, int y, POINT* previous) {
+    record(Fn::MoveToEx, {(intptr_t)dc, x, y});
+    if (previous) *previous = POINT{0, 0};
+    return TRUE;
+}
+
+BOOL WINAPI LineTo(HDC dc, int x, int y) {
+    record(Fn::LineTo, {(intptr_t)dc, x, y});
+    return TRUE;
+}
+
+// WINMM
+
+UINT WINAPI midiOutGetNumDevs(void) {
+    record(Fn::midiOutGetNumDevs, {});
+    return script.deviceCount;
+}
+
+MMRESULT WINAPI midiOutGetDevCapsA(UINT_PTR deviceId, MIDIOUTCAPSA* caps, UINT capsSize) {
+    record(Fn::midiOutGetDevCapsA, {(intptr_t)deviceId, (intptr_t)capsSize});
+    if (deviceId >= fake::MAX_DEVICES || deviceId >= script.deviceCount) return MMSYSERR_BADDEVICEID;
+    std::memset(caps, 0, sizeof *caps);
+    const char* name = script.deviceNames[deviceId];
+    if (name) {
+        std::snprintf(caps->szPname, sizeof caps->szPname, "%s", name);
+    } else {
+        std::snprintf(caps->szPname, sizeof caps->szPname, "Device %u", (unsigned)deviceId);
+    }
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT WINAPI midiOutOpen(LPHMIDIOUT handle, UINT deviceId, DWORD_PTR callback, DWORD_PTR instance, DWORD flags) {
+    fake::Call& call = record(Fn::midiOutOpen, {(intptr_t)deviceId, (intptr_t)callback, (intptr_t)instance, (intptr_t)flags});
+    if (script.openResult != MMSYSERR_NOERROR) return script.openResult;
+    call.result = (intptr_t)fake::newHandle(fake::KIND_MIDI);
+    *handle = (HMIDIOUT)call.result;
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT WINAPI midiOutReset(HMIDIOUT handle) {
+    record(Fn::midiOutReset, {(intptr_t)handle});
+    const size_t n = fake::resetCalls++;
+    if (n < script.resetResultCount) return script.resetResults[n];
+    return script.resetResult;
+}
+
+MMRESULT WINAPI midiOutClose(HMIDIOUT handle) {
+    record(Fn::midiOutClose, {(intptr_t)handle});
+    return handle ? MMSYSERR_NOERROR : MMSYSERR_INVALHANDLE;
+}
+
+MMRESULT WINAPI midiOutGetErrorTextA(MMRESULT error, LPSTR text, UINT textSize) {
+    record(Fn::midiOutGetErrorTextA, {(intptr_t)error, (intptr_t)textSize});
+    std::snprintf(text, textSize, "MIDI error %u", error);
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT WINAPI midiOutShortMsg(HMIDIOUT handle, DWORD message) {
+    record(Fn::midiOutShortMsg, {(intptr_t)handle, (intptr_t)message});
+    return script.shortMessageResult;
+}

@@ -1,0 +1,120 @@
+// A recording fake of the Win32 calls the program makes.
+//
+// Every call goes into one ordered log with its arguments; results come from
+// a per-test script. Windows messages reach the program the way the system
+// would deliver them: creating the window sends WM_CREATE to the registered
+// window procedure, SendMessageA calls it, a menu choice is posted and
+// delivered by dispatchPosted(), and the setup dialog's procedure is called
+// with WM_INITDIALOG and the scripted button.
+//
+// The log lives in fixed storage, so recording never allocates; describing
+// it (calls(), midiMessages()) does, and is meant for after the action.
+#pragma once
+
+#include "platform/win32.h"
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace fake {
+
+enum class Fn {
+    RegisterClassA, CreateWindowExA, ShowWindow, UpdateWindow, DestroyWindow, DefWindowProcA, SendMessageA,
+    PostQuitMessage, MessageBoxA, SetFocus, LoadIconA, LoadCursorA, SetCursor, DestroyCursor, GetSysColorBrush,
+    LoadBitmapA, BeginPaint, EndPaint, InvalidateRect, GetDC, ReleaseDC, SetTimer, KillTimer, SetCapture,
+    ReleaseCapture, CreatePopupMenu, InsertMenuItemA, TrackPopupMenuEx, DestroyMenu, DialogBoxParamA, EndDialog,
+    SendDlgItemMessageA, CreateCompatibleDC, CreateCompatibleBitmap, SelectObject, DeleteDC, DeleteObject,
+    GetStockObject, CreatePen, BitBlt, SetBkMode, SetTextColor, TextOutA, MoveToEx, LineTo, midiOutGetNumDevs,
+    midiOutGetDevCapsA, midiOutOpen, midiOutReset, midiOutClose, midiOutGetErrorTextA, midiOutShortMsg,
+    Count
+};
+
+const char* name(Fn fn);
+
+constexpr size_t MAX_ARGS = 9;
+constexpr size_t TEXT_SIZE = 160;
+
+struct Call {
+    Fn fn;
+    intptr_t args[MAX_ARGS];
+    intptr_t result;      // the handle or value the fake returned
+    char text[TEXT_SIZE]; // a string argument, copied
+    char text2[64];       // a second one (class name, caption)
+};
+
+// The fixed handles of the window under test and of the setup dialog.
+extern const HWND WINDOW;
+extern const HWND DIALOG;
+extern const HINSTANCE INSTANCE;
+
+constexpr size_t MAX_DEVICES = 8;
+constexpr size_t MAX_SCRIPTED_RESULTS = 8;
+
+struct Script {
+    bool registerClassFails = false;
+
+    // MIDI output service.
+    UINT deviceCount = 1;
+    const char* deviceNames[MAX_DEVICES] = {};
+    MMRESULT openResult = MMSYSERR_NOERROR;
+    // Results of successive midiOutReset calls; beyond the list, resetResult.
+    MMRESULT resetResults[MAX_SCRIPTED_RESULTS] = {};
+    size_t resetResultCount = 0;
+    MMRESULT resetResult = MMSYSERR_NOERROR;
+    MMRESULT shortMessageResult = MMSYSERR_NOERROR;
+
+    // Keyboard: what GetKeyState reports, by virtual-key code.
+    SHORT keyState[256] = {};
+
+    // The item a popup menu returns (0: closed without a choice).
+    UINT menuChoice = 0;
+
+    // The button that ends the setup dialog (IDOK or IDCANCEL), or -1 if
+    // the dialog cannot be made; and what LB_GETCURSEL reports then
+    // (LB_ERR + 1 = whatever LB_SETCURSEL chose).
+    INT_PTR dialogButton = IDCANCEL;
+    bool dialogFails = false;
+    LRESULT listSelection = LB_ERR - 1;
+};
+
+extern Script script;
+
+// Clears the log, the script, posted messages and the handle table.
+void reset();
+// Clears only the log.
+void clearLog();
+
+size_t callCount();
+const Call& call(size_t index);
+bool overflowed();
+
+// The whole log, or only the named functions, one line per call.
+std::vector<std::string> calls();
+std::vector<std::string> calls(std::initializer_list<Fn> only);
+// The MIDI short messages sent, decoded: "note-on 0x90 60 127",
+// "note-off 0x80 60 127", "program 0xC3 1", "bend 0xE0 0 64".
+std::vector<std::string> midiMessages();
+// How many calls of one function are in the log.
+size_t count(Fn fn);
+
+// Delivers the messages posted so far (menu choices) to the window procedure.
+void dispatchPosted();
+
+// The label the fake gave a handle ("window", "HAND", "menu2", "null"...).
+std::string label(const void* handle);
+
+// A short message decoded as midiMessages() shows it.
+std::string describeShortMessage(DWORD message);
+
+// Builds a key message's lParam: scan code, previous state and transition bits.
+LPARAM keyData(unsigned scanCode, bool previouslyDown, bool releasing);
+inline LPARAM pressOf(unsigned scanCode) { return keyData(scanCode, false, false); }
+inline LPARAM repeatOf(unsigned scanCode) { return keyData(scanCode, true, false); }
+inline LPARAM releaseOf(unsigned scanCode) { return keyData(scanCode, true, true); }
+// A mouse message's lParam for a point.
+LPARAM pointData(int x, int y);
+
+} // namespace fake
+
+using Lines = std::vector<std::string>;

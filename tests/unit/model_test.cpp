@@ -1,0 +1,197 @@
+// The keyboard sections: start state, stepping, the knob, selection, Tab and
+// the key range.
+#include "display/knob_indicator.h"
+#include "model/keyboard_sections.h"
+#include "model/midi_messages.h"
+#include "tests/unit/program_test.h"
+
+namespace {
+
+using ModelTest = ProgramTest;
+
+struct Position {
+    double x;
+    double y;
+};
+
+Position knobPosition() { return {knobX, knobY}; }
+
+Position knobPositionFor(uint32_t value, uint32_t count) {
+    const Position saved = knobPosition();
+    updateKnobIndicator(value, count);
+    const Position expected = knobPosition();
+    knobX = saved.x;
+    knobY = saved.y;
+    return expected;
+}
+
+#define EXPECT_KNOB_AT(value, count)                                 \
+    do {                                                             \
+        const Position expected = knobPositionFor((value), (count)); \
+        EXPECT_EQ(knobX, expected.x);                                \
+        EXPECT_EQ(knobY, expected.y);                                \
+    } while (0)
+
+TEST_F(ModelTest, StartStateOfBothSections) {
+    for (int s = 0; s < SECTION_COUNT; ++s) {
+        SCOPED_TRACE(s);
+        const KeyboardSection& section = sections[s];
+        EXPECT_EQ(paramValue(section, ParamId::Channel), 0);
+        EXPECT_EQ(paramValue(section, ParamId::Patch), 0);
+        EXPECT_EQ(paramValue(section, ParamId::Octave), 5);
+        EXPECT_EQ(paramValue(section, ParamId::Volume), 127);
+        EXPECT_EQ(paramValue(section, ParamId::Transpose), 0);
+        EXPECT_EQ(paramValue(section, ParamId::Chord), 0);
+        EXPECT_EQ(section.params[ParamId::Patch].count, 128);
+        EXPECT_EQ(section.params[ParamId::Channel].count, 16);
+        EXPECT_EQ(section.params[ParamId::Octave].count, 11);
+        EXPECT_EQ(section.params[ParamId::Volume].count, 128);
+        EXPECT_EQ(section.params[ParamId::Transpose].count, 12);
+        EXPECT_EQ(section.selectedParam, ParamId::Patch);
+        for (int k = 0; k < KEY_COUNT; ++k) EXPECT_EQ(section.keyDown[k], 0);
+    }
+    EXPECT_EQ(activeSection, 0);
+    for (int32_t program : ChannelPatchTable) EXPECT_EQ(program, 0);
+    EXPECT_EQ(chordQuality, 1);
+    EXPECT_EQ(lastChordKey, 0);
+    EXPECT_EQ(bendValue, 8192);
+    EXPECT_EQ(bendTarget, 8192);
+    EXPECT_TRUE(fake::calls().empty()) << "initialising sends and draws nothing";
+}
+
+TEST_F(ModelTest, SectionsTakeTheirKeysAndRectanglesFromTheLayout) {
+    EXPECT_EQ(sections[0].scanCodes[0], 0x10);  // Q
+    EXPECT_EQ(sections[0].scanCodes[16], 0x19); // P
+    EXPECT_EQ(sections[1].scanCodes[0], 0x2C);  // Z
+    EXPECT_EQ(sections[1].scanCodes[16], 0x35); // slash
+    EXPECT_EQ(sections[0].lcdRect.left, 32);
+    EXPECT_EQ(sections[1].lcdRect.left, 499);
+    EXPECT_EQ(sections[0].keyboardRect.right, 378);
+    EXPECT_EQ(sections[1].keyboardRect.left, 423);
+    EXPECT_EQ(sections[0].params[ParamId::Patch].buttonRect.left, 31);
+    EXPECT_EQ(sections[0].params[ParamId::Minus].buttonRect.top, 57);
+    EXPECT_EQ(sections[1].params[ParamId::Chord].buttonRect.left, 728);
+    EXPECT_EQ(sections[1].params[ParamId::Plus].buttonRect.left, 470);
+}
+
+TEST_F(ModelTest, NoScanCodePlaysTwoKeys) {
+    for (int a = 0; a < SECTION_COUNT * KEY_COUNT; ++a) {
+        for (int b = a + 1; b < SECTION_COUNT * KEY_COUNT; ++b) {
+            EXPECT_NE(SectionScanCodes[a / KEY_COUNT][a % KEY_COUNT], SectionScanCodes[b / KEY_COUNT][b % KEY_COUNT]);
+        }
+    }
+}
+
+TEST_F(ModelTest, PlusAndMinusAtTheirBoundsStillResendTheProgram) {
+    sections[0].params[ParamId::Patch].value = 127;
+    ChannelPatchTable[0] = 127;
+    stepSelectedUp(0);
+    EXPECT_EQ(paramValue(sections[0], ParamId::Patch), 127);
+    EXPECT_EQ(fake::midiMessages(), Lines({"program 0xC0 127"}));
+    EXPECT_KNOB_AT(127, 128);
+
+    fake::clearLog();
+    sections[0].params[ParamId::Patch].value = 0;
+    stepSelectedDown(0);
+    EXPECT_EQ(paramValue(sections[0], ParamId::Patch), 0);
+    EXPECT_EQ(fake::midiMessages(), Lines({"program 0xC0 0"}));
+}
+
+TEST_F(ModelTest, PlusStepsTheSelectedParameterAndMovesTheKnob) {
+    selectParam(0, ParamId::Channel);
+    fake::clearLog();
+    stepSelectedUp(0);
+    EXPECT_EQ(paramValue(sections[0], ParamId::Channel), 1);
+    EXPECT_EQ(fake::midiMessages(), Lines({"program 0xC1 0"}));
+    EXPECT_KNOB_AT(1, 16);
+    EXPECT_TRUE(fake::calls({fake::Fn::InvalidateRect}).empty()) << "the click handler repaints, not the model";
+}
+
+TEST_F(ModelTest, PlusOfTheInactiveSectionActivatesItFirst) {
+    selectParam(1, ParamId::Octave);
+    selectParam(0, ParamId::Patch);
+    fake::clearLog();
+    stepSelectedUp(1);
+    EXPECT_EQ(activeSection, 1);
+    EXPECT_EQ(paramValue(sections[1], ParamId::Octave), 6);
+    EXPECT_EQ(paramValue(sections[0], ParamId::Patch), 0);
+    EXPECT_TRUE(fake::midiMessages().empty());
+}
+
+TEST_F(ModelTest, KnobClampsAndPassesTheTopValueAsItsCount) {
+    selectParam(0, ParamId::Octave);
+    sections[0].params[ParamId::Octave].value = 10;
+    knobStep(+1);
+    EXPECT_EQ(paramValue(sections[0], ParamId::Octave), 10);
+    EXPECT_EQ(knobX, 407);
+    EXPECT_EQ(knobY, 66);
+
+    stepSelectedUp(0); // the same value reached by +: one step short of the end
+    EXPECT_EQ(knobX, 415);
+    EXPECT_EQ(knobY, 57);
+
+    sections[0].params[ParamId::Octave].value = 0;
+    knobStep(-1);
+    EXPECT_EQ(paramValue(sections[0], ParamId::Octave), 0);
+    EXPECT_KNOB_AT(0, 10);
+}
+
+TEST_F(ModelTest, KnobStepSetsTheHandBeforeSending) {
+    knobStep(+1);
+    EXPECT_EQ(paramValue(sections[0], ParamId::Patch), 1);
+    EXPECT_EQ(fake::calls(), Lines({"SetCursor HAND", "midiOutShortMsg midi1 program 0xC0 1"}));
+    EXPECT_KNOB_AT(1, 127);
+}
+
+TEST_F(ModelTest, KnobCountsOneBelowTheTopAsTheTop) {
+    // One step up from count - 2 lands on the top value exactly.
+    selectParam(0, ParamId::Transpose);
+    sections[0].params[ParamId::Transpose].value = 10;
+    knobStep(+1);
+    EXPECT_EQ(paramValue(sections[0], ParamId::Transpose), 11);
+    EXPECT_KNOB_AT(11, 11);
+}
+
+TEST_F(ModelTest, SelectingMakesTheSectionActiveAndSendsNothing) {
+    selectParam(1, ParamId::Volume);
+    EXPECT_EQ(activeSection, 1);
+    EXPECT_EQ(sections[1].selectedParam, ParamId::Volume);
+    EXPECT_EQ(sections[0].selectedParam, ParamId::Patch);
+    EXPECT_KNOB_AT(127, 128);
+    EXPECT_TRUE(fake::calls().empty());
+}
+
+TEST_F(ModelTest, ChordModeTogglesAndRepaintsOnlyItsDisplay) {
+    toggleChordMode(fake::WINDOW, 1);
+    EXPECT_EQ(paramValue(sections[1], ParamId::Chord), 1);
+    EXPECT_EQ(activeSection, 0) << "CHORD does not change the active section";
+    toggleChordMode(fake::WINDOW, 1);
+    EXPECT_EQ(paramValue(sections[1], ParamId::Chord), 0);
+    EXPECT_EQ(fake::calls(), Lines({"InvalidateRect window 499,34,769,76 FALSE", "InvalidateRect window 499,34,769,76 FALSE"}));
+}
+
+TEST_F(ModelTest, TabSwitchesSectionsRepaintsAllAndSendsNothing) {
+    selectParam(1, ParamId::Octave);
+    selectParam(0, ParamId::Patch);
+    fake::clearLog();
+    switchActiveSection(fake::WINDOW);
+    EXPECT_EQ(activeSection, 1);
+    EXPECT_KNOB_AT(5, 11);
+    switchActiveSection(fake::WINDOW);
+    EXPECT_EQ(activeSection, 0);
+    EXPECT_KNOB_AT(0, 128);
+    EXPECT_EQ(fake::calls(), Lines({"InvalidateRect window all FALSE", "InvalidateRect window all FALSE"}));
+}
+
+TEST_F(ModelTest, KeysAboveNote127AreOutOfRange) {
+    sections[0].params[ParamId::Octave].value = 10;
+    for (int k = 0; k <= 7; ++k) EXPECT_TRUE(keyInRange(0, k)) << k;
+    for (int k = 8; k < KEY_COUNT; ++k) EXPECT_FALSE(keyInRange(0, k)) << k;
+    EXPECT_TRUE(keyInRange(1, 16)) << "the other section keeps its own octave";
+
+    sections[0].params[ParamId::Octave].value = 9;
+    sections[0].params[ParamId::Transpose].value = 11;
+    for (int k = 0; k < KEY_COUNT; ++k) EXPECT_TRUE(keyInRange(0, k)) << "transpose is not part of the test";
+}
+
+} // namespace

@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Sets up a fresh Debian machine for the tests, builds the Windows program
+# and the host tests, and runs every test: host unit tests and the
+# end-to-end tests of the real program under Wine.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source tools/packages.sh
+
+install_missing_packages cmake make g++ libgtest-dev \
+    g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 mingw-w64-tools \
+    wine wine64 xvfb xdotool x11-utils imagemagick python3
+
+jobs=$(nproc)
+cmake -S . -B build/windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release
+cmake --build build/windows -j "$jobs"
+cmake -S . -B build/host -DCMAKE_BUILD_TYPE=Debug -DTONVALE_WINDOWS_BUILD="$PWD/build/windows"
+cmake --build build/host -j "$jobs"
+ctest --test-dir build/host --output-on-failure
