@@ -1,0 +1,117 @@
+#include "app/main_window.h"
+
+#include "app/message_box.h"
+#include "devices/midi_out_port.h"
+#include "devices/patch_menus.h"
+#include "display/knob_indicator.h"
+#include "display/paint_panel.h"
+#include "display/panel_layout.h"
+#include "display/panel_surfaces.h"
+#include "input/keyboard_input.h"
+#include "input/mouse_input.h"
+#include "input/pitch_bend.h"
+#include "model/keyboard_sections.h"
+#include "model/midi_messages.h"
+
+HINSTANCE programInstance;
+
+namespace {
+
+const char MAIN_CLASS_NAME[] = "Tonvale 1.0 (beta)";
+const int WINDOW_X = 415;
+const int WINDOW_Y = 746;
+
+// Runs inside window creation. False makes creation fail; the window is then
+// destroyed at once and shutDown releases whatever was made here.
+bool startUp(HWND window) {
+    initSections();
+    SetFocus(window);
+    midiOutPort.deviceCount = midiOutGetNumDevs();
+    if (midiOutPort.deviceCount == 0) {
+        showMessage(window, "There are no MIDI output devices installed");
+        return false;
+    }
+    if (!openSelectedDevice(window)) return false;
+    applyPatch(sections[0]);
+    applyPatch(sections[1]);
+    if (!buildPopupMenus(window)) return false;
+    createPanelSurfaces(window);
+    handCursor = LoadCursorA(programInstance, "HAND");
+    updateKnobIndicator(0, 127);
+    return true;
+}
+
+void paintWindow(HWND window) {
+    PAINTSTRUCT paint;
+    const HDC dc = BeginPaint(window, &paint);
+    paintPanel(dc);
+    EndPaint(window, &paint);
+}
+
+} // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR, int showCommand) {
+    if (!previousInstance && !registerMainClass(instance)) return 0;
+    if (!createMainWindow(instance, showCommand)) return 0;
+    MSG message;
+    // -1 is an error, not a message: stop rather than dispatch garbage.
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message); // makes the WM_CHAR that carries Tab
+        DispatchMessageA(&message);
+    }
+    return (int)message.wParam;
+}
+
+ATOM registerMainClass(HINSTANCE instance) {
+    WNDCLASSA windowClass = {};
+    windowClass.style = CS_HREDRAW | CS_VREDRAW; // no CS_DBLCLKS: a fast second click is a click
+    windowClass.lpfnWndProc = MainWndProc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+    windowClass.lpszClassName = MAIN_CLASS_NAME;
+    return RegisterClassA(&windowClass);
+}
+
+int createMainWindow(HINSTANCE instance, int showCommand) {
+    programInstance = instance;
+    const HWND window = CreateWindowExA(0, MAIN_CLASS_NAME, MAIN_CLASS_NAME, WS_POPUP, WINDOW_X, WINDOW_Y, PANEL_WIDTH,
+                                        PANEL_HEIGHT, nullptr, nullptr, instance, nullptr);
+    if (!window) return 0;
+    ShowWindow(window, showCommand);
+    UpdateWindow(window);
+    return 1;
+}
+
+LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE: return startUp(window) ? 0 : -1;
+    case WM_DESTROY: shutDown(window); return 0;
+    case WM_PAINT: paintWindow(window); return 0;
+    case WM_QUIT: shutDown(window); return 0; // only when sent straight to the window
+    case WM_KEYDOWN:
+    case WM_KEYUP: onKeyMessage(window, wParam, lParam); return 0;
+    case WM_CHAR: onCharMessage(window, (unsigned char)(wParam & 0xFF)); return 0;
+    case WM_COMMAND: onCommand(window, wParam); return 0;
+    case WM_TIMER: onBendTimer(window); return 0; // the bend ramp is the only timer
+    case WM_MOUSEMOVE: onMouseMove(window, lParam); return 0;
+    case WM_LBUTTONDOWN: onLeftButtonDown(window, lParam); return 0;
+    case WM_LBUTTONUP: onLeftButtonUp(window); return 0;
+    default: return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+void shutDown(HWND) {
+    if (handCursor) {
+        DestroyCursor(handCursor);
+        handCursor = nullptr;
+    }
+    destroyPopupMenus();
+    releasePanelSurfaces();
+    // Silence every sounding note before letting the device go.
+    midiOutReset(midiOutPort.handle);
+    midiOutClose(midiOutPort.handle);
+    midiOutPort.handle = nullptr;
+    PostQuitMessage(0);
+}

@@ -1,0 +1,7 @@
+// Painting: the whole panel recomposed from the artwork and the model into
+// the back buffer, then copied to the window in one go.
+#pragma once
+
+#include "platform/win32.h"
+
+int paintPanel(HDC target);
