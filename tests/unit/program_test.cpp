@@ -1,6 +1,8 @@
 #include "tests/unit/program_test.h"
 
+#include "app/main_window.h"
 #include "devices/midi_out_port.h"
+#include "devices/patch_menus.h"
 #include "display/knob_indicator.h"
 #include "display/panel_surfaces.h"
 #include "model/keyboard_sections.h"
@@ -22,6 +24,10 @@ void resetProgramState() {
     handCursor = nullptr;
     knobX = 0;
     knobY = 0;
+    PatchMenu = nullptr;
+    ChannelMenu = nullptr;
+    OctaveMenu = nullptr;
+    programInstance = nullptr;
 }
 
 void ProgramTest::SetUp() {

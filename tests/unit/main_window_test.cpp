@@ -1,0 +1,203 @@
+// The application shell: start-up order and its failures, shut-down, the
+// message loop and the dispatch of window messages.
+#include "app/main_window.h"
+#include "devices/midi_out_port.h"
+#include "display/knob_indicator.h"
+#include "display/panel_surfaces.h"
+#include "model/keyboard_sections.h"
+#include "tests/unit/program_test.h"
+#include "tests/unit/temp_directory.h"
+
+namespace {
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fake::reset();
+        resetProgramState();
+        directory.write("gm_ins.nms", patchFile(3));
+    }
+
+    // Registers the class and creates the window as WinMain does.
+    int start() {
+        EXPECT_NE(registerMainClass(fake::INSTANCE), 0);
+        return createMainWindow(fake::INSTANCE, SW_SHOWDEFAULT);
+    }
+
+    // The log without the menu items, which have tests of their own.
+    static Lines callsWithoutMenuItems() {
+        Lines lines;
+        for (const std::string& line : fake::calls()) {
+            if (line.rfind("InsertMenuItemA", 0) != 0) lines.push_back(line);
+        }
+        return lines;
+    }
+
+    TempDirectory directory;
+};
+
+const char* const REGISTER_CLASS =
+    "RegisterClassA \"Tonvale 1.0 (beta)\" style 0x3 extra 0 0 instance icon IDI_APPLICATION cursor IDC_ARROW "
+    "brush sysbrush15 no menu";
+const char* const CREATE_WINDOW =
+    "CreateWindowExA ex 0x0 \"Tonvale 1.0 (beta)\" \"Tonvale 1.0 (beta)\" style 0x80000000 at 415,746 size 800x250 "
+    "parent null menu null instance";
+const char* const OPEN_DEVICE_0 = "midiOutOpen device 0 callback window instance 0 flags 0x10000 -> midi1";
+const char* const OPEN_FAILED = "midiOutOpen device 0 callback window instance 0 flags 0x10000 -> failed";
+
+TEST_F(MainWindowTest, StartUpRunsInItsOrder) {
+    EXPECT_EQ(start(), 1);
+    EXPECT_EQ(callsWithoutMenuItems(), Lines({
+                                           "LoadIconA null #32512",
+                                           "LoadCursorA null #32512",
+                                           "GetSysColorBrush 15",
+                                           REGISTER_CLASS,
+                                           CREATE_WINDOW,
+                                           "SetFocus window",
+                                           "midiOutGetNumDevs",
+                                           OPEN_DEVICE_0,
+                                           "midiOutReset midi1",
+                                           "midiOutShortMsg midi1 program 0xC0 0",
+                                           "midiOutShortMsg midi1 program 0xC0 0",
+                                           "CreatePopupMenu -> menu1",
+                                           "CreatePopupMenu -> menu2",
+                                           "CreatePopupMenu -> menu3",
+                                           "GetDC window -> windowDC",
+                                           "CreateCompatibleDC windowDC -> dc1",
+                                           "CreateCompatibleDC windowDC -> dc2",
+                                           "LoadBitmapA instance MAINBMP",
+                                           "CreateCompatibleBitmap windowDC 800x250 -> bitmap1",
+                                           "SelectObject dc2 bitmap1",
+                                           "SelectObject dc1 MAINBMP",
+                                           "ReleaseDC window windowDC",
+                                           "LoadCursorA instance HAND",
+                                           "ShowWindow window 10",
+                                           "UpdateWindow window",
+                                       }));
+    EXPECT_EQ(knobX, 377);
+    EXPECT_EQ(knobY, 66);
+    EXPECT_EQ(midiOutPort.deviceCount, 1u);
+    EXPECT_EQ(fake::label(programInstance), "instance");
+}
+
+TEST_F(MainWindowTest, WinMainRunsTheLoopAndExitsWithZero) {
+    EXPECT_EQ(WinMain(fake::INSTANCE, nullptr, nullptr, SW_SHOWDEFAULT), 0);
+    EXPECT_EQ(fake::count(fake::Fn::ShowWindow), 1u);
+}
+
+TEST_F(MainWindowTest, WinMainWithAPreviousInstanceDoesNotRegisterAgain) {
+    fake::script.deviceCount = 0; // end at once; only the class matters here
+    EXPECT_EQ(WinMain(fake::INSTANCE, fake::INSTANCE, nullptr, SW_SHOWDEFAULT), 0);
+    EXPECT_EQ(fake::count(fake::Fn::RegisterClassA), 0u);
+}
+
+TEST_F(MainWindowTest, AFailedRegistrationEndsWithZero) {
+    fake::script.registerClassFails = true;
+    EXPECT_EQ(WinMain(fake::INSTANCE, nullptr, nullptr, SW_SHOWDEFAULT), 0);
+    EXPECT_EQ(fake::count(fake::Fn::CreateWindowExA), 0u);
+}
+
+struct StartUpFailure {
+    const char* what;
+    void (*arrange)(const TempDirectory&);
+    Lines expected; // from the device count on
+};
+
+const StartUpFailure START_UP_FAILURES[] = {
+    {"no devices", [](const TempDirectory&) { fake::script.deviceCount = 0; },
+     {"midiOutGetNumDevs", "MessageBoxA window \"There are no MIDI output devices installed\" caption null 0x0",
+      "midiOutReset null", "midiOutClose null", "PostQuitMessage 0"}},
+    {"open fails", [](const TempDirectory&) { fake::script.openResult = MMSYSERR_ALLOCATED; },
+     {"midiOutGetNumDevs", OPEN_FAILED, "MessageBoxA window \"Can't open MIDI output device\" caption null 0x0",
+      "midiOutReset null", "midiOutClose null", "PostQuitMessage 0"}},
+    {"reset fails", [](const TempDirectory&) { fake::script.resetResults[0] = MMSYSERR_NODRIVER, fake::script.resetResultCount = 1; },
+     {"midiOutGetNumDevs", OPEN_DEVICE_0, "midiOutReset midi1", "midiOutGetErrorTextA 6 size 1000",
+      "MessageBoxA window \"MIDI error 6\" caption null 0x0", "midiOutReset midi1", "midiOutClose midi1",
+      "PostQuitMessage 0"}},
+    {"no patch names", [](const TempDirectory& directory) { directory.remove("gm_ins.nms"); },
+     {"midiOutGetNumDevs", OPEN_DEVICE_0, "midiOutReset midi1", "midiOutShortMsg midi1 program 0xC0 0",
+      "midiOutShortMsg midi1 program 0xC0 0", "MessageBoxA window \"Cannot load patch names.\" caption null 0x0",
+      "midiOutReset midi1", "midiOutClose midi1", "PostQuitMessage 0"}},
+};
+
+TEST_F(MainWindowTest, EachStartUpFailureShowsWhyAndReleasesWhatWasMade) {
+    for (const StartUpFailure& failure : START_UP_FAILURES) {
+        SCOPED_TRACE(failure.what);
+        SetUp();
+        failure.arrange(directory);
+        EXPECT_EQ(start(), 0);
+        Lines calls = fake::calls();
+        ASSERT_GE(calls.size(), 6u);
+        EXPECT_EQ(Lines(calls.begin() + 6, calls.end()), failure.expected) << "no window is shown";
+        EXPECT_EQ(WinMain(fake::INSTANCE, nullptr, nullptr, SW_SHOWDEFAULT), 0) << "exit code";
+    }
+}
+
+TEST_F(MainWindowTest, TheCreateMessageFailsWithMinusOne) {
+    fake::script.deviceCount = 0;
+    EXPECT_EQ(MainWndProc(fake::WINDOW, WM_CREATE, 0, 0), -1);
+    SetUp();
+    EXPECT_EQ(MainWndProc(fake::WINDOW, WM_CREATE, 0, 0), 0);
+}
+
+TEST_F(MainWindowTest, ShutDownReleasesInOrderAndNothingTwice) {
+    ASSERT_EQ(start(), 1);
+    fake::clearLog();
+    DestroyWindow(fake::WINDOW);
+    EXPECT_EQ(fake::calls(), Lines({
+                                 "DestroyWindow window",
+                                 "DestroyCursor HAND",
+                                 "DestroyMenu menu1", // patches
+                                 "DestroyMenu menu3", // octaves
+                                 "DestroyMenu menu2", // channels
+                                 "DeleteDC dc1",      // artwork
+                                 "DeleteDC dc2",      // back buffer
+                                 "DeleteObject bitmap1",
+                                 "DeleteObject MAINBMP",
+                                 "midiOutReset midi1",
+                                 "midiOutClose midi1",
+                                 "PostQuitMessage 0",
+                             }));
+
+    fake::clearLog();
+    EXPECT_EQ(MainWndProc(fake::WINDOW, WM_QUIT, 0, 0), 0); // a quit message sent to the window
+    EXPECT_EQ(fake::calls(), Lines({"midiOutReset null", "midiOutClose null", "PostQuitMessage 0"}));
+}
+
+TEST_F(MainWindowTest, PaintDrawsThroughBeginAndEndPaint) {
+    ASSERT_EQ(start(), 1);
+    fake::clearLog();
+    EXPECT_EQ(MainWndProc(fake::WINDOW, WM_PAINT, 0, 0), 0);
+    const Lines calls = fake::calls();
+    ASSERT_GE(calls.size(), 3u);
+    EXPECT_EQ(calls.front(), "BeginPaint window");
+    EXPECT_EQ(calls.back(), "EndPaint window");
+    EXPECT_EQ(fake::calls({fake::Fn::BitBlt}).back(), "BitBlt paintDC 0,0 800x250 from dc2 0,0");
+}
+
+TEST_F(MainWindowTest, MessagesOutsideTheTableGetDefaultHandling) {
+    ASSERT_EQ(start(), 1);
+    fake::clearLog();
+    const LPARAM q = fake::pressOf(0x10);
+    EXPECT_EQ(MainWndProc(fake::WINDOW, WM_RBUTTONDOWN, 1, 0x00100020), 0);
+    EXPECT_EQ(MainWndProc(fake::WINDOW, WM_SYSKEYDOWN, 'Q', q), 0);
+    EXPECT_EQ(MainWndProc(fake::WINDOW, WM_CLOSE, 0, 0), 0);
+    EXPECT_EQ(MainWndProc(fake::WINDOW, WM_SETCURSOR, 0, 0), 0);
+    EXPECT_EQ(fake::calls(), Lines({
+                                 "DefWindowProcA window 0x0204 1 1048608",
+                                 "DefWindowProcA window 0x0104 81 1048577",
+                                 "DefWindowProcA window 0x0010 0 0",
+                                 "DefWindowProcA window 0x0020 0 0",
+                             }));
+    EXPECT_TRUE(fake::midiMessages().empty()) << "Alt with a key plays nothing";
+}
+
+TEST_F(MainWindowTest, HandledMessagesNeverReachDefaultHandling) {
+    ASSERT_EQ(start(), 1);
+    fake::clearLog();
+    const UINT handled[] = {WM_PAINT, WM_KEYDOWN, WM_KEYUP, WM_CHAR, WM_COMMAND, WM_TIMER, WM_MOUSEMOVE, WM_LBUTTONUP};
+    for (UINT message : handled) EXPECT_EQ(MainWndProc(fake::WINDOW, message, 0, 0), 0) << message;
+    EXPECT_EQ(fake::count(fake::Fn::DefWindowProcA), 0u);
+}
+
+} // namespace

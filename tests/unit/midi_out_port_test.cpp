@@ -1,0 +1,163 @@
+// RESET, the setup dialog and reopening the device.
+#include "app/main_window.h"
+#include "devices/midi_out_port.h"
+#include "model/keyboard_sections.h"
+#include "model/midi_messages.h"
+#include "tests/unit/program_test.h"
+
+namespace {
+
+class MidiOutPortTest : public ProgramTest {
+protected:
+    void SetUp() override {
+        ProgramTest::SetUp();
+        registerMainClass(fake::INSTANCE); // so DestroyWindow reaches the window procedure
+        programInstance = fake::INSTANCE;
+        midiOutPort.deviceCount = 3;
+        fake::script.deviceCount = 3;
+        fake::script.deviceNames[0] = "Zeta Synth";
+        fake::script.deviceNames[1] = "Alpha Port";
+        fake::script.deviceNames[2] = "Mid Bridge";
+        fake::clearLog();
+    }
+};
+
+TEST_F(MidiOutPortTest, ResetLetsGoOfEveryKeyAndRepaintsAll) {
+    sections[0].keyDown[0] = 1;
+    sections[1].keyDown[16] = 1;
+    sections[1].params[ParamId::Patch].value = 5;
+    EXPECT_EQ(resetAll(fake::WINDOW), 1);
+    for (const KeyboardSection& section : sections) {
+        for (uint8_t down : section.keyDown) EXPECT_EQ(down, 0);
+    }
+    EXPECT_EQ(sections[1].params[ParamId::Patch].value, 5) << "parameters stay";
+    EXPECT_EQ(fake::calls(), Lines({"InvalidateRect window all FALSE", "midiOutReset midi1"}));
+}
+
+TEST_F(MidiOutPortTest, AFailedResetShowsItsTextAndEndsTheProgram) {
+    fake::script.resetResult = MMSYSERR_NODRIVER;
+    EXPECT_EQ(resetAll(fake::WINDOW), 0);
+    EXPECT_EQ(fake::calls({fake::Fn::InvalidateRect, fake::Fn::midiOutReset, fake::Fn::midiOutGetErrorTextA,
+                           fake::Fn::MessageBoxA, fake::Fn::DestroyWindow, fake::Fn::midiOutClose}),
+              Lines({
+                  "InvalidateRect window all FALSE",
+                  "midiOutReset midi1",
+                  "midiOutGetErrorTextA 6 size 1000",
+                  "MessageBoxA window \"MIDI error 6\" caption null 0x0",
+                  "DestroyWindow window",
+                  "midiOutReset midi1", // shut-down
+                  "midiOutClose midi1",
+              }));
+    EXPECT_EQ(midiOutPort.lastResult, (MMRESULT)MMSYSERR_NODRIVER);
+}
+
+TEST_F(MidiOutPortTest, TheDialogListsDevicesInIndexOrderAndOpensOnTheCurrentOne) {
+    midiOutPort.deviceIndex = 2;
+    fake::script.dialogButton = IDCANCEL;
+    EXPECT_EQ(runDeviceSetup(fake::WINDOW), 1);
+    EXPECT_EQ(fake::calls(), Lines({
+                                 "DialogBoxParamA instance SETUPDLG owner window param 0",
+                                 "midiOutGetDevCapsA 0 size 52",
+                                 "SendDlgItemMessageA dialog 101 LB_INSERTSTRING -1 \"Zeta Synth\"",
+                                 "midiOutGetDevCapsA 1 size 52",
+                                 "SendDlgItemMessageA dialog 101 LB_INSERTSTRING -1 \"Alpha Port\"",
+                                 "midiOutGetDevCapsA 2 size 52",
+                                 "SendDlgItemMessageA dialog 101 LB_INSERTSTRING -1 \"Mid Bridge\"",
+                                 "SendDlgItemMessageA dialog 101 LB_SETCURSEL 2 0",
+                                 "EndDialog dialog 2",
+                             }));
+    EXPECT_EQ(midiOutPort.deviceIndex, 2u);
+}
+
+TEST_F(MidiOutPortTest, ADeviceThatCannotBeQueriedStillHoldsItsPlace) {
+    midiOutPort.deviceCount = 4; // the fake knows only three
+    fake::script.dialogButton = IDCANCEL;
+    runDeviceSetup(fake::WINDOW);
+    EXPECT_EQ(fake::calls({fake::Fn::SendDlgItemMessageA})[3],
+              "SendDlgItemMessageA dialog 101 LB_INSERTSTRING -1 \"MIDI output 4 (unavailable)\"");
+}
+
+TEST_F(MidiOutPortTest, CancelEscapeOrAFailedDialogChangeNothing) {
+    for (bool fails : {false, true}) {
+        SetUp();
+        fake::script.dialogButton = IDCANCEL;
+        fake::script.dialogFails = fails;
+        fake::script.listSelection = 1;
+        EXPECT_EQ(runDeviceSetup(fake::WINDOW), 1);
+        EXPECT_EQ(midiOutPort.deviceIndex, 0u);
+        EXPECT_EQ(fake::count(fake::Fn::midiOutClose), 0u);
+        EXPECT_EQ(fake::count(fake::Fn::midiOutOpen), 0u);
+        EXPECT_TRUE(fake::midiMessages().empty());
+    }
+}
+
+TEST_F(MidiOutPortTest, OkReopensTheChosenDeviceAndResendsWhatIsSelected) {
+    selectParam(1, ParamId::Volume);
+    selectParam(0, ParamId::Channel);
+    fake::clearLog();
+    fake::script.dialogButton = IDOK;
+    fake::script.listSelection = 1;
+    EXPECT_EQ(runDeviceSetup(fake::WINDOW), 1);
+    EXPECT_EQ(midiOutPort.deviceIndex, 1u);
+    EXPECT_EQ(fake::calls({fake::Fn::EndDialog, fake::Fn::midiOutReset, fake::Fn::midiOutClose, fake::Fn::midiOutOpen,
+                           fake::Fn::midiOutShortMsg}),
+              Lines({
+                  "EndDialog dialog 1",
+                  "midiOutReset midi1",
+                  "midiOutClose midi1",
+                  "midiOutOpen device 1 callback window instance 0 flags 0x10000 -> midi2",
+                  "midiOutReset midi2",
+                  "midiOutShortMsg midi2 program 0xC0 0", // section 0 has Channel selected
+              }));
+}
+
+TEST_F(MidiOutPortTest, AFailedReopenLeavesNoClosedHandleBehind) {
+    fake::script.dialogButton = IDOK;
+    fake::script.listSelection = 2;
+    fake::script.openResult = MMSYSERR_ALLOCATED;
+    EXPECT_EQ(runDeviceSetup(fake::WINDOW), 0);
+    EXPECT_EQ(fake::count(fake::Fn::MessageBoxA), 1u);
+    EXPECT_EQ(midiOutPort.handle, nullptr);
+
+    fake::clearLog();
+    sendNote(sections[0], 0, 1);
+    resetAll(fake::WINDOW);
+    EXPECT_EQ(fake::calls({fake::Fn::midiOutShortMsg, fake::Fn::midiOutReset}),
+              Lines({"midiOutShortMsg null note-on 0x90 60 127", "midiOutReset null"}))
+        << "the old handle was closed and is never used again";
+
+    // A later setup with a working device restores sound.
+    SetUp();
+    fake::clearLog();
+    fake::script.dialogButton = IDOK;
+    fake::script.listSelection = 0;
+    midiOutPort.handle = nullptr;
+    EXPECT_EQ(runDeviceSetup(fake::WINDOW), 1);
+    EXPECT_EQ(fake::count(fake::Fn::midiOutClose), 0u) << "nothing to close";
+    EXPECT_EQ(fake::midiMessages(), Lines({"program 0xC0 0", "program 0xC0 0"}));
+}
+
+TEST_F(MidiOutPortTest, OkWithNothingSelectedKeepsTheDevice) {
+    midiOutPort.deviceIndex = 2;
+    fake::script.dialogButton = IDOK;
+    fake::script.listSelection = LB_ERR;
+    runDeviceSetup(fake::WINDOW);
+    EXPECT_EQ(midiOutPort.deviceIndex, 2u);
+}
+
+TEST_F(MidiOutPortTest, TheDialogIgnoresItsListsNotifications) {
+    EXPECT_EQ(setupDialogProc(fake::DIALOG, WM_COMMAND, 101 | (2 << 16), 0), FALSE); // a double click
+    EXPECT_EQ(setupDialogProc(fake::DIALOG, WM_TIMER, 0, 0), FALSE);
+    EXPECT_EQ(fake::count(fake::Fn::EndDialog), 0u);
+}
+
+TEST_F(MidiOutPortTest, OffDestroysTheWindow) {
+    switchOff(fake::WINDOW);
+    const Lines calls = fake::calls();
+    ASSERT_FALSE(calls.empty());
+    EXPECT_EQ(calls.front(), "DestroyWindow window");
+    EXPECT_EQ(fake::count(fake::Fn::midiOutClose), 1u);
+    EXPECT_EQ(fake::count(fake::Fn::PostQuitMessage), 1u);
+}
+
+} // namespace

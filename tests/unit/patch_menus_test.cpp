@@ -1,0 +1,211 @@
+// The patch-name file, the three popup menus and the menu commands.
+#include "app/main_window.h"
+#include "devices/patch_menus.h"
+#include "model/keyboard_sections.h"
+#include "model/midi_messages.h"
+#include "tests/unit/program_test.h"
+#include "tests/unit/temp_directory.h"
+
+#include <cstring>
+
+namespace {
+
+class PatchMenusTest : public ProgramTest {
+protected:
+    // Builds the menus from a file with this content; the log then holds
+    // only the patch menu's items.
+    void build(const std::string& content) {
+        directory.write("gm_ins.nms", content);
+        ASSERT_EQ(buildPopupMenus(fake::WINDOW), 1);
+    }
+
+    Lines patchItems() const {
+        Lines items;
+        for (const std::string& line : fake::calls({fake::Fn::InsertMenuItemA})) {
+            if (line.rfind("InsertMenuItemA menu1 ", 0) == 0) items.push_back(line);
+        }
+        return items;
+    }
+
+    // "text" of every patch item, in order.
+    Lines patchTexts() const {
+        Lines texts;
+        for (const std::string& item : patchItems()) texts.push_back(item.substr(item.find('"')));
+        return texts;
+    }
+
+    std::string nameOf(int32_t program) {
+        char buffer[PATCH_NAME_SIZE];
+        std::memset(buffer, 'x', sizeof buffer);
+        patchNameFor(program, buffer);
+        return buffer;
+    }
+
+    TempDirectory directory;
+};
+
+std::string item(unsigned index, const char* type, const std::string& text) {
+    return "InsertMenuItemA menu1 at " + std::to_string(index) + " size legacy mask 0x12 type " + type + " id " +
+           std::to_string(1000 + index) + " \"" + text + "\"";
+}
+
+TEST_F(PatchMenusTest, AFullFileGivesFourColumnsOf32) {
+    build(patchFile(128));
+    const Lines items = patchItems();
+    ASSERT_EQ(items.size(), 128u);
+    for (unsigned i = 0; i < 128; ++i) {
+        const bool headsColumn = i > 0 && i % 32 == 0;
+        EXPECT_EQ(items[i], item(i, headsColumn ? "0x20" : "0x0", std::to_string(i) + " Name " + std::to_string(i)));
+    }
+}
+
+TEST_F(PatchMenusTest, FortyEntriesGiveTwoColumnsAndTheRestHaveNoName) {
+    build(patchFile(40));
+    const Lines items = patchItems();
+    ASSERT_EQ(items.size(), 40u);
+    EXPECT_EQ(items[32], item(32, "0x20", "32 Name 32"));
+    EXPECT_EQ(nameOf(39), "39 NAME 39");
+    EXPECT_EQ(nameOf(40), "");
+    EXPECT_EQ(nameOf(127), "");
+}
+
+TEST_F(PatchMenusTest, TheListEndsAtTheFirstEmptyLineOrTheEndOfTheFile) {
+    const struct {
+        const char* what;
+        std::string content;
+        Lines texts;
+    } cases[] = {
+        {"entries after an empty line", "a=1\nb=2\n\nc=3\n", {"\"a 1\"", "\"b 2\""}},
+        {"an empty file", "", {}},
+        {"an empty first line", "\na=1\n", {}},
+        {"no final newline", "a=1\nlast", {"\"a 1\"", "\"last\""}},
+        {"CR LF lines", "a=1\r\nb=2\r\n\r\nc=3\r\n", {"\"a 1\"", "\"b 2\""}},
+        {"only the first = becomes a space", "x=y=z\nplain\n", {"\"x y=z\"", "\"plain\""}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetUp();
+        build(c.content);
+        EXPECT_EQ(patchTexts(), c.texts);
+    }
+}
+
+TEST_F(PatchMenusTest, LongLinesAreReadInPiecesOf126) {
+    const std::string line125(125, 'a');
+    const std::string line126(126, 'b');
+    build(line125 + "\n" + line126 + "\nnever\n");
+    EXPECT_EQ(patchTexts(), Lines({"\"" + line125 + "\"", "\"" + line126 + "\""}))
+        << "the newline after 126 characters is a piece of its own: an empty line";
+
+    SetUp();
+    build(std::string(300, 'c') + "\nnext\n");
+    EXPECT_EQ(patchTexts(), Lines({"\"" + std::string(126, 'c') + "\"", "\"" + std::string(126, 'c') + "\"",
+                                   "\"" + std::string(48, 'c') + "\"", "\"next\""}));
+}
+
+TEST_F(PatchMenusTest, AtMostAThousandPatchItems) {
+    build(patchFile(1200));
+    const Lines items = patchItems();
+    ASSERT_EQ(items.size(), 1000u) << "more would take the ids of the channel commands";
+    EXPECT_EQ(items.back(), item(999, "0x0", "999 Name 999"));
+}
+
+TEST_F(PatchMenusTest, AMissingFileIsReported) {
+    EXPECT_EQ(buildPopupMenus(fake::WINDOW), 0);
+    EXPECT_EQ(fake::calls(), Lines({"MessageBoxA window \"Cannot load patch names.\" caption null 0x0"}));
+    EXPECT_EQ(PatchMenu, nullptr);
+}
+
+TEST_F(PatchMenusTest, ChannelAndOctaveMenus) {
+    build(patchFile(1));
+    Lines expected;
+    for (unsigned j = 0; j < 16; ++j) {
+        expected.push_back("InsertMenuItemA menu2 at " + std::to_string(j) + " size legacy mask 0x12 type 0x0 id " +
+                           std::to_string(2000 + j) + " \"Channel " + std::to_string(j + 1) + "\"");
+    }
+    for (unsigned k = 0; k < 11; ++k) {
+        expected.push_back("InsertMenuItemA menu3 at " + std::to_string(k) + " size legacy mask 0x12 type 0x0 id " +
+                           std::to_string(3000 + k) + " \"Octave " + std::to_string(k) + "\"");
+    }
+    const Lines all = fake::calls({fake::Fn::InsertMenuItemA});
+    EXPECT_EQ(Lines(all.begin() + 1, all.end()), expected);
+}
+
+TEST_F(PatchMenusTest, NamesAreShownInCapitals) {
+    build("1=acoustic Grand piano\nx-9 \xe9t\xe9=zz\n" + std::string(140, 'q') + "\n");
+    EXPECT_EQ(nameOf(0), "1 ACOUSTIC GRAND PIANO");
+    EXPECT_EQ(nameOf(1), "X-9 \xe9T\xe9 ZZ") << "only ASCII letters change";
+    EXPECT_EQ(nameOf(2), std::string(126, 'Q'));
+}
+
+TEST_F(PatchMenusTest, MenuCommandsOpenTheirMenuAtTheButton) {
+    build(patchFile(3));
+    fake::clearLog();
+    selectParam(1, ParamId::Channel);
+    onCommand(fake::WINDOW, CMD_CHANNEL_MENU);
+    selectParam(0, ParamId::Patch);
+    onCommand(fake::WINDOW, CMD_PATCH_MENU);
+    selectParam(0, ParamId::Octave);
+    onCommand(fake::WINDOW, CMD_OCTAVE_MENU);
+    onCommand(fake::WINDOW, 103);
+    onCommand(fake::WINDOW, 104);
+    EXPECT_EQ(fake::calls(), Lines({
+                                 "TrackPopupMenuEx menu2 0x40 at 959,828 owner window null", // 544,82 on screen
+                                 "TrackPopupMenuEx menu1 0x40 at 446,828 owner window null",
+                                 "TrackPopupMenuEx menu3 0x40 at 538,828 owner window null",
+                             }));
+}
+
+TEST_F(PatchMenusTest, AChoiceSetsTheSelectedParameter) {
+    build(patchFile(3));
+    selectParam(0, ParamId::Channel);
+    fake::clearLog();
+    onCommand(fake::WINDOW, CMD_CHANNEL_BASE + 9);
+    EXPECT_EQ(sections[0].params[ParamId::Channel].value, 9);
+    EXPECT_EQ(fake::midiMessages(), Lines({"program 0xC9 0"}));
+    EXPECT_TRUE(fake::calls({fake::Fn::InvalidateRect}).empty()) << "the click that opened the menu repaints";
+}
+
+TEST_F(PatchMenusTest, CommandRangesAreHalfOpenAndOnlyPlainCommandsCount) {
+    build(patchFile(3));
+    const struct {
+        int32_t param;
+        WPARAM command;
+        int32_t value; // -1: unchanged
+    } cases[] = {
+        {ParamId::Patch, 1127, 127},     {ParamId::Patch, 1128, -1},      {ParamId::Patch, 999, -1},
+        {ParamId::Channel, 2015, 15},    {ParamId::Channel, 2016, -1},    {ParamId::Octave, 3010, 10},
+        {ParamId::Octave, 3011, -1},     {ParamId::Patch, 1005 | 1 << 16, -1},
+        {ParamId::Patch, (WPARAM)1 << 32 | 1005, -1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.command);
+        selectParam(0, c.param);
+        sections[0].params[c.param].value = 1;
+        onCommand(fake::WINDOW, c.command);
+        EXPECT_EQ(sections[0].params[c.param].value, c.value < 0 ? 1 : c.value);
+    }
+}
+
+TEST_F(PatchMenusTest, AChosenItemArrivesAfterTheMenuCloses) {
+    build(patchFile(3));
+    registerMainClass(fake::INSTANCE);
+    selectParam(0, ParamId::Patch);
+    fake::clearLog();
+    fake::script.menuChoice = CMD_PATCH_BASE + 2;
+    onCommand(fake::WINDOW, CMD_PATCH_MENU);
+    EXPECT_TRUE(fake::midiMessages().empty());
+    fake::dispatchPosted();
+    EXPECT_EQ(fake::midiMessages(), Lines({"program 0xC0 2"}));
+    EXPECT_EQ(nameOf(ChannelPatchTable[0]), "2 NAME 2");
+}
+
+TEST_F(PatchMenusTest, MenusAreDestroyedOnce) {
+    build(patchFile(3));
+    fake::clearLog();
+    destroyPopupMenus();
+    destroyPopupMenus();
+    EXPECT_EQ(fake::calls(), Lines({"DestroyMenu menu1", "DestroyMenu menu3", "DestroyMenu menu2"}));
+}
+
+} // namespace
