@@ -47,3 +47,12 @@ add_executable(no_allocation_test
 target_compile_options(no_allocation_test PRIVATE ${PROGRAM_WARNINGS})
 target_link_libraries(no_allocation_test PRIVATE tonvale_plain fake_win32_plain GTest::gtest GTest::gtest_main)
 gtest_discover_tests(no_allocation_test DISCOVERY_TIMEOUT 60)
+
+# Benchmarks of the playing path, built when Google Benchmark is installed;
+# run by hand, not by ctest.
+find_package(benchmark QUIET)
+if(benchmark_FOUND)
+    add_executable(playing_benchmark tests/bench/playing_benchmark.cpp tests/unit/program_test.cpp)
+    target_compile_options(playing_benchmark PRIVATE ${PROGRAM_WARNINGS})
+    target_link_libraries(playing_benchmark PRIVATE tonvale_plain fake_win32_plain GTest::gtest benchmark::benchmark)
+endif()
