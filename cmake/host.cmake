@@ -24,7 +24,39 @@ add_executable(unit_tests
     tests/unit/model_test.cpp
     tests/unit/midi_messages_test.cpp
     tests/unit/knob_indicator_test.cpp
+    tests/unit/keyboard_input_test.cpp
+    tests/unit/chords_test.cpp
+    tests/unit/pitch_bend_test.cpp
 )
 target_compile_options(unit_tests PRIVATE ${PROGRAM_WARNINGS} ${SANITIZERS})
 target_link_libraries(unit_tests PRIVATE tonvale_host fake_win32 GTest::gtest GTest::gtest_main)
 gtest_discover_tests(unit_tests DISCOVERY_TIMEOUT 60)
+
+# Playing must allocate nothing. Counting allocations means replacing malloc,
+# which the sanitizers' own allocator rules out, so this test links its own
+# sanitizer-free build of the program and the fake.
+add_library(tonvale_plain STATIC ${PROGRAM_SOURCES})
+target_include_directories(tonvale_plain PUBLIC ${PROJECT_SOURCE_DIR})
+target_compile_options(tonvale_plain PRIVATE ${PROGRAM_WARNINGS})
+
+add_library(fake_win32_plain STATIC tests/fake/fake_win32.cpp)
+target_include_directories(fake_win32_plain PUBLIC ${PROJECT_SOURCE_DIR})
+target_compile_options(fake_win32_plain PRIVATE ${PROGRAM_WARNINGS})
+
+add_executable(no_allocation_test
+    tests/alloc/no_allocation_test.cpp
+    tests/alloc/allocation_counter.cpp
+    tests/unit/program_test.cpp
+)
+target_compile_options(no_allocation_test PRIVATE ${PROGRAM_WARNINGS})
+target_link_libraries(no_allocation_test PRIVATE tonvale_plain fake_win32_plain GTest::gtest GTest::gtest_main)
+gtest_discover_tests(no_allocation_test DISCOVERY_TIMEOUT 60)
+
+# Benchmarks of the playing path, built when Google Benchmark is installed;
+# run by hand, not by ctest.
+find_package(benchmark QUIET)
+if(benchmark_FOUND)
+    add_executable(playing_benchmark tests/bench/playing_benchmark.cpp tests/unit/program_test.cpp)
+    target_compile_options(playing_benchmark PRIVATE ${PROGRAM_WARNINGS})
+    target_link_libraries(playing_benchmark PRIVATE tonvale_plain fake_win32_plain GTest::gtest benchmark::benchmark)
+endif()

@@ -5,6 +5,7 @@
 #include "devices/patch_menus.h"
 #include "display/knob_indicator.h"
 #include "display/panel_surfaces.h"
+#include "input/pitch_bend.h"
 #include "model/keyboard_sections.h"
 #include "model/midi_messages.h"
 
@@ -28,6 +29,8 @@ void resetProgramState() {
     ChannelMenu = nullptr;
     OctaveMenu = nullptr;
     programInstance = nullptr;
+    wheelDragging = 0;
+    wheelLastY = 0;
 }
 
 void ProgramTest::SetUp() {

@@ -1,0 +1,117 @@
+// Playing allocates no memory: a long burst of keys, chords, Tab, Page Up
+// and Page Down, timer ticks and wheel moves, counted allocation by
+// allocation. The fake records into fixed storage; its log is cleared
+// between rounds so it never fills up.
+#include "input/pitch_bend.h"
+#include "model/keyboard_sections.h"
+#include "tests/alloc/allocation_counter.h"
+#include "tests/unit/key_messages.h"
+#include "tests/unit/program_test.h"
+
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+using NoAllocationTest = ProgramTest;
+
+const int ROUNDS = 400;
+const int WHEEL_X = 400;
+const int WHEEL_Y = 180;
+
+struct BurstTally {
+    size_t messages;
+    size_t midiMessages;
+    size_t timerStarts;
+    bool logOverflowed;
+};
+
+void keepTally(BurstTally& tally) {
+    tally.midiMessages += fake::count(fake::Fn::midiOutShortMsg);
+    tally.timerStarts += fake::count(fake::Fn::SetTimer);
+    tally.logOverflowed = tally.logOverflowed || fake::overflowed();
+    fake::clearLog();
+}
+
+// Presses, repeats and releases one key of each section; section 1 plays
+// chords, with Ctrl and Caps Lock changing from round to round.
+void playKeys(int round, BurstTally& tally) {
+    const int k = round % KEY_COUNT;
+    holdControl(round % 3 == 0);
+    setCapsLock(round % 5 == 0);
+    for (int s = 0; s < SECTION_COUNT; ++s) {
+        const unsigned scanCode = SectionScanCodes[s][k];
+        keyPress(scanCode);
+        keyRepeat(scanCode);
+        keyRepeat(scanCode);
+        keyRelease(scanCode);
+        tally.messages += 4;
+    }
+}
+
+void bendAndSwitch(int round, BurstTally& tally) {
+    if (round % 2 == 0) {
+        pageUp(fake::pressOf(scan::PAGE_UP));
+        pageUp(fake::releaseOf(scan::PAGE_UP));
+    } else {
+        pageDown(fake::pressOf(scan::PAGE_DOWN));
+        pageDown(fake::repeatOf(scan::PAGE_DOWN));
+    }
+    for (int i = 0; i < 3; ++i) timerTick();
+    typeCharacter('\t');
+    tally.messages += 6;
+}
+
+// The wheel through the window procedure, as the mouse drives it, and its
+// operations directly.
+void dragTheWheel(int round, BurstTally& tally) {
+    MainWndProc(fake::WINDOW, WM_LBUTTONDOWN, 1, fake::pointData(WHEEL_X, WHEEL_Y));
+    MainWndProc(fake::WINDOW, WM_MOUSEMOVE, 1, fake::pointData(WHEEL_X, WHEEL_Y - 3));
+    MainWndProc(fake::WINDOW, WM_LBUTTONUP, 0, fake::pointData(WHEEL_X, WHEEL_Y - 3));
+    wheelDragging = 1;
+    wheelLastY = WHEEL_Y;
+    onWheelDragMove(fake::WINDOW, WHEEL_X, WHEEL_Y + (round % 2 == 0 ? -1 : 1));
+    onWheelDragMove(fake::WINDOW, WHEEL_X + 1, WHEEL_Y + (round % 2 == 0 ? -1 : 1));
+    endWheelDrag(fake::WINDOW);
+    tally.messages += 6;
+}
+
+TEST_F(NoAllocationTest, PlayingAllocatesNothing) {
+    sections[1].params[ParamId::Chord].value = 1;
+    BurstTally tally{};
+    startCountingAllocations();
+    for (int round = 0; round < ROUNDS; ++round) {
+        playKeys(round, tally);
+        bendAndSwitch(round, tally);
+        dragTheWheel(round, tally);
+        keepTally(tally);
+    }
+    const size_t allocations = stopCountingAllocations();
+
+    EXPECT_EQ(allocations, 0u);
+    EXPECT_GE(tally.messages, 5000u);
+    EXPECT_GE(tally.midiMessages, (size_t)ROUNDS * 10) << "the burst really played";
+    EXPECT_EQ(tally.timerStarts, (size_t)ROUNDS * 2);
+    EXPECT_FALSE(tally.logOverflowed);
+}
+
+// The test above can only pass for the right reason if the counter sees
+// allocations made in the counted region.
+void* volatile keptBlock;
+
+TEST(AllocationCounter, CountsEveryKindOfAllocation) {
+    startCountingAllocations();
+    int* number = new int(7);
+    keptBlock = number;
+    delete number;
+    keptBlock = std::malloc(16);
+    std::free(keptBlock);
+    const std::string text(100, 'x');
+    keptBlock = (void*)text.data();
+    EXPECT_EQ(stopCountingAllocations(), 3u);
+
+    startCountingAllocations();
+    EXPECT_EQ(stopCountingAllocations(), 0u) << "nothing carried over";
+}
+
+} // namespace

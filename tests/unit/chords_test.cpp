@@ -1,0 +1,178 @@
+// Chord mode: the shapes, Ctrl and Caps Lock, the previous chord let go at
+// each press, and the legato release rules.
+#include "model/chords.h"
+#include "model/keyboard_sections.h"
+#include "tests/unit/key_messages.h"
+#include "tests/unit/program_test.h"
+
+namespace {
+
+class ChordsTest : public ProgramTest {
+protected:
+    void SetUp() override {
+        ProgramTest::SetUp();
+        sections[0].params[ParamId::Chord].value = 1;
+        sections[1].params[ParamId::Chord].value = 1;
+    }
+};
+
+// The note indices a key's chord is made of, as flags would show them.
+std::vector<int> heldKeys(int s) {
+    std::vector<int> held;
+    for (int k = 0; k < KEY_COUNT; ++k) {
+        if (sections[s].keyDown[k]) held.push_back(k);
+    }
+    return held;
+}
+
+const Lines MINOR_ON_KEY_0_OFF = {"note-off 0x80 60 127", "note-off 0x80 63 127", "note-off 0x80 67 127"};
+
+Lines concat(Lines a, const Lines& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+struct ChordCase {
+    int root;
+    int quality;
+    int capsFold;
+    int notes[3];
+};
+
+const ChordCase CHORD_CASES[] = {
+    {0, MAJOR_CHORD, 0, {0, 4, 7}},
+    {0, MINOR_CHORD, 0, {0, 3, 7}},
+    {16, MAJOR_CHORD, 0, {16, 20, 23}},
+    {16, MAJOR_CHORD, 1, {4, 8, 11}},
+    {12, MINOR_CHORD, 1, {0, 3, 7}},
+    {9, MAJOR_CHORD, 1, {9, 1, 4}},
+    {11, MINOR_CHORD, 1, {11, 2, 6}},
+    {4, MAJOR_CHORD, 1, {4, 8, 11}},
+};
+
+TEST_F(ChordsTest, NoteIndicesOfEachShapeWithAndWithoutTheFold) {
+    for (const ChordCase& c : CHORD_CASES) {
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_EQ(chordNoteIndex(c.root, c.quality, i, c.capsFold), c.notes[i])
+                << "root " << c.root << " quality " << c.quality << " fold " << c.capsFold << " note " << i;
+        }
+    }
+}
+
+TEST_F(ChordsTest, FirstChordAfterStartLetsGoOfTheMinorChordOnKeyZero) {
+    keyPress(scan::Q);
+    EXPECT_EQ(fake::midiMessages(),
+              concat(MINOR_ON_KEY_0_OFF, {"note-on 0x90 60 127", "note-on 0x90 64 127", "note-on 0x90 67 127"}));
+    EXPECT_EQ(heldKeys(0), std::vector<int>({0, 4, 7}));
+    EXPECT_EQ(lastChordKey, 0);
+    EXPECT_EQ(chordQuality, MAJOR_CHORD);
+    EXPECT_EQ(sections[0].keyChordQuality[0], MAJOR_CHORD);
+}
+
+TEST_F(ChordsTest, CtrlMakesItMinor) {
+    holdControl(true);
+    keyPress(scan::Q);
+    EXPECT_EQ(fake::midiMessages(),
+              concat(MINOR_ON_KEY_0_OFF, {"note-on 0x90 60 127", "note-on 0x90 63 127", "note-on 0x90 67 127"}));
+    EXPECT_EQ(chordQuality, MINOR_CHORD);
+    EXPECT_EQ(sections[0].keyChordQuality[0], MINOR_CHORD);
+
+    fake::clearLog();
+    holdControl(false); // the release keeps the quality of its press
+    keyRelease(scan::Q);
+    EXPECT_EQ(fake::midiMessages(), MINOR_ON_KEY_0_OFF);
+}
+
+TEST_F(ChordsTest, CapsLockFoldsIntoTheLowestOctave) {
+    setCapsLock(true);
+    keyPress(scan::P); // key 16, major
+    EXPECT_EQ(heldKeys(0), std::vector<int>({4, 8, 11}));
+    fake::clearLog();
+    keyPress(scan::Y); // key 9, major; lets go of key 16's chord first
+    EXPECT_EQ(fake::midiMessages(), Lines({"note-off 0x80 64 127", "note-off 0x80 68 127", "note-off 0x80 71 127",
+                                           "note-on 0x90 69 127", "note-on 0x90 61 127", "note-on 0x90 64 127"}));
+    EXPECT_EQ(heldKeys(0), std::vector<int>({1, 4, 9}));
+}
+
+TEST_F(ChordsTest, WithoutTheFoldOnlyIndicesUpTo16HaveFlags) {
+    keyPress(scan::P);
+    EXPECT_EQ(fake::midiMessages(),
+              concat(MINOR_ON_KEY_0_OFF, {"note-on 0x90 76 127", "note-on 0x90 80 127", "note-on 0x90 83 127"}));
+    EXPECT_EQ(heldKeys(0), std::vector<int>({16}));
+    fake::clearLog();
+    keyRelease(scan::P);
+    EXPECT_EQ(fake::midiMessages(), Lines({"note-off 0x80 76 127", "note-off 0x80 80 127", "note-off 0x80 83 127"}));
+    EXPECT_TRUE(heldKeys(0).empty());
+}
+
+TEST_F(ChordsTest, LegatoRestrikesCommonNotesAndTheOldReleaseSparesThem) {
+    keyPress(scan::Q); // A: major on key 0
+    fake::clearLog();
+    keyPress(scan::T); // B: major on key 7
+    EXPECT_EQ(fake::midiMessages(), Lines({"note-off 0x80 60 127", "note-off 0x80 64 127", "note-off 0x80 67 127",
+                                           "note-on 0x90 67 127", "note-on 0x90 71 127", "note-on 0x90 74 127"}));
+    fake::clearLog();
+    keyRelease(scan::Q);
+    EXPECT_EQ(fake::midiMessages(), Lines({"note-off 0x80 60 127", "note-off 0x80 64 127"}));
+    EXPECT_EQ(heldKeys(0), std::vector<int>({7, 11, 14}));
+    fake::clearLog();
+    keyRelease(scan::T);
+    EXPECT_EQ(fake::midiMessages(), Lines({"note-off 0x80 67 127", "note-off 0x80 71 127", "note-off 0x80 74 127"}));
+    EXPECT_TRUE(heldKeys(0).empty());
+}
+
+TEST_F(ChordsTest, ReleasingTheNewerKeyFirst) {
+    keyPress(scan::Q);
+    keyPress(scan::T);
+    fake::clearLog();
+    keyRelease(scan::T);
+    EXPECT_EQ(fake::midiMessages(), Lines({"note-off 0x80 67 127", "note-off 0x80 71 127", "note-off 0x80 74 127"}));
+    EXPECT_EQ(lastChordKey, 7) << "a release leaves it";
+    fake::clearLog();
+    keyRelease(scan::Q);
+    EXPECT_EQ(fake::midiMessages(), Lines({"note-off 0x80 60 127", "note-off 0x80 64 127"}));
+}
+
+TEST_F(ChordsTest, TheLastChordKeyIsSharedByBothSections) {
+    sections[1].params[ParamId::Channel].value = 1;
+    keyPress(scan::Q); // section 0, key 0, major
+    fake::clearLog();
+    keyPress(scan::C); // section 1, key 4, major
+    EXPECT_EQ(fake::midiMessages(),
+              Lines({"note-off 0x81 60 127", "note-off 0x81 63 127", "note-off 0x81 67 127", // section 1's record at key 0
+                     "note-on 0x91 64 127", "note-on 0x91 68 127", "note-on 0x91 71 127"}));
+    EXPECT_EQ(heldKeys(0), std::vector<int>({0, 4, 7})) << "section 0's chord keeps sounding";
+    EXPECT_EQ(lastChordKey, 4);
+
+    fake::clearLog();
+    keyRelease(scan::Q);
+    // Section 0's record at key 4 is minor (4, 7, 11): its 64 and 67 are spared.
+    EXPECT_EQ(fake::midiMessages(), Lines({"note-off 0x80 60 127"}));
+    EXPECT_EQ(heldKeys(0), std::vector<int>({4, 7}));
+}
+
+TEST_F(ChordsTest, TheReleaseFoldsWithCapsLockAsItIsThen) {
+    keyPress(scan::P);
+    setCapsLock(true);
+    fake::clearLog();
+    keyRelease(scan::P);
+    EXPECT_EQ(fake::midiMessages(), Lines({"note-off 0x80 64 127", "note-off 0x80 68 127", "note-off 0x80 71 127"}));
+    EXPECT_EQ(heldKeys(0), std::vector<int>({16})) << "the notes played unfolded get no note-off";
+}
+
+TEST_F(ChordsTest, ChordNotesAbove127AreNotSent) {
+    sections[0].params[ParamId::Octave].value = 10;
+    keyPress(scan::T); // key 7: notes 127, 131, 134
+    EXPECT_EQ(fake::midiMessages(), Lines({"note-off 0x80 120 127", "note-off 0x80 123 127", "note-off 0x80 127 127",
+                                           "note-on 0x90 127 127"}));
+    EXPECT_EQ(heldKeys(0), std::vector<int>({7, 11, 14}));
+}
+
+TEST_F(ChordsTest, FlagsChangeEvenWhenTheDeviceRefuses) {
+    fake::script.shortMessageResult = MMSYSERR_NOMEM;
+    keyPress(scan::E);
+    EXPECT_EQ(heldKeys(0), std::vector<int>({4, 8, 11}));
+    EXPECT_EQ(fake::count(fake::Fn::midiOutShortMsg), 6u);
+}
+
+} // namespace

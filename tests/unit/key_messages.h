@@ -1,0 +1,39 @@
+// Keyboard and timer messages delivered to the window procedure the way the
+// system delivers them, and the scan codes the tests press.
+#pragma once
+
+#include "app/main_window.h"
+#include "input/pitch_bend.h"
+#include "tests/fake/fake_win32.h"
+
+namespace scan {
+constexpr unsigned Q = 0x10, W = 0x11, E = 0x12, T = 0x14, Y = 0x15, I = 0x17, P = 0x19;
+constexpr unsigned Z = 0x2C, C = 0x2E, SLASH = 0x35;
+constexpr unsigned TAB = 0x0F, SHIFT = 0x2A, CONTROL = 0x1D, CAPS_LOCK = 0x3A;
+constexpr unsigned PAGE_UP = 0x49, PAGE_DOWN = 0x51;
+} // namespace scan
+
+constexpr WPARAM VK_SHIFT_KEY = 0x10;
+constexpr LPARAM EXTENDED_KEY = 1 << 24;
+
+inline void keyPress(unsigned scanCode, WPARAM virtualKey = 0) {
+    MainWndProc(fake::WINDOW, WM_KEYDOWN, virtualKey, fake::pressOf(scanCode));
+}
+inline void keyRepeat(unsigned scanCode, WPARAM virtualKey = 0) {
+    MainWndProc(fake::WINDOW, WM_KEYDOWN, virtualKey, fake::repeatOf(scanCode));
+}
+inline void keyRelease(unsigned scanCode, WPARAM virtualKey = 0) {
+    MainWndProc(fake::WINDOW, WM_KEYUP, virtualKey, fake::releaseOf(scanCode));
+}
+inline void pageUp(LPARAM keyData = fake::pressOf(scan::PAGE_UP)) {
+    MainWndProc(fake::WINDOW, WM_KEYDOWN, VK_PRIOR, keyData);
+}
+inline void pageDown(LPARAM keyData = fake::pressOf(scan::PAGE_DOWN)) {
+    MainWndProc(fake::WINDOW, WM_KEYDOWN, VK_NEXT, keyData);
+}
+inline void typeCharacter(unsigned char character) { MainWndProc(fake::WINDOW, WM_CHAR, character, 1); }
+inline void timerTick() { MainWndProc(fake::WINDOW, WM_TIMER, BendTimer, 0); }
+
+// What GetKeyState reports while Ctrl is held, and while Caps Lock is on.
+inline void holdControl(bool held) { fake::script.keyState[VK_CONTROL] = held ? (SHORT)0xFF80 : 0; }
+inline void setCapsLock(bool on) { fake::script.keyState[VK_CAPITAL] = on ? 0x0001 : 0; }

@@ -1,0 +1,193 @@
+// Playing from the computer keyboard: the key maps, press, repeat and
+// release, the key range, Page Up and Page Down, and Tab.
+#include "input/keyboard_input.h"
+#include "model/keyboard_sections.h"
+#include "tests/unit/key_messages.h"
+#include "tests/unit/program_test.h"
+
+namespace {
+
+using KeyboardInputTest = ProgramTest;
+
+const char LEFT_BED[] = "InvalidateRect window 39,124,378,247 FALSE";
+const char RIGHT_BED[] = "InvalidateRect window 423,124,764,247 FALSE";
+
+void set(int s, int32_t id, int32_t value) { sections[s].params[id].value = value; }
+
+TEST_F(KeyboardInputTest, PressAndReleaseAtTheStartState) {
+    keyPress(scan::Q);
+    EXPECT_EQ(fake::calls(), Lines({"midiOutShortMsg midi1 note-on 0x90 60 127", LEFT_BED}));
+    EXPECT_EQ(sections[0].keyDown[0], 1);
+
+    fake::clearLog();
+    keyRelease(scan::Q);
+    EXPECT_EQ(fake::calls(), Lines({"midiOutShortMsg midi1 note-off 0x80 60 127", LEFT_BED}));
+    EXPECT_EQ(sections[0].keyDown[0], 0);
+}
+
+TEST_F(KeyboardInputTest, AutoRepeatSendsNothingButRepaintsTheKeyBed) {
+    keyPress(scan::Z);
+    fake::clearLog();
+    keyRepeat(scan::Z);
+    keyRepeat(scan::Z);
+    EXPECT_EQ(fake::calls(), Lines({RIGHT_BED, RIGHT_BED}));
+    EXPECT_EQ(sections[1].keyDown[0], 1);
+}
+
+TEST_F(KeyboardInputTest, OnlyTheTwoKeyBitsTellPressFromRelease) {
+    // The message identifier is not consulted: a key-up carrying press bits
+    // presses, and bit 31 without bit 30 is no transition at all.
+    MainWndProc(fake::WINDOW, WM_KEYUP, 0, fake::pressOf(scan::W));
+    MainWndProc(fake::WINDOW, WM_KEYDOWN, 0, fake::releaseOf(scan::W));
+    MainWndProc(fake::WINDOW, WM_KEYDOWN, 0, fake::pressOf(scan::W) | (LPARAM)0x80000000u);
+    EXPECT_EQ(fake::calls(), Lines({"midiOutShortMsg midi1 note-on 0x90 62 127", LEFT_BED,
+                                    "midiOutShortMsg midi1 note-off 0x80 62 127", LEFT_BED, LEFT_BED}));
+}
+
+TEST_F(KeyboardInputTest, EveryKeyOfBothRowsPlaysItsIndex) {
+    set(1, ParamId::Channel, 1);
+    for (int s = 0; s < SECTION_COUNT; ++s) {
+        for (int k = 0; k < KEY_COUNT; ++k) {
+            SCOPED_TRACE(testing::Message() << "section " << s << " key " << k);
+            fake::clearLog();
+            keyPress(SectionScanCodes[s][k]);
+            const std::string note = std::to_string(60 + k);
+            EXPECT_EQ(fake::calls(), Lines({"midiOutShortMsg midi1 note-on 0x9" + std::to_string(s) + " " + note + " 127",
+                                            s == 0 ? LEFT_BED : RIGHT_BED}));
+            EXPECT_EQ(sections[s].keyDown[k], 1);
+        }
+    }
+}
+
+TEST_F(KeyboardInputTest, AtOctaveTenTheKeysBeyond127AreNoKeys) {
+    set(0, ParamId::Octave, 10);
+    keyPress(scan::T); // key 7: note 127
+    EXPECT_EQ(fake::midiMessages(), Lines({"note-on 0x90 127 127"}));
+
+    fake::clearLog();
+    for (int k = 8; k < KEY_COUNT; ++k) {
+        keyPress(SectionScanCodes[0][k]);
+        keyRepeat(SectionScanCodes[0][k]);
+        keyRelease(SectionScanCodes[0][k]);
+        EXPECT_EQ(sections[0].keyDown[k], 0) << k;
+    }
+    EXPECT_TRUE(fake::calls().empty()) << "no note, no flag, no repaint";
+}
+
+TEST_F(KeyboardInputTest, KeyRangeLeavesTransposeOut) {
+    set(0, ParamId::Octave, 9);
+    set(0, ParamId::Transpose, 11);
+    KeyLocation found{};
+    EXPECT_TRUE(findKey(scan::P, &found)); // note 135: found, then not sent
+    EXPECT_EQ(found.section, 0);
+    EXPECT_EQ(found.key, 16);
+    fake::clearLog();
+    keyPress(scan::P);
+    EXPECT_EQ(fake::calls(), Lines({LEFT_BED}));
+    EXPECT_EQ(sections[0].keyDown[16], 1);
+}
+
+TEST_F(KeyboardInputTest, AReleaseUsesTheOctaveAtRelease) {
+    keyPress(scan::Q);
+    set(0, ParamId::Octave, 6);
+    keyRelease(scan::Q);
+    EXPECT_EQ(fake::midiMessages(), Lines({"note-on 0x90 60 127", "note-off 0x80 72 127"}));
+}
+
+TEST_F(KeyboardInputTest, AReleaseMovedBeyond127MatchesNothing) {
+    keyPress(scan::I); // key 12
+    set(0, ParamId::Octave, 10);
+    fake::clearLog();
+    keyRelease(scan::I);
+    EXPECT_TRUE(fake::calls().empty());
+    EXPECT_EQ(sections[0].keyDown[12], 1) << "left for RESET to clear";
+}
+
+TEST_F(KeyboardInputTest, KeypadSlashPlaysLikeSlash) {
+    MainWndProc(fake::WINDOW, WM_KEYDOWN, 0x6F, fake::pressOf(scan::SLASH) | EXTENDED_KEY);
+    EXPECT_EQ(fake::calls(), Lines({"midiOutShortMsg midi1 note-on 0x90 76 127", RIGHT_BED}));
+}
+
+TEST_F(KeyboardInputTest, KeysOutsideBothRowsDoNothing) {
+    keyPress(scan::SHIFT, VK_SHIFT_KEY);
+    keyPress(scan::CONTROL, VK_CONTROL);
+    keyPress(scan::CAPS_LOCK, VK_CAPITAL);
+    keyPress(scan::TAB, VK_TAB);
+    keyRelease(scan::TAB, VK_TAB);
+    EXPECT_TRUE(fake::calls().empty());
+    EXPECT_EQ(activeSection, 0) << "Tab switches by its character, not its key";
+}
+
+TEST_F(KeyboardInputTest, ShiftedKeysPlayTheSameNote) {
+    holdControl(true);
+    keyPress(scan::Y); // Ctrl matters only to chords
+    EXPECT_EQ(fake::midiMessages(), Lines({"note-on 0x90 69 127"}));
+}
+
+TEST_F(KeyboardInputTest, SystemKeysPlayNothing) {
+    MainWndProc(fake::WINDOW, WM_SYSKEYDOWN, 0, fake::pressOf(scan::Q));
+    EXPECT_EQ(fake::calls(), Lines({"DefWindowProcA window 0x0104 0 1048577"}));
+}
+
+TEST_F(KeyboardInputTest, PageUpAndPageDownNudgeOnEveryMessage) {
+    pageUp(fake::pressOf(scan::PAGE_UP));
+    pageUp(fake::repeatOf(scan::PAGE_UP));
+    pageUp(fake::releaseOf(scan::PAGE_UP));
+    EXPECT_EQ(bendTarget, 8192 + 3 * 1500);
+    pageDown(fake::pressOf(scan::PAGE_DOWN));
+    pageDown(fake::releaseOf(scan::PAGE_DOWN));
+    EXPECT_EQ(bendTarget, 8192 + 1500);
+    EXPECT_EQ(fake::calls(), Lines(5, "SetTimer window id 1 1ms")) << "nothing sent, nothing repainted";
+    EXPECT_EQ(bendValue, 8192);
+}
+
+TEST_F(KeyboardInputTest, AKeyFoundByScanCodeIsPlayedWhateverItsVirtualKey) {
+    MainWndProc(fake::WINDOW, WM_KEYDOWN, VK_PRIOR, fake::pressOf(scan::Q));
+    EXPECT_EQ(fake::calls(), Lines({"midiOutShortMsg midi1 note-on 0x90 60 127", LEFT_BED}));
+    EXPECT_EQ(bendTarget, 8192);
+}
+
+TEST_F(KeyboardInputTest, TabSwitchesTheActiveSectionAndRepaintsAll) {
+    selectParam(1, ParamId::Volume);
+    selectParam(0, ParamId::Patch);
+    fake::clearLog();
+    typeCharacter('\t');
+    EXPECT_EQ(activeSection, 1);
+    EXPECT_EQ(fake::calls(), Lines({"InvalidateRect window all FALSE"}));
+    typeCharacter('\t');
+    EXPECT_EQ(activeSection, 0);
+    typeCharacter('q');
+    EXPECT_EQ(activeSection, 0);
+    EXPECT_TRUE(fake::midiMessages().empty());
+}
+
+TEST_F(KeyboardInputTest, OnlyTheLowByteOfTheCharacterCounts) {
+    MainWndProc(fake::WINDOW, WM_CHAR, 0x109, 1);
+    EXPECT_EQ(activeSection, 1);
+    MainWndProc(fake::WINDOW, WM_CHAR, 'I', 1);
+    EXPECT_EQ(activeSection, 1);
+}
+
+TEST_F(KeyboardInputTest, ChordModeKeysPlayChordsAndRepaintOnce) {
+    set(1, ParamId::Chord, 1);
+    keyPress(scan::Z);
+    keyRepeat(scan::Z);
+    keyRelease(scan::Z);
+    EXPECT_EQ(fake::calls({fake::Fn::InvalidateRect}), Lines(3, RIGHT_BED));
+    EXPECT_EQ(fake::midiMessages(), Lines({"note-off 0x80 60 127", "note-off 0x80 63 127", "note-off 0x80 67 127",
+                                           "note-on 0x90 60 127", "note-on 0x90 64 127", "note-on 0x90 67 127",
+                                           "note-off 0x80 60 127", "note-off 0x80 64 127", "note-off 0x80 67 127"}));
+}
+
+TEST_F(KeyboardInputTest, ChordModeTurnedOffWhileHeldReleasesOnlyTheKey) {
+    set(0, ParamId::Chord, 1);
+    keyPress(scan::E);
+    set(0, ParamId::Chord, 0);
+    fake::clearLog();
+    keyRelease(scan::E);
+    EXPECT_EQ(fake::midiMessages(), Lines({"note-off 0x80 64 127"}));
+    EXPECT_EQ(sections[0].keyDown[8], 1);
+    EXPECT_EQ(sections[0].keyDown[11], 1);
+}
+
+} // namespace
