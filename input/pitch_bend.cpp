@@ -73,11 +73,11 @@ void onBendTimer(HWND window) {
 
 int onWheelDragMove(HWND window, int x, int y) {
     (void)x; // only vertical movement turns the wheel
-    // Positions are unsigned: above the window, with the mouse captured, y
-    // is near 65535 and counts as a step down.
-    if ((uint32_t)y < (uint32_t)wheelLastY) {
+    // Signed positions: dragged above the window, y goes negative and still
+    // counts as upward.
+    if (y < wheelLastY) {
         wheelUp();
-    } else if ((uint32_t)y > (uint32_t)wheelLastY) {
+    } else if (y > wheelLastY) {
         wheelDown();
     } else {
         return 0;

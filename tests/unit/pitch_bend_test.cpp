@@ -146,13 +146,15 @@ TEST_F(PitchBendTest, AMoveWithTheSameYDoesNothing) {
     EXPECT_EQ(bendValue, 8192);
 }
 
-TEST_F(PitchBendTest, AboveTheWindowYIsLargeAndCountsAsDown) {
+TEST_F(PitchBendTest, AboveTheWindowUpwardStaysUpward) {
     startWheelDrag();
     wheelLastY = 2;
-    onWheelDragMove(fake::WINDOW, 400, 65535);
-    EXPECT_EQ(bendValue, 7792);
-    onWheelDragMove(fake::WINDOW, 400, 65530);
-    EXPECT_EQ(bendValue, 8192);
+    onWheelDragMove(fake::WINDOW, 400, -1);
+    EXPECT_EQ(bendValue, 8592);
+    onWheelDragMove(fake::WINDOW, 400, -6);
+    EXPECT_EQ(bendValue, 8992);
+    onWheelDragMove(fake::WINDOW, 400, -2);
+    EXPECT_EQ(bendValue, 8592);
 }
 
 TEST_F(PitchBendTest, ReleasingTheWheelSendsExactlyTheCentre) {
