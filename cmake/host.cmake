@@ -20,6 +20,8 @@ add_executable(unit_tests
     tests/unit/model_test.cpp
     tests/unit/midi_messages_test.cpp
     tests/unit/knob_indicator_test.cpp
+    tests/unit/paint_panel_test.cpp
+    tests/unit/mouse_input_test.cpp
 )
 target_compile_options(unit_tests PRIVATE ${PROGRAM_WARNINGS} ${SANITIZERS})
 target_link_libraries(unit_tests PRIVATE tonvale_host fake_win32 GTest::gtest GTest::gtest_main)

@@ -3,6 +3,7 @@
 #include "devices/midi_out_port.h"
 #include "display/knob_indicator.h"
 #include "display/panel_surfaces.h"
+#include "input/mouse_input.h"
 #include "model/keyboard_sections.h"
 #include "model/midi_messages.h"
 
@@ -22,6 +23,8 @@ void resetProgramState() {
     handCursor = nullptr;
     knobX = 0;
     knobY = 0;
+    knobDragging = 0;
+    knobLastX = 0;
 }
 
 void ProgramTest::SetUp() {
