@@ -62,12 +62,17 @@ void pressStepButtons(HWND window, POINT point) {
 }
 
 // RESET, SETUP and OFF. False when the press's handling must end here: the
-// window is gone (OFF, or a failed reset) or the device could not be
-// reopened.
+// window is gone (OFF, or a failed reset) or the setup dialog has run.
 bool pressTopButtons(HWND window, POINT point) {
     if (hits(topButtonRects[TOP_BUTTON_RESET], point) && !resetAll(window)) return false;
-    // The setup dialog runs a modal loop; paints and bend ticks still come.
-    if (hits(topButtonRects[TOP_BUTTON_SETUP], point) && !runDeviceSetup(window)) return false;
+    if (hits(topButtonRects[TOP_BUTTON_SETUP], point)) {
+        // The dialog's modal loop (paints and bend ticks still come) has
+        // taken the button's release: a window-move request now would leave
+        // the window following the pointer, no button held, until the next
+        // click. So the press ends here whatever the setup's outcome.
+        runDeviceSetup(window);
+        return false;
+    }
     if (hits(topButtonRects[TOP_BUTTON_OFF], point)) {
         switchOff(window);
         return false;
