@@ -4,12 +4,14 @@
 #include "app/main_window.h"
 #include "devices/patch_menus.h"
 #include "display/panel_layout.h"
+#include "display/panel_surfaces.h"
 #include "input/mouse_input.h"
 #include "input/pitch_bend.h"
 #include "model/keyboard_sections.h"
 #include "tests/unit/program_test.h"
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -123,16 +125,41 @@ TEST_F(MouseTest, MenuChoiceArrivesAfterThePressAndSetsTheSelectedParameter) {
     EXPECT_EQ(fake::midiMessages(), Lines({"program 0xC9 0"}));
 }
 
-TEST_F(MouseTest, PatchChoiceGoesToTheSectionWhoseButtonOpenedTheMenu) {
+// What the menu's modal loop does while it is up: the window's paints and
+// bend ticks are handled in the middle of the press.
+LRESULT CALLBACK windowWithMenuLoop(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_COMMAND && wParam >= CMD_PATCH_MENU && wParam <= CMD_OCTAVE_MENU) {
+        MainWndProc(window, WM_PAINT, 0, 0);
+        MainWndProc(window, WM_TIMER, BendTimer, 0);
+    }
+    return MainWndProc(window, message, wParam, lParam);
+}
+
+TEST_F(MouseTest, PaintsAndTicksInsideTheMenuLoopSeeTheNewSelection) {
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = windowWithMenuLoop;
+    RegisterClassA(&windowClass);
+    createPanelSurfaces(fake::WINDOW);
     PatchMenu = CreatePopupMenu();
-    fake::script.menuChoice = CMD_PATCH_BASE + 7;
-    selectParam(1, ParamId::Octave);
-    press(31, 82);
-    fake::clearLog();
+    ChannelMenu = CreatePopupMenu();
+    OctaveMenu = CreatePopupMenu();
+    fake::script.menuChoice = CMD_CHANNEL_BASE + 3;
+    const Lines calls = press(544, 85);
+    EXPECT_EQ(fake::calls({Fn::SendMessageA, Fn::BeginPaint, Fn::EndPaint, Fn::TrackPopupMenuEx}), Lines({
+        "SendMessageA window 0x0111 101 0",
+        "BeginPaint window",
+        "EndPaint window",
+        "TrackPopupMenuEx menu2 0x40 at 959,828 owner window null",
+    }));
+    const Lines texts = fake::calls({Fn::TextOutA});
+    ASSERT_EQ(texts.size(), 8u);
+    EXPECT_EQ(texts[7], "TextOutA dc2 550,64 \"---<>---\" 8") << "the marker under section 1's CHAN.";
+    ASSERT_FALSE(calls.empty());
+    EXPECT_EQ(calls.back(), REPAINT_ALL);
+
     fake::dispatchPosted();
-    EXPECT_EQ(paramValue(sections[0], ParamId::Patch), 7);
-    EXPECT_EQ(paramValue(sections[1], ParamId::Octave), 5);
-    EXPECT_EQ(fake::midiMessages(), Lines({"program 0xC0 7"}));
+    EXPECT_EQ(paramValue(sections[1], ParamId::Channel), 3);
+    EXPECT_EQ(activeSection, 1);
 }
 
 // The button rectangles are 6 pixels tall; the drawn bar below them, and the
