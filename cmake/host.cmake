@@ -27,6 +27,8 @@ add_executable(unit_tests
     tests/unit/keyboard_input_test.cpp
     tests/unit/chords_test.cpp
     tests/unit/pitch_bend_test.cpp
+    tests/unit/paint_panel_test.cpp
+    tests/unit/mouse_input_test.cpp
 )
 target_compile_options(unit_tests PRIVATE ${PROGRAM_WARNINGS} ${SANITIZERS})
 target_link_libraries(unit_tests PRIVATE tonvale_host fake_win32 GTest::gtest GTest::gtest_main)

@@ -1,10 +1,154 @@
 #include "display/paint_panel.h"
 
+#include "devices/patch_menus.h"
+#include "display/knob_indicator.h"
 #include "display/panel_layout.h"
 #include "display/panel_surfaces.h"
+#include "model/keyboard_sections.h"
+#include "model/midi_messages.h"
 
-// Placeholder until panel rendering is built: the artwork alone.
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+const COLORREF WHEEL_PEN_COLOUR = RGB(120, 110, 90);
+const COLORREF TEXT_COLOUR = RGB(52, 57, 55);
+const char PERCUSSION_NAME[] = "NONE - PERCUSSION CHANNEL";
+const char SELECTION_MARKER[] = "---<>---";
+constexpr unsigned LINE_SIZE = 128;
+
+// Text positions relative to the left edge of a section's display.
+const int TEXT_INSET = 5;
+const int PATCH_LINE_Y = 38;
+const int VALUES_LINE_Y = 52;
+const int MARKER_LINE_Y = 64;
+const int CHORD_STATE_X = 240;
+const int MARKER_STEP = 46; // the marker sits under the selected parameter's value
+
+void copySprite(HDC backBuffer, const SpriteArea& sprite, int x, int y) {
+    BitBlt(backBuffer, x, y, sprite.width, sprite.height, panelSurfaces.artworkDC, sprite.left, sprite.top, SRCCOPY);
+}
+
+void drawText(HDC backBuffer, int x, int y, const char* text, size_t length) {
+    TextOutA(backBuffer, x, y, text, (int)length);
+}
+
+void drawPatchLine(HDC backBuffer, const KeyboardSection& section) {
+    const int32_t channel = paramValue(section, ParamId::Channel);
+    char name[PATCH_NAME_SIZE];
+    if (channel == PERCUSSION_CHANNEL) {
+        std::snprintf(name, sizeof name, "%s", PERCUSSION_NAME);
+    } else {
+        // The program remembered for the channel, which two sections on one
+        // channel share, not the section's own Patch value.
+        patchNameFor(ChannelPatchTable[channel], name);
+    }
+    char line[LINE_SIZE];
+    const int formatted = std::snprintf(line, sizeof line, "PATCH: %s\n", name);
+    // The line break is not drawn. A name too long for the line cuts it
+    // short of the break, and then all that fitted is drawn.
+    size_t length = 0;
+    if (formatted > 0) length = (size_t)formatted < sizeof line ? (size_t)formatted - 1 : sizeof line - 1;
+    drawText(backBuffer, section.lcdRect.left + TEXT_INSET, PATCH_LINE_Y, line, length);
+}
+
+void drawValuesLine(HDC backBuffer, const KeyboardSection& section) {
+    char line[LINE_SIZE];
+    std::snprintf(line, sizeof line, "CHAN  : %.2u   OCT: %.2u   VOL: %.3u   TRANSP: %.2d",
+                  (unsigned)paramValue(section, ParamId::Channel) + 1, (unsigned)paramValue(section, ParamId::Octave),
+                  (unsigned)paramValue(section, ParamId::Volume), (int)paramValue(section, ParamId::Transpose));
+    drawText(backBuffer, section.lcdRect.left + TEXT_INSET, VALUES_LINE_Y, line, std::strlen(line));
+}
+
+void drawChordAndMarker(HDC backBuffer, const KeyboardSection& section) {
+    char line[LINE_SIZE];
+    std::snprintf(line, sizeof line, "%s", paramValue(section, ParamId::Chord) != 0 ? "ON" : "OFF");
+    const int left = section.lcdRect.left;
+    drawText(backBuffer, left + CHORD_STATE_X, MARKER_LINE_Y, line, std::strlen(line));
+    drawText(backBuffer, left + TEXT_INSET + MARKER_STEP * section.selectedParam, MARKER_LINE_Y, SELECTION_MARKER,
+             sizeof SELECTION_MARKER - 1);
+}
+
+void drawDisplay(HDC backBuffer, const KeyboardSection& section) {
+    drawPatchLine(backBuffer, section);
+    drawValuesLine(backBuffer, section);
+    drawChordAndMarker(backBuffer, section);
+}
+
+// The bend as a line across the wheel: the bottom row at 0, the top row at
+// the highest value.
+void drawWheelLine(HDC backBuffer) {
+    const RECT& wheel = wheelRect;
+    const double perValue = 1.0 / BEND_MAX;
+    const int y = (int)(wheel.bottom - (double)(wheel.bottom - 1 - wheel.top) * bendValue * perValue - 1);
+    MoveToEx(backBuffer, wheel.left, y, nullptr);
+    LineTo(backBuffer, wheel.right, y);
+}
+
+void drawWhiteKeys(HDC backBuffer, const KeyboardSection& section) {
+    const int x = section.keyboardRect.left;
+    const int y = section.keyboardRect.top;
+    int offset = 0;
+    for (int k = 0; k < KEY_COUNT; ++k) {
+        if (isBlackKey(k)) continue;
+        copySprite(backBuffer, section.keyDown[k] ? WHITE_KEY_PRESSED : WHITE_KEY_RELEASED, x + offset, y);
+        offset += WHITE_KEY_WIDTH;
+    }
+}
+
+// A black key lies over the right part of the white key before it; E and B
+// have no black key after them, so their white key's width is skipped.
+void drawBlackKeys(HDC backBuffer, const KeyboardSection& section) {
+    const int x = section.keyboardRect.left + BLACK_KEY_INSET;
+    const int y = section.keyboardRect.top;
+    int offset = 0;
+    for (int k = 0; k < KEY_COUNT; ++k) {
+        if (isBlackKey(k)) {
+            copySprite(backBuffer, section.keyDown[k] ? BLACK_KEY_PRESSED : BLACK_KEY_RELEASED, x + offset, y);
+            offset += WHITE_KEY_WIDTH;
+        } else if (k == 4 || k == 11) {
+            offset += WHITE_KEY_WIDTH;
+        }
+    }
+}
+
+// The artwork shows section 0 lit; for section 1 the two lamps trade places.
+void drawLamps(HDC backBuffer) {
+    if (activeSection != 1) return;
+    copySprite(backBuffer, LAMP_LIT, LAMP_UNLIT.left, LAMP_UNLIT.top);
+    copySprite(backBuffer, LAMP_UNLIT, LAMP_LIT.left, LAMP_LIT.top);
+}
+
+void drawKnobIndicator(HDC backBuffer) {
+    // Plain face over the dot drawn into the artwork, then the dot where it
+    // belongs now.
+    copySprite(backBuffer, KNOB_FACE, KNOB_DOT.left, KNOB_DOT.top);
+    copySprite(backBuffer, KNOB_DOT, (int)knobX, (int)knobY);
+}
+
+} // namespace
+
 int paintPanel(HDC target) {
-    BitBlt(target, 0, 0, PANEL_WIDTH, PANEL_HEIGHT, panelSurfaces.artworkDC, 0, 0, SRCCOPY);
+    const HDC backBuffer = panelSurfaces.backBufferDC;
+    const HGDIOBJ font = GetStockObject(DEFAULT_GUI_FONT);
+    const HPEN wheelPen = CreatePen(PS_SOLID, 1, WHEEL_PEN_COLOUR);
+    BitBlt(backBuffer, 0, 0, PANEL_WIDTH, PANEL_HEIGHT, panelSurfaces.artworkDC, 0, 0, SRCCOPY);
+    SelectObject(backBuffer, font); // a stock font may stay selected
+    const HGDIOBJ previousPen = SelectObject(backBuffer, wheelPen);
+    SetBkMode(backBuffer, TRANSPARENT);
+    SetTextColor(backBuffer, TEXT_COLOUR);
+    for (const KeyboardSection& section : sections) drawDisplay(backBuffer, section);
+    drawWheelLine(backBuffer);
+    for (const KeyboardSection& section : sections) {
+        drawWhiteKeys(backBuffer, section);
+        drawBlackKeys(backBuffer, section);
+    }
+    drawLamps(backBuffer);
+    drawKnobIndicator(backBuffer);
+    // One copy to the window, so it never shows a half-composed panel.
+    BitBlt(target, 0, 0, PANEL_WIDTH, PANEL_HEIGHT, backBuffer, 0, 0, SRCCOPY);
+    SelectObject(backBuffer, previousPen);
+    DeleteObject(wheelPen);
     return 1;
 }

@@ -616,8 +616,9 @@ HBITMAP WINAPI CreateCompatibleBitmap(HDC dc, int width, int height) {
 }
 
 HGDIOBJ WINAPI SelectObject(HDC dc, HGDIOBJ object) {
-    record(Fn::SelectObject, {(intptr_t)dc, (intptr_t)object});
-    return (HGDIOBJ)fake::newNamedHandle("previous");
+    fake::Call& call = record(Fn::SelectObject, {(intptr_t)dc, (intptr_t)object});
+    call.result = (intptr_t)fake::newNamedHandle("previous");
+    return (HGDIOBJ)call.result;
 }
 
 BOOL WINAPI DeleteDC(HDC dc) {

@@ -5,6 +5,7 @@
 #include "devices/patch_menus.h"
 #include "display/knob_indicator.h"
 #include "display/panel_surfaces.h"
+#include "input/mouse_input.h"
 #include "input/pitch_bend.h"
 #include "model/keyboard_sections.h"
 #include "model/midi_messages.h"
@@ -31,6 +32,8 @@ void resetProgramState() {
     programInstance = nullptr;
     wheelDragging = 0;
     wheelLastY = 0;
+    knobDragging = 0;
+    knobLastX = 0;
 }
 
 void ProgramTest::SetUp() {

@@ -1,0 +1,405 @@
+// The mouse on the panel: hit-testing of a press, the menus it opens, the
+// early ends, the knob and wheel drags, the hand cursor and moving the
+// window.
+#include "app/main_window.h"
+#include "devices/patch_menus.h"
+#include "display/panel_layout.h"
+#include "display/panel_surfaces.h"
+#include "input/mouse_input.h"
+#include "input/pitch_bend.h"
+#include "model/keyboard_sections.h"
+#include "tests/unit/program_test.h"
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using fake::Fn;
+
+// The window procedure is registered, so commands and the window-move
+// request reach MainWndProc as the system would deliver them.
+class MouseTest : public ProgramTest {
+protected:
+    void SetUp() override {
+        ProgramTest::SetUp();
+        wheelDragging = 0;
+        wheelLastY = 0;
+        programInstance = fake::INSTANCE;
+        registerMainClass(fake::INSTANCE);
+        fake::clearLog();
+    }
+    void TearDown() override {
+        programInstance = nullptr;
+        PatchMenu = nullptr;
+        ChannelMenu = nullptr;
+        OctaveMenu = nullptr;
+    }
+
+    static Lines press(int x, int y) {
+        fake::clearLog();
+        onLeftButtonDown(fake::WINDOW, fake::pointData(x, y));
+        return fake::calls();
+    }
+
+    static Lines move(int x, int y) {
+        fake::clearLog();
+        onMouseMove(fake::WINDOW, fake::pointData(x, y));
+        return fake::calls();
+    }
+
+    // The request that lets the system drag the borderless window, with the
+    // press's own lParam, and its default handling.
+    static Lines windowMove(int x, int y) {
+        const std::string args = "0x00a1 2 " + std::to_string((long long)fake::pointData(x, y));
+        return {"SendMessageA window " + args, "DefWindowProcA window " + args};
+    }
+
+    // The wheel's own steps belong to pitch bend; checks that need them run
+    // once it can step.
+    static bool wheelCanStep() {
+        const int32_t dragging = wheelDragging, lastY = wheelLastY, bend = bendValue;
+        wheelDragging = 1;
+        wheelLastY = 10;
+        const int stepped = onWheelDragMove(fake::WINDOW, 0, 5);
+        wheelDragging = dragging;
+        wheelLastY = lastY;
+        bendValue = bend;
+        fake::clearLog();
+        return stepped != 0;
+    }
+};
+
+const char* const REPAINT_ALL = "InvalidateRect window all FALSE";
+
+Lines plus(Lines a, const Lines& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+// Parameter buttons -------------------------------------------------------
+
+TEST_F(MouseTest, VolumeButtonSelectsRepaintsAroundItsCommandAndOpensNoMenu) {
+    EXPECT_EQ(press(169, 82), Lines({REPAINT_ALL, "SendMessageA window 0x0111 103 0", REPAINT_ALL}));
+    EXPECT_EQ(sections[0].selectedParam, ParamId::Volume);
+    EXPECT_EQ(activeSection, 0);
+    EXPECT_TRUE(fake::midiMessages().empty());
+}
+
+TEST_F(MouseTest, EveryParameterButtonSelectsItsParameterAndSendsItsCommand) {
+    PatchMenu = CreatePopupMenu();
+    ChannelMenu = CreatePopupMenu();
+    OctaveMenu = CreatePopupMenu();
+    for (int32_t s = 0; s < SECTION_COUNT; ++s) {
+        for (int32_t id = 0; id < SELECTABLE_PARAM_COUNT; ++id) {
+            SCOPED_TRACE(testing::Message() << "section " << s << " param " << id);
+            selectParam(s == 0 ? 1 : 0, ParamId::Patch);
+            const RECT& button = sections[s].params[id].buttonRect;
+            press(button.left + 10, button.top + 3);
+            EXPECT_EQ(activeSection, s);
+            EXPECT_EQ(sections[s].selectedParam, id);
+            EXPECT_EQ(fake::calls({Fn::InvalidateRect, Fn::SendMessageA}),
+                      Lines({REPAINT_ALL, "SendMessageA window 0x0111 " + std::to_string(100 + id) + " 0", REPAINT_ALL}));
+            EXPECT_EQ(fake::count(Fn::TrackPopupMenuEx), id <= ParamId::Octave ? 1u : 0u);
+        }
+    }
+}
+
+TEST_F(MouseTest, MenuChoiceArrivesAfterThePressAndSetsTheSelectedParameter) {
+    PatchMenu = CreatePopupMenu();
+    ChannelMenu = CreatePopupMenu();
+    OctaveMenu = CreatePopupMenu();
+    fake::script.menuChoice = CMD_CHANNEL_BASE + 9; // "Channel 10"
+    EXPECT_EQ(press(544, 85), Lines({
+        REPAINT_ALL,
+        "SendMessageA window 0x0111 101 0",
+        "TrackPopupMenuEx menu2 0x40 at 959,828 owner window null",
+        REPAINT_ALL,
+    }));
+    EXPECT_EQ(paramValue(sections[1], ParamId::Channel), 0) << "nothing changes until the choice is delivered";
+
+    fake::clearLog();
+    fake::dispatchPosted();
+    EXPECT_EQ(paramValue(sections[1], ParamId::Channel), 9);
+    EXPECT_EQ(paramValue(sections[0], ParamId::Channel), 0);
+    EXPECT_EQ(fake::midiMessages(), Lines({"program 0xC9 0"}));
+}
+
+// What the menu's modal loop does while it is up: the window's paints and
+// bend ticks are handled in the middle of the press.
+LRESULT CALLBACK windowWithMenuLoop(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_COMMAND && wParam >= CMD_PATCH_MENU && wParam <= CMD_OCTAVE_MENU) {
+        MainWndProc(window, WM_PAINT, 0, 0);
+        MainWndProc(window, WM_TIMER, BendTimer, 0);
+    }
+    return MainWndProc(window, message, wParam, lParam);
+}
+
+TEST_F(MouseTest, PaintsAndTicksInsideTheMenuLoopSeeTheNewSelection) {
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = windowWithMenuLoop;
+    RegisterClassA(&windowClass);
+    createPanelSurfaces(fake::WINDOW);
+    PatchMenu = CreatePopupMenu();
+    ChannelMenu = CreatePopupMenu();
+    OctaveMenu = CreatePopupMenu();
+    fake::script.menuChoice = CMD_CHANNEL_BASE + 3;
+    const Lines calls = press(544, 85);
+    EXPECT_EQ(fake::calls({Fn::SendMessageA, Fn::BeginPaint, Fn::EndPaint, Fn::TrackPopupMenuEx}), Lines({
+        "SendMessageA window 0x0111 101 0",
+        "BeginPaint window",
+        "EndPaint window",
+        "TrackPopupMenuEx menu2 0x40 at 959,828 owner window null",
+    }));
+    const Lines texts = fake::calls({Fn::TextOutA});
+    ASSERT_EQ(texts.size(), 8u);
+    EXPECT_EQ(texts[7], "TextOutA dc2 550,64 \"---<>---\" 8") << "the marker under section 1's CHAN.";
+    ASSERT_FALSE(calls.empty());
+    EXPECT_EQ(calls.back(), REPAINT_ALL);
+
+    fake::dispatchPosted();
+    EXPECT_EQ(paramValue(sections[1], ParamId::Channel), 3);
+    EXPECT_EQ(activeSection, 1);
+}
+
+// The button rectangles are 6 pixels tall; the drawn bar below them, and the
+// gaps beside them, move the window.
+TEST_F(MouseTest, ButtonEdges) {
+    struct Case {
+        int x;
+        int y;
+        bool hits;
+    };
+    const Case cases[] = {
+        {31, 82, true},  {73, 87, true},  {31, 87, true},  {31, 88, false}, {31, 81, false},
+        {30, 85, false}, {74, 85, false}, {76, 85, false}, {77, 85, true},  {215, 82, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.x << "," << c.y);
+        const Lines calls = press(c.x, c.y);
+        if (c.hits) {
+            EXPECT_EQ(fake::count(Fn::SendMessageA), 1u);
+            EXPECT_EQ(fake::count(Fn::DefWindowProcA), 0u);
+        } else {
+            EXPECT_EQ(calls, windowMove(c.x, c.y));
+        }
+    }
+}
+
+TEST_F(MouseTest, PressesOnNoControlMoveTheWindow) {
+    const POINT points[] = {{100, 50}, {100, 200}, {700, 240}, {0, 0}, {50, 95}, {400, 110}, {799, 249}};
+    for (const POINT& p : points) {
+        SCOPED_TRACE(testing::Message() << p.x << "," << p.y);
+        EXPECT_EQ(press(p.x, p.y), windowMove(p.x, p.y));
+        EXPECT_EQ(knobDragging, 0);
+        EXPECT_EQ(wheelDragging, 0);
+    }
+}
+
+// CHORD, + and - ----------------------------------------------------------
+
+TEST_F(MouseTest, ChordTogglesItsSectionOnlyAndTheWindowStillFollows) {
+    EXPECT_EQ(press(728, 82), plus({"InvalidateRect window 499,34,769,76 FALSE"}, windowMove(728, 82)));
+    EXPECT_EQ(paramValue(sections[1], ParamId::Chord), 1);
+    EXPECT_EQ(paramValue(sections[0], ParamId::Chord), 0);
+    EXPECT_EQ(activeSection, 0);
+    press(261, 87);
+    EXPECT_EQ(paramValue(sections[0], ParamId::Chord), 1);
+    press(728, 82);
+    EXPECT_EQ(paramValue(sections[1], ParamId::Chord), 0);
+}
+
+TEST_F(MouseTest, PlusOfTheInactiveSectionActivatesAndStepsIt) {
+    selectParam(1, ParamId::Octave);
+    selectParam(0, ParamId::Patch);
+    fake::clearLog();
+    EXPECT_EQ(press(470, 34), plus({REPAINT_ALL}, windowMove(470, 34)));
+    EXPECT_EQ(activeSection, 1);
+    EXPECT_EQ(paramValue(sections[1], ParamId::Octave), 6);
+    EXPECT_EQ(paramValue(sections[0], ParamId::Patch), 0);
+}
+
+TEST_F(MouseTest, MinusStepsDownAndRepaintsThenTheWindowFollows) {
+    sections[0].params[ParamId::Patch].value = 3;
+    EXPECT_EQ(press(331, 76), plus({"midiOutShortMsg midi1 program 0xC0 2", REPAINT_ALL}, windowMove(331, 76)));
+    EXPECT_EQ(paramValue(sections[0], ParamId::Patch), 2);
+}
+
+// RESET, SETUP and OFF ----------------------------------------------------
+
+TEST_F(MouseTest, ResetThatWorksIsFollowedByTheWindowMove) {
+    sections[1].keyDown[4] = 1;
+    EXPECT_EQ(press(636, 22), plus({REPAINT_ALL, "midiOutReset midi1"}, windowMove(636, 22)));
+    EXPECT_EQ(sections[1].keyDown[4], 0);
+}
+
+TEST_F(MouseTest, ResetThatFailsEndsThePressWithTheWindow) {
+    fake::script.resetResult = MMSYSERR_ERROR;
+    const Lines calls = press(678, 27);
+    EXPECT_EQ(fake::count(Fn::DestroyWindow), 1u);
+    EXPECT_EQ(fake::count(Fn::SendMessageA), 0u) << "nothing may be sent to a destroyed window";
+    ASSERT_FALSE(calls.empty());
+    EXPECT_EQ(calls.back(), "PostQuitMessage 0");
+}
+
+// The dialog takes the button's release, so a window move after it would
+// have the window follow the pointer with no button held.
+TEST_F(MouseTest, SetupEndsThePressWhenCancelled) {
+    fake::script.dialogButton = IDCANCEL;
+    const Lines calls = press(682, 22);
+    ASSERT_FALSE(calls.empty());
+    EXPECT_EQ(calls.front(), "DialogBoxParamA instance SETUPDLG owner window param 0");
+    EXPECT_EQ(calls.back(), "EndDialog dialog 2");
+    EXPECT_EQ(fake::count(Fn::SendMessageA), 0u);
+}
+
+TEST_F(MouseTest, SetupEndsThePressWhenTheDeviceIsReopened) {
+    fake::script.dialogButton = IDOK;
+    const Lines calls = press(700, 25);
+    EXPECT_EQ(fake::midiMessages(), Lines({"program 0xC0 0", "program 0xC0 0"}));
+    ASSERT_FALSE(calls.empty());
+    EXPECT_EQ(calls.back(), "midiOutShortMsg midi2 program 0xC0 0");
+    EXPECT_EQ(fake::count(Fn::SendMessageA), 0u);
+}
+
+TEST_F(MouseTest, SetupThatCannotReopenEndsThePress) {
+    fake::script.dialogButton = IDOK;
+    fake::script.openResult = MMSYSERR_ALLOCATED;
+    const Lines calls = press(724, 27);
+    ASSERT_FALSE(calls.empty());
+    EXPECT_EQ(calls.back(), "MessageBoxA window \"Can't open MIDI output device\" caption null 0x0");
+    EXPECT_EQ(fake::count(Fn::SendMessageA), 0u);
+}
+
+TEST_F(MouseTest, OffDestroysTheWindowAndThePressDoesNoMore) {
+    const Lines calls = press(728, 22);
+    ASSERT_FALSE(calls.empty());
+    EXPECT_EQ(calls.front(), "DestroyWindow window");
+    EXPECT_EQ(calls.back(), "PostQuitMessage 0");
+    EXPECT_EQ(fake::count(Fn::SendMessageA), 0u);
+    EXPECT_EQ(fake::count(Fn::SetCapture), 0u);
+}
+
+// The knob ----------------------------------------------------------------
+
+const Lines KNOB_STEP_REPAINT = {
+    "InvalidateRect window 354,6,446,102 FALSE",
+    "InvalidateRect window 32,34,302,76 FALSE",
+    "InvalidateRect window 499,34,769,76 FALSE",
+};
+
+TEST_F(MouseTest, KnobPressCapturesAndChangesNothing) {
+    EXPECT_EQ(press(354, 101), Lines({"SetCapture window"}));
+    EXPECT_EQ(knobDragging, 1);
+    EXPECT_EQ(knobLastX, 354);
+    EXPECT_EQ(paramValue(sections[0], ParamId::Patch), 0);
+}
+
+TEST_F(MouseTest, KnobDragStepsOncePerHorizontalMove) {
+    press(400, 50);
+    EXPECT_EQ(move(401, 50),
+              plus({"SetCursor HAND", "midiOutShortMsg midi1 program 0xC0 1"}, plus(KNOB_STEP_REPAINT, {"SetCursor HAND"})));
+    EXPECT_EQ(knobLastX, 401);
+
+    EXPECT_EQ(move(401, 90), Lines()) << "vertical alone: no step, and no hover cursor over the knob";
+
+    EXPECT_EQ(move(451, 90), plus({"SetCursor HAND", "midiOutShortMsg midi1 program 0xC0 2"}, KNOB_STEP_REPAINT))
+        << "50 pixels right is still one step";
+    EXPECT_EQ(move(450, 10), plus({"SetCursor HAND", "midiOutShortMsg midi1 program 0xC0 1"}, KNOB_STEP_REPAINT));
+    EXPECT_EQ(paramValue(sections[0], ParamId::Patch), 1);
+    EXPECT_EQ(knobLastX, 450);
+}
+
+// With the mouse captured the pointer can leave the window to the left:
+// that is further left, so the knob keeps turning down.
+TEST_F(MouseTest, KnobDragBeyondTheLeftEdgeKeepsTurningDown) {
+    selectParam(0, ParamId::Volume);
+    sections[0].params[ParamId::Volume].value = 64;
+    press(360, 50);
+    move(2, 50);
+    move(-3, 50);
+    EXPECT_EQ(knobLastX, -3);
+    EXPECT_EQ(paramValue(sections[0], ParamId::Volume), 62);
+    move(-10, 300);
+    EXPECT_EQ(paramValue(sections[0], ParamId::Volume), 61);
+    move(0, 50);
+    EXPECT_EQ(paramValue(sections[0], ParamId::Volume), 62);
+}
+
+TEST_F(MouseTest, ReleaseEndsTheKnobDrag) {
+    press(400, 50);
+    fake::clearLog();
+    onLeftButtonUp(fake::WINDOW);
+    EXPECT_EQ(fake::calls(), Lines({"ReleaseCapture"}));
+    EXPECT_EQ(knobDragging, 0);
+    EXPECT_EQ(move(300, 200), Lines()) << "no step after the release";
+    EXPECT_EQ(paramValue(sections[0], ParamId::Patch), 0);
+}
+
+// The wheel ---------------------------------------------------------------
+
+TEST_F(MouseTest, WheelPressCapturesAndSendsNothing) {
+    EXPECT_EQ(press(410, 241), Lines({"SetCapture window"}));
+    EXPECT_EQ(wheelDragging, 1);
+    EXPECT_EQ(wheelLastY, 241);
+    EXPECT_EQ(knobDragging, 0);
+}
+
+TEST_F(MouseTest, WheelMoveWithOnlyXChangedSkipsTheHoverCursor) {
+    press(400, 130);
+    EXPECT_EQ(move(401, 130), Lines());
+}
+
+TEST_F(MouseTest, WheelDragHandsOnSignedPositions) {
+    if (!wheelCanStep()) GTEST_SKIP() << "the wheel cannot step yet";
+    press(400, 130);
+    move(400, 2);
+    move(400, -3);
+    EXPECT_EQ(wheelLastY, -3) << "above the window is further up, not near 65535";
+    const Lines calls = move(400, 140);
+    EXPECT_EQ(wheelLastY, 140);
+    ASSERT_FALSE(calls.empty());
+    EXPECT_EQ(calls.back(), "SetCursor HAND") << "a wheel step goes on to the hover cursor";
+}
+
+TEST_F(MouseTest, ReleaseReleasesTheCaptureFirstAndEndsTheWheelDrag) {
+    press(400, 130);
+    fake::clearLog();
+    onLeftButtonUp(fake::WINDOW);
+    const Lines calls = fake::calls();
+    ASSERT_FALSE(calls.empty());
+    EXPECT_EQ(calls.front(), "ReleaseCapture");
+    if (!wheelCanStep()) GTEST_SKIP() << "the wheel cannot end a drag yet";
+    EXPECT_EQ(wheelDragging, 0);
+}
+
+TEST_F(MouseTest, ReleaseWithoutADragOnlyReleasesTheCapture) {
+    onLeftButtonUp(fake::WINDOW);
+    EXPECT_EQ(fake::calls(), Lines({"ReleaseCapture"}));
+    EXPECT_EQ(knobDragging, 0);
+    EXPECT_EQ(wheelDragging, 0);
+}
+
+// The hover cursor --------------------------------------------------------
+
+TEST_F(MouseTest, HandOverEveryControlAndNothingElsewhere) {
+    std::vector<RECT> controls;
+    for (const KeyboardSection& section : sections) {
+        for (const ParamSlot& slot : section.params) controls.push_back(slot.buttonRect);
+    }
+    for (int i = 0; i < TOP_BUTTON_COUNT; ++i) controls.push_back(topButtonRects[i]);
+    controls.push_back(knobRect);
+    controls.push_back(wheelRect);
+    ASSERT_EQ(controls.size(), 21u);
+    for (const RECT& r : controls) {
+        SCOPED_TRACE(testing::Message() << r.left << "," << r.top);
+        EXPECT_EQ(move(r.left, r.top), Lines({"SetCursor HAND"}));
+        EXPECT_EQ(move(r.right - 1, r.bottom - 1), Lines({"SetCursor HAND"}));
+        EXPECT_EQ(move(r.right, r.top), Lines());
+        EXPECT_EQ(move(r.left, r.bottom), Lines());
+    }
+    const POINT elsewhere[] = {{100, 50}, {600, 50}, {100, 200}, {600, 200}, {0, 0}, {75, 85}, {-5, -5}};
+    for (const POINT& p : elsewhere) EXPECT_EQ(move(p.x, p.y), Lines()) << p.x << "," << p.y;
+}
+
+} // namespace

@@ -1,0 +1,327 @@
+// Painting the panel: one full recomposition into the back buffer per
+// paint, the display lines, the wheel line, the keys, the lamps, the knob,
+// and one copy to the window.
+#include "devices/patch_menus.h"
+#include "display/knob_indicator.h"
+#include "display/paint_panel.h"
+#include "display/panel_surfaces.h"
+#include "model/keyboard_sections.h"
+#include "model/midi_messages.h"
+#include "tests/unit/program_test.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+using fake::Fn;
+
+// Handles as the fake labels them: dc1 holds the artwork, dc2 is the back
+// buffer, paintDC the window's paint DC.
+class PaintTest : public ProgramTest {
+protected:
+    void SetUp() override {
+        ProgramTest::SetUp();
+        createPanelSurfaces(fake::WINDOW);
+        PatchMenu = CreatePopupMenu();
+        addPatchName(0, "Acoustic Grand");
+        updateKnobIndicator(0, 127); // the start position, as start-up leaves it
+        target = BeginPaint(fake::WINDOW, &paint);
+        fake::clearLog();
+    }
+    void TearDown() override { PatchMenu = nullptr; }
+
+    // A patch menu item as the patch-name file would give it.
+    static void addPatchName(int32_t program, const char* text) {
+        char copy[PATCH_NAME_SIZE];
+        std::snprintf(copy, sizeof copy, "%s", text);
+        MENUITEMINFOA item = {};
+        item.cbSize = sizeof item;
+        item.fMask = MIIM_TYPE | MIIM_ID;
+        item.fType = MFT_STRING;
+        item.wID = CMD_PATCH_BASE + (UINT)program;
+        item.dwTypeData = copy;
+        InsertMenuItemA(PatchMenu, (UINT)program, TRUE, &item);
+    }
+
+    Lines paintedTexts() {
+        paintPanel(target);
+        return fake::calls({Fn::TextOutA});
+    }
+
+    Lines paintedKeys() {
+        paintPanel(target);
+        Lines keys;
+        for (const std::string& line : fake::calls({Fn::BitBlt})) {
+            if (line.find(" from dc1 39,124") != std::string::npos || line.find(" from dc1 73,124") != std::string::npos ||
+                line.find(" from dc1 107,124") != std::string::npos ||
+                line.find(" from dc1 141,124") != std::string::npos) {
+                keys.push_back(line);
+            }
+        }
+        return keys;
+    }
+
+    PAINTSTRUCT paint;
+    HDC target = nullptr;
+};
+
+TEST_F(PaintTest, StartStateIsComposedInTheBackBufferAndCopiedOnce) {
+    EXPECT_EQ(paintPanel(target), 1);
+    EXPECT_EQ(fake::calls(), Lines({
+        "GetStockObject 17",
+        "CreatePen style 0 width 1 RGB(120,110,90) -> pen1",
+        "BitBlt dc2 0,0 800x250 from dc1 0,0",
+        "SelectObject dc2 stock17",
+        "SelectObject dc2 pen1",
+        "SetBkMode dc2 1",
+        "SetTextColor dc2 RGB(52,57,55)",
+        // Section 0's display.
+        "TextOutA dc2 37,38 \"PATCH: ACOUSTIC GRAND\" 21",
+        "TextOutA dc2 37,52 \"CHAN  : 01   OCT: 05   VOL: 127   TRANSP: 00\" 44",
+        "TextOutA dc2 272,64 \"OFF\" 3",
+        "TextOutA dc2 37,64 \"---<>---\" 8",
+        // Section 1's display.
+        "TextOutA dc2 504,38 \"PATCH: ACOUSTIC GRAND\" 21",
+        "TextOutA dc2 504,52 \"CHAN  : 01   OCT: 05   VOL: 127   TRANSP: 00\" 44",
+        "TextOutA dc2 739,64 \"OFF\" 3",
+        "TextOutA dc2 504,64 \"---<>---\" 8",
+        // The wheel at its centre.
+        "MoveToEx dc2 390,183",
+        "LineTo dc2 411,183",
+        // Section 0: white keys, then black keys, all released.
+        "BitBlt dc2 39,124 34x126 from dc1 39,124",
+        "BitBlt dc2 73,124 34x126 from dc1 39,124",
+        "BitBlt dc2 107,124 34x126 from dc1 39,124",
+        "BitBlt dc2 141,124 34x126 from dc1 39,124",
+        "BitBlt dc2 175,124 34x126 from dc1 39,124",
+        "BitBlt dc2 209,124 34x126 from dc1 39,124",
+        "BitBlt dc2 243,124 34x126 from dc1 39,124",
+        "BitBlt dc2 277,124 34x126 from dc1 39,124",
+        "BitBlt dc2 311,124 34x126 from dc1 39,124",
+        "BitBlt dc2 345,124 34x126 from dc1 39,124",
+        "BitBlt dc2 63,124 21x90 from dc1 107,124",
+        "BitBlt dc2 97,124 21x90 from dc1 107,124",
+        "BitBlt dc2 165,124 21x90 from dc1 107,124",
+        "BitBlt dc2 199,124 21x90 from dc1 107,124",
+        "BitBlt dc2 233,124 21x90 from dc1 107,124",
+        "BitBlt dc2 301,124 21x90 from dc1 107,124",
+        "BitBlt dc2 335,124 21x90 from dc1 107,124",
+        // Section 1.
+        "BitBlt dc2 423,124 34x126 from dc1 39,124",
+        "BitBlt dc2 457,124 34x126 from dc1 39,124",
+        "BitBlt dc2 491,124 34x126 from dc1 39,124",
+        "BitBlt dc2 525,124 34x126 from dc1 39,124",
+        "BitBlt dc2 559,124 34x126 from dc1 39,124",
+        "BitBlt dc2 593,124 34x126 from dc1 39,124",
+        "BitBlt dc2 627,124 34x126 from dc1 39,124",
+        "BitBlt dc2 661,124 34x126 from dc1 39,124",
+        "BitBlt dc2 695,124 34x126 from dc1 39,124",
+        "BitBlt dc2 729,124 34x126 from dc1 39,124",
+        "BitBlt dc2 447,124 21x90 from dc1 107,124",
+        "BitBlt dc2 481,124 21x90 from dc1 107,124",
+        "BitBlt dc2 549,124 21x90 from dc1 107,124",
+        "BitBlt dc2 583,124 21x90 from dc1 107,124",
+        "BitBlt dc2 617,124 21x90 from dc1 107,124",
+        "BitBlt dc2 685,124 21x90 from dc1 107,124",
+        "BitBlt dc2 719,124 21x90 from dc1 107,124",
+        // No lamp exchange with section 0 active; the knob face, then the dot.
+        "BitBlt dc2 376,67 18x17 from dc1 401,54",
+        "BitBlt dc2 377,66 18x17 from dc1 376,67",
+        "BitBlt paintDC 0,0 800x250 from dc2 0,0",
+        "SelectObject dc2 previous",
+        "DeleteObject pen1",
+    }));
+}
+
+TEST_F(PaintTest, ThePenItReplacedIsSelectedBackAndItsOwnPenDeleted) {
+    paintPanel(target);
+    paintPanel(target);
+    std::vector<intptr_t> created, kept, restored, deleted;
+    for (size_t i = 0; i < fake::callCount(); ++i) {
+        const fake::Call& call = fake::call(i);
+        if (call.fn == Fn::CreatePen) created.push_back(call.result);
+        if (call.fn == Fn::SelectObject && !created.empty() && call.args[1] == created.back()) kept.push_back(call.result);
+        if (call.fn == Fn::SelectObject && !kept.empty() && call.args[1] == kept.back()) restored.push_back(call.args[1]);
+        if (call.fn == Fn::DeleteObject) deleted.push_back(call.args[0]);
+    }
+    ASSERT_EQ(created.size(), 2u) << "one pen per paint";
+    EXPECT_NE(created[0], created[1]);
+    EXPECT_EQ(kept.size(), 2u);
+    EXPECT_EQ(restored, kept);
+    EXPECT_EQ(deleted, created);
+}
+
+TEST_F(PaintTest, PercussionChannelShowsItsOwnTextWhateverTheProgram) {
+    sections[1].params[ParamId::Channel].value = PERCUSSION_CHANNEL;
+    sections[1].params[ParamId::Patch].value = 40;
+    ChannelPatchTable[PERCUSSION_CHANNEL] = 0;
+    EXPECT_EQ(paintedTexts(), Lines({
+        "TextOutA dc2 37,38 \"PATCH: ACOUSTIC GRAND\" 21",
+        "TextOutA dc2 37,52 \"CHAN  : 01   OCT: 05   VOL: 127   TRANSP: 00\" 44",
+        "TextOutA dc2 272,64 \"OFF\" 3",
+        "TextOutA dc2 37,64 \"---<>---\" 8",
+        "TextOutA dc2 504,38 \"PATCH: NONE - PERCUSSION CHANNEL\" 32",
+        "TextOutA dc2 504,52 \"CHAN  : 10   OCT: 05   VOL: 127   TRANSP: 00\" 44",
+        "TextOutA dc2 739,64 \"OFF\" 3",
+        "TextOutA dc2 504,64 \"---<>---\" 8",
+    }));
+}
+
+TEST_F(PaintTest, DisplaysShowTheValuesChordStateAndSelection) {
+    KeyboardSection& left = sections[0];
+    left.params[ParamId::Channel].value = 15;
+    left.params[ParamId::Octave].value = 10;
+    left.params[ParamId::Volume].value = 0;
+    left.params[ParamId::Transpose].value = 11;
+    left.params[ParamId::Chord].value = 1;
+    left.selectedParam = ParamId::Volume;
+    sections[1].selectedParam = ParamId::Transpose;
+    sections[1].params[ParamId::Volume].value = 9;
+    const Lines texts = paintedTexts();
+    ASSERT_EQ(texts.size(), 8u);
+    EXPECT_EQ(texts[1], "TextOutA dc2 37,52 \"CHAN  : 16   OCT: 10   VOL: 000   TRANSP: 11\" 44");
+    EXPECT_EQ(texts[2], "TextOutA dc2 272,64 \"ON\" 2");
+    EXPECT_EQ(texts[3], "TextOutA dc2 175,64 \"---<>---\" 8"); // 32 + 5 + 3 * 46
+    EXPECT_EQ(texts[5], "TextOutA dc2 504,52 \"CHAN  : 01   OCT: 05   VOL: 009   TRANSP: 00\" 44");
+    EXPECT_EQ(texts[6], "TextOutA dc2 739,64 \"OFF\" 3");
+    EXPECT_EQ(texts[7], "TextOutA dc2 688,64 \"---<>---\" 8"); // 499 + 5 + 4 * 46
+}
+
+TEST_F(PaintTest, ThePatchShownIsTheOneRememberedForTheChannel) {
+    addPatchName(5, "bright piano");
+    sections[0].params[ParamId::Channel].value = 3;
+    sections[1].params[ParamId::Channel].value = 3;
+    sections[0].params[ParamId::Patch].value = 0;
+    sections[1].params[ParamId::Patch].value = 99;
+    ChannelPatchTable[3] = 5;
+    const Lines texts = paintedTexts();
+    ASSERT_EQ(texts.size(), 8u);
+    EXPECT_EQ(texts[0], "TextOutA dc2 37,38 \"PATCH: BRIGHT PIANO\" 19");
+    EXPECT_EQ(texts[4], "TextOutA dc2 504,38 \"PATCH: BRIGHT PIANO\" 19");
+
+    fake::clearLog();
+    ChannelPatchTable[3] = 77; // no name in the menu
+    EXPECT_EQ(paintedTexts()[0], "TextOutA dc2 37,38 \"PATCH: \" 7");
+}
+
+// "PATCH: " and the break leave room for 119 characters of name in the
+// 128-character line; longer names are cut and nothing is written past it.
+TEST_F(PaintTest, LongNamesAreCutToTheLine) {
+    struct Case {
+        size_t nameLength;
+        int drawnLength;
+    };
+    const Case cases[] = {{119, 126}, {120, 127}, {121, 127}, {127, 127}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.nameLength);
+        fake::reset();
+        PatchMenu = CreatePopupMenu();
+        const std::string name(c.nameLength, 'N');
+        addPatchName(0, name.c_str());
+        fake::clearLog();
+        paintPanel(target);
+        ASSERT_GE(fake::callCount(), 8u);
+        const fake::Call* line = nullptr;
+        for (size_t i = 0; i < fake::callCount() && !line; ++i) {
+            if (fake::call(i).fn == Fn::TextOutA) line = &fake::call(i);
+        }
+        ASSERT_NE(line, nullptr);
+        EXPECT_EQ(line->args[3], c.drawnLength);
+        EXPECT_EQ(std::string(line->text), ("PATCH: " + name).substr(0, (size_t)c.drawnLength));
+    }
+}
+
+TEST_F(PaintTest, WheelLineFollowsTheBend) {
+    struct Case {
+        int32_t bend;
+        int y;
+    };
+    const Case cases[] = {{0, 241}, {1, 240}, {8192, 183}, {16383, 127}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.bend);
+        bendValue = c.bend;
+        fake::clearLog();
+        paintPanel(target);
+        const std::string y = std::to_string(c.y);
+        EXPECT_EQ(fake::calls({Fn::MoveToEx, Fn::LineTo}), Lines({"MoveToEx dc2 390," + y, "LineTo dc2 411," + y}));
+    }
+}
+
+// The line's row is 241 less 114 * bend / 16383 rounded up, for every bend.
+TEST_F(PaintTest, WheelLineRowForEveryBendValue) {
+    for (int32_t bend = 0; bend <= BEND_MAX; ++bend) {
+        bendValue = bend;
+        fake::clearLog();
+        paintPanel(target);
+        const int expected = 241 - (114 * bend + BEND_MAX - 1) / BEND_MAX;
+        size_t i = 0;
+        while (i < fake::callCount() && fake::call(i).fn != Fn::MoveToEx) ++i;
+        ASSERT_LT(i + 1, fake::callCount());
+        ASSERT_EQ(fake::call(i).args[2], expected) << "bend " << bend;
+        ASSERT_EQ(fake::call(i + 1).args[2], expected) << "bend " << bend;
+    }
+}
+
+TEST_F(PaintTest, HeldKeysUseThePressedSprites) {
+    sections[0].keyDown[0] = 1;
+    sections[0].keyDown[1] = 255; // any non-zero flag
+    sections[1].keyDown[15] = 1;
+    sections[1].keyDown[16] = 2;
+    const Lines keys = paintedKeys();
+    ASSERT_EQ(keys.size(), 2u * KEY_COUNT);
+    int pressed = 0;
+    for (const std::string& key : keys) pressed += key.find("from dc1 73,124") != std::string::npos ||
+                                                   key.find("from dc1 141,124") != std::string::npos;
+    EXPECT_EQ(pressed, 4);
+    EXPECT_EQ(keys[0], "BitBlt dc2 39,124 34x126 from dc1 73,124");   // section 0, key 0
+    EXPECT_EQ(keys[10], "BitBlt dc2 63,124 21x90 from dc1 141,124");  // section 0, key 1
+    EXPECT_EQ(keys[26], "BitBlt dc2 729,124 34x126 from dc1 73,124"); // section 1, key 16
+    EXPECT_EQ(keys[33], "BitBlt dc2 719,124 21x90 from dc1 141,124"); // section 1, key 15
+}
+
+TEST_F(PaintTest, SectionOneActiveExchangesTheLampsBeforeTheKnob) {
+    activeSection = 1;
+    paintPanel(target);
+    const Lines blits = fake::calls({Fn::BitBlt});
+    ASSERT_EQ(blits.size(), 1u + 2u * KEY_COUNT + 2u + 2u + 1u);
+    EXPECT_EQ(Lines(blits.end() - 5, blits.end()), Lines({
+        "BitBlt dc2 477,82 15x15 from dc1 316,82",
+        "BitBlt dc2 316,82 15x15 from dc1 477,82",
+        "BitBlt dc2 376,67 18x17 from dc1 401,54",
+        "BitBlt dc2 377,66 18x17 from dc1 376,67",
+        "BitBlt paintDC 0,0 800x250 from dc2 0,0",
+    }));
+}
+
+TEST_F(PaintTest, KnobDotIsDrawnWhereTheIndicatorStands) {
+    updateKnobIndicator(64, 128);
+    paintPanel(target);
+    const Lines blits = fake::calls({Fn::BitBlt});
+    ASSERT_GE(blits.size(), 2u);
+    EXPECT_EQ(blits[blits.size() - 2], "BitBlt dc2 392,20 18x17 from dc1 376,67");
+}
+
+TEST_F(PaintTest, PaintingChangesNoState) {
+    sections[0].keyDown[3] = 1;
+    activeSection = 1;
+    bendValue = 100;
+    KeyboardSection before[SECTION_COUNT];
+    std::memcpy(before, sections, sizeof before);
+    int32_t patches[CHANNEL_COUNT];
+    std::memcpy(patches, ChannelPatchTable, sizeof patches);
+    const double x = knobX, y = knobY;
+    paintPanel(target);
+    EXPECT_EQ(std::memcmp(before, sections, sizeof before), 0);
+    EXPECT_EQ(std::memcmp(patches, ChannelPatchTable, sizeof patches), 0);
+    EXPECT_EQ(activeSection, 1);
+    EXPECT_EQ(bendValue, 100);
+    EXPECT_EQ(knobX, x);
+    EXPECT_EQ(knobY, y);
+    EXPECT_TRUE(fake::midiMessages().empty());
+    EXPECT_TRUE(fake::calls({Fn::InvalidateRect}).empty());
+}
+
+} // namespace
