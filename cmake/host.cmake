@@ -20,7 +20,10 @@ add_executable(unit_tests
     tests/unit/model_test.cpp
     tests/unit/midi_messages_test.cpp
     tests/unit/knob_indicator_test.cpp
+    tests/unit/artwork_test.cpp
 )
 target_compile_options(unit_tests PRIVATE ${PROGRAM_WARNINGS} ${SANITIZERS})
+# The resource tests read the committed files where they lie.
+target_compile_definitions(unit_tests PRIVATE TONVALE_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
 target_link_libraries(unit_tests PRIVATE tonvale_host fake_win32 GTest::gtest GTest::gtest_main)
 gtest_discover_tests(unit_tests DISCOVERY_TIMEOUT 60)
