@@ -147,6 +147,23 @@ TEST_F(PanelArtwork, AReleasedWhiteKeyIsWhiteThroughoutItsBodyAndEndsInASeparati
               40);
 }
 
+TEST_F(PanelArtwork, WhiteKeysLookTheSamePressedAndReleasedWhereTheirRepaintDoesNotReach) {
+    // A key's repaint is limited to the key bed rectangle: its three bottom
+    // rows lie below it, and the left bed's last key ends one column past it.
+    const SpriteArea& released = WHITE_KEY_RELEASED;
+    const SpriteArea& pressed = WHITE_KEY_PRESSED;
+    const RECT& bed = PanelLayout[LAYOUT_KEY_BED_0];
+    ASSERT_EQ(bed.left + KeyOffsets[16] + WHITE_KEY_WIDTH, bed.right + 1);
+    std::vector<std::string> differ;
+    for (int y = released.top; y < PANEL_HEIGHT; ++y)
+        for (int x = 0; x < WHITE_KEY_WIDTH; ++x) {
+            bool unreached = y >= bed.bottom || x == WHITE_KEY_WIDTH - 1;
+            if (unreached && pixel(released.left + x, y) != pixel(pressed.left + x, y))
+                differ.push_back(std::to_string(x) + "," + std::to_string(y));
+        }
+    EXPECT_EQ(differ, std::vector<std::string>{});
+}
+
 TEST_F(PanelArtwork, LitLampIsRedAndUnlitLampGrey) {
     auto centre = [](const SpriteArea& lamp) {
         double r = 0, g = 0, b = 0;

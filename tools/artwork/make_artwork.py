@@ -376,21 +376,34 @@ def draw_wheel(c):
     c.px[WHEEL_MARKER] = WHEEL_MARKER_COLOUR
 
 
+# A key's repaint covers the key bed rectangle, which ends three rows above
+# the panel's bottom edge and, in the left bed, one column short of the last
+# key's right edge. Those rows and the separation column therefore look the
+# same on a pressed and a released white key.
+SHARED_ROWS_FROM = KEY_BED[0][3] - KEY_BED[0][1]
+SEPARATION = (98, 98, 97)
+
+
 def white_key(pressed):
+    last = SHARED_ROWS_FROM - 1
+
     def at(x, y):
-        if pressed:
-            colour = mix((231, 231, 231), (135, 133, 134), (y / 125) ** 1.2)
+        if x == WHITE_W - 1:
+            return SEPARATION
+        if y >= SHARED_ROWS_FROM:
+            # The key's lower edge.
+            colour = mix((128, 128, 126), (96, 96, 95), (y - SHARED_ROWS_FROM) / 2)
+        elif pressed:
+            colour = mix((231, 231, 231), (135, 133, 134), (y / last) ** 1.2)
             if y < 5:
                 colour = mix((120, 120, 120), colour, y / 5)
         else:
-            colour = mix((242, 242, 240), (230, 230, 228), y / 125)
+            colour = mix((242, 242, 240), (230, 230, 228), y / last)
             if y < 8:
                 colour = mix((150, 150, 150), colour, (y / 8) ** 0.7)
-            elif y >= 118:
+            elif y >= last - 6:
                 # The front lip of the key.
-                colour = (250, 250, 248) if y == 118 else mix((214, 214, 212), (176, 176, 174), (y - 119) / 6)
-        if x == WHITE_W - 1:
-            return scale(colour, 0.42)
+                colour = (250, 250, 248) if y == last - 6 else mix((214, 214, 212), (178, 178, 176), (y - last + 5) / 5)
         if x == WHITE_W - 2:
             return scale(colour, 0.86)
         if x == 0:
