@@ -29,8 +29,11 @@ add_executable(unit_tests
     tests/unit/pitch_bend_test.cpp
     tests/unit/paint_panel_test.cpp
     tests/unit/mouse_input_test.cpp
+    tests/unit/artwork_test.cpp
 )
 target_compile_options(unit_tests PRIVATE ${PROGRAM_WARNINGS} ${SANITIZERS})
+# The resource tests read the committed files where they lie.
+target_compile_definitions(unit_tests PRIVATE TONVALE_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
 target_link_libraries(unit_tests PRIVATE tonvale_host fake_win32 GTest::gtest GTest::gtest_main)
 gtest_discover_tests(unit_tests DISCOVERY_TIMEOUT 60)
 

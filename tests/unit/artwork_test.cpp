@@ -1,0 +1,330 @@
+// The committed resource files, read as the program and the build take them:
+// the panel artwork with the areas painting copies, the hand cursor, and the
+// patch-name file.
+#include "display/knob_indicator.h"
+#include "display/panel_layout.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+std::vector<uint8_t> readResource(const char* name) {
+    std::ifstream file(std::string(TONVALE_SOURCE_DIR) + "/resources/" + name, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+uint32_t le16(const std::vector<uint8_t>& b, size_t at) { return b[at] | b[at + 1] << 8; }
+uint32_t le32(const std::vector<uint8_t>& b, size_t at) { return le16(b, at) | le16(b, at + 2) << 16; }
+
+struct Rgb {
+    int r, g, b;
+    bool operator==(const Rgb& o) const { return r == o.r && g == o.g && b == o.b; }
+    bool operator!=(const Rgb& o) const { return !(*this == o); }
+};
+
+std::ostream& operator<<(std::ostream& out, const Rgb& c) {
+    return out << "RGB(" << c.r << ", " << c.g << ", " << c.b << ")";
+}
+
+double luma(const Rgb& c) { return 0.299 * c.r + 0.587 * c.g + 0.114 * c.b; }
+
+// Relative luminance of an sRGB colour, for contrast ratios.
+double luminance(const Rgb& c) {
+    auto linear = [](int v) {
+        double s = v / 255.0;
+        return s <= 0.04045 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(c.r) + 0.7152 * linear(c.g) + 0.0722 * linear(c.b);
+}
+
+double contrast(const Rgb& a, const Rgb& b) {
+    double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+constexpr size_t BMP_HEADERS = 14 + 40;
+constexpr size_t BMP_STRIDE = PANEL_WIDTH * 3; // 2400, already a multiple of 4
+
+const std::vector<uint8_t>& panelFile() {
+    static const std::vector<uint8_t> bytes = readResource("panel.bmp");
+    return bytes;
+}
+
+// A pixel of the artwork in panel coordinates (rows are stored bottom-up).
+Rgb pixel(int x, int y) {
+    const std::vector<uint8_t>& b = panelFile();
+    size_t at = BMP_HEADERS + size_t(PANEL_HEIGHT - 1 - y) * BMP_STRIDE + size_t(x) * 3;
+    return {b[at + 2], b[at + 1], b[at]};
+}
+
+double meanLuma(int left, int top, int width, int height) {
+    double sum = 0;
+    for (int y = top; y < top + height; ++y)
+        for (int x = left; x < left + width; ++x) sum += luma(pixel(x, y));
+    return sum / (width * height);
+}
+
+double meanLuma(const SpriteArea& a) { return meanLuma(a.left, a.top, a.width, a.height); }
+
+// The pixels of an area that differ from colour, as "x,y".
+std::vector<std::string> pixelsNotOf(int left, int top, int width, int height, Rgb colour) {
+    std::vector<std::string> odd;
+    for (int y = top; y < top + height; ++y)
+        for (int x = left; x < left + width; ++x)
+            if (pixel(x, y) != colour) odd.push_back(std::to_string(x) + "," + std::to_string(y));
+    return odd;
+}
+
+class PanelArtwork : public ::testing::Test {
+protected:
+    void SetUp() override {
+        // Every other check reads pixels: stop here if the file is not an
+        // uncompressed bottom-up 24-bit bitmap of the panel's size.
+        const std::vector<uint8_t>& b = panelFile();
+        ASSERT_EQ(b.size(), BMP_HEADERS + BMP_STRIDE * PANEL_HEIGHT);
+        ASSERT_EQ(le32(b, 10), BMP_HEADERS);
+        ASSERT_EQ(le32(b, 14), 40u);
+        ASSERT_EQ(int32_t(le32(b, 18)), PANEL_WIDTH);
+        ASSERT_EQ(int32_t(le32(b, 22)), PANEL_HEIGHT);
+        ASSERT_EQ(le16(b, 28), 24u);
+        ASSERT_EQ(le32(b, 30), 0u);
+    }
+};
+
+TEST_F(PanelArtwork, IsAnUncompressedBottomUp24BitBitmapOfThePanelsSize) {
+    const std::vector<uint8_t>& b = panelFile();
+    EXPECT_EQ(b[0], 'B');
+    EXPECT_EQ(b[1], 'M');
+    EXPECT_EQ(le32(b, 2), b.size());      // file size
+    EXPECT_EQ(le16(b, 26), 1u);           // planes
+    EXPECT_EQ(le32(b, 34), BMP_STRIDE * PANEL_HEIGHT);
+    EXPECT_EQ(le32(b, 46), 0u);           // no colour table
+}
+
+TEST_F(PanelArtwork, KeySpritesAreLightWhiteKeysAndDarkBlackKeysPressedDarker) {
+    double whiteReleased = meanLuma(WHITE_KEY_RELEASED);
+    double whitePressed = meanLuma(WHITE_KEY_PRESSED);
+    double blackReleased = meanLuma(BLACK_KEY_RELEASED);
+    double blackPressed = meanLuma(BLACK_KEY_PRESSED);
+    EXPECT_GT(whiteReleased, 200);
+    EXPECT_GT(whiteReleased - whitePressed, 20) << "a pressed white key must look pressed";
+    EXPECT_GT(blackReleased - blackPressed, 20) << "a pressed black key must look pressed";
+    EXPECT_GT(whitePressed - blackReleased, 60) << "black keys stand out from white ones";
+    EXPECT_LT(blackReleased, 120);
+}
+
+TEST_F(PanelArtwork, PressedKeysDarkenTowardsTheirLowerEnd) {
+    const SpriteArea& white = WHITE_KEY_PRESSED;
+    double upper = meanLuma(white.left + 2, white.top + 10, 28, 20);
+    double lower = meanLuma(white.left + 2, PANEL_HEIGHT - 20, 28, 20);
+    EXPECT_GT(upper - lower, 40);
+    const SpriteArea& black = BLACK_KEY_PRESSED;
+    EXPECT_LT(meanLuma(black.left + 2, black.top + black.height - 8, 17, 8), 35) << "nearly black at its lower end";
+}
+
+TEST_F(PanelArtwork, AReleasedWhiteKeyIsWhiteThroughoutItsBodyAndEndsInASeparationLine) {
+    // Nothing dark may sit in the white sprite: it is copied to every white key.
+    const SpriteArea& key = WHITE_KEY_RELEASED;
+    double darkest = 255;
+    for (int y = key.top + 12; y < key.top + 110; ++y)
+        for (int x = key.left + 1; x < key.left + key.width - 2; ++x) darkest = std::min(darkest, luma(pixel(x, y)));
+    EXPECT_GT(darkest, 200);
+    // Abutting keys need a line between them to read as separate keys.
+    int lastColumn = key.left + key.width - 1;
+    EXPECT_GT(meanLuma(key.left + 10, key.top + 20, 1, 90) - meanLuma(lastColumn, key.top + 20, 1, 90), 60);
+    EXPECT_GT(meanLuma(WHITE_KEY_PRESSED.left + 10, key.top + 20, 1, 90) -
+                  meanLuma(WHITE_KEY_PRESSED.left + key.width - 1, key.top + 20, 1, 90),
+              40);
+}
+
+TEST_F(PanelArtwork, WhiteKeysLookTheSamePressedAndReleasedWhereTheirRepaintDoesNotReach) {
+    // A key's repaint is limited to the key bed rectangle: its three bottom
+    // rows lie below it, and the left bed's last key ends one column past it.
+    const SpriteArea& released = WHITE_KEY_RELEASED;
+    const SpriteArea& pressed = WHITE_KEY_PRESSED;
+    const RECT& bed = PanelLayout[LAYOUT_KEY_BED_0];
+    ASSERT_EQ(bed.left + KeyOffsets[16] + WHITE_KEY_WIDTH, bed.right + 1);
+    std::vector<std::string> differ;
+    for (int y = released.top; y < PANEL_HEIGHT; ++y)
+        for (int x = 0; x < WHITE_KEY_WIDTH; ++x) {
+            bool unreached = y >= bed.bottom || x == WHITE_KEY_WIDTH - 1;
+            if (unreached && pixel(released.left + x, y) != pixel(pressed.left + x, y))
+                differ.push_back(std::to_string(x) + "," + std::to_string(y));
+        }
+    EXPECT_EQ(differ, std::vector<std::string>{});
+}
+
+TEST_F(PanelArtwork, LitLampIsRedAndUnlitLampGrey) {
+    auto centre = [](const SpriteArea& lamp) {
+        double r = 0, g = 0, b = 0;
+        for (int y = lamp.top + 4; y < lamp.top + 11; ++y)
+            for (int x = lamp.left + 4; x < lamp.left + 11; ++x) {
+                Rgb c = pixel(x, y);
+                r += c.r, g += c.g, b += c.b;
+            }
+        return Rgb{int(r / 49), int(g / 49), int(b / 49)};
+    };
+    Rgb lit = centre(LAMP_LIT), unlit = centre(LAMP_UNLIT);
+    EXPECT_GT(lit.r, 150) << lit;
+    EXPECT_GT(lit.r, 2 * lit.g) << lit;
+    EXPECT_GT(lit.r, 2 * lit.b) << lit;
+    EXPECT_LE(std::abs(unlit.r - unlit.g), 12) << unlit;
+    EXPECT_LE(std::abs(unlit.g - unlit.b), 12) << unlit;
+    EXPECT_LT(luma(unlit), luma(lit) + 30) << "the unlit lamp must not outshine the lit one";
+}
+
+TEST_F(PanelArtwork, LampCellsMatchOutsideTheirLensesSoTheyCanBeExchanged) {
+    for (int dy = 0; dy < LAMP_LIT.height; ++dy)
+        for (int dx = 0; dx < LAMP_LIT.width; ++dx) {
+            bool outsideLens = (dx - 7) * (dx - 7) + (dy - 7) * (dy - 7) > 49;
+            if (outsideLens) {
+                Rgb lit = pixel(LAMP_LIT.left + dx, LAMP_LIT.top + dy);
+                EXPECT_EQ(lit, pixel(LAMP_UNLIT.left + dx, LAMP_UNLIT.top + dy)) << "cell pixel " << dx << ", " << dy;
+            }
+        }
+    // The corners are the panel around them.
+    EXPECT_EQ(pixel(LAMP_LIT.left, LAMP_LIT.top), pixel(LAMP_LIT.left - 1, LAMP_LIT.top));
+    EXPECT_EQ(pixel(LAMP_UNLIT.left + 14, LAMP_UNLIT.top + 14), pixel(LAMP_UNLIT.left + 15, LAMP_UNLIT.top + 14));
+}
+
+TEST_F(PanelArtwork, KnobFaceIsPlainAndTheIndicatorDotDiffersFromIt) {
+    Rgb face = pixel(KNOB_FACE.left, KNOB_FACE.top);
+    EXPECT_EQ(pixelsNotOf(KNOB_FACE.left, KNOB_FACE.top, KNOB_FACE.width, KNOB_FACE.height, face),
+              std::vector<std::string>{});
+    std::vector<std::string> dot = pixelsNotOf(KNOB_DOT.left, KNOB_DOT.top, KNOB_DOT.width, KNOB_DOT.height, face);
+    EXPECT_GE(dot.size(), 40u) << "the dot is a visible sphere";
+    // The sprite is an opaque box: its edges must be knob face, or the box shows.
+    int right = KNOB_DOT.left + KNOB_DOT.width - 1, bottom = KNOB_DOT.top + KNOB_DOT.height - 1;
+    EXPECT_EQ(pixelsNotOf(KNOB_DOT.left, KNOB_DOT.top, KNOB_DOT.width, 1, face), std::vector<std::string>{});
+    EXPECT_EQ(pixelsNotOf(KNOB_DOT.left, bottom, KNOB_DOT.width, 1, face), std::vector<std::string>{});
+    EXPECT_EQ(pixelsNotOf(KNOB_DOT.left, KNOB_DOT.top, 1, KNOB_DOT.height, face), std::vector<std::string>{});
+    EXPECT_EQ(pixelsNotOf(right, KNOB_DOT.top, 1, KNOB_DOT.height, face), std::vector<std::string>{});
+    // Its centre is the dot, clearly lighter than the dark face.
+    EXPECT_GT(luma(pixel(KNOB_DOT.left + 9, KNOB_DOT.top + 8)) - luma(face), 80);
+}
+
+TEST_F(PanelArtwork, KnobFaceIsPlainWhereverTheIndicatorCanLand) {
+    // Painting covers the artwork's own dot with the plain face first, so
+    // only the dot's box may differ; every other landing pixel must be face.
+    Rgb face = pixel(KNOB_FACE.left, KNOB_FACE.top);
+    std::set<std::pair<int, int>> corners;
+    for (uint32_t count : {128u, 16u, 11u, 12u, 127u, 15u, 10u})
+        for (uint32_t value = 0; value <= count; ++value) {
+            updateKnobIndicator(value, count);
+            corners.insert({int(knobX), int(knobY)});
+        }
+    ASSERT_GT(corners.size(), 100u);
+    std::set<std::string> odd;
+    for (const auto& [left, top] : corners)
+        for (const std::string& at : pixelsNotOf(left, top, KNOB_DOT.width, KNOB_DOT.height, face)) {
+            int x = std::stoi(at), y = std::stoi(at.substr(at.find(',') + 1));
+            bool inDotBox = x >= KNOB_DOT.left && x < KNOB_DOT.left + KNOB_DOT.width && y >= KNOB_DOT.top &&
+                            y < KNOB_DOT.top + KNOB_DOT.height;
+            if (!inDotBox) odd.insert(at);
+        }
+    EXPECT_EQ(odd, std::set<std::string>{});
+}
+
+TEST_F(PanelArtwork, WheelIsDarkWithOneRedMarkerPixel) {
+    Rgb marker = pixel(397, 186);
+    EXPECT_GT(marker.r, 150) << marker;
+    EXPECT_LT(marker.g, 80) << marker;
+    EXPECT_LT(marker.b, 80) << marker;
+    int red = 0;
+    for (int y = wheelRect.top; y < wheelRect.bottom; ++y)
+        for (int x = wheelRect.left; x < wheelRect.right; ++x) {
+            Rgb c = pixel(x, y);
+            red += c.r > 2 * c.g && c.r > 100;
+        }
+    EXPECT_EQ(red, 1);
+    // The painted position line (RGB(120, 110, 90)) must stand out on the well.
+    const RECT& w = wheelRect;
+    EXPECT_LT(meanLuma(w.left, w.top, w.right - w.left, w.bottom - w.top), 60);
+}
+
+TEST_F(PanelArtwork, DisplayFacesAreOneGreyGreenOnWhichTheDisplayTextReads) {
+    Rgb face = pixel(PanelLayout[LAYOUT_LCD_0].left, PanelLayout[LAYOUT_LCD_0].top);
+    for (int lcd : {LAYOUT_LCD_0, LAYOUT_LCD_1}) {
+        const RECT& r = PanelLayout[lcd];
+        EXPECT_EQ(pixelsNotOf(r.left, r.top, r.right - r.left, r.bottom - r.top, face), std::vector<std::string>{})
+            << "display " << lcd;
+    }
+    EXPECT_GE(face.g, face.r) << face;
+    EXPECT_GE(face.g, face.b) << face;
+    EXPECT_LE(face.g - face.r, 40) << "grey-green, not green: " << face;
+    EXPECT_GE(contrast(face, Rgb{52, 57, 55}), 4.5) << face;
+}
+
+// The cursor file: one 32 x 32 monochrome image with its mask.
+TEST(HandCursor, IsOne32By32MonochromeImageWithItsHotSpotAtTheFingertip) {
+    std::vector<uint8_t> b = readResource("hand.cur");
+    ASSERT_GE(b.size(), 22u);
+    EXPECT_EQ(le16(b, 0), 0u);
+    EXPECT_EQ(le16(b, 2), 2u); // a cursor, not an icon
+    ASSERT_EQ(le16(b, 4), 1u);
+    EXPECT_EQ(b[6], 32);
+    EXPECT_EQ(b[7], 32);
+    EXPECT_EQ(le16(b, 10), 6u); // hot spot x
+    EXPECT_EQ(le16(b, 12), 0u); // hot spot y
+    uint32_t size = le32(b, 14), at = le32(b, 18);
+    ASSERT_EQ(size_t(at) + size, b.size());
+    ASSERT_EQ(size, 40u + 8u + 128u + 128u);
+    EXPECT_EQ(le32(b, at), 40u);
+    EXPECT_EQ(int32_t(le32(b, at + 4)), 32);
+    EXPECT_EQ(int32_t(le32(b, at + 8)), 64); // image and mask
+    EXPECT_EQ(le16(b, at + 12), 1u);
+    EXPECT_EQ(le16(b, at + 14), 1u); // 1 bit per pixel
+    EXPECT_EQ(le32(b, at + 16), 0u);
+    // Pixels: colour bit (0 black, 1 white) and mask bit (1 transparent), rows bottom-up.
+    size_t image = at + 48, mask = image + 128;
+    auto bit = [&](size_t plane, int x, int y) { return (b[plane + size_t(31 - y) * 4 + x / 8] >> (7 - x % 8)) & 1; };
+    EXPECT_EQ(bit(mask, 6, 0), 0) << "the hot spot is on the hand";
+    EXPECT_EQ(bit(image, 6, 0), 0) << "the fingertip's outline is black";
+    EXPECT_EQ(bit(mask, 0, 0), 1) << "transparent around the hand";
+    EXPECT_EQ(bit(mask, 31, 31), 1);
+    int white = 0, black = 0;
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 32; ++x)
+            if (!bit(mask, x, y)) (bit(image, x, y) ? white : black)++;
+    EXPECT_GT(white, 150) << "white fill";
+    EXPECT_GT(black, 60) << "black outline";
+}
+
+// The patch-name file installed beside the program: one entry per program
+// in program order, then an empty line that ends the list.
+TEST(PatchNameFile, Has128EntriesInProgramOrderFollowedByAnEmptyLine) {
+    std::vector<uint8_t> bytes = readResource("gm_ins.nms");
+    std::vector<std::string> lines;
+    std::string line;
+    for (uint8_t c : bytes) {
+        if (c == '\n') {
+            lines.push_back(line);
+            line.clear();
+        } else if (c != '\r') {
+            line += char(c);
+        }
+    }
+    ASSERT_GE(lines.size(), 129u);
+    for (int program = 0; program < 128; ++program) {
+        const std::string& entry = lines[program];
+        std::string number = std::to_string(program + 1) + "=";
+        EXPECT_EQ(entry.compare(0, number.size(), number), 0) << entry;
+        EXPECT_GT(entry.size(), number.size()) << entry;
+        EXPECT_LE(entry.size(), 125u) << "read as one piece: " << entry;
+    }
+    EXPECT_EQ(lines[0], "1=Acoustic Grand Piano");
+    EXPECT_EQ(lines[127], "128=Gunshot");
+    EXPECT_EQ(lines[128], "");
+}
+
+} // namespace
