@@ -24,3 +24,9 @@ add_executable(unit_tests
 target_compile_options(unit_tests PRIVATE ${PROGRAM_WARNINGS} ${SANITIZERS})
 target_link_libraries(unit_tests PRIVATE tonvale_host fake_win32 GTest::gtest GTest::gtest_main)
 gtest_discover_tests(unit_tests DISCOVERY_TIMEOUT 60)
+
+# The end-to-end tests of the real exe under Wine, when the Windows build is given.
+set(TONVALE_WINDOWS_BUILD "" CACHE PATH "Windows build folder whose tonvale.exe the end-to-end tests run (empty: none)")
+if(TONVALE_WINDOWS_BUILD)
+    include(cmake/e2e.cmake)
+endif()
