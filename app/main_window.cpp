@@ -78,7 +78,13 @@ int createMainWindow(HINSTANCE instance, int showCommand) {
     programInstance = instance;
     const HWND window = CreateWindowExA(0, MAIN_CLASS_NAME, MAIN_CLASS_NAME, WS_POPUP, WINDOW_X, WINDOW_Y, PANEL_WIDTH,
                                         PANEL_HEIGHT, nullptr, nullptr, instance, nullptr);
-    if (!window) return 0;
+    if (!window) {
+        // Windows destroys a window whose start-up failed with WM_DESTROY, and
+        // shutDown has run; Wine sends only WM_NCDESTROY. A device still held
+        // means it did not: release it here, so it is reset and closed either way.
+        if (midiOutPort.handle) shutDown(nullptr);
+        return 0;
+    }
     ShowWindow(window, showCommand);
     UpdateWindow(window);
     return 1;

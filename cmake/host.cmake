@@ -65,3 +65,9 @@ if(benchmark_FOUND)
     target_compile_options(playing_benchmark PRIVATE ${PROGRAM_WARNINGS})
     target_link_libraries(playing_benchmark PRIVATE tonvale_plain fake_win32_plain GTest::gtest benchmark::benchmark)
 endif()
+
+# The end-to-end tests of the real exe under Wine, when the Windows build is given.
+set(TONVALE_WINDOWS_BUILD "" CACHE PATH "Windows build folder whose tonvale.exe the end-to-end tests run (empty: none)")
+if(TONVALE_WINDOWS_BUILD)
+    include(cmake/e2e.cmake)
+endif()

@@ -360,7 +360,7 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
     // As the system does: a window procedure that fails WM_CREATE gets its
     // window destroyed before CreateWindowEx returns null.
     if (fake::deliver(fake::WINDOW, WM_CREATE, 0, 0) == -1) {
-        fake::deliver(fake::WINDOW, WM_DESTROY, 0, 0);
+        if (script.failedCreateSendsDestroy) fake::deliver(fake::WINDOW, WM_DESTROY, 0, 0);
         return nullptr;
     }
     return fake::WINDOW;

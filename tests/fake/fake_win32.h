@@ -53,6 +53,9 @@ constexpr size_t MAX_SCRIPTED_RESULTS = 8;
 
 struct Script {
     bool registerClassFails = false;
+    // A window whose WM_CREATE fails gets WM_DESTROY, as on Windows; Wine
+    // sends only WM_NCDESTROY, which the program does not see.
+    bool failedCreateSendsDestroy = true;
 
     // MIDI output service.
     UINT deviceCount = 1;

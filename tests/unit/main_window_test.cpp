@@ -133,6 +133,20 @@ TEST_F(MainWindowTest, EachStartUpFailureShowsWhyAndReleasesWhatWasMade) {
     }
 }
 
+TEST_F(MainWindowTest, AFailedStartUpReleasesTheDeviceWithoutWmDestroyToo) {
+    fake::script.failedCreateSendsDestroy = false;
+    directory.remove("gm_ins.nms");
+    EXPECT_EQ(start(), 0);
+    EXPECT_EQ(fake::calls({fake::Fn::midiOutReset, fake::Fn::midiOutClose}),
+              Lines({"midiOutReset midi1", "midiOutReset midi1", "midiOutClose midi1"}))
+        << "reset after opening, then once more and closed at the end";
+
+    SetUp(); // where WM_DESTROY does come, the device is let go only once
+    directory.remove("gm_ins.nms");
+    EXPECT_EQ(start(), 0);
+    EXPECT_EQ(fake::count(fake::Fn::midiOutClose), 1u);
+}
+
 TEST_F(MainWindowTest, TheCreateMessageFailsWithMinusOne) {
     fake::script.deviceCount = 0;
     EXPECT_EQ(MainWndProc(fake::WINDOW, WM_CREATE, 0, 0), -1);

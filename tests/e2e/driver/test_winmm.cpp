@@ -1,0 +1,425 @@
+// A stand-in for the system's winmm.dll with the seven MIDI output calls the
+// program imports. Put beside the exe (with WINEDLLOVERRIDES=winmm=n,b under
+// Wine) it logs every call with a timestamp, or, built as the MIDI monitor,
+// prints each message decoded.
+//
+// Scripted by the environment, read once when the DLL is loaded:
+//   TONVALE_MIDI_LOG      the log file (default "midi.log" in the current folder)
+//   TONVALE_MIDI_DEVICES  device names separated by '|'; empty means no device
+//                         (default: one device, "Tonvale Test Synth")
+//   TONVALE_MIDI_FAIL     failures, comma-separated FUNCTION[#N][@DEVICE]=CODE:
+//                         the N-th call of FUNCTION (every call without #N),
+//                         or only calls for device index DEVICE, returns CODE.
+//                         Example: "midiOutOpen=4,midiOutReset#2=7"
+//
+// Log lines (one per call, written at once):
+//   <ticks> loaded frequency=<ticks per second> devices=<count> pid=<process id>
+//   <ticks> midiOutGetNumDevs = <count>
+//   <ticks> midiOutGetDevCapsA <device> "<name>" = <code>
+//   <ticks> midiOutOpen <device> <callback kind> = <code> <handle>
+//   <ticks> midiOutReset <handle> = <code>
+//   <ticks> midiOutShortMsg <handle> <message as 8 hex digits> = <code>
+//   <ticks> midiOutClose <handle> = <code>
+//   <ticks> midiOutGetErrorTextA <code> "<text>" = <code>
+// Handles are named h1, h2, ... in the order they were opened; a null handle
+// is "null" and one that is not ours "bad".
+#define _WINMM_ // our definitions are the exported ones, not imports
+#include <windows.h>
+#include <mmsystem.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+#ifdef TONVALE_MIDI_MONITOR
+const char DEFAULT_DEVICE_NAME[] = "MIDI monitor";
+#else
+const char DEFAULT_DEVICE_NAME[] = "Tonvale Test Synth";
+#endif
+const unsigned MAX_DEVICES = 16;
+const unsigned MAX_RULES = 16;
+const unsigned MAX_HANDLES = 64;
+// The handle values we give out: small, recognisable, never null.
+const uintptr_t HANDLE_BASE = 0x7E570000;
+
+enum Function { GET_NUM_DEVS, GET_DEV_CAPS, OPEN, RESET, SHORT_MSG, CLOSE, GET_ERROR_TEXT, FUNCTION_COUNT };
+const char* const FunctionNames[FUNCTION_COUNT] = {
+    "midiOutGetNumDevs", "midiOutGetDevCapsA", "midiOutOpen", "midiOutReset",
+    "midiOutShortMsg", "midiOutClose", "midiOutGetErrorTextA",
+};
+
+struct FailureRule {
+    Function function;
+    unsigned callNumber; // 0: every call
+    int device;          // -1: any device
+    MMRESULT code;
+};
+
+struct DriverState {
+    HANDLE log;
+    LARGE_INTEGER frequency;
+    char deviceNames[MAX_DEVICES][MAXPNAMELEN];
+    unsigned deviceCount;
+    FailureRule rules[MAX_RULES];
+    unsigned ruleCount;
+    unsigned callCounts[FUNCTION_COUNT];
+    bool handleOpen[MAX_HANDLES + 1]; // by handle number, 1-based
+    unsigned handlesMade;
+} driver;
+
+// The texts a user would see for the codes a MIDI output call returns.
+struct ErrorText {
+    MMRESULT code;
+    const char* text;
+};
+const ErrorText ErrorTexts[] = {
+    {MMSYSERR_NOERROR, "The specified command was carried out."},
+    {MMSYSERR_ERROR, "Undefined external error."},
+    {MMSYSERR_BADDEVICEID, "A device ID has been used that is out of range for your system."},
+    {MMSYSERR_NOTENABLED, "The driver was not enabled."},
+    {MMSYSERR_ALLOCATED, "The specified device is already in use. Wait until it is free, and then try again."},
+    {MMSYSERR_INVALHANDLE, "The specified device handle is invalid."},
+    {MMSYSERR_NODRIVER, "There is no driver installed on your system."},
+    {MMSYSERR_NOMEM, "There is not enough memory available for this task. Quit one or more applications to "
+                     "increase available memory, and then try again."},
+    {MMSYSERR_NOTSUPPORTED, "This function is not supported. Use the Capabilities function to determine which "
+                            "functions and messages the driver supports."},
+    {MMSYSERR_BADERRNUM, "An error number was specified that is not defined in the system."},
+    {MMSYSERR_INVALFLAG, "An invalid flag was passed to a system function."},
+    {MMSYSERR_INVALPARAM, "An invalid parameter was passed to a system function."},
+    {MMSYSERR_HANDLEBUSY, "The specified handle is being used simultaneously by another thread."},
+    {MIDIERR_UNPREPARED, "The header is not prepared. Use the Prepare function to prepare the header, and then try "
+                         "again."},
+    {MIDIERR_STILLPLAYING, "This cannot be done while the media data is still playing."},
+    {MIDIERR_NOMAP, "A MIDI map was not found. There may be a problem with the driver, or the MIDIMAP.CFG file may "
+                    "be corrupt or missing."},
+    {MIDIERR_NOTREADY, "The port is transmitting data to the device. Wait until the data has been transmitted, and "
+                       "then try again."},
+    {MIDIERR_NODEVICE, "The current MIDI Mapper setup refers to a MIDI device that is not installed on the system."},
+    {MIDIERR_INVALIDSETUP, "The current MIDI setup is damaged."},
+    {MIDIERR_BADOPENMODE, "This operation cannot be done in the current open mode."},
+    {MIDIERR_DONT_CONTINUE, "The device cannot go on with this operation."},
+};
+
+const char* errorTextFor(MMRESULT code) {
+    for (const ErrorText& entry : ErrorTexts) {
+        if (entry.code == code) return entry.text;
+    }
+    return nullptr;
+}
+
+// ---- the output: a log file for the tests, decoded lines for the monitor
+
+void writeText(HANDLE file, const char* text) {
+    if (file == INVALID_HANDLE_VALUE || !file) return;
+    DWORD written;
+    // Unbuffered: a test reads the log while the program runs.
+    WriteFile(file, text, (DWORD)std::strlen(text), &written, nullptr);
+}
+
+void logLine(const char* format, ...) {
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    char line[1024];
+    int length = std::snprintf(line, sizeof line, "%lld ", (long long)now.QuadPart);
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(line + length, sizeof line - length - 1, format, args);
+    va_end(args);
+    std::strncat(line, "\n", sizeof line - std::strlen(line) - 1);
+    writeText(driver.log, line);
+}
+
+#ifdef TONVALE_MIDI_MONITOR
+const char* const NoteNames[12] = {"C", "C#", "D", "D#", "E", "F", "F#", "G", "G#", "A", "A#", "B"};
+
+void monitorLine(const char* format, ...) {
+    char line[256];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(line, sizeof line - 1, format, args);
+    va_end(args);
+    std::strncat(line, "\n", sizeof line - std::strlen(line) - 1);
+    writeText(GetStdHandle(STD_OUTPUT_HANDLE), line);
+}
+
+void monitorMessage(DWORD message) {
+    const unsigned status = message & 0xFF, data1 = (message >> 8) & 0x7F, data2 = (message >> 16) & 0x7F;
+    const unsigned channel = (status & 0x0F) + 1;
+    char note[16];
+    std::snprintf(note, sizeof note, "%s%d (%u)", NoteNames[data1 % 12], (int)data1 / 12 - 1, data1);
+    switch (status & 0xF0) {
+    case 0x80: monitorLine("note-off  ch %-2u  %-9s vel %u", channel, note, data2); break;
+    case 0x90: monitorLine("note-on   ch %-2u  %-9s vel %u", channel, note, data2); break;
+    case 0xC0: monitorLine("program   ch %-2u  %u", channel, data1); break;
+    case 0xE0: monitorLine("bend      ch %-2u  %+d", channel, (int)(data1 | data2 << 7) - 8192); break;
+    default: monitorLine("message   %08lX", (unsigned long)message); break;
+    }
+}
+#endif
+
+// ---- the script
+
+void readDeviceNames() {
+    char names[MAX_DEVICES * MAXPNAMELEN];
+    const DWORD length = GetEnvironmentVariableA("TONVALE_MIDI_DEVICES", names, sizeof names);
+    if (length == 0 && GetLastError() == ERROR_ENVVAR_NOT_FOUND) {
+        std::snprintf(driver.deviceNames[0], MAXPNAMELEN, "%s", DEFAULT_DEVICE_NAME);
+        driver.deviceCount = 1;
+        return;
+    }
+    if (length == 0 || length >= sizeof names) return; // empty: no device at all
+    char* name = names;
+    while (driver.deviceCount < MAX_DEVICES) {
+        char* bar = std::strchr(name, '|');
+        if (bar) *bar = 0;
+        std::snprintf(driver.deviceNames[driver.deviceCount++], MAXPNAMELEN, "%s", name);
+        if (!bar) break;
+        name = bar + 1;
+    }
+}
+
+bool parseRule(char* text, FailureRule* rule) {
+    char* equals = std::strchr(text, '=');
+    if (!equals) return false;
+    *equals = 0;
+    rule->code = (MMRESULT)std::strtoul(equals + 1, nullptr, 0);
+    rule->callNumber = 0;
+    rule->device = -1;
+    if (char* at = std::strchr(text, '@')) {
+        *at = 0;
+        rule->device = std::atoi(at + 1);
+    }
+    if (char* hash = std::strchr(text, '#')) {
+        *hash = 0;
+        rule->callNumber = (unsigned)std::strtoul(hash + 1, nullptr, 10);
+    }
+    while (*text == ' ') ++text;
+    for (int f = 0; f < FUNCTION_COUNT; ++f) {
+        if (std::strcmp(text, FunctionNames[f]) == 0) {
+            rule->function = (Function)f;
+            return true;
+        }
+    }
+    return false;
+}
+
+void readFailureRules() {
+    char rules[1024];
+    const DWORD length = GetEnvironmentVariableA("TONVALE_MIDI_FAIL", rules, sizeof rules);
+    if (length == 0 || length >= sizeof rules) return;
+    char* next = rules;
+    while (next && driver.ruleCount < MAX_RULES) {
+        char* comma = std::strchr(next, ',');
+        if (comma) *comma = 0;
+        if (parseRule(next, &driver.rules[driver.ruleCount])) {
+            ++driver.ruleCount;
+        } else {
+            logLine("script error: cannot read failure rule \"%s\"", next);
+        }
+        next = comma ? comma + 1 : nullptr;
+    }
+}
+
+void openLog() {
+    char path[MAX_PATH];
+    const DWORD length = GetEnvironmentVariableA("TONVALE_MIDI_LOG", path, sizeof path);
+    if (length == 0 || length >= sizeof path) {
+#ifdef TONVALE_MIDI_MONITOR
+        driver.log = INVALID_HANDLE_VALUE; // the monitor logs only when asked
+        return;
+#else
+        std::snprintf(path, sizeof path, "midi.log");
+#endif
+    }
+    driver.log = CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                             OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+// Counts the call and gives the scripted failure for it, or 0.
+MMRESULT scriptedResult(Function function, int device) {
+    const unsigned callNumber = ++driver.callCounts[function];
+    for (unsigned i = 0; i < driver.ruleCount; ++i) {
+        const FailureRule& rule = driver.rules[i];
+        if (rule.function != function) continue;
+        if (rule.callNumber != 0 && rule.callNumber != callNumber) continue;
+        if (rule.device != -1 && rule.device != device) continue;
+        return rule.code;
+    }
+    return MMSYSERR_NOERROR;
+}
+
+// ---- handles
+
+HMIDIOUT handleFromNumber(unsigned number) { return (HMIDIOUT)(HANDLE_BASE + number); }
+
+// The number of one of our open handles, or 0.
+unsigned openHandleNumber(HMIDIOUT handle) {
+    const uintptr_t value = (uintptr_t)handle;
+    if (value <= HANDLE_BASE || value > HANDLE_BASE + driver.handlesMade) return 0;
+    const unsigned number = (unsigned)(value - HANDLE_BASE);
+    return driver.handleOpen[number] ? number : 0;
+}
+
+// How a handle appears in the log: h<number>, "null", or "bad".
+const char* handleName(HMIDIOUT handle, char* name, size_t size) {
+    const uintptr_t value = (uintptr_t)handle;
+    if (!handle) {
+        std::snprintf(name, size, "null");
+    } else if (value > HANDLE_BASE && value <= HANDLE_BASE + driver.handlesMade) {
+        std::snprintf(name, size, "h%u", (unsigned)(value - HANDLE_BASE));
+    } else {
+        std::snprintf(name, size, "bad");
+    }
+    return name;
+}
+
+const char* callbackKind(DWORD_PTR callback, DWORD flags) {
+    switch (flags & CALLBACK_TYPEMASK) {
+    case CALLBACK_NULL: return "null";
+    case CALLBACK_WINDOW: return IsWindow((HWND)callback) ? "window" : "badwindow";
+    case CALLBACK_THREAD: return "thread";
+    case CALLBACK_FUNCTION: return "function";
+    case CALLBACK_EVENT: return "event";
+    default: return "unknown";
+    }
+}
+
+// A real driver reports open and close to the callback; for a window that is
+// a posted message, so it arrives later through the message loop.
+void notify(DWORD_PTR callback, DWORD flags, UINT message, HMIDIOUT handle) {
+    if ((flags & CALLBACK_TYPEMASK) == CALLBACK_WINDOW && callback) {
+        PostMessageA((HWND)callback, message, (WPARAM)handle, 0);
+    }
+}
+
+struct OpenRecord {
+    DWORD_PTR callback;
+    DWORD flags;
+} openRecords[MAX_HANDLES + 1];
+
+// A call on a handle that is not open fails as it does on the system.
+MMRESULT checkedResult(Function function, HMIDIOUT handle) {
+    const MMRESULT scripted = scriptedResult(function, -1);
+    if (!openHandleNumber(handle)) return MMSYSERR_INVALHANDLE;
+    return scripted;
+}
+
+} // namespace
+
+extern "C" {
+
+BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
+    if (reason != DLL_PROCESS_ATTACH) return TRUE;
+    QueryPerformanceFrequency(&driver.frequency);
+    openLog();
+    readDeviceNames();
+    readFailureRules();
+    logLine("loaded frequency=%lld devices=%u pid=%lu", (long long)driver.frequency.QuadPart, driver.deviceCount,
+            (unsigned long)GetCurrentProcessId());
+#ifdef TONVALE_MIDI_MONITOR
+    monitorLine("MIDI monitor: %u device(s); the messages the program sends are shown here.", driver.deviceCount);
+#endif
+    return TRUE;
+}
+
+UINT WINAPI midiOutGetNumDevs(void) {
+    ++driver.callCounts[GET_NUM_DEVS];
+    logLine("midiOutGetNumDevs = %u", driver.deviceCount);
+    return driver.deviceCount;
+}
+
+MMRESULT WINAPI midiOutGetDevCapsA(UINT_PTR device, LPMIDIOUTCAPSA caps, UINT size) {
+    MMRESULT result = scriptedResult(GET_DEV_CAPS, (int)device);
+    if (device >= driver.deviceCount) result = MMSYSERR_BADDEVICEID;
+    else if (!caps) result = MMSYSERR_INVALPARAM;
+    const char* name = device < driver.deviceCount ? driver.deviceNames[device] : "";
+    if (result == MMSYSERR_NOERROR) {
+        MIDIOUTCAPSA filled = {};
+        filled.wMid = 0xFFFF; // no registered manufacturer
+        filled.wPid = 0xFFFF;
+        filled.vDriverVersion = 0x0100;
+        std::snprintf(filled.szPname, sizeof filled.szPname, "%s", name);
+        filled.wTechnology = MOD_MIDIPORT;
+        filled.wChannelMask = 0xFFFF;
+        // The system copies no more than the caller's record holds.
+        std::memcpy(caps, &filled, size < sizeof filled ? size : sizeof filled);
+    }
+    logLine("midiOutGetDevCapsA %u \"%s\" = %u", (unsigned)device, name, result);
+    return result;
+}
+
+MMRESULT WINAPI midiOutOpen(LPHMIDIOUT handle, UINT device, DWORD_PTR callback, DWORD_PTR, DWORD flags) {
+    MMRESULT result = scriptedResult(OPEN, (int)device);
+    if (!handle) result = MMSYSERR_INVALPARAM;
+    else if (device >= driver.deviceCount) result = MMSYSERR_BADDEVICEID;
+    else if (driver.handlesMade >= MAX_HANDLES && result == MMSYSERR_NOERROR) result = MMSYSERR_NOMEM;
+    if (handle) *handle = nullptr; // as the system does, also on failure
+    if (result != MMSYSERR_NOERROR) {
+        logLine("midiOutOpen %u %s = %u", device, callbackKind(callback, flags), result);
+        return result;
+    }
+    const unsigned number = ++driver.handlesMade;
+    driver.handleOpen[number] = true;
+    openRecords[number] = {callback, flags};
+    *handle = handleFromNumber(number);
+    logLine("midiOutOpen %u %s = 0 h%u", device, callbackKind(callback, flags), number);
+#ifdef TONVALE_MIDI_MONITOR
+    monitorLine("open      device %u  \"%s\"", device, driver.deviceNames[device]);
+#endif
+    notify(callback, flags, MM_MOM_OPEN, *handle);
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT WINAPI midiOutReset(HMIDIOUT handle) {
+    const MMRESULT result = checkedResult(RESET, handle);
+    char name[16];
+    logLine("midiOutReset %s = %u", handleName(handle, name, sizeof name), result);
+#ifdef TONVALE_MIDI_MONITOR
+    if (result == MMSYSERR_NOERROR) monitorLine("reset     all notes off");
+#endif
+    return result;
+}
+
+MMRESULT WINAPI midiOutShortMsg(HMIDIOUT handle, DWORD message) {
+    const MMRESULT result = checkedResult(SHORT_MSG, handle);
+    char name[16];
+    logLine("midiOutShortMsg %s %08lX = %u", handleName(handle, name, sizeof name), (unsigned long)message, result);
+#ifdef TONVALE_MIDI_MONITOR
+    if (result == MMSYSERR_NOERROR) monitorMessage(message);
+#endif
+    return result;
+}
+
+MMRESULT WINAPI midiOutClose(HMIDIOUT handle) {
+    const MMRESULT result = checkedResult(CLOSE, handle);
+    char name[16];
+    logLine("midiOutClose %s = %u", handleName(handle, name, sizeof name), result);
+    if (result != MMSYSERR_NOERROR) return result;
+    const unsigned number = openHandleNumber(handle);
+    driver.handleOpen[number] = false;
+#ifdef TONVALE_MIDI_MONITOR
+    monitorLine("close");
+#endif
+    notify(openRecords[number].callback, openRecords[number].flags, MM_MOM_CLOSE, handle);
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT WINAPI midiOutGetErrorTextA(MMRESULT code, LPSTR text, UINT size) {
+    MMRESULT result = scriptedResult(GET_ERROR_TEXT, -1);
+    const char* known = errorTextFor(code);
+    if (!text || size == 0) result = MMSYSERR_INVALPARAM;
+    else if (!known && result == MMSYSERR_NOERROR) result = MMSYSERR_BADERRNUM;
+    if (result == MMSYSERR_NOERROR) {
+        std::snprintf(text, size, "%s", known);
+    } else if (text && size > 0) {
+        text[0] = 0;
+    }
+    logLine("midiOutGetErrorTextA %u \"%s\" = %u", code, result == MMSYSERR_NOERROR ? text : "", result);
+    return result;
+}
+
+} // extern "C"

@@ -1,0 +1,798 @@
+"""The end-to-end harness: the real tonvale.exe under Wine on its own Xvfb
+screen, driven with real X input (xdotool), its MIDI captured by the test
+winmm.dll, its windows read by the probe (winprobe.exe).
+
+A test derives from E2ETest and starts the program with start_tonvale();
+everything it starts is ended and removed when the test ends, pass or fail.
+Python 3 standard library only.
+"""
+
+import json
+import os
+import re
+import select
+import shutil
+import signal
+import struct
+import subprocess
+import tempfile
+import time
+import unittest
+import zlib
+
+PANEL_WIDTH, PANEL_HEIGHT = 800, 250
+MAIN_WINDOW_CLASS = "Tonvale 1.0 (beta)"
+MAIN_WINDOW_TITLE = "Tonvale 1.0 (beta)"
+SCREEN = "1280x1024x24"  # the window sits at (415, 746): it must fit
+DEFAULT_TIMEOUT = 15.0
+POLL_SECONDS = 0.05
+
+WM_CLOSE = 0x0010
+WS_POPUP, WS_CAPTION, WS_BORDER, WS_THICKFRAME = 0x80000000, 0x00C00000, 0x00800000, 0x00040000
+MMSYSERR_NOERROR, MMSYSERR_ALLOCATED, MMSYSERR_INVALHANDLE, MMSYSERR_NOMEM = 0, 4, 5, 7
+
+
+class Config:
+    """Where things are; set by e2e.py before tests run."""
+    source_dir = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+    windows_build = None  # the Windows build folder: tonvale.exe, gm_ins.nms, test_driver/
+    prefix = None  # the WINEPREFIX made once per test run
+    keep = os.environ.get("TONVALE_E2E_KEEP") == "1"  # keep each test's folder for a look afterwards
+    winedebug = os.environ.get("TONVALE_E2E_WINEDEBUG", "-all")
+
+
+class E2EError(Exception):
+    pass
+
+
+class TimeLimitExceeded(E2EError):
+    pass
+
+
+def time_limit(seconds):
+    """Gives a test more (or less) than the default 60 seconds; ctest's own
+    timeout is set from it."""
+    def mark(test):
+        test.time_limit = seconds
+        return test
+    return mark
+
+
+def wait_until(condition, timeout=DEFAULT_TIMEOUT, what="the condition"):
+    """Polls condition() until it gives something true, and returns that."""
+    deadline = time.monotonic() + timeout
+    while True:
+        value = condition()
+        if value:
+            return value
+        if time.monotonic() > deadline:
+            raise E2EError(f"timed out after {timeout:g} s waiting for {what}")
+        time.sleep(POLL_SECONDS)
+
+
+def die_with_parent():
+    """Run in a child before exec: if the test runner is killed outright, its
+    helpers (Xvfb, wine) get SIGTERM instead of living on."""
+    import ctypes
+    PR_SET_PDEATHSIG = 1
+    ctypes.CDLL(None, use_errno=True).prctl(PR_SET_PDEATHSIG, signal.SIGTERM)
+
+
+# ---------------------------------------------------------------- Wine prefix
+
+def wine_environment(prefix, **extra):
+    env = {k: v for k, v in os.environ.items()
+           if not k.startswith(("WINE", "TONVALE_MIDI_")) and k not in ("DISPLAY", "LC_ALL", "LANG")}
+    env.update(WINEPREFIX=prefix, WINEDEBUG=Config.winedebug, LC_ALL="C", LANG="C")
+    env.update(extra)
+    return env
+
+
+def wineserver_socket_folder(prefix):
+    """Debian's Wine keeps the server socket in a temporary folder named in
+    the prefix; it is left behind when the server ends."""
+    try:
+        with open(os.path.join(prefix, "wineserver")) as f:
+            name = f.read().strip()
+    except OSError:
+        return None
+    if not re.fullmatch(r"wine-\w+", name):
+        return None
+    return os.path.join(tempfile.gettempdir(), name)
+
+
+def stop_wineserver(prefix):
+    """Ends every Wine process of the prefix and waits until the server is gone."""
+    env = wine_environment(prefix)
+    for command in (["wineserver", "-k"], ["wineserver", "-w"]):
+        try:
+            subprocess.run(command, env=env, timeout=30, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        except subprocess.TimeoutExpired:
+            pass
+
+
+def runs_folder(prefix):
+    """Where the tests' own folders go: beside the prefix, so that removing
+    the prefix also sweeps a folder left by a test that was killed outright."""
+    return prefix + "-runs"
+
+
+def create_prefix(prefix):
+    remove_prefix(prefix)
+    os.makedirs(os.path.dirname(prefix), exist_ok=True)
+    # No display: nothing to show, and no dialog offering Wine's add-ons.
+    env = wine_environment(prefix, WINEDLLOVERRIDES="mscoree,mshtml=")
+    subprocess.run(["wineboot", "-i"], env=env, timeout=300, check=True,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    stop_wineserver(prefix)
+    if not os.path.isfile(os.path.join(prefix, "system.reg")):
+        raise E2EError(f"wineboot made no prefix in {prefix}")
+
+
+def remove_prefix(prefix):
+    shutil.rmtree(runs_folder(prefix), ignore_errors=True)
+    if not os.path.isdir(prefix):
+        return
+    stop_wineserver(prefix)
+    socket_folder = wineserver_socket_folder(prefix)
+    shutil.rmtree(prefix, ignore_errors=True)
+    if socket_folder:
+        shutil.rmtree(socket_folder, ignore_errors=True)
+
+
+# ---------------------------------------------------------------- MIDI log
+
+def describe_short_message(message):
+    """The same words as the host tests' fake: "note-on 0x90 60 127"."""
+    status, data1, data2, high = message & 0xFF, (message >> 8) & 0xFF, (message >> 16) & 0xFF, message >> 24
+    rest = f" high 0x{high:02x}" if high else ""
+    kind = status & 0xF0
+    if kind == 0x80:
+        return f"note-off 0x{status:02X} {data1} {data2}{rest}"
+    if kind == 0x90:
+        return f"note-on 0x{status:02X} {data1} {data2}{rest}"
+    if kind == 0xC0:
+        return f"program 0x{status:02X} {data1}" + (f" {data2}" if data2 else "") + rest
+    if kind == 0xE0:
+        return f"bend 0x{status:02X} {data1} {data2}{rest}"
+    return f"message 0x{message:08X}"
+
+
+class MidiCall:
+    """One line of the driver's log."""
+
+    def __init__(self, line, frequency):
+        ticks, _, self.raw = line.partition(" ")
+        self.ticks = int(ticks)
+        self.seconds = self.ticks / frequency
+        self.function = self.raw.split(" ", 1)[0]
+        self.message = None
+        self.result = None
+        text = self.raw
+        if self.function == "midiOutShortMsg":
+            _, handle, value, rest = self.raw.split(" ", 3)
+            self.message = int(value, 16)
+            text = f"midiOutShortMsg {handle} {describe_short_message(self.message)} {rest}"
+        result = re.search(r" = (\d+)( \S+)?$", self.raw)
+        if result:
+            self.result = int(result.group(1))
+        self.text = text
+
+    def __repr__(self):
+        return f"{self.seconds:.6f} {self.text}"
+
+
+class MidiLog:
+    """What the program asked of the MIDI driver, read while it runs.
+
+    calls() gives one string per call without its time, short messages
+    decoded: "midiOutShortMsg h1 note-on 0x90 60 127 = 0". messages() gives
+    the short messages alone: "note-on 0x90 60 127". Both take since=mark()
+    to see only what happened after a point."""
+
+    def __init__(self, path):
+        self.path = path
+
+    def entries(self, since=0):
+        try:
+            with open(self.path, encoding="latin-1") as f:
+                lines = f.read().split("\n")
+        except FileNotFoundError:
+            return []
+        lines = [line for line in lines[:-1] if line]  # the last piece may be a line still being written
+        if not lines:
+            return []
+        head = re.match(r"\d+ loaded frequency=(\d+)", lines[0])
+        if not head:
+            raise E2EError(f"the MIDI log does not start with the driver's load line: {lines[0]!r}")
+        frequency = int(head.group(1))
+        return [MidiCall(line, frequency) for line in lines[1:]][since:]
+
+    def loaded(self):
+        """The driver's load line has been written: the program runs with the test driver."""
+        return self.process_id() is not None
+
+    def process_id(self):
+        """The Windows process id of the program, from the driver's load line."""
+        try:
+            with open(self.path, encoding="latin-1") as f:
+                head = re.match(r"\d+ loaded .* pid=(\d+)\n", f.readline())
+        except FileNotFoundError:
+            return None
+        return int(head.group(1)) if head else None
+
+    def mark(self):
+        """A point in the log: pass it as since= to look only at what follows."""
+        return len(self.entries())
+
+    def calls(self, since=0):
+        return [entry.text for entry in self.entries(since)]
+
+    def messages(self, since=0):
+        return [describe_short_message(e.message) for e in self.entries(since) if e.message is not None]
+
+    def timed_messages(self, since=0):
+        """(seconds, message) pairs; seconds on Wine's performance counter."""
+        return [(e.seconds, describe_short_message(e.message)) for e in self.entries(since) if e.message is not None]
+
+    def count(self, call, since=0):
+        return self.calls(since).count(call)
+
+    def wait_for_call(self, call, since=0, timeout=DEFAULT_TIMEOUT):
+        """Waits until a call line equal to call (or matching it, for a
+        compiled pattern) has been logged; returns the calls so far."""
+        def found():
+            calls = self.calls(since)
+            return calls if any(_matches(call, c) for c in calls) else None
+        return wait_until(found, timeout, f"MIDI call {call!r}; log so far:\n" + "\n".join(self.calls(since)))
+
+    def wait_for_message(self, message, since=0, timeout=DEFAULT_TIMEOUT):
+        """Waits until the short message (or pattern) has been sent; returns the messages so far."""
+        def found():
+            messages = self.messages(since)
+            return messages if any(_matches(message, m) for m in messages) else None
+        return wait_until(found, timeout, f"MIDI message {message!r}; sent so far: {self.messages(since)}")
+
+    def wait_for_messages(self, count, since=0, timeout=DEFAULT_TIMEOUT):
+        """Waits until at least count short messages have been sent; returns them."""
+        return wait_until(lambda: len(self.messages(since)) >= count and self.messages(since), timeout,
+                          f"{count} MIDI messages; sent so far: {self.messages(since)}")
+
+    def wait_until_quiet(self, quiet=0.5, timeout=DEFAULT_TIMEOUT):
+        """Waits until nothing new has been logged for quiet seconds: for
+        checking that no more than the expected messages come."""
+        deadline = time.monotonic() + timeout
+        size, since = -1, time.monotonic()
+        while time.monotonic() < deadline:
+            now_size = os.path.getsize(self.path) if os.path.exists(self.path) else 0
+            if now_size != size:
+                size, since = now_size, time.monotonic()
+            elif time.monotonic() - since >= quiet:
+                return
+            time.sleep(POLL_SECONDS)
+        raise E2EError("the MIDI log never went quiet")
+
+
+def _matches(expected, actual):
+    return expected.search(actual) is not None if isinstance(expected, re.Pattern) else expected == actual
+
+
+# ---------------------------------------------------------------- windows
+
+class Window:
+    """A window as the probe saw it: top-level or a child control."""
+
+    def __init__(self, data):
+        self.data = data
+        self.hwnd = int(data["hwnd"], 16)
+        self.id = data["id"]
+        self.cls = data["class"]
+        self.title = data["text"]  # a top-level window's title, a control's text
+        self.text = data["text"]
+        self.style = int(data["style"], 16)
+        self.exstyle = int(data["exstyle"], 16)
+        self.visible = data["visible"]
+        self.rect = tuple(data["rect"])  # left, top, right, bottom in screen pixels
+        self.client = tuple(data["client"]) if "client" in data else None
+        self.owner = int(data["owner"], 16) if "owner" in data else 0
+        self.pid = data.get("pid")
+        self.x11 = data.get("x11")
+        self.items = data.get("items")  # a list box's entries
+        self.selected = data.get("selected")  # a list box's selected position, -1 for none
+        self.children = [Window(child) for child in data.get("children", [])]
+
+    @property
+    def size(self):
+        return self.rect[2] - self.rect[0], self.rect[3] - self.rect[1]
+
+    @property
+    def center(self):
+        return (self.rect[0] + self.rect[2]) // 2, (self.rect[1] + self.rect[3]) // 2
+
+    def control(self, control_id):
+        for child in self.children:
+            if child.id == control_id:
+                return child
+        raise E2EError(f"window {self.title!r} has no control {control_id}: {self.children}")
+
+    def controls(self, cls):
+        return [child for child in self.children if child.cls.lower() == cls.lower()]
+
+    @property
+    def message(self):
+        """A message box's text: its static control with id 0xFFFF."""
+        return self.control(0xFFFF).text
+
+    @property
+    def buttons(self):
+        return [button.text for button in self.controls("Button")]
+
+    def __repr__(self):
+        return f"<{self.cls} {self.title!r} 0x{self.hwnd:x} {self.rect}{'' if self.visible else ' hidden'}>"
+
+
+# ---------------------------------------------------------------- screenshots
+
+class Screenshot:
+    """An RGB picture of a screen area; pixel(x, y) relative to that area."""
+
+    def __init__(self, width, height, rgb, origin=(0, 0)):
+        self.width, self.height, self.rgb, self.origin = width, height, rgb, origin
+
+    @staticmethod
+    def from_ppm(data):
+        fields, position = [], 0
+        while len(fields) < 4:  # P6, width, height, maximum value; comments may come between
+            match = re.compile(rb"\s*(#[^\n]*\n\s*)*(\S+)").match(data, position)
+            fields.append(match.group(2))
+            position = match.end()
+        if fields[0] != b"P6" or fields[3] != b"255":
+            raise E2EError(f"not an 8-bit binary PPM: {fields}")
+        width, height = int(fields[1]), int(fields[2])
+        return Screenshot(width, height, data[position + 1:position + 1 + width * height * 3])
+
+    def pixel(self, x, y):
+        if not (0 <= x < self.width and 0 <= y < self.height):
+            raise E2EError(f"pixel ({x}, {y}) is outside the {self.width} x {self.height} picture")
+        i = (y * self.width + x) * 3
+        return tuple(self.rgb[i:i + 3])
+
+    def crop(self, left, top, width, height):
+        rows = [self.rgb[((top + y) * self.width + left) * 3:((top + y) * self.width + left + width) * 3]
+                for y in range(height)]
+        return Screenshot(width, height, b"".join(rows), (self.origin[0] + left, self.origin[1] + top))
+
+    def colours(self):
+        """How often each colour occurs."""
+        counts = {}
+        for i in range(0, len(self.rgb), 3):
+            colour = tuple(self.rgb[i:i + 3])
+            counts[colour] = counts.get(colour, 0) + 1
+        return counts
+
+    def save_png(self, path):
+        def chunk(kind, payload):
+            return struct.pack(">I", len(payload)) + kind + payload + struct.pack(">I", zlib.crc32(kind + payload))
+        stride = self.width * 3
+        raw = b"".join(b"\0" + self.rgb[y * stride:(y + 1) * stride] for y in range(self.height))
+        with open(path, "wb") as f:
+            f.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", self.width, self.height, 8, 2, 0, 0, 0))
+                    + chunk(b"IDAT", zlib.compress(raw)) + chunk(b"IEND", b""))
+
+
+def read_bmp(path):
+    """An uncompressed BMP (1, 4, 8, 24 or 32 bits) as a Screenshot, for comparing with the artwork."""
+    with open(path, "rb") as f:
+        data = f.read()
+    offset, header_size = struct.unpack_from("<II", data, 10)
+    width, height, _, bits, compression = struct.unpack_from("<iiHHI", data, 18)
+    colours_used, = struct.unpack_from("<I", data, 46)
+    if bits not in (1, 4, 8, 24, 32) or compression not in (0, 3):
+        raise E2EError(f"{path}: a {bits}-bit BMP with compression {compression} is not read here")
+    palette = []
+    if bits <= 8:
+        start = 14 + header_size
+        palette = [bytes((data[start + 4 * i + 2], data[start + 4 * i + 1], data[start + 4 * i]))
+                   for i in range(colours_used or 1 << bits)]
+    stride = (width * bits + 31) // 32 * 4
+    rows = []
+    for y in range(abs(height)):
+        source_row = abs(height) - 1 - y if height > 0 else y  # positive height: bottom-up
+        row = data[offset + source_row * stride:offset + (source_row + 1) * stride]
+        if bits >= 24:
+            step = bits // 8
+            rows.append(b"".join(bytes((row[i + 2], row[i + 1], row[i])) for i in range(0, width * step, step)))
+        else:
+            per_byte, mask = 8 // bits, (1 << bits) - 1
+            rows.append(b"".join(palette[(row[x // per_byte] >> (8 - bits * (x % per_byte + 1))) & mask]
+                                 for x in range(width)))
+    return Screenshot(width, abs(height), b"".join(rows))
+
+
+def artwork():
+    """The panel artwork the program is built with, as a picture."""
+    return read_bmp(os.path.join(Config.source_dir, "resources", "panel.bmp"))
+
+
+# ---------------------------------------------------------------- one test's world
+
+class Session:
+    """One test's X display, folder and Wine server. close() ends them all."""
+
+    def __init__(self, name):
+        if not Config.windows_build or not Config.prefix:
+            raise E2EError("Config.windows_build and Config.prefix must be set (run tests through e2e.py)")
+        self.name = name
+        os.makedirs(runs_folder(Config.prefix), exist_ok=True)
+        self.folder = tempfile.mkdtemp(prefix="test-", dir=runs_folder(Config.prefix))
+        self.processes = []
+        self.display = None
+        self.xvfb = None
+        self._start_xvfb()
+
+    def _start_xvfb(self):
+        read_end, write_end = os.pipe()
+        self.xvfb_log = open(os.path.join(self.folder, "xvfb.log"), "wb")
+        self.xvfb = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", SCREEN, "-nolisten", "tcp", "-noreset"],
+            pass_fds=[write_end], stdout=self.xvfb_log, stderr=self.xvfb_log, preexec_fn=die_with_parent)
+        os.close(write_end)
+        number = b""
+        deadline = time.monotonic() + 20
+        try:
+            while not number.endswith(b"\n"):
+                ready, _, _ = select.select([read_end], [], [], max(0.0, deadline - time.monotonic()))
+                piece = os.read(read_end, 16) if ready else b""
+                if not piece:
+                    raise E2EError("Xvfb did not start; its log:\n" + self._read("xvfb.log"))
+                number += piece
+        finally:
+            os.close(read_end)
+        self.display = ":" + number.decode().strip()
+
+    def _read(self, name):
+        try:
+            with open(os.path.join(self.folder, name), errors="replace") as f:
+                return f.read()
+        except OSError:
+            return ""
+
+    def x_environment(self):
+        env = dict(os.environ, DISPLAY=self.display)
+        env.pop("XAUTHORITY", None)
+        return env
+
+    def wine_environment(self, **extra):
+        return wine_environment(Config.prefix, DISPLAY=self.display, **extra)
+
+    def xdotool(self, *args, timeout=10):
+        result = subprocess.run(["xdotool", *map(str, args)], env=self.x_environment(), timeout=timeout,
+                                stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+        return result
+
+    def probe(self, *args):
+        """Runs winprobe.exe on this test's Wine desktop; returns its output."""
+        probe = os.path.join(Config.windows_build, "test_driver", "winprobe.exe")
+        result = subprocess.run(["wine", probe, *map(str, args)], env=self.wine_environment(), timeout=30,
+                                stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True, errors="replace")
+        if result.returncode != 0:
+            raise E2EError(f"winprobe {' '.join(map(str, args))} failed with {result.returncode}")
+        return result.stdout
+
+    def windows(self):
+        """Every top-level window on the Wine desktop."""
+        return [Window(json.loads(line)) for line in self.probe("list").splitlines() if line.startswith("{")]
+
+    def screenshot(self):
+        data = subprocess.run(["import", "-window", "root", "-depth", "8", "ppm:-"], env=self.x_environment(), timeout=30,
+                              stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, check=True).stdout
+        return Screenshot.from_ppm(data)
+
+    def close(self):
+        """Ends programs, the Wine server and Xvfb, and removes the folder; never raises."""
+        stop_wineserver(Config.prefix)  # the program if still running, and the desktop and services Wine started
+        for process in self.processes:
+            _end(process)
+        if self.xvfb:
+            _end(self.xvfb)
+            self.xvfb_log.close()
+        if Config.keep:
+            print(f"kept {self.folder}")
+        else:
+            shutil.rmtree(self.folder, ignore_errors=True)
+
+
+def _end(process):
+    if process.poll() is None:
+        process.terminate()
+        try:
+            process.wait(5)
+        except subprocess.TimeoutExpired:
+            process.kill()
+            process.wait(5)
+
+
+# ---------------------------------------------------------------- the program
+
+class Tonvale:
+    """The running tonvale.exe: its window, input to it, its MIDI and its end."""
+
+    def __init__(self, session, folder, process, midi):
+        self.session = session
+        self.folder = folder
+        self.process = process
+        self.midi = midi
+        self.main = None  # the main window, once shown
+        self.main_window_shown = False  # ever seen visible
+
+    # ---- windows
+
+    def windows(self):
+        """The program's top-level windows (message boxes, dialogs, menus and the main window)."""
+        pid = self.midi.process_id()
+        windows = [w for w in self.session.windows() if w.pid == pid]
+        if any(w.cls == MAIN_WINDOW_CLASS and w.visible for w in windows):
+            self.main_window_shown = True
+        return windows
+
+    def window(self, hwnd):
+        """A top-level window by its handle."""
+        for window in self.session.windows():
+            if window.hwnd == hwnd:
+                return window
+        raise E2EError(f"no window 0x{hwnd:x}")
+
+    def main_window(self):
+        for window in self.windows():
+            if window.cls == MAIN_WINDOW_CLASS:
+                return window
+        raise E2EError("the program has no main window")
+
+    def wait_for_window(self, timeout=DEFAULT_TIMEOUT):
+        """Waits until the main window is shown and gives it the keyboard focus."""
+        def shown():
+            self._check_running("its window to appear")
+            return next((w for w in self.windows() if w.cls == MAIN_WINDOW_CLASS and w.visible), None)
+        self.main = wait_until(shown, timeout, "the main window")
+        self.focus()
+        return self.main
+
+    def wait_for_dialog(self, title=None, timeout=DEFAULT_TIMEOUT):
+        """Waits for a visible dialog or message box (class #32770), with that title if given."""
+        def found():
+            for window in self.windows():
+                if window.cls == "#32770" and window.visible and (title is None or window.title == title):
+                    return window
+            self._check_running(f"a dialog{f' {title!r}' if title else ''}")
+            return None
+        return wait_until(found, timeout, f"a dialog{f' titled {title!r}' if title else ''}")
+
+    def wait_for_menu(self, timeout=DEFAULT_TIMEOUT):
+        """Waits for an open popup menu (class #32768); choose in it with keys."""
+        def found():
+            self._check_running("a popup menu")
+            return next((w for w in self.windows() if w.cls == "#32768" and w.visible), None)
+        return wait_until(found, timeout, "a popup menu")
+
+    def wait_for_message_box(self, timeout=DEFAULT_TIMEOUT):
+        """A message box; with a null caption the system titles it "Error"."""
+        return self.wait_for_dialog(None, timeout)
+
+    def wait_until_gone(self, window, timeout=DEFAULT_TIMEOUT):
+        wait_until(lambda: self.process.poll() is not None
+                   or all(w.hwnd != window.hwnd for w in self.session.windows()),
+                   timeout, f"{window} to close")
+
+    def dismiss(self, window, key="Return"):
+        """Closes a message box or dialog with a key, as a user would, and waits until it is gone."""
+        self.press(key, window=window)
+        self.wait_until_gone(window)
+
+    def close(self):
+        """Sends WM_CLOSE to the main window (what the system does for Alt+F4 or the task bar)."""
+        self.session.probe("post", hex(self.main_window().hwnd), WM_CLOSE, 0, 0)
+
+    # ---- keyboard; key names as xdotool takes them: q, Tab, Prior, Next, Escape, Return, ctrl+q
+
+    def focus(self, window=None):
+        window = window or self.main
+        result = self.session.xdotool("windowfocus", "--sync", window.x11)
+        if result.returncode != 0:
+            raise E2EError(f"cannot focus {window}: {result.stderr}")
+
+    def press(self, *keys, window=None):
+        """Presses and releases each key in turn."""
+        self.focus(window)
+        self._xdotool("key", "--delay", 30, *keys)
+
+    def key_down(self, key, window=None):
+        self.focus(window)
+        self._xdotool("keydown", key)
+
+    def key_up(self, key, window=None):
+        self.focus(window)
+        self._xdotool("keyup", key)
+
+    def hold(self, key, seconds, window=None):
+        """Holds a key down for a while (the system repeats it), then releases it."""
+        self.key_down(key, window)
+        time.sleep(seconds)
+        self.key_up(key, window)
+
+    # ---- mouse, in panel (client) coordinates
+
+    def to_screen(self, x, y):
+        left, top = self.main.client[0], self.main.client[1]
+        return left + x, top + y
+
+    def move_to(self, x, y):
+        self._pointer(self.to_screen(x, y))
+
+    def click(self, x, y, button=1):
+        self._pointer(self.to_screen(x, y), "click", button)
+
+    def mouse_down(self, x, y, button=1):
+        self._pointer(self.to_screen(x, y), "mousedown", button)
+
+    def mouse_up(self, x, y, button=1):
+        self._pointer(self.to_screen(x, y), "mouseup", button)
+
+    def drag(self, start, end, steps=10, button=1):
+        """Presses at start, moves to end in steps, releases there."""
+        self.mouse_down(*start, button=button)
+        for step in range(1, steps + 1):
+            time.sleep(0.02)  # the program sees separate moves, as from a hand
+            self.move_to(start[0] + (end[0] - start[0]) * step // steps,
+                         start[1] + (end[1] - start[1]) * step // steps)
+        self.mouse_up(*end, button=button)
+
+    def click_screen(self, x, y, button=1):
+        """Clicks at a screen position (for dialogs and menus)."""
+        self._pointer((x, y), "click", button)
+
+    def click_control(self, control, button=1):
+        self.click_screen(*control.center, button=button)
+
+    def _pointer(self, position, *then):
+        # One xdotool call, so the move lands before the button; no --sync,
+        # which waits forever when the pointer is already there.
+        self._xdotool("mousemove", *position, *then)
+
+    # ---- picture
+
+    def screenshot(self):
+        """The main window's client area as it is on the screen."""
+        left, top, right, bottom = self.main.client
+        return self.session.screenshot().crop(left, top, right - left, bottom - top)
+
+    def wait_for_screenshot(self, condition, timeout=DEFAULT_TIMEOUT):
+        """Takes screenshots of the panel until condition(shot) holds (painting
+        comes after the input that caused it) and returns the last one; the
+        test then asserts on it, so a failure shows what was there."""
+        deadline = time.monotonic() + timeout
+        while True:
+            shot = self.screenshot()
+            if condition(shot) or time.monotonic() > deadline:
+                return shot
+            time.sleep(0.1)
+
+    # ---- the end
+
+    def wait_for_exit(self, timeout=DEFAULT_TIMEOUT):
+        """Waits until the program has ended; returns its exit code."""
+        try:
+            return self.process.wait(timeout)
+        except subprocess.TimeoutExpired:
+            raise E2EError(f"the program did not end within {timeout:g} s") from None
+
+    def output(self):
+        """What the program (or the MIDI monitor inside it) wrote to its standard output."""
+        with open(os.path.join(self.folder, "stdout.txt"), errors="replace") as f:
+            return f.read()
+
+    def _check_running(self, waiting_for):
+        if self.process.poll() is not None:
+            raise E2EError(f"the program ended with {self.process.returncode} while waiting for {waiting_for}")
+
+    def _xdotool(self, *args):
+        result = self.session.xdotool(*args)
+        if result.returncode != 0:
+            raise E2EError(f"xdotool {' '.join(map(str, args))} failed: {result.stderr}")
+
+
+# ---------------------------------------------------------------- the test case
+
+class E2ETest(unittest.TestCase):
+    """Base of the end-to-end tests. Each test may start the program once or
+    more; whatever it started is ended and removed when it ends."""
+
+    time_limit = 60
+
+    def setUp(self):
+        self.session = None
+        self.started = []
+        limit = getattr(getattr(self, self._testMethodName), "time_limit", self.time_limit)
+        signal.signal(signal.SIGALRM, self._out_of_time)
+        signal.alarm(limit)
+        self.addCleanup(signal.alarm, 0)
+        self.addCleanup(self._end_session)
+
+    def _out_of_time(self, *_):
+        raise TimeLimitExceeded(f"{self.id()} ran out of its time limit")
+
+    def start_tonvale(self, devices=None, fail=None, patch_names=True, driver="test", wait_for_window=True):
+        """Copies the program, the patch-name file and a MIDI driver into a
+        fresh folder and starts it there under Wine.
+
+        devices: names of the driver's MIDI output devices, in index order
+                 (None: one device; []: none)
+        fail:    the driver's failure rules, e.g. "midiOutOpen=4" or ["midiOutReset#1=7"]
+        patch_names: False leaves "gm_ins.nms" out
+        driver:  "test" logs every call; "monitor" prints decoded messages as the run command does
+        """
+        if self.session is None:
+            self.session = Session(self.id())
+        folder = os.path.join(self.session.folder, f"run{len(self.started) + 1}")
+        os.makedirs(folder)
+        build = Config.windows_build
+        shutil.copy(os.path.join(build, "tonvale.exe"), folder)
+        shutil.copy(os.path.join(build, f"{driver}_driver", "winmm.dll"), folder)
+        if patch_names:
+            shutil.copy(os.path.join(build, "gm_ins.nms"), folder)
+        log_path = os.path.join(folder, "midi.log")
+        script = dict(TONVALE_MIDI_LOG="midi.log", WINEDLLOVERRIDES="winmm=n,b;mscoree,mshtml=")
+        if devices is not None:
+            script["TONVALE_MIDI_DEVICES"] = "|".join(devices)
+        if fail:
+            script["TONVALE_MIDI_FAIL"] = fail if isinstance(fail, str) else ",".join(fail)
+        with open(os.path.join(folder, "stdout.txt"), "wb") as out, open(os.path.join(folder, "stderr.txt"), "wb") as err:
+            process = subprocess.Popen(["wine", "tonvale.exe"], cwd=folder, env=self.session.wine_environment(**script),
+                                       stdin=subprocess.DEVNULL, stdout=out, stderr=err, preexec_fn=die_with_parent)
+        self.session.processes.append(process)
+        tonvale = Tonvale(self.session, folder, process, MidiLog(log_path))
+        self.started.append(tonvale)
+        wait_until(lambda: tonvale.midi.loaded() or process.poll() is not None, DEFAULT_TIMEOUT,
+                   "the test MIDI driver to load")
+        if not tonvale.midi.loaded():
+            raise E2EError("the test winmm.dll was not loaded (is WINEDLLOVERRIDES honoured?)")
+        if wait_for_window:
+            tonvale.wait_for_window()
+        return tonvale
+
+    def _end_session(self):
+        if self.session is None:
+            return
+        signal.alarm(0)
+        try:
+            self._report()
+        finally:
+            self.session.close()
+
+    def _report(self):
+        """What happened, for reading when a test fails (ctest shows it only then)."""
+        for number, tonvale in enumerate(self.started, 1):
+            print(f"--- run {number}: exit code {tonvale.process.poll()}; MIDI log:")
+            try:
+                for entry in tonvale.midi.entries():
+                    print(f"    {entry!r}")
+            except E2EError as error:
+                print(f"    {error}")
+            if tonvale.process.poll() is None:
+                try:
+                    for window in tonvale.windows():
+                        print(f"    window {window} children {window.children}")
+                except (E2EError, subprocess.TimeoutExpired) as error:
+                    print(f"    (windows unreadable: {error})")
+            for name in ("stdout.txt", "stderr.txt"):
+                path = os.path.join(tonvale.folder, name)
+                if os.path.exists(path) and os.path.getsize(path):
+                    with open(path, errors="replace") as f:
+                        print(f"--- {name}:\n{f.read()[-3000:]}")
+
+    # ---- assertions that read like what they check
+
+    def assertCalls(self, tonvale, expected, since=0):
+        self.assertEqual(tonvale.midi.calls(since), expected)
+
+    def assertMessages(self, tonvale, expected, since=0):
+        self.assertEqual(tonvale.midi.messages(since), expected)

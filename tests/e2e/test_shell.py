@@ -1,0 +1,145 @@
+"""The application shell, end to end: the window, start-up with its MIDI
+device, the failures of start-up, and the end of the program."""
+
+import os
+
+from harness import (E2ETest, MAIN_WINDOW_CLASS, MMSYSERR_ALLOCATED, MMSYSERR_NOMEM, PANEL_HEIGHT, PANEL_WIDTH,
+                     WS_BORDER, WS_CAPTION, WS_POPUP, WS_THICKFRAME, Config, artwork)
+from pe_resources import read_dialog
+
+# Named so that alphabetical order differs from index order.
+DEVICES = ["Zeta Synth", "Alpha Port"]
+
+START_UP = [
+    "midiOutGetNumDevs = 2",
+    "midiOutOpen 0 window = 0 h1",
+    "midiOutReset h1 = 0",
+    "midiOutShortMsg h1 program 0xC0 0 = 0",
+    "midiOutShortMsg h1 program 0xC0 0 = 0",
+]
+
+END = [
+    "midiOutReset h1 = 0",
+    "midiOutClose h1 = 0",
+]
+
+# shutDown resets and closes the handle untested; with no device open that
+# fails harmlessly.
+NOTHING_OPEN_AT_THE_END = {"midiOutReset null = 5", "midiOutClose null = 5"}
+
+
+class ShellTest(E2ETest):
+
+    def assertNeverShown(self, tonvale):
+        self.assertFalse(tonvale.main_window_shown, "the panel window was shown")
+        self.assertFalse(any(w.cls == MAIN_WINDOW_CLASS and w.visible for w in tonvale.windows()))
+
+    def assertMessageBox(self, box, text):
+        self.assertEqual(box.message, text)
+        self.assertEqual(box.title, "Error", "a null caption")
+        self.assertEqual(box.buttons, ["OK"])
+
+    def test_window_is_placed_at_415_746_with_no_caption(self):
+        tonvale = self.start_tonvale()
+        window = tonvale.main_window()
+        self.assertEqual((window.cls, window.title), (MAIN_WINDOW_CLASS, "Tonvale 1.0 (beta)"))
+        self.assertEqual(window.rect, (415, 746, 415 + PANEL_WIDTH, 746 + PANEL_HEIGHT))
+        self.assertEqual(window.client, window.rect, "no caption or border: the client is the whole window")
+        self.assertTrue(window.style & WS_POPUP)
+        self.assertFalse(window.style & (WS_CAPTION | WS_BORDER | WS_THICKFRAME), f"style 0x{window.style:08x}")
+        geometry = tonvale.session.xdotool("getwindowgeometry", window.x11).stdout
+        self.assertIn("Position: 415,746", geometry)
+        self.assertIn("Geometry: 800x250", geometry)
+
+    def test_the_panel_shows_its_artwork_exactly_where_the_window_is(self):
+        tonvale = self.start_tonvale()
+        panel = artwork()
+        corners = [(0, 0), (PANEL_WIDTH - 1, 0), (0, PANEL_HEIGHT - 1), (PANEL_WIDTH - 1, PANEL_HEIGHT - 1)]
+        tonvale.wait_for_screenshot(lambda shot: all(shot.pixel(x, y) == panel.pixel(x, y) for x, y in corners))
+        screen = tonvale.session.screenshot()
+        background = screen.pixel(0, 0)
+        # The corners of the panel carry the artwork; just outside them is the bare screen.
+        for x, y in corners:
+            self.assertEqual(screen.pixel(415 + x, 746 + y), panel.pixel(x, y), f"panel pixel ({x}, {y})")
+            outside_x = 415 - 1 if x == 0 else 415 + PANEL_WIDTH
+            outside_y = 746 - 1 if y == 0 else 746 + PANEL_HEIGHT
+            self.assertEqual(screen.pixel(outside_x, outside_y), background, f"screen ({outside_x}, {outside_y})")
+
+    def test_start_up_opens_device_0_resets_it_and_sends_both_programs(self):
+        tonvale = self.start_tonvale(devices=DEVICES)
+        tonvale.midi.wait_until_quiet()
+        self.assertCalls(tonvale, START_UP)
+
+    def test_wm_close_ends_the_program_resetting_and_closing_the_device_once(self):
+        tonvale = self.start_tonvale(devices=DEVICES)
+        tonvale.midi.wait_for_messages(2)
+        running = tonvale.midi.mark()
+        tonvale.close()
+        self.assertEqual(tonvale.wait_for_exit(), 0)
+        self.assertCalls(tonvale, END, since=running)
+
+    def test_no_device_shows_a_message_and_exits_0_without_a_window(self):
+        tonvale = self.start_tonvale(devices=[], wait_for_window=False)
+        box = tonvale.wait_for_message_box()
+        self.assertMessageBox(box, "There are no MIDI output devices installed")
+        self.assertEqual(tonvale.window(box.owner).cls, MAIN_WINDOW_CLASS, "owned by the main window")
+        self.assertNeverShown(tonvale)
+        tonvale.dismiss(box)
+        self.assertEqual(tonvale.wait_for_exit(), 0)
+        self.assertNeverShown(tonvale)
+        calls = tonvale.midi.calls()
+        self.assertEqual(calls[0], "midiOutGetNumDevs = 0")
+        self.assertLessEqual(set(calls[1:]), NOTHING_OPEN_AT_THE_END)
+
+    def test_missing_patch_names_stop_the_program_after_the_programs_are_sent(self):
+        tonvale = self.start_tonvale(devices=DEVICES, patch_names=False, wait_for_window=False)
+        box = tonvale.wait_for_message_box()
+        self.assertMessageBox(box, "Cannot load patch names.")
+        self.assertCalls(tonvale, START_UP)
+        self.assertNeverShown(tonvale)
+        tonvale.dismiss(box)
+        self.assertEqual(tonvale.wait_for_exit(), 0)
+        self.assertCalls(tonvale, START_UP + END)
+
+    def test_a_failing_open_shows_a_message_and_sends_nothing(self):
+        tonvale = self.start_tonvale(devices=DEVICES, fail=f"midiOutOpen={MMSYSERR_ALLOCATED}", wait_for_window=False)
+        box = tonvale.wait_for_message_box()
+        self.assertMessageBox(box, "Can't open MIDI output device")
+        tonvale.dismiss(box)
+        self.assertEqual(tonvale.wait_for_exit(), 0)
+        self.assertNeverShown(tonvale)
+        calls = tonvale.midi.calls()
+        self.assertEqual(calls[:2], ["midiOutGetNumDevs = 2", f"midiOutOpen 0 window = {MMSYSERR_ALLOCATED}"])
+        self.assertLessEqual(set(calls[2:]), NOTHING_OPEN_AT_THE_END)
+
+    def test_a_failing_first_reset_shows_the_drivers_text_and_closes_the_device(self):
+        tonvale = self.start_tonvale(devices=DEVICES, fail=f"midiOutReset#1={MMSYSERR_NOMEM}", wait_for_window=False)
+        box = tonvale.wait_for_message_box()
+        error_text = tonvale.midi.entries()[-1]
+        self.assertEqual(error_text.function, "midiOutGetErrorTextA")
+        self.assertTrue(error_text.raw.startswith(f"midiOutGetErrorTextA {MMSYSERR_NOMEM} \"There is not enough memory"))
+        self.assertMessageBox(box, error_text.raw.split('"')[1])
+        tonvale.dismiss(box)
+        self.assertEqual(tonvale.wait_for_exit(), 0)
+        self.assertNeverShown(tonvale)
+        self.assertCalls(tonvale, [
+            "midiOutGetNumDevs = 2",
+            "midiOutOpen 0 window = 0 h1",
+            f"midiOutReset h1 = {MMSYSERR_NOMEM}",
+            error_text.text,
+        ] + END)
+
+    def test_the_setup_dialog_template_is_exact(self):
+        dialog = read_dialog(os.path.join(Config.windows_build, "tonvale.exe"), "SETUPDLG")
+        self.assertFalse(dialog.extended)
+        self.assertEqual(f"0x{dialog.style:08X}", "0x90C808C4")
+        self.assertEqual(dialog.exstyle, 0)
+        self.assertEqual(dialog.box[2:], (240, 70))
+        self.assertEqual(dialog.title, "Setup MIDI output")
+        self.assertEqual(dialog.font, (8, "MS Sans Serif"))
+        self.assertEqual((dialog.menu, dialog.window_class), (None, None))
+        self.assertEqual([control.fields() for control in dialog.controls], [
+            ("button", 1, "OK", (186, 6, 50, 14), "0x50010300", "0x00000000"),
+            ("button", 2, "Cancel", (186, 26, 50, 14), "0x50010300", "0x00000000"),
+            ("listbox", 101, "ListBox1", (4, 6, 176, 62), "0x50A10003", "0x00000000"),
+        ])
