@@ -30,6 +30,3 @@
 
 #endif
 
-// Element count of a fixed array, so buffer sizes come from one place.
-template <typename T, unsigned long long N>
-constexpr unsigned arrayLength(const T (&)[N]) { return (unsigned)N; }
