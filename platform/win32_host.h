@@ -11,7 +11,6 @@
 
 #define WINAPI
 #define CALLBACK
-#define CONST const
 
 typedef int BOOL;
 typedef unsigned char BYTE;
