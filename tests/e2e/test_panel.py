@@ -104,7 +104,7 @@ class PanelTest(E2ETest):
 
     def test_a_knob_drag_steps_once_per_horizontal_move(self):
         tonvale = self.start_tonvale()
-        x, y = 370, 90  # in the knob's rectangle
+        x, y = panel.KNOB[0] + 16, panel.KNOB[3] - 12  # in the knob's rectangle, low on the left
         start = tonvale.midi.mark()
         tonvale.mouse_down(x, y)
         for step in (1, 2, 3):
