@@ -568,11 +568,23 @@ class Tonvale:
         return wait_until(found, timeout, f"a dialog{f' titled {title!r}' if title else ''}")
 
     def wait_for_menu(self, timeout=DEFAULT_TIMEOUT):
-        """Waits for an open popup menu (class #32768); choose in it with keys."""
+        """Waits for an open popup menu (class #32768); choose in it with keys
+        sent to the main window (press() without window=): the menu reads the
+        keyboard of its owner's thread, and focusing the menu's own X window
+        closes it."""
         def found():
             self._check_running("a popup menu")
             return next((w for w in self.windows() if w.cls == "#32768" and w.visible), None)
         return wait_until(found, timeout, "a popup menu")
+
+    def choose_in_menu(self, position):
+        """Chooses item position (0 is the first) of the open popup menu with
+        the keyboard, as a user would: Down once per item (the first Down
+        selects the first item), then Return. Returns the menu as it was open."""
+        menu = self.wait_for_menu()
+        self.press(*["Down"] * (position + 1), "Return")
+        self.wait_until_gone(menu)
+        return menu
 
     def wait_for_message_box(self, timeout=DEFAULT_TIMEOUT):
         """A message box; with a null caption the system titles it "Error"."""

@@ -1,0 +1,146 @@
+"""Playing from the computer keyboard, end to end: real X key events reach
+the program as the system's key messages (scan codes, auto-repeat, the
+extended keypad slash) and come out as MIDI."""
+
+import re
+import time
+
+import panel
+from harness import E2ETest
+
+CENTRE = 8192
+BEND = re.compile(r"bend 0x(E[0-9A-F]) (\d+) (\d+)$")
+
+
+def note_on(channel, note):
+    return f"note-on 0x{0x90 + channel:02X} {note} 127"
+
+
+def note_off(channel, note):
+    return f"note-off 0x{0x80 + channel:02X} {note} 127"
+
+
+def pitch_bends(messages):
+    """(status, value) of each pitch-bend message; anything else fails."""
+    bends = []
+    for message in messages:
+        match = BEND.match(message)
+        if not match:
+            raise AssertionError(f"not a pitch bend: {message!r} in {messages}")
+        bends.append((int(match.group(1), 16), int(match.group(2)) + 128 * int(match.group(3))))
+    return bends
+
+
+class KeysTest(E2ETest):
+
+    def play(self, tonvale, *keys):
+        """Taps the keys and gives every message they sent, once all their note-offs are out."""
+        start = tonvale.midi.mark()
+        tonvale.press(*keys)
+        tonvale.midi.wait_for_message(re.compile("note-off"), since=start)
+        tonvale.midi.wait_until_quiet()
+        return tonvale.midi.messages(since=start)
+
+    def put_section_1_on_channel_2(self, tonvale):
+        """The CHAN. menu of section 1; afterwards its notes are told apart from section 0's."""
+        start = tonvale.midi.mark()
+        tonvale.click(*panel.button(1, panel.CHANNEL))
+        tonvale.choose_in_menu(1)  # "Channel 2"
+        tonvale.midi.wait_for_message("program 0xC1 0", since=start)
+
+    def assertGestures(self, bends, status, step):
+        """bends is one or more gestures, each a ramp away from the centre in
+        steps of step, ended by one centre message, all with that status.
+        Returns how many gestures there were."""
+        self.assertTrue(bends, "no pitch bend was sent")
+        self.assertEqual({s for s, _ in bends}, {status}, bends)
+        self.assertEqual(bends[-1][1], CENTRE, f"the last bend is not the centre: {bends}")
+        ramp, gestures = 0, 0
+        for _, value in bends:
+            if value == CENTRE:
+                # A target 1500 away takes two steps before the spring-back.
+                self.assertGreaterEqual(ramp, 2, f"a ramp too short: {bends}")
+                ramp, gestures = 0, gestures + 1
+                continue
+            ramp += 1
+            self.assertEqual(value, CENTRE + ramp * step, f"not a ramp in steps of {step}: {bends}")
+        return gestures
+
+    def test_q_sends_note_on_and_note_off_of_middle_c(self):
+        tonvale = self.start_tonvale()
+        self.assertEqual(self.play(tonvale, "q"), ["note-on 0x90 60 127", "note-off 0x80 60 127"])
+
+    def test_holding_q_sends_one_note_on_and_one_note_off_whatever_the_auto_repeat(self):
+        # test_holding_page_up_... shows that holding a key repeats it here.
+        tonvale = self.start_tonvale()
+        start = tonvale.midi.mark()
+        tonvale.key_down("q")
+        tonvale.midi.wait_for_message("note-on 0x90 60 127", since=start)
+        time.sleep(1.0)  # held: the system repeats the key meanwhile
+        tonvale.key_up("q")
+        tonvale.midi.wait_for_message("note-off 0x80 60 127", since=start)
+        tonvale.midi.wait_until_quiet()
+        self.assertMessages(tonvale, ["note-on 0x90 60 127", "note-off 0x80 60 127"], since=start)
+
+    def test_the_lower_rows_play_section_1_on_its_own_channel(self):
+        tonvale = self.start_tonvale()
+        self.put_section_1_on_channel_2(tonvale)
+        self.assertEqual(self.play(tonvale, "z"), [note_on(1, 60), note_off(1, 60)])
+        self.assertEqual(self.play(tonvale, "s", "comma"), [note_on(1, 61), note_off(1, 61),
+                                                            note_on(1, 72), note_off(1, 72)])
+        self.assertEqual(self.play(tonvale, "q", "p"), [note_on(0, 60), note_off(0, 60),
+                                                        note_on(0, 76), note_off(0, 76)])
+
+    def test_the_keypad_slash_and_the_slash_key_both_play_section_1_key_16(self):
+        tonvale = self.start_tonvale()
+        self.put_section_1_on_channel_2(tonvale)
+        self.assertEqual(self.play(tonvale, "KP_Divide"), [note_on(1, 76), note_off(1, 76)])
+        self.assertEqual(self.play(tonvale, "slash"), [note_on(1, 76), note_off(1, 76)])
+
+    def test_a_tap_of_page_up_ramps_the_bend_up_in_steps_of_500_and_springs_back(self):
+        tonvale = self.start_tonvale()
+        start = tonvale.midi.mark()
+        tonvale.press("Prior")
+        tonvale.midi.wait_for_message("bend 0xE0 0 64", since=start)
+        tonvale.midi.wait_until_quiet()
+        # Press and release each push the target 1500 up: one ramp of five
+        # steps, or two of two when the first ran out before the release.
+        self.assertIn(self.assertGestures(pitch_bends(tonvale.midi.messages(since=start)), 0xE0, +500), (1, 2))
+
+    def test_a_tap_of_page_down_ramps_the_bend_down_in_steps_of_500_and_springs_back(self):
+        tonvale = self.start_tonvale()
+        start = tonvale.midi.mark()
+        tonvale.press("Next")
+        tonvale.midi.wait_for_message("bend 0xE0 0 64", since=start)
+        tonvale.midi.wait_until_quiet()
+        self.assertIn(self.assertGestures(pitch_bends(tonvale.midi.messages(since=start)), 0xE0, -500), (1, 2))
+
+    def test_holding_page_up_starts_a_new_ramp_with_each_auto_repeat(self):
+        tonvale = self.start_tonvale()
+        start = tonvale.midi.mark()
+        tonvale.hold("Prior", 1.0)
+        tonvale.midi.wait_until_quiet()
+        bends = pitch_bends(tonvale.midi.messages(since=start))
+        self.assertGreater(self.assertGestures(bends, 0xE0, +500), 3, "the key was not repeated")
+
+    def test_page_up_bends_the_active_section_on_its_channel_and_tab_switches_it(self):
+        tonvale = self.start_tonvale()
+        self.put_section_1_on_channel_2(tonvale)  # its CHAN. button also made section 1 active
+        for key, status in (("Prior", 0xE1), ("Tab", None), ("Prior", 0xE0), ("Tab", None), ("Next", 0xE1)):
+            start = tonvale.midi.mark()
+            tonvale.press(key)
+            if status is None:
+                continue
+            tonvale.midi.wait_for_message(f"bend 0x{status:02X} 0 64", since=start)
+            tonvale.midi.wait_until_quiet()
+            bends = pitch_bends(tonvale.midi.messages(since=start))
+            self.assertGestures(bends, status, +500 if key == "Prior" else -500)
+
+    def test_in_chord_mode_ctrl_plays_the_minor_chord(self):
+        tonvale = self.start_tonvale()
+        tonvale.click(*panel.button(0, panel.CHORD))
+        self.assertEqual(self.play(tonvale, "ctrl+q"), [
+            note_off(0, 60), note_off(0, 63), note_off(0, 67),  # the chord of the start state: minor on key 0
+            note_on(0, 60), note_on(0, 63), note_on(0, 67),
+            note_off(0, 60), note_off(0, 63), note_off(0, 67),
+        ])
