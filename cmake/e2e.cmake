@@ -18,7 +18,7 @@ endif()
 
 add_test(NAME e2e.prefix.setup COMMAND ${E2E_COMMAND} prefix-setup)
 add_test(NAME e2e.prefix.cleanup COMMAND ${E2E_COMMAND} prefix-cleanup)
-set_tests_properties(e2e.prefix.setup PROPERTIES FIXTURES_SETUP e2e_prefix TIMEOUT 300 RUN_SERIAL TRUE LABELS e2e)
+set_tests_properties(e2e.prefix.setup PROPERTIES FIXTURES_SETUP e2e_prefix TIMEOUT 900 RUN_SERIAL TRUE LABELS e2e)
 set_tests_properties(e2e.prefix.cleanup PROPERTIES FIXTURES_CLEANUP e2e_prefix TIMEOUT 120 RUN_SERIAL TRUE LABELS e2e)
 
 string(REPLACE "\n" ";" E2E_LIST "${E2E_LIST}")

@@ -15,4 +15,7 @@ cmake -S . -B build/windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake 
 cmake --build build/windows -j "$jobs"
 cmake -S . -B build/host -DCMAKE_BUILD_TYPE=Debug -DTONVALE_WINDOWS_BUILD="$PWD/build/windows"
 cmake --build build/host -j "$jobs"
-ctest --test-dir build/host --output-on-failure
+ctest --test-dir build/host --output-on-failure --label-exclude e2e
+# The real program under Wine on a busy two-core machine: a test that trips
+# over the machine rather than the program gets one more run.
+ctest --test-dir build/host --output-on-failure --label-regex e2e --repeat until-pass:2

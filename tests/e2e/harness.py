@@ -117,16 +117,24 @@ def runs_folder(prefix):
     return prefix + "-runs"
 
 
-def create_prefix(prefix):
-    remove_prefix(prefix)
-    os.makedirs(os.path.dirname(prefix), exist_ok=True)
-    # No display: nothing to show, and no dialog offering Wine's add-ons.
-    env = wine_environment(prefix, WINEDLLOVERRIDES="mscoree,mshtml=")
-    subprocess.run(["wineboot", "-i"], env=env, timeout=300, check=True,
-                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    stop_wineserver(prefix)
-    if not os.path.isfile(os.path.join(prefix, "system.reg")):
-        raise E2EError(f"wineboot made no prefix in {prefix}")
+def create_prefix(prefix, attempts=3):
+    """Makes a fresh prefix. wineboot has been seen to fail once on a busy
+    machine and succeed at once after, so a failed attempt starts over."""
+    for attempt in range(1, attempts + 1):
+        remove_prefix(prefix)
+        os.makedirs(os.path.dirname(prefix), exist_ok=True)
+        # No display: nothing to show, and no dialog offering Wine's add-ons.
+        env = wine_environment(prefix, WINEDLLOVERRIDES="mscoree,mshtml=")
+        try:
+            booted = subprocess.run(["wineboot", "-i"], env=env, timeout=300,
+                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode == 0
+        except subprocess.TimeoutExpired:
+            booted = False
+        stop_wineserver(prefix)
+        if booted and os.path.isfile(os.path.join(prefix, "system.reg")):
+            return
+        print(f"wineboot attempt {attempt} of {attempts} made no prefix in {prefix}", flush=True)
+    raise E2EError(f"wineboot made no prefix in {prefix}")
 
 
 def remove_prefix(prefix):
