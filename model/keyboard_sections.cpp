@@ -79,8 +79,7 @@ void stepSelectedUp(int32_t s) {
     activeSection = s;
     ParamSlot& slot = selectedSlot();
     if (slot.value < slot.count - 1) ++slot.value;
-    // Committing even at the bound re-sends the program: a cheap way for the
-    // player to re-assert a patch on a synthesizer that lost it.
+    // Committed at the bound too: + on the top patch re-sends the program.
     commitSelected();
 }
 
