@@ -53,13 +53,14 @@ void paintWindow(HWND window) {
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR, int showCommand) {
     if (!previousInstance && !registerMainClass(instance)) return 0;
     if (!createMainWindow(instance, showCommand)) return 0;
-    MSG message;
+    MSG message = {};
+    BOOL got;
     // -1 is an error, not a message: stop rather than dispatch garbage.
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    while ((got = GetMessageA(&message, nullptr, 0, 0)) > 0) {
         TranslateMessage(&message); // makes the WM_CHAR that carries Tab
         DispatchMessageA(&message);
     }
-    return (int)message.wParam;
+    return got == 0 ? (int)message.wParam : 0; // the quit message's code
 }
 
 ATOM registerMainClass(HINSTANCE instance) {
