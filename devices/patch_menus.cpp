@@ -124,8 +124,7 @@ void onCommand(HWND window, WPARAM wParam) {
 }
 
 void showParameterMenu(HWND window, HMENU menu) {
-    const KeyboardSection& section = sections[activeSection];
-    const RECT& button = section.params[section.selectedParam].buttonRect;
+    const RECT& button = selectedSlot().buttonRect;
     POINT corner = {button.left, button.top};
     ClientToScreen(window, &corner); // menus are placed in screen coordinates
     // Returns when the menu closes; the choice arrives later as WM_COMMAND.

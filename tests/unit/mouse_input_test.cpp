@@ -23,17 +23,9 @@ class MouseTest : public ProgramTest {
 protected:
     void SetUp() override {
         ProgramTest::SetUp();
-        wheelDragging = 0;
-        wheelLastY = 0;
         programInstance = fake::INSTANCE;
         registerMainClass(fake::INSTANCE);
         fake::clearLog();
-    }
-    void TearDown() override {
-        programInstance = nullptr;
-        PatchMenu = nullptr;
-        ChannelMenu = nullptr;
-        OctaveMenu = nullptr;
     }
 
     static Lines press(int x, int y) {

@@ -31,7 +31,6 @@ protected:
         target = BeginPaint(fake::WINDOW, &paint);
         fake::clearLog();
     }
-    void TearDown() override { PatchMenu = nullptr; }
 
     // A patch menu item as the patch-name file would give it.
     static void addPatchName(int32_t program, const char* text) {
