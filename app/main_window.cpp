@@ -57,8 +57,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR, int sh
     BOOL got;
     // -1 is an error, not a message: stop rather than dispatch garbage.
     while ((got = GetMessageA(&message, nullptr, 0, 0)) > 0) {
-        TranslateMessage(&message); // makes the WM_CHAR that carries Tab
+        // Dispatched first, translated after: a key's note goes out before
+        // the keyboard layout is consulted, which under Wine costs several
+        // server round trips. The WM_CHAR that carries Tab is posted all the
+        // same, and posted messages come before the next key's input.
         DispatchMessageA(&message);
+        TranslateMessage(&message);
     }
     return got == 0 ? (int)message.wParam : 0; // the quit message's code
 }
