@@ -32,9 +32,13 @@ const int KeyOffsets[17] = {0, 24, 34, 58, 68, 102, 126, 136, 160, 170, 194, 204
 
 bool isBlackKey(int keyIndex) {
     switch (keyIndex) {
-    case 1: case 3: case 6: case 8: case 10: case 13: case 15:
-        return true;
-    default:
-        return false;
+    case 1:
+    case 3:
+    case 6:
+    case 8:
+    case 10:
+    case 13:
+    case 15: return true;
+    default: return false;
     }
 }

@@ -29,11 +29,11 @@ struct ParamStart {
 };
 
 const ParamStart START_PARAMS[SELECTABLE_PARAM_COUNT] = {
-    {0, 128},  // Patch
-    {0, 16},   // Channel
-    {5, 11},   // Octave
-    {127, 128},// Volume
-    {0, 12},   // Transpose
+    {0, 128},   // Patch
+    {0, 16},    // Channel
+    {5, 11},    // Octave
+    {127, 128}, // Volume
+    {0, 12},    // Transpose
 };
 
 const int LCD_RECTS[SECTION_COUNT] = {LAYOUT_LCD_0, LAYOUT_LCD_1};
@@ -125,6 +125,4 @@ void switchActiveSection(HWND window) {
     InvalidateRect(window, nullptr, FALSE); // both lamps change
 }
 
-bool keyInRange(int32_t s, int32_t k) {
-    return paramValue(sections[s], ParamId::Octave) * 12 + k <= 127;
-}
+bool keyInRange(int32_t s, int32_t k) { return paramValue(sections[s], ParamId::Octave) * 12 + k <= 127; }

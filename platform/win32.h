@@ -11,6 +11,7 @@
 #define WIN32_LEAN_AND_MEAN
 #endif
 #include <windows.h>
+// needs <windows.h> first
 #include <mmsystem.h>
 
 // Pointer positions are signed: a captured drag can leave the window to the
@@ -29,4 +30,3 @@
 #define TONVALE_EXPORT extern "C"
 
 #endif
-

@@ -38,8 +38,10 @@ typedef char* LPSTR;
 typedef void* HANDLE;
 
 // Distinct handle types, as the system headers give them with STRICT.
-#define TONVALE_DECLARE_HANDLE(name) \
-    struct name##__ { int unused; };  \
+#define TONVALE_DECLARE_HANDLE(name)                                                                                   \
+    struct name##__ {                                                                                                  \
+        int unused;                                                                                                    \
+    };                                                                                                                 \
     typedef struct name##__* name
 TONVALE_DECLARE_HANDLE(HWND);
 TONVALE_DECLARE_HANDLE(HINSTANCE);
@@ -218,8 +220,8 @@ struct MIDIOUTCAPSA {
 
 // USER32
 ATOM WINAPI RegisterClassA(const WNDCLASSA* wndClass);
-HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y,
-                            int width, int height, HWND parent, HMENU menu, HINSTANCE instance, void* param);
+HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y, int width,
+                            int height, HWND parent, HMENU menu, HINSTANCE instance, void* param);
 BOOL WINAPI ShowWindow(HWND window, int showCommand);
 BOOL WINAPI UpdateWindow(HWND window);
 BOOL WINAPI DestroyWindow(HWND window);
@@ -267,8 +269,7 @@ BOOL WINAPI DeleteDC(HDC dc);
 BOOL WINAPI DeleteObject(HGDIOBJ object);
 HGDIOBJ WINAPI GetStockObject(int index);
 HPEN WINAPI CreatePen(int style, int width, COLORREF color);
-BOOL WINAPI BitBlt(HDC dest, int x, int y, int width, int height, HDC source, int sourceX, int sourceY,
-                   DWORD rop);
+BOOL WINAPI BitBlt(HDC dest, int x, int y, int width, int height, HDC source, int sourceX, int sourceY, DWORD rop);
 int WINAPI SetBkMode(HDC dc, int mode);
 COLORREF WINAPI SetTextColor(HDC dc, COLORREF color);
 BOOL WINAPI TextOutA(HDC dc, int x, int y, LPCSTR text, int length);

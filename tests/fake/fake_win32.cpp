@@ -14,6 +14,7 @@ Script script;
 
 namespace {
 
+// clang-format off
 const char* const FN_NAMES[] = {
     "RegisterClassA", "CreateWindowExA", "ShowWindow", "UpdateWindow", "DestroyWindow", "DefWindowProcA",
     "SendMessageA", "PostQuitMessage", "MessageBoxA", "SetFocus", "LoadIconA", "LoadCursorA", "SetCursor",
@@ -24,6 +25,7 @@ const char* const FN_NAMES[] = {
     "SetBkMode", "SetTextColor", "TextOutA", "MoveToEx", "LineTo", "midiOutGetNumDevs", "midiOutGetDevCapsA",
     "midiOutOpen", "midiOutReset", "midiOutClose", "midiOutGetErrorTextA", "midiOutShortMsg",
 };
+// clang-format on
 static_assert(sizeof FN_NAMES / sizeof FN_NAMES[0] == (size_t)Fn::Count, "a name for every function");
 
 // Fixed storage throughout: recording a call must never allocate.
@@ -111,9 +113,7 @@ uintptr_t addLabel(uintptr_t handle, const char* format, ...) {
     return handle;
 }
 
-uintptr_t newHandle(Kind kind) {
-    return addLabel(nextHandle++, "%s%u", KIND_PREFIX[kind], ++kindSerial[kind]);
-}
+uintptr_t newHandle(Kind kind) { return addLabel(nextHandle++, "%s%u", KIND_PREFIX[kind], ++kindSerial[kind]); }
 
 uintptr_t newNamedHandle(const char* name) { return addLabel(nextHandle++, "%s", name); }
 
@@ -164,13 +164,15 @@ std::string describe(const Call& c) {
                handleArg(a[4]) + " icon " + handleArg(a[5]) + " cursor " + handleArg(a[6]) + " brush " +
                handleArg(a[7]) + (a[8] ? " menu" : " no menu");
     case Fn::CreateWindowExA:
-        return n + format(" ex 0x%x \"%s\" \"%s\" style 0x%08x at %d,%d size %dx%d parent ", (unsigned)a[0],
-                          c.text2, c.text, (unsigned)a[1], (int)a[2], (int)a[3], (int)a[4], (int)a[5]) +
+        return n +
+               format(" ex 0x%x \"%s\" \"%s\" style 0x%08x at %d,%d size %dx%d parent ", (unsigned)a[0], c.text2,
+                      c.text, (unsigned)a[1], (int)a[2], (int)a[3], (int)a[4], (int)a[5]) +
                handleArg(a[6]) + " menu " + handleArg(a[7]) + " " + handleArg(a[8]);
     case Fn::ShowWindow: return n + " " + handleArg(a[0]) + format(" %d", (int)a[1]);
     case Fn::DefWindowProcA:
     case Fn::SendMessageA:
-        return n + " " + handleArg(a[0]) + format(" 0x%04x %lld %lld", (unsigned)a[1], (long long)a[2], (long long)a[3]);
+        return n + " " + handleArg(a[0]) +
+               format(" 0x%04x %lld %lld", (unsigned)a[1], (long long)a[2], (long long)a[3]);
     case Fn::PostQuitMessage: return n + format(" %d", (int)a[0]);
     case Fn::MessageBoxA:
         return n + " " + handleArg(a[0]) + " " + quoted(c.text) + " caption " +
@@ -183,33 +185,41 @@ std::string describe(const Call& c) {
         return n + " " + handleArg(a[0]) +
                (a[1] ? format(" %d,%d,%d,%d", (int)a[2], (int)a[3], (int)a[4], (int)a[5]) : std::string(" all")) +
                (a[6] ? " TRUE" : " FALSE");
-    case Fn::SetTimer: return n + " " + handleArg(a[0]) + format(" id %lld %ums", (long long)a[1], (unsigned)a[2]) + (a[3] ? " proc" : "");
+    case Fn::SetTimer:
+        return n + " " + handleArg(a[0]) + format(" id %lld %ums", (long long)a[1], (unsigned)a[2]) +
+               (a[3] ? " proc" : "");
     case Fn::KillTimer: return n + " " + handleArg(a[0]) + format(" id %lld", (long long)a[1]);
     case Fn::InsertMenuItemA:
         return n + " " + handleArg(a[0]) + format(" at %u%s size ", (unsigned)a[1], a[2] ? "" : " by command") +
-               menuItemSize(a[3]) + format(" mask 0x%x type 0x%x id %u ", (unsigned)a[4], (unsigned)a[5], (unsigned)a[6]) +
-               quoted(c.text);
+               menuItemSize(a[3]) +
+               format(" mask 0x%x type 0x%x id %u ", (unsigned)a[4], (unsigned)a[5], (unsigned)a[6]) + quoted(c.text);
     case Fn::TrackPopupMenuEx:
         return n + " " + handleArg(a[0]) + format(" 0x%x at %d,%d owner ", (unsigned)a[1], (int)a[2], (int)a[3]) +
                handleArg(a[4]) + (a[5] ? " params" : " null");
     case Fn::DialogBoxParamA:
-        return n + " " + handleArg(a[0]) + " " + c.text + " owner " + handleArg(a[1]) + format(" param %lld", (long long)a[2]);
+        return n + " " + handleArg(a[0]) + " " + c.text + " owner " + handleArg(a[1]) +
+               format(" param %lld", (long long)a[2]);
     case Fn::EndDialog: return n + " " + handleArg(a[0]) + format(" %lld", (long long)a[1]);
     case Fn::SendDlgItemMessageA:
-        return n + " " + handleArg(a[0]) + format(" %d ", (int)a[1]) + listMessage(a[2]) + format(" %lld", (long long)a[3]) +
+        return n + " " + handleArg(a[0]) + format(" %d ", (int)a[1]) + listMessage(a[2]) +
+               format(" %lld", (long long)a[3]) +
                (a[2] == LB_INSERTSTRING ? " " + quoted(c.text) : format(" %lld", (long long)a[4]));
-    case Fn::CreateCompatibleBitmap: return n + " " + handleArg(a[0]) + format(" %dx%d", (int)a[1], (int)a[2]) + " -> " + handleArg(c.result);
+    case Fn::CreateCompatibleBitmap:
+        return n + " " + handleArg(a[0]) + format(" %dx%d", (int)a[1], (int)a[2]) + " -> " + handleArg(c.result);
     case Fn::SelectObject:
     case Fn::ReleaseDC: return n + " " + handleArg(a[0]) + " " + handleArg(a[1]);
     case Fn::GetStockObject: return n + format(" %d", (int)a[0]);
-    case Fn::CreatePen: return n + format(" style %d width %d ", (int)a[0], (int)a[1]) + rgb(a[2]) + " -> " + handleArg(c.result);
+    case Fn::CreatePen:
+        return n + format(" style %d width %d ", (int)a[0], (int)a[1]) + rgb(a[2]) + " -> " + handleArg(c.result);
     case Fn::BitBlt:
         return n + " " + handleArg(a[0]) + format(" %d,%d %dx%d from ", (int)a[1], (int)a[2], (int)a[3], (int)a[4]) +
                handleArg(a[5]) + format(" %d,%d", (int)a[6], (int)a[7]) +
                (a[8] == (intptr_t)SRCCOPY ? std::string("") : format(" rop 0x%x", (unsigned)a[8]));
     case Fn::SetBkMode: return n + " " + handleArg(a[0]) + format(" %d", (int)a[1]);
     case Fn::SetTextColor: return n + " " + handleArg(a[0]) + " " + rgb(a[1]);
-    case Fn::TextOutA: return n + " " + handleArg(a[0]) + format(" %d,%d ", (int)a[1], (int)a[2]) + quoted(c.text) + format(" %d", (int)a[3]);
+    case Fn::TextOutA:
+        return n + " " + handleArg(a[0]) + format(" %d,%d ", (int)a[1], (int)a[2]) + quoted(c.text) +
+               format(" %d", (int)a[3]);
     case Fn::MoveToEx:
     case Fn::LineTo: return n + " " + handleArg(a[0]) + format(" %d,%d", (int)a[1], (int)a[2]);
     case Fn::midiOutGetDevCapsA: return n + format(" %lld size %u", (long long)a[0], (unsigned)a[1]);
@@ -221,8 +231,7 @@ std::string describe(const Call& c) {
     case Fn::midiOutShortMsg: return n + " " + handleArg(a[0]) + " " + describeShortMessage((DWORD)a[1]);
     case Fn::CreatePopupMenu:
     case Fn::CreateCompatibleDC:
-    case Fn::GetDC:
-        return n + (a[0] ? " " + handleArg(a[0]) : std::string("")) + " -> " + handleArg(c.result);
+    case Fn::GetDC: return n + (a[0] ? " " + handleArg(a[0]) : std::string("")) + " -> " + handleArg(c.result);
     case Fn::ReleaseCapture:
     case Fn::midiOutGetNumDevs: return n;
     default: // the calls that take one handle
@@ -298,7 +307,8 @@ size_t count(Fn fn) {
 }
 
 void dispatchPosted() {
-    for (size_t i = 0; i < postedCount; ++i) deliver(posted[i].window, posted[i].message, posted[i].wParam, posted[i].lParam);
+    for (size_t i = 0; i < postedCount; ++i)
+        deliver(posted[i].window, posted[i].message, posted[i].wParam, posted[i].lParam);
     postedCount = 0;
 }
 
@@ -342,9 +352,9 @@ using fake::script;
 // USER32
 
 ATOM WINAPI RegisterClassA(const WNDCLASSA* c) {
-    record(Fn::RegisterClassA, {(intptr_t)c->style, (intptr_t)c->lpfnWndProc, c->cbClsExtra, c->cbWndExtra,
-                                (intptr_t)c->hInstance, (intptr_t)c->hIcon, (intptr_t)c->hCursor,
-                                (intptr_t)c->hbrBackground, (intptr_t)c->lpszMenuName},
+    record(Fn::RegisterClassA,
+           {(intptr_t)c->style, (intptr_t)c->lpfnWndProc, c->cbClsExtra, c->cbWndExtra, (intptr_t)c->hInstance,
+            (intptr_t)c->hIcon, (intptr_t)c->hCursor, (intptr_t)c->hbrBackground, (intptr_t)c->lpszMenuName},
            c->lpszClassName);
     if (script.registerClassFails) return 0;
     fake::windowProc = c->lpfnWndProc;
@@ -353,9 +363,10 @@ ATOM WINAPI RegisterClassA(const WNDCLASSA* c) {
 
 HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y, int width,
                             int height, HWND parent, HMENU menu, HINSTANCE instance, void* param) {
-    record(Fn::CreateWindowExA, {(intptr_t)exStyle, (intptr_t)style, x, y, width, height, (intptr_t)parent,
-                                 (intptr_t)menu, (intptr_t)instance},
-           windowName, className);
+    record(
+        Fn::CreateWindowExA,
+        {(intptr_t)exStyle, (intptr_t)style, x, y, width, height, (intptr_t)parent, (intptr_t)menu, (intptr_t)instance},
+        windowName, className);
     (void)param;
     // As the system does: a window procedure that fails WM_CREATE gets its
     // window destroyed before CreateWindowEx returns null.
@@ -398,7 +409,9 @@ BOOL WINAPI GetMessageA(MSG* msg, HWND, UINT, UINT) {
 
 BOOL WINAPI TranslateMessage(const MSG*) { return FALSE; }
 
-LRESULT WINAPI DispatchMessageA(const MSG* msg) { return fake::deliver(msg->hwnd, msg->message, msg->wParam, msg->lParam); }
+LRESULT WINAPI DispatchMessageA(const MSG* msg) {
+    return fake::deliver(msg->hwnd, msg->message, msg->wParam, msg->lParam);
+}
 
 LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     record(Fn::DefWindowProcA, {(intptr_t)window, (intptr_t)message, (intptr_t)wParam, lParam});
@@ -534,8 +547,9 @@ HMENU WINAPI CreatePopupMenu(void) {
 }
 
 BOOL WINAPI InsertMenuItemA(HMENU menu, UINT item, BOOL byPosition, const MENUITEMINFOA* info) {
-    record(Fn::InsertMenuItemA, {(intptr_t)menu, (intptr_t)item, byPosition, (intptr_t)info->cbSize,
-                                 (intptr_t)info->fMask, (intptr_t)info->fType, (intptr_t)info->wID},
+    record(Fn::InsertMenuItemA,
+           {(intptr_t)menu, (intptr_t)item, byPosition, (intptr_t)info->cbSize, (intptr_t)info->fMask,
+            (intptr_t)info->fType, (intptr_t)info->wID},
            info->dwTypeData);
     if (fake::menuItemCount < fake::MENU_ITEM_CAPACITY) {
         fake::MenuItem& stored = fake::menuItems[fake::menuItemCount++];
@@ -572,8 +586,10 @@ BOOL WINAPI DestroyMenu(HMENU menu) {
     return TRUE;
 }
 
-INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND owner, DLGPROC dialogFunc, LPARAM initParam) {
-    record(Fn::DialogBoxParamA, {(intptr_t)instance, (intptr_t)owner, initParam}, fake::resourceName(templateName).c_str());
+INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND owner, DLGPROC dialogFunc,
+                               LPARAM initParam) {
+    record(Fn::DialogBoxParamA, {(intptr_t)instance, (intptr_t)owner, initParam},
+           fake::resourceName(templateName).c_str());
     if (script.dialogFails) return -1;
     fake::endDialogResult = 0;
     dialogFunc(fake::DIALOG, WM_INITDIALOG, 0, initParam);
@@ -591,13 +607,9 @@ LRESULT WINAPI SendDlgItemMessageA(HWND dialog, int itemId, UINT message, WPARAM
     const char* text = message == LB_INSERTSTRING ? (const char*)lParam : nullptr;
     record(Fn::SendDlgItemMessageA, {(intptr_t)dialog, itemId, (intptr_t)message, (intptr_t)wParam, lParam}, text);
     switch (message) {
-    case LB_SETCURSEL:
-        fake::listCurrentSelection = (LRESULT)wParam;
-        return (LRESULT)wParam;
-    case LB_GETCURSEL:
-        return script.listSelection != LB_ERR - 1 ? script.listSelection : fake::listCurrentSelection;
-    default:
-        return 0;
+    case LB_SETCURSEL: fake::listCurrentSelection = (LRESULT)wParam; return (LRESULT)wParam;
+    case LB_GETCURSEL: return script.listSelection != LB_ERR - 1 ? script.listSelection : fake::listCurrentSelection;
+    default: return 0;
     }
 }
 
@@ -697,7 +709,8 @@ MMRESULT WINAPI midiOutGetDevCapsA(UINT_PTR deviceId, MIDIOUTCAPSA* caps, UINT c
 }
 
 MMRESULT WINAPI midiOutOpen(LPHMIDIOUT handle, UINT deviceId, DWORD_PTR callback, DWORD_PTR instance, DWORD flags) {
-    fake::Call& call = record(Fn::midiOutOpen, {(intptr_t)deviceId, (intptr_t)callback, (intptr_t)instance, (intptr_t)flags});
+    fake::Call& call =
+        record(Fn::midiOutOpen, {(intptr_t)deviceId, (intptr_t)callback, (intptr_t)instance, (intptr_t)flags});
     if (script.openResult != MMSYSERR_NOERROR) return script.openResult;
     call.result = (intptr_t)fake::newHandle(fake::KIND_MIDI);
     *handle = (HMIDIOUT)call.result;

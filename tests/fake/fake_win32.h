@@ -19,6 +19,8 @@
 
 namespace fake {
 
+// One name after another, as FN_NAMES spells them.
+// clang-format off
 enum class Fn {
     RegisterClassA, CreateWindowExA, ShowWindow, UpdateWindow, DestroyWindow, DefWindowProcA, SendMessageA,
     PostQuitMessage, MessageBoxA, SetFocus, LoadIconA, LoadCursorA, SetCursor, DestroyCursor, GetSysColorBrush,
@@ -29,6 +31,7 @@ enum class Fn {
     midiOutGetDevCapsA, midiOutOpen, midiOutReset, midiOutClose, midiOutGetErrorTextA, midiOutShortMsg,
     Count
 };
+// clang-format on
 
 const char* name(Fn fn);
 

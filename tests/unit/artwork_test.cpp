@@ -105,10 +105,10 @@ TEST_F(PanelArtwork, IsAnUncompressedBottomUp24BitBitmapOfThePanelsSize) {
     const std::vector<uint8_t>& b = panelFile();
     EXPECT_EQ(b[0], 'B');
     EXPECT_EQ(b[1], 'M');
-    EXPECT_EQ(le32(b, 2), b.size());      // file size
-    EXPECT_EQ(le16(b, 26), 1u);           // planes
+    EXPECT_EQ(le32(b, 2), b.size()); // file size
+    EXPECT_EQ(le16(b, 26), 1u);      // planes
     EXPECT_EQ(le32(b, 34), BMP_STRIDE * PANEL_HEIGHT);
-    EXPECT_EQ(le32(b, 46), 0u);           // no colour table
+    EXPECT_EQ(le32(b, 46), 0u); // no colour table
 }
 
 TEST_F(PanelArtwork, KeySpritesAreLightWhiteKeysAndDarkBlackKeysPressedDarker) {

@@ -40,14 +40,9 @@ struct ChordCase {
 };
 
 const ChordCase CHORD_CASES[] = {
-    {0, MAJOR_CHORD, 0, {0, 4, 7}},
-    {0, MINOR_CHORD, 0, {0, 3, 7}},
-    {16, MAJOR_CHORD, 0, {16, 20, 23}},
-    {16, MAJOR_CHORD, 1, {4, 8, 11}},
-    {12, MINOR_CHORD, 1, {0, 3, 7}},
-    {9, MAJOR_CHORD, 1, {9, 1, 4}},
-    {11, MINOR_CHORD, 1, {11, 2, 6}},
-    {4, MAJOR_CHORD, 1, {4, 8, 11}},
+    {0, MAJOR_CHORD, 0, {0, 4, 7}},   {0, MINOR_CHORD, 0, {0, 3, 7}},  {16, MAJOR_CHORD, 0, {16, 20, 23}},
+    {16, MAJOR_CHORD, 1, {4, 8, 11}}, {12, MINOR_CHORD, 1, {0, 3, 7}}, {9, MAJOR_CHORD, 1, {9, 1, 4}},
+    {11, MINOR_CHORD, 1, {11, 2, 6}}, {4, MAJOR_CHORD, 1, {4, 8, 11}},
 };
 
 TEST_F(ChordsTest, NoteIndicesOfEachShapeWithAndWithoutTheFold) {
@@ -138,9 +133,9 @@ TEST_F(ChordsTest, TheLastChordKeyIsSharedByBothSections) {
     keyPress(scan::Q); // section 0, key 0, major
     fake::clearLog();
     keyPress(scan::C); // section 1, key 4, major
-    EXPECT_EQ(fake::midiMessages(),
-              Lines({"note-off 0x81 60 127", "note-off 0x81 63 127", "note-off 0x81 67 127", // section 1's record at key 0
-                     "note-on 0x91 64 127", "note-on 0x91 68 127", "note-on 0x91 71 127"}));
+    EXPECT_EQ(fake::midiMessages(), Lines({"note-off 0x81 60 127", "note-off 0x81 63 127",
+                                           "note-off 0x81 67 127", // section 1's record at key 0
+                                           "note-on 0x91 64 127", "note-on 0x91 68 127", "note-on 0x91 71 127"}));
     EXPECT_EQ(heldKeys(0), std::vector<int>({0, 4, 7})) << "section 0's chord keeps sounding";
     EXPECT_EQ(lastChordKey, 4);
 

@@ -52,8 +52,9 @@ TEST_F(KeyboardInputTest, EveryKeyOfBothRowsPlaysItsIndex) {
             fake::clearLog();
             keyPress(SectionScanCodes[s][k]);
             const std::string note = std::to_string(60 + k);
-            EXPECT_EQ(fake::calls(), Lines({"midiOutShortMsg midi1 note-on 0x9" + std::to_string(s) + " " + note + " 127",
-                                            s == 0 ? LEFT_BED : RIGHT_BED}));
+            EXPECT_EQ(fake::calls(),
+                      Lines({"midiOutShortMsg midi1 note-on 0x9" + std::to_string(s) + " " + note + " 127",
+                             s == 0 ? LEFT_BED : RIGHT_BED}));
             EXPECT_EQ(sections[s].keyDown[k], 1);
         }
     }

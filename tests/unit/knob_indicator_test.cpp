@@ -13,14 +13,11 @@ struct KnobCase {
 };
 
 const KnobCase WORKED_POSITIONS[] = {
-    {0, 127, 377, 66},   // window creation
-    {0, 128, 377, 66},   {1, 128, 376, 66},  {32, 128, 368, 38}, {64, 128, 392, 20},
-    {96, 128, 416, 38},  {127, 128, 408, 66},
-    {127, 127, 407, 66}, // knob drag to the top of Patch or Volume
-    {5, 11, 387, 21},    {10, 11, 415, 57},
-    {10, 10, 407, 66},   // knob drag to the top of Octave
-    {15, 16, 413, 60},   {11, 12, 414, 58},
-    {5, 10, 392, 20},    // half the count is straight up
+    {0, 127, 377, 66}, // window creation
+    {0, 128, 377, 66},  {1, 128, 376, 66},   {32, 128, 368, 38},  {64, 128, 392, 20},
+    {96, 128, 416, 38}, {127, 128, 408, 66}, {127, 127, 407, 66}, // knob drag to the top of Patch or Volume
+    {5, 11, 387, 21},   {10, 11, 415, 57},   {10, 10, 407, 66},   // knob drag to the top of Octave
+    {15, 16, 413, 60},  {11, 12, 414, 58},   {5, 10, 392, 20},    // half the count is straight up
 };
 
 TEST(KnobIndicator, WorkedPositions) {

@@ -35,7 +35,7 @@ TEST_F(MidiMessagesTest, ANoteAbove127IsNotSent) {
     midiOutPort.lastResult = 42;
     EXPECT_EQ(sendNote(sections[0], 16, 1), 0); // note 135
     EXPECT_EQ(midiOutPort.lastResult, 42u) << "the device's last result is left alone";
-    EXPECT_EQ(sendNote(sections[0], 8, 1), 1);  // note 127 is the highest sent
+    EXPECT_EQ(sendNote(sections[0], 8, 1), 1); // note 127 is the highest sent
     EXPECT_EQ(sendNote(sections[0], 9, 1), 0);
     EXPECT_EQ(fake::midiMessages(), Lines({"note-on 0x90 127 127"}));
 }
@@ -62,7 +62,8 @@ TEST_F(MidiMessagesTest, PatchStepIsRememberedForTheChannel) {
 TEST_F(MidiMessagesTest, TwoSectionsOnOneChannelShareOnePatchFromEitherSide) {
     for (int changed = 0; changed < SECTION_COUNT; ++changed) {
         for (int active = 0; active < SECTION_COUNT; ++active) {
-            SCOPED_TRACE(testing::Message() << "patch set in section " << changed << ", section " << active << " active");
+            SCOPED_TRACE(testing::Message()
+                         << "patch set in section " << changed << ", section " << active << " active");
             SetUp();
             const int other = 1 - changed;
             set(0, ParamId::Channel, 2);
@@ -127,7 +128,8 @@ TEST_F(MidiMessagesTest, PitchBendSplitsIntoSevenBitHalves) {
     const struct {
         int32_t value;
         const char* expected;
-    } cases[] = {{8192, "bend 0xE0 0 64"}, {0, "bend 0xE0 0 0"}, {16383, "bend 0xE0 127 127"}, {8692, "bend 0xE0 116 67"}};
+    } cases[] = {
+        {8192, "bend 0xE0 0 64"}, {0, "bend 0xE0 0 0"}, {16383, "bend 0xE0 127 127"}, {8692, "bend 0xE0 116 67"}};
     for (const auto& c : cases) {
         fake::clearLog();
         bendValue = c.value;

@@ -102,11 +102,8 @@ TEST_F(MidiOutPortTest, OkReopensTheChosenDeviceAndResendsWhatIsSelected) {
     EXPECT_EQ(fake::calls({fake::Fn::EndDialog, fake::Fn::midiOutReset, fake::Fn::midiOutClose, fake::Fn::midiOutOpen,
                            fake::Fn::midiOutShortMsg}),
               Lines({
-                  "EndDialog dialog 1",
-                  "midiOutReset midi1",
-                  "midiOutClose midi1",
-                  "midiOutOpen device 1 callback window instance 0 flags 0x10000 -> midi2",
-                  "midiOutReset midi2",
+                  "EndDialog dialog 1", "midiOutReset midi1", "midiOutClose midi1",
+                  "midiOutOpen device 1 callback window instance 0 flags 0x10000 -> midi2", "midiOutReset midi2",
                   "midiOutShortMsg midi2 program 0xC0 0", // section 0 has Channel selected
               }));
 }

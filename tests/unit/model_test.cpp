@@ -25,11 +25,11 @@ Position knobPositionFor(uint32_t value, uint32_t count) {
     return expected;
 }
 
-#define EXPECT_KNOB_AT(value, count)                                 \
-    do {                                                             \
-        const Position expected = knobPositionFor((value), (count)); \
-        EXPECT_EQ(knobX, expected.x);                                \
-        EXPECT_EQ(knobY, expected.y);                                \
+#define EXPECT_KNOB_AT(value, count)                                                                                   \
+    do {                                                                                                               \
+        const Position expected = knobPositionFor((value), (count));                                                   \
+        EXPECT_EQ(knobX, expected.x);                                                                                  \
+        EXPECT_EQ(knobY, expected.y);                                                                                  \
     } while (0)
 
 TEST_F(ModelTest, StartStateOfBothSections) {
@@ -167,7 +167,8 @@ TEST_F(ModelTest, ChordModeTogglesAndRepaintsOnlyItsDisplay) {
     EXPECT_EQ(activeSection, 0) << "CHORD does not change the active section";
     toggleChordMode(fake::WINDOW, 1);
     EXPECT_EQ(paramValue(sections[1], ParamId::Chord), 0);
-    EXPECT_EQ(fake::calls(), Lines({"InvalidateRect window 499,34,769,76 FALSE", "InvalidateRect window 499,34,769,76 FALSE"}));
+    EXPECT_EQ(fake::calls(),
+              Lines({"InvalidateRect window 499,34,769,76 FALSE", "InvalidateRect window 499,34,769,76 FALSE"}));
 }
 
 TEST_F(ModelTest, TabSwitchesSectionsRepaintsAllAndSendsNothing) {

@@ -76,8 +76,9 @@ TEST_F(MouseTest, EveryParameterButtonSelectsItsParameterAndSendsItsCommand) {
             press(button.left + 10, button.top + 3);
             EXPECT_EQ(activeSection, s);
             EXPECT_EQ(sections[s].selectedParam, id);
-            EXPECT_EQ(fake::calls({Fn::InvalidateRect, Fn::SendMessageA}),
-                      Lines({REPAINT_ALL, "SendMessageA window 0x0111 " + std::to_string(100 + id) + " 0", REPAINT_ALL}));
+            EXPECT_EQ(
+                fake::calls({Fn::InvalidateRect, Fn::SendMessageA}),
+                Lines({REPAINT_ALL, "SendMessageA window 0x0111 " + std::to_string(100 + id) + " 0", REPAINT_ALL}));
             EXPECT_EQ(fake::count(Fn::TrackPopupMenuEx), id <= ParamId::Octave ? 1u : 0u);
         }
     }
@@ -89,11 +90,11 @@ TEST_F(MouseTest, MenuChoiceArrivesAfterThePressAndSetsTheSelectedParameter) {
     OctaveMenu = CreatePopupMenu();
     fake::script.menuChoice = CMD_CHANNEL_BASE + 9; // "Channel 10"
     EXPECT_EQ(press(544, 85), Lines({
-        REPAINT_ALL,
-        "SendMessageA window 0x0111 101 0",
-        "TrackPopupMenuEx menu2 0x40 at 959,828 owner window null",
-        REPAINT_ALL,
-    }));
+                                  REPAINT_ALL,
+                                  "SendMessageA window 0x0111 101 0",
+                                  "TrackPopupMenuEx menu2 0x40 at 959,828 owner window null",
+                                  REPAINT_ALL,
+                              }));
     EXPECT_EQ(paramValue(sections[1], ParamId::Channel), 0) << "nothing changes until the choice is delivered";
 
     fake::clearLog();
@@ -123,12 +124,13 @@ TEST_F(MouseTest, PaintsAndTicksInsideTheMenuLoopSeeTheNewSelection) {
     OctaveMenu = CreatePopupMenu();
     fake::script.menuChoice = CMD_CHANNEL_BASE + 3;
     const Lines calls = press(544, 85);
-    EXPECT_EQ(fake::calls({Fn::SendMessageA, Fn::BeginPaint, Fn::EndPaint, Fn::TrackPopupMenuEx}), Lines({
-        "SendMessageA window 0x0111 101 0",
-        "BeginPaint window",
-        "EndPaint window",
-        "TrackPopupMenuEx menu2 0x40 at 959,828 owner window null",
-    }));
+    EXPECT_EQ(fake::calls({Fn::SendMessageA, Fn::BeginPaint, Fn::EndPaint, Fn::TrackPopupMenuEx}),
+              Lines({
+                  "SendMessageA window 0x0111 101 0",
+                  "BeginPaint window",
+                  "EndPaint window",
+                  "TrackPopupMenuEx menu2 0x40 at 959,828 owner window null",
+              }));
     const Lines texts = fake::calls({Fn::TextOutA});
     ASSERT_EQ(texts.size(), 8u);
     EXPECT_EQ(texts[7], "TextOutA dc2 550,64 \"---<>---\" 8") << "the marker under section 1's CHAN.";
@@ -275,8 +277,8 @@ TEST_F(MouseTest, KnobPressCapturesAndChangesNothing) {
 
 TEST_F(MouseTest, KnobDragStepsOncePerHorizontalMove) {
     press(400, 50);
-    EXPECT_EQ(move(401, 50),
-              plus({"SetCursor HAND", "midiOutShortMsg midi1 program 0xC0 1"}, plus(KNOB_STEP_REPAINT, {"SetCursor HAND"})));
+    EXPECT_EQ(move(401, 50), plus({"SetCursor HAND", "midiOutShortMsg midi1 program 0xC0 1"},
+                                  plus(KNOB_STEP_REPAINT, {"SetCursor HAND"})));
     EXPECT_EQ(knobLastX, 401);
 
     EXPECT_EQ(move(401, 90), Lines()) << "vertical alone: no step, and no hover cursor over the knob";

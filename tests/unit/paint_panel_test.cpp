@@ -54,7 +54,8 @@ protected:
         paintPanel(target);
         Lines keys;
         for (const std::string& line : fake::calls({Fn::BitBlt})) {
-            if (line.find(" from dc1 39,124") != std::string::npos || line.find(" from dc1 73,124") != std::string::npos ||
+            if (line.find(" from dc1 39,124") != std::string::npos ||
+                line.find(" from dc1 73,124") != std::string::npos ||
                 line.find(" from dc1 107,124") != std::string::npos ||
                 line.find(" from dc1 141,124") != std::string::npos) {
                 keys.push_back(line);
@@ -70,69 +71,69 @@ protected:
 TEST_F(PaintTest, StartStateIsComposedInTheBackBufferAndCopiedOnce) {
     EXPECT_EQ(paintPanel(target), 1);
     EXPECT_EQ(fake::calls(), Lines({
-        "GetStockObject 17",
-        "CreatePen style 0 width 1 RGB(120,110,90) -> pen1",
-        "BitBlt dc2 0,0 800x250 from dc1 0,0",
-        "SelectObject dc2 stock17",
-        "SelectObject dc2 pen1",
-        "SetBkMode dc2 1",
-        "SetTextColor dc2 RGB(52,57,55)",
-        // Section 0's display.
-        "TextOutA dc2 37,38 \"PATCH: ACOUSTIC GRAND\" 21",
-        "TextOutA dc2 37,52 \"CHAN  : 01   OCT: 05   VOL: 127   TRANSP: 00\" 44",
-        "TextOutA dc2 272,64 \"OFF\" 3",
-        "TextOutA dc2 37,64 \"---<>---\" 8",
-        // Section 1's display.
-        "TextOutA dc2 504,38 \"PATCH: ACOUSTIC GRAND\" 21",
-        "TextOutA dc2 504,52 \"CHAN  : 01   OCT: 05   VOL: 127   TRANSP: 00\" 44",
-        "TextOutA dc2 739,64 \"OFF\" 3",
-        "TextOutA dc2 504,64 \"---<>---\" 8",
-        // The wheel at its centre.
-        "MoveToEx dc2 390,183",
-        "LineTo dc2 411,183",
-        // Section 0: white keys, then black keys, all released.
-        "BitBlt dc2 39,124 34x126 from dc1 39,124",
-        "BitBlt dc2 73,124 34x126 from dc1 39,124",
-        "BitBlt dc2 107,124 34x126 from dc1 39,124",
-        "BitBlt dc2 141,124 34x126 from dc1 39,124",
-        "BitBlt dc2 175,124 34x126 from dc1 39,124",
-        "BitBlt dc2 209,124 34x126 from dc1 39,124",
-        "BitBlt dc2 243,124 34x126 from dc1 39,124",
-        "BitBlt dc2 277,124 34x126 from dc1 39,124",
-        "BitBlt dc2 311,124 34x126 from dc1 39,124",
-        "BitBlt dc2 345,124 34x126 from dc1 39,124",
-        "BitBlt dc2 63,124 21x90 from dc1 107,124",
-        "BitBlt dc2 97,124 21x90 from dc1 107,124",
-        "BitBlt dc2 165,124 21x90 from dc1 107,124",
-        "BitBlt dc2 199,124 21x90 from dc1 107,124",
-        "BitBlt dc2 233,124 21x90 from dc1 107,124",
-        "BitBlt dc2 301,124 21x90 from dc1 107,124",
-        "BitBlt dc2 335,124 21x90 from dc1 107,124",
-        // Section 1.
-        "BitBlt dc2 423,124 34x126 from dc1 39,124",
-        "BitBlt dc2 457,124 34x126 from dc1 39,124",
-        "BitBlt dc2 491,124 34x126 from dc1 39,124",
-        "BitBlt dc2 525,124 34x126 from dc1 39,124",
-        "BitBlt dc2 559,124 34x126 from dc1 39,124",
-        "BitBlt dc2 593,124 34x126 from dc1 39,124",
-        "BitBlt dc2 627,124 34x126 from dc1 39,124",
-        "BitBlt dc2 661,124 34x126 from dc1 39,124",
-        "BitBlt dc2 695,124 34x126 from dc1 39,124",
-        "BitBlt dc2 729,124 34x126 from dc1 39,124",
-        "BitBlt dc2 447,124 21x90 from dc1 107,124",
-        "BitBlt dc2 481,124 21x90 from dc1 107,124",
-        "BitBlt dc2 549,124 21x90 from dc1 107,124",
-        "BitBlt dc2 583,124 21x90 from dc1 107,124",
-        "BitBlt dc2 617,124 21x90 from dc1 107,124",
-        "BitBlt dc2 685,124 21x90 from dc1 107,124",
-        "BitBlt dc2 719,124 21x90 from dc1 107,124",
-        // No lamp exchange with section 0 active; the knob face, then the dot.
-        "BitBlt dc2 376,67 18x17 from dc1 401,54",
-        "BitBlt dc2 377,66 18x17 from dc1 376,67",
-        "BitBlt paintDC 0,0 800x250 from dc2 0,0",
-        "SelectObject dc2 previous",
-        "DeleteObject pen1",
-    }));
+                                 "GetStockObject 17",
+                                 "CreatePen style 0 width 1 RGB(120,110,90) -> pen1",
+                                 "BitBlt dc2 0,0 800x250 from dc1 0,0",
+                                 "SelectObject dc2 stock17",
+                                 "SelectObject dc2 pen1",
+                                 "SetBkMode dc2 1",
+                                 "SetTextColor dc2 RGB(52,57,55)",
+                                 // Section 0's display.
+                                 "TextOutA dc2 37,38 \"PATCH: ACOUSTIC GRAND\" 21",
+                                 "TextOutA dc2 37,52 \"CHAN  : 01   OCT: 05   VOL: 127   TRANSP: 00\" 44",
+                                 "TextOutA dc2 272,64 \"OFF\" 3",
+                                 "TextOutA dc2 37,64 \"---<>---\" 8",
+                                 // Section 1's display.
+                                 "TextOutA dc2 504,38 \"PATCH: ACOUSTIC GRAND\" 21",
+                                 "TextOutA dc2 504,52 \"CHAN  : 01   OCT: 05   VOL: 127   TRANSP: 00\" 44",
+                                 "TextOutA dc2 739,64 \"OFF\" 3",
+                                 "TextOutA dc2 504,64 \"---<>---\" 8",
+                                 // The wheel at its centre.
+                                 "MoveToEx dc2 390,183",
+                                 "LineTo dc2 411,183",
+                                 // Section 0: white keys, then black keys, all released.
+                                 "BitBlt dc2 39,124 34x126 from dc1 39,124",
+                                 "BitBlt dc2 73,124 34x126 from dc1 39,124",
+                                 "BitBlt dc2 107,124 34x126 from dc1 39,124",
+                                 "BitBlt dc2 141,124 34x126 from dc1 39,124",
+                                 "BitBlt dc2 175,124 34x126 from dc1 39,124",
+                                 "BitBlt dc2 209,124 34x126 from dc1 39,124",
+                                 "BitBlt dc2 243,124 34x126 from dc1 39,124",
+                                 "BitBlt dc2 277,124 34x126 from dc1 39,124",
+                                 "BitBlt dc2 311,124 34x126 from dc1 39,124",
+                                 "BitBlt dc2 345,124 34x126 from dc1 39,124",
+                                 "BitBlt dc2 63,124 21x90 from dc1 107,124",
+                                 "BitBlt dc2 97,124 21x90 from dc1 107,124",
+                                 "BitBlt dc2 165,124 21x90 from dc1 107,124",
+                                 "BitBlt dc2 199,124 21x90 from dc1 107,124",
+                                 "BitBlt dc2 233,124 21x90 from dc1 107,124",
+                                 "BitBlt dc2 301,124 21x90 from dc1 107,124",
+                                 "BitBlt dc2 335,124 21x90 from dc1 107,124",
+                                 // Section 1.
+                                 "BitBlt dc2 423,124 34x126 from dc1 39,124",
+                                 "BitBlt dc2 457,124 34x126 from dc1 39,124",
+                                 "BitBlt dc2 491,124 34x126 from dc1 39,124",
+                                 "BitBlt dc2 525,124 34x126 from dc1 39,124",
+                                 "BitBlt dc2 559,124 34x126 from dc1 39,124",
+                                 "BitBlt dc2 593,124 34x126 from dc1 39,124",
+                                 "BitBlt dc2 627,124 34x126 from dc1 39,124",
+                                 "BitBlt dc2 661,124 34x126 from dc1 39,124",
+                                 "BitBlt dc2 695,124 34x126 from dc1 39,124",
+                                 "BitBlt dc2 729,124 34x126 from dc1 39,124",
+                                 "BitBlt dc2 447,124 21x90 from dc1 107,124",
+                                 "BitBlt dc2 481,124 21x90 from dc1 107,124",
+                                 "BitBlt dc2 549,124 21x90 from dc1 107,124",
+                                 "BitBlt dc2 583,124 21x90 from dc1 107,124",
+                                 "BitBlt dc2 617,124 21x90 from dc1 107,124",
+                                 "BitBlt dc2 685,124 21x90 from dc1 107,124",
+                                 "BitBlt dc2 719,124 21x90 from dc1 107,124",
+                                 // No lamp exchange with section 0 active; the knob face, then the dot.
+                                 "BitBlt dc2 376,67 18x17 from dc1 401,54",
+                                 "BitBlt dc2 377,66 18x17 from dc1 376,67",
+                                 "BitBlt paintDC 0,0 800x250 from dc2 0,0",
+                                 "SelectObject dc2 previous",
+                                 "DeleteObject pen1",
+                             }));
 }
 
 TEST_F(PaintTest, ThePenItReplacedIsSelectedBackAndItsOwnPenDeleted) {
@@ -142,8 +143,10 @@ TEST_F(PaintTest, ThePenItReplacedIsSelectedBackAndItsOwnPenDeleted) {
     for (size_t i = 0; i < fake::callCount(); ++i) {
         const fake::Call& call = fake::call(i);
         if (call.fn == Fn::CreatePen) created.push_back(call.result);
-        if (call.fn == Fn::SelectObject && !created.empty() && call.args[1] == created.back()) kept.push_back(call.result);
-        if (call.fn == Fn::SelectObject && !kept.empty() && call.args[1] == kept.back()) restored.push_back(call.args[1]);
+        if (call.fn == Fn::SelectObject && !created.empty() && call.args[1] == created.back())
+            kept.push_back(call.result);
+        if (call.fn == Fn::SelectObject && !kept.empty() && call.args[1] == kept.back())
+            restored.push_back(call.args[1]);
         if (call.fn == Fn::DeleteObject) deleted.push_back(call.args[0]);
     }
     ASSERT_EQ(created.size(), 2u) << "one pen per paint";
@@ -158,15 +161,15 @@ TEST_F(PaintTest, PercussionChannelShowsItsOwnTextWhateverTheProgram) {
     sections[1].params[ParamId::Patch].value = 40;
     ChannelPatchTable[PERCUSSION_CHANNEL] = 0;
     EXPECT_EQ(paintedTexts(), Lines({
-        "TextOutA dc2 37,38 \"PATCH: ACOUSTIC GRAND\" 21",
-        "TextOutA dc2 37,52 \"CHAN  : 01   OCT: 05   VOL: 127   TRANSP: 00\" 44",
-        "TextOutA dc2 272,64 \"OFF\" 3",
-        "TextOutA dc2 37,64 \"---<>---\" 8",
-        "TextOutA dc2 504,38 \"PATCH: NONE - PERCUSSION CHANNEL\" 32",
-        "TextOutA dc2 504,52 \"CHAN  : 10   OCT: 05   VOL: 127   TRANSP: 00\" 44",
-        "TextOutA dc2 739,64 \"OFF\" 3",
-        "TextOutA dc2 504,64 \"---<>---\" 8",
-    }));
+                                  "TextOutA dc2 37,38 \"PATCH: ACOUSTIC GRAND\" 21",
+                                  "TextOutA dc2 37,52 \"CHAN  : 01   OCT: 05   VOL: 127   TRANSP: 00\" 44",
+                                  "TextOutA dc2 272,64 \"OFF\" 3",
+                                  "TextOutA dc2 37,64 \"---<>---\" 8",
+                                  "TextOutA dc2 504,38 \"PATCH: NONE - PERCUSSION CHANNEL\" 32",
+                                  "TextOutA dc2 504,52 \"CHAN  : 10   OCT: 05   VOL: 127   TRANSP: 00\" 44",
+                                  "TextOutA dc2 739,64 \"OFF\" 3",
+                                  "TextOutA dc2 504,64 \"---<>---\" 8",
+                              }));
 }
 
 TEST_F(PaintTest, DisplaysShowTheValuesChordStateAndSelection) {
@@ -272,8 +275,9 @@ TEST_F(PaintTest, HeldKeysUseThePressedSprites) {
     const Lines keys = paintedKeys();
     ASSERT_EQ(keys.size(), 2u * KEY_COUNT);
     int pressed = 0;
-    for (const std::string& key : keys) pressed += key.find("from dc1 73,124") != std::string::npos ||
-                                                   key.find("from dc1 141,124") != std::string::npos;
+    for (const std::string& key : keys)
+        pressed +=
+            key.find("from dc1 73,124") != std::string::npos || key.find("from dc1 141,124") != std::string::npos;
     EXPECT_EQ(pressed, 4);
     EXPECT_EQ(keys[0], "BitBlt dc2 39,124 34x126 from dc1 73,124");   // section 0, key 0
     EXPECT_EQ(keys[10], "BitBlt dc2 63,124 21x90 from dc1 141,124");  // section 0, key 1
@@ -287,12 +291,12 @@ TEST_F(PaintTest, SectionOneActiveExchangesTheLampsBeforeTheKnob) {
     const Lines blits = fake::calls({Fn::BitBlt});
     ASSERT_EQ(blits.size(), 1u + 2u * KEY_COUNT + 2u + 2u + 1u);
     EXPECT_EQ(Lines(blits.end() - 5, blits.end()), Lines({
-        "BitBlt dc2 477,82 15x15 from dc1 316,82",
-        "BitBlt dc2 316,82 15x15 from dc1 477,82",
-        "BitBlt dc2 376,67 18x17 from dc1 401,54",
-        "BitBlt dc2 377,66 18x17 from dc1 376,67",
-        "BitBlt paintDC 0,0 800x250 from dc2 0,0",
-    }));
+                                                       "BitBlt dc2 477,82 15x15 from dc1 316,82",
+                                                       "BitBlt dc2 316,82 15x15 from dc1 477,82",
+                                                       "BitBlt dc2 376,67 18x17 from dc1 401,54",
+                                                       "BitBlt dc2 377,66 18x17 from dc1 376,67",
+                                                       "BitBlt paintDC 0,0 800x250 from dc2 0,0",
+                                                   }));
 }
 
 TEST_F(PaintTest, KnobDotIsDrawnWhereTheIndicatorStands) {

@@ -173,9 +173,14 @@ TEST_F(PatchMenusTest, CommandRangesAreHalfOpenAndOnlyPlainCommandsCount) {
         WPARAM command;
         int32_t value; // -1: unchanged
     } cases[] = {
-        {ParamId::Patch, 1127, 127},     {ParamId::Patch, 1128, -1},      {ParamId::Patch, 999, -1},
-        {ParamId::Channel, 2015, 15},    {ParamId::Channel, 2016, -1},    {ParamId::Octave, 3010, 10},
-        {ParamId::Octave, 3011, -1},     {ParamId::Patch, 1005 | 1 << 16, -1},
+        {ParamId::Patch, 1127, 127},
+        {ParamId::Patch, 1128, -1},
+        {ParamId::Patch, 999, -1},
+        {ParamId::Channel, 2015, 15},
+        {ParamId::Channel, 2016, -1},
+        {ParamId::Octave, 3010, 10},
+        {ParamId::Octave, 3011, -1},
+        {ParamId::Patch, 1005 | 1 << 16, -1},
         {ParamId::Patch, (WPARAM)1 << 32 | 1005, -1},
     };
     for (const auto& c : cases) {

@@ -37,7 +37,7 @@ TEST_F(PitchBendTest, PageUpRampsUpThenSpringsBack) {
     fake::clearLog();
     timerTick();
     timerTick();
-    EXPECT_EQ(fake::calls(), Lines({WHEEL, "midiOutShortMsg midi1 bend 0xE0 116 67", // 8692
+    EXPECT_EQ(fake::calls(), Lines({WHEEL, "midiOutShortMsg midi1 bend 0xE0 116 67",    // 8692
                                     WHEEL, "midiOutShortMsg midi1 bend 0xE0 104 71"})); // 9192
     fake::clearLog();
     timerTick();
@@ -72,7 +72,7 @@ TEST_F(PitchBendTest, ATargetBeyondTheRangeIsClampedAtTheTick) {
     timerTick();
     EXPECT_EQ(bendTarget, 16383);
     const Lines sent = ticksUntilTheTimerStops(100);
-    ASSERT_EQ(sent.size(), 17u); // 8692 .. 16192, then the centre
+    ASSERT_EQ(sent.size(), 17u);             // 8692 .. 16192, then the centre
     EXPECT_EQ(sent[15], "bend 0xE0 64 126"); // 16192
     EXPECT_EQ(sent[16], CENTRE);
 }
@@ -82,7 +82,7 @@ TEST_F(PitchBendTest, ATargetBelowZeroIsClampedAtTheTick) {
     timerTick();
     EXPECT_EQ(bendTarget, 0);
     const Lines sent = ticksUntilTheTimerStops(100);
-    ASSERT_EQ(sent.size(), 17u); // 7692 .. 192, then the centre
+    ASSERT_EQ(sent.size(), 17u);           // 7692 .. 192, then the centre
     EXPECT_EQ(sent[15], "bend 0xE0 64 1"); // 192
     EXPECT_EQ(sent[16], CENTRE);
 }

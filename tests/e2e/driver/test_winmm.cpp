@@ -25,6 +25,7 @@
 // is "null" and one that is not ours "bad".
 #define _WINMM_ // our definitions are the exported ones, not imports
 #include <windows.h>
+// needs <windows.h> first
 #include <mmsystem.h>
 
 #include <cstdarg>
@@ -47,8 +48,8 @@ const uintptr_t HANDLE_BASE = 0x7E570000;
 
 enum Function { GET_NUM_DEVS, GET_DEV_CAPS, OPEN, RESET, SHORT_MSG, CLOSE, GET_ERROR_TEXT, FUNCTION_COUNT };
 const char* const FunctionNames[FUNCTION_COUNT] = {
-    "midiOutGetNumDevs", "midiOutGetDevCapsA", "midiOutOpen", "midiOutReset",
-    "midiOutShortMsg", "midiOutClose", "midiOutGetErrorTextA",
+    "midiOutGetNumDevs", "midiOutGetDevCapsA", "midiOutOpen",          "midiOutReset",
+    "midiOutShortMsg",   "midiOutClose",       "midiOutGetErrorTextA",
 };
 
 struct FailureRule {
