@@ -1,19 +1,17 @@
 #include "app/main_window.h"
 
-#include "app/message_box.h"
-#include "devices/midi_out_port.h"
+#include "base/program.h"
+#include "devices/midi_device.h"
 #include "devices/patch_menus.h"
 #include "display/knob_indicator.h"
 #include "display/paint_panel.h"
+#include "display/panel.h"
 #include "display/panel_layout.h"
-#include "display/panel_surfaces.h"
 #include "input/keyboard_input.h"
 #include "input/mouse_input.h"
 #include "input/pitch_bend.h"
-#include "model/keyboard_sections.h"
 #include "model/midi_messages.h"
-
-HINSTANCE programInstance;
+#include "port/midi_out_port.h"
 
 namespace {
 
@@ -26,17 +24,16 @@ const int WINDOW_Y = 746;
 bool startUp(HWND window) {
     initSections();
     SetFocus(window);
-    midiOutPort.deviceCount = midiOutGetNumDevs();
-    if (midiOutPort.deviceCount == 0) {
+    if (countOutputDevices() == 0) {
         showMessage(window, "There are no MIDI output devices installed");
         return false;
     }
     if (!openSelectedDevice(window)) return false;
-    applyPatch(sections[0]);
-    applyPatch(sections[1]);
+    applyPatch(g_model.sections[0]);
+    applyPatch(g_model.sections[1]);
     if (!buildPopupMenus(window)) return false;
     createPanelSurfaces(window);
-    handCursor = LoadCursorA(programInstance, "HAND");
+    loadHandCursor();
     updateKnobIndicator(0, 127);
     return true;
 }
@@ -79,20 +76,20 @@ ATOM registerMainClass(HINSTANCE instance) {
     return RegisterClassA(&windowClass);
 }
 
-int createMainWindow(HINSTANCE instance, int showCommand) {
-    programInstance = instance;
+bool createMainWindow(HINSTANCE instance, int showCommand) {
+    g_program.instance = instance;
     const HWND window = CreateWindowExA(0, MAIN_CLASS_NAME, MAIN_CLASS_NAME, WS_POPUP, WINDOW_X, WINDOW_Y, PANEL_WIDTH,
                                         PANEL_HEIGHT, nullptr, nullptr, instance, nullptr);
     if (!window) {
         // Windows destroys a window whose start-up failed with WM_DESTROY, and
         // shutDown has run; Wine sends only WM_NCDESTROY. A device still held
         // means it did not: release it here, so it is reset and closed either way.
-        if (midiOutPort.handle) shutDown(nullptr);
-        return 0;
+        if (g_port.handle) shutDown(nullptr);
+        return false;
     }
     ShowWindow(window, showCommand);
     UpdateWindow(window);
-    return 1;
+    return true;
 }
 
 LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -114,15 +111,9 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
 }
 
 void shutDown(HWND) {
-    if (handCursor) {
-        DestroyCursor(handCursor);
-        handCursor = nullptr;
-    }
+    releaseHandCursor();
     destroyPopupMenus();
     releasePanelSurfaces();
-    // Silence every sounding note before letting the device go.
-    midiOutReset(midiOutPort.handle);
-    midiOutClose(midiOutPort.handle);
-    midiOutPort.handle = nullptr;
+    closePort(); // every sounding note is silenced before the device goes
     PostQuitMessage(0);
 }

@@ -4,13 +4,9 @@
 
 #include "platform/win32.h"
 
-// The module instance, kept before the window exists because start-up
-// (inside window creation) loads the resources from it.
-extern HINSTANCE programInstance;
-
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR commandLine, int showCommand);
 ATOM registerMainClass(HINSTANCE instance);
-int createMainWindow(HINSTANCE instance, int showCommand);
+bool createMainWindow(HINSTANCE instance, int showCommand);
 TONVALE_EXPORT LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Releases everything start-up made, each thing once, and ends the loop.

@@ -19,7 +19,7 @@ add_executable(unit_tests
     tests/unit/program_test.cpp
     tests/unit/temp_directory.cpp
     tests/unit/main_window_test.cpp
-    tests/unit/midi_out_port_test.cpp
+    tests/unit/midi_device_test.cpp
     tests/unit/patch_menus_test.cpp
     tests/unit/model_test.cpp
     tests/unit/midi_messages_test.cpp

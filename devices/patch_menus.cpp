@@ -1,15 +1,15 @@
 #include "devices/patch_menus.h"
 
-#include "app/message_box.h"
-#include "model/keyboard_sections.h"
+#include "base/program.h"
+#include "display/panel_change.h"
+#include "display/panel_layout.h"
+#include "model/parameters.h"
 
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
 
-HMENU PatchMenu;
-HMENU ChannelMenu;
-HMENU OctaveMenu;
+PopupMenus g_menus;
 
 namespace {
 
@@ -67,7 +67,7 @@ void readPatchMenu(std::FILE* file) {
         } else {
             ++rowsInColumn;
         }
-        insertItem(PatchMenu, index, CMD_PATCH_BASE + index, type, text);
+        insertItem(g_menus.PatchMenu, index, CMD_PATCH_BASE + index, type, text);
     }
 }
 
@@ -88,26 +88,28 @@ void destroyMenu(HMENU& menu) {
 
 bool inRange(unsigned id, unsigned base, unsigned count) { return id >= base && id < base + count; }
 
+void choose(HWND window, unsigned value) { showPanelChange(window, setSelectedValue((int32_t)value)); }
+
 } // namespace
 
-int buildPopupMenus(HWND window) {
+bool buildPopupMenus(HWND window) {
     std::FILE* file = std::fopen(PATCH_NAME_FILE, "rt");
     if (!file) {
         showMessage(window, "Cannot load patch names.");
-        return 0;
+        return false;
     }
-    PatchMenu = CreatePopupMenu();
+    g_menus.PatchMenu = CreatePopupMenu();
     readPatchMenu(file);
     std::fclose(file);
-    ChannelMenu = buildNumberedMenu("Channel %u", CHANNEL_COMMANDS, 1, CMD_CHANNEL_BASE);
-    OctaveMenu = buildNumberedMenu("Octave %u", OCTAVE_COMMANDS, 0, CMD_OCTAVE_BASE);
-    return 1;
+    g_menus.ChannelMenu = buildNumberedMenu("Channel %u", CHANNEL_COMMANDS, 1, CMD_CHANNEL_BASE);
+    g_menus.OctaveMenu = buildNumberedMenu("Octave %u", OCTAVE_COMMANDS, 0, CMD_OCTAVE_BASE);
+    return true;
 }
 
 void destroyPopupMenus() {
-    destroyMenu(PatchMenu);
-    destroyMenu(OctaveMenu);
-    destroyMenu(ChannelMenu);
+    destroyMenu(g_menus.PatchMenu);
+    destroyMenu(g_menus.OctaveMenu);
+    destroyMenu(g_menus.ChannelMenu);
 }
 
 void onCommand(HWND window, WPARAM wParam) {
@@ -115,16 +117,17 @@ void onCommand(HWND window, WPARAM wParam) {
     const unsigned id = LOWORD(wParam);
     // A menu's choice goes to the selected parameter: a menu only opens from
     // its own button, which selected that parameter first.
-    if (inRange(id, CMD_PATCH_BASE, PATCH_COMMANDS)) setSelectedValue((int32_t)(id - CMD_PATCH_BASE));
-    if (inRange(id, CMD_CHANNEL_BASE, CHANNEL_COMMANDS)) setSelectedValue((int32_t)(id - CMD_CHANNEL_BASE));
-    if (inRange(id, CMD_OCTAVE_BASE, OCTAVE_COMMANDS)) setSelectedValue((int32_t)(id - CMD_OCTAVE_BASE));
-    if (id == CMD_PATCH_MENU) showParameterMenu(window, PatchMenu);
-    if (id == CMD_CHANNEL_MENU) showParameterMenu(window, ChannelMenu);
-    if (id == CMD_OCTAVE_MENU) showParameterMenu(window, OctaveMenu);
+    if (inRange(id, CMD_PATCH_BASE, PATCH_COMMANDS)) choose(window, id - CMD_PATCH_BASE);
+    if (inRange(id, CMD_CHANNEL_BASE, CHANNEL_COMMANDS)) choose(window, id - CMD_CHANNEL_BASE);
+    if (inRange(id, CMD_OCTAVE_BASE, OCTAVE_COMMANDS)) choose(window, id - CMD_OCTAVE_BASE);
+    if (id == CMD_PATCH_MENU) showParameterMenu(window, g_menus.PatchMenu);
+    if (id == CMD_CHANNEL_MENU) showParameterMenu(window, g_menus.ChannelMenu);
+    if (id == CMD_OCTAVE_MENU) showParameterMenu(window, g_menus.OctaveMenu);
 }
 
 void showParameterMenu(HWND window, HMENU menu) {
-    const RECT& button = selectedSlot().buttonRect;
+    const KeyboardSection& section = g_model.sections[g_model.activeSection];
+    const RECT& button = sectionButtonRect(g_model.activeSection, section.selectedParam);
     POINT corner = {button.left, button.top};
     ClientToScreen(window, &corner); // menus are placed in screen coordinates
     // Returns when the menu closes; the choice arrives later as WM_COMMAND.
@@ -133,7 +136,8 @@ void showParameterMenu(HWND window, HMENU menu) {
 }
 
 void patchNameFor(int32_t program, char (&buffer)[PATCH_NAME_SIZE]) {
-    if (GetMenuStringA(PatchMenu, (UINT)(CMD_PATCH_BASE + program), buffer, PATCH_NAME_SIZE, MF_BYCOMMAND) == 0) {
+    if (GetMenuStringA(g_menus.PatchMenu, (UINT)(CMD_PATCH_BASE + program), buffer, PATCH_NAME_SIZE, MF_BYCOMMAND) ==
+        0) {
         buffer[0] = 0;
     }
     for (char& c : buffer) {

@@ -17,13 +17,17 @@ constexpr UINT CMD_OCTAVE_BASE = 3000;
 
 constexpr unsigned PATCH_NAME_SIZE = 128;
 
-extern HMENU PatchMenu;
-extern HMENU ChannelMenu;
-extern HMENU OctaveMenu;
+struct PopupMenus {
+    HMENU PatchMenu = nullptr; // the names from the patch-name file
+    HMENU ChannelMenu = nullptr;
+    HMENU OctaveMenu = nullptr;
+};
 
-// Reads "gm_ins.nms" into PatchMenu and builds the other two menus. 0 when
-// the file cannot be opened (the message has been shown).
-int buildPopupMenus(HWND window);
+extern PopupMenus g_menus;
+
+// Reads "gm_ins.nms" into PatchMenu and builds the other two menus. False
+// when the file cannot be opened (the message has been shown).
+bool buildPopupMenus(HWND window);
 void destroyPopupMenus();
 
 void onCommand(HWND window, WPARAM wParam);

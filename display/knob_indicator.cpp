@@ -1,9 +1,8 @@
 #include "display/knob_indicator.h"
 
-#include <cmath>
+#include "display/panel.h"
 
-double knobX = 0;
-double knobY = 0;
+#include <cmath>
 
 namespace {
 
@@ -20,7 +19,7 @@ const double SPRITE_HALF_HEIGHT = 8;
 
 } // namespace
 
-int updateKnobIndicator(uint32_t value, uint32_t count) {
+void updateKnobIndicator(uint32_t value, uint32_t count) {
     const double dx = DOT_CENTRE_X - PIVOT_X;
     const double dy = PIVOT_Y - DOT_CENTRE_Y; // counted upwards
     // Bearing of the artwork's dot, clockwise from straight up: lower left.
@@ -31,7 +30,6 @@ int updateKnobIndicator(uint32_t value, uint32_t count) {
     if (theta >= 360.0) theta -= 360.0;
     const double r = std::trunc(std::sqrt(dx * dx + dy * dy));
     const double radians = theta * PI / 180.0;
-    knobX = (PIVOT_X - SPRITE_HALF_WIDTH) + std::trunc(r * std::sin(radians));
-    knobY = PIVOT_Y - std::trunc(r * std::cos(radians)) - SPRITE_HALF_HEIGHT;
-    return 1;
+    g_panel.knobX = (PIVOT_X - SPRITE_HALF_WIDTH) + std::trunc(r * std::sin(radians));
+    g_panel.knobY = PIVOT_Y - std::trunc(r * std::cos(radians)) - SPRITE_HALF_HEIGHT;
 }

@@ -2,10 +2,9 @@
 
 #include "devices/patch_menus.h"
 #include "display/knob_indicator.h"
+#include "display/panel.h"
 #include "display/panel_layout.h"
-#include "display/panel_surfaces.h"
-#include "model/keyboard_sections.h"
-#include "model/midi_messages.h"
+#include "model/performance.h"
 
 #include <cstdio>
 #include <cstring>
@@ -27,14 +26,14 @@ const int CHORD_STATE_X = 240;
 const int MARKER_STEP = 46; // the marker sits under the selected parameter's value
 
 void copySprite(HDC backBuffer, const SpriteArea& sprite, int x, int y) {
-    BitBlt(backBuffer, x, y, sprite.width, sprite.height, panelSurfaces.artworkDC, sprite.left, sprite.top, SRCCOPY);
+    BitBlt(backBuffer, x, y, sprite.width, sprite.height, g_panel.artworkDC, sprite.left, sprite.top, SRCCOPY);
 }
 
 void drawText(HDC backBuffer, int x, int y, const char* text, size_t length) {
     TextOutA(backBuffer, x, y, text, (int)length);
 }
 
-void drawPatchLine(HDC backBuffer, const KeyboardSection& section) {
+void drawPatchLine(HDC backBuffer, const KeyboardSection& section, int left) {
     const int32_t channel = paramValue(section, ParamId::Channel);
     char name[PATCH_NAME_SIZE];
     if (channel == PERCUSSION_CHANNEL) {
@@ -42,7 +41,7 @@ void drawPatchLine(HDC backBuffer, const KeyboardSection& section) {
     } else {
         // The program remembered for the channel, which two sections on one
         // channel share, not the section's own Patch value.
-        patchNameFor(ChannelPatchTable[channel], name);
+        patchNameFor(g_model.ChannelPatchTable[channel], name);
     }
     char line[LINE_SIZE];
     const int formatted = std::snprintf(line, sizeof line, "PATCH: %s\n", name);
@@ -50,30 +49,31 @@ void drawPatchLine(HDC backBuffer, const KeyboardSection& section) {
     // short of the break, and then all that fitted is drawn.
     size_t length = 0;
     if (formatted > 0) length = (size_t)formatted < sizeof line ? (size_t)formatted - 1 : sizeof line - 1;
-    drawText(backBuffer, section.lcdRect.left + TEXT_INSET, PATCH_LINE_Y, line, length);
+    drawText(backBuffer, left + TEXT_INSET, PATCH_LINE_Y, line, length);
 }
 
-void drawValuesLine(HDC backBuffer, const KeyboardSection& section) {
+void drawValuesLine(HDC backBuffer, const KeyboardSection& section, int left) {
     char line[LINE_SIZE];
     std::snprintf(line, sizeof line, "CHAN  : %.2u   OCT: %.2u   VOL: %.3u   TRANSP: %.2d",
                   (unsigned)paramValue(section, ParamId::Channel) + 1, (unsigned)paramValue(section, ParamId::Octave),
                   (unsigned)paramValue(section, ParamId::Volume), (int)paramValue(section, ParamId::Transpose));
-    drawText(backBuffer, section.lcdRect.left + TEXT_INSET, VALUES_LINE_Y, line, std::strlen(line));
+    drawText(backBuffer, left + TEXT_INSET, VALUES_LINE_Y, line, std::strlen(line));
 }
 
-void drawChordAndMarker(HDC backBuffer, const KeyboardSection& section) {
+void drawChordAndMarker(HDC backBuffer, const KeyboardSection& section, int left) {
     char line[LINE_SIZE];
     std::snprintf(line, sizeof line, "%s", paramValue(section, ParamId::Chord) != 0 ? "ON" : "OFF");
-    const int left = section.lcdRect.left;
     drawText(backBuffer, left + CHORD_STATE_X, MARKER_LINE_Y, line, std::strlen(line));
     drawText(backBuffer, left + TEXT_INSET + MARKER_STEP * section.selectedParam, MARKER_LINE_Y, SELECTION_MARKER,
              sizeof SELECTION_MARKER - 1);
 }
 
-void drawDisplay(HDC backBuffer, const KeyboardSection& section) {
-    drawPatchLine(backBuffer, section);
-    drawValuesLine(backBuffer, section);
-    drawChordAndMarker(backBuffer, section);
+void drawDisplay(HDC backBuffer, int32_t s) {
+    const KeyboardSection& section = g_model.sections[s];
+    const int left = sectionDisplayRect(s).left;
+    drawPatchLine(backBuffer, section, left);
+    drawValuesLine(backBuffer, section, left);
+    drawChordAndMarker(backBuffer, section, left);
 }
 
 // The bend as a line across the wheel: the bottom row at 0, the top row at
@@ -81,14 +81,14 @@ void drawDisplay(HDC backBuffer, const KeyboardSection& section) {
 void drawWheelLine(HDC backBuffer) {
     const RECT& wheel = wheelRect;
     const double perValue = 1.0 / BEND_MAX;
-    const int y = (int)(wheel.bottom - (double)(wheel.bottom - 1 - wheel.top) * bendValue * perValue - 1);
+    const int y = (int)(wheel.bottom - (double)(wheel.bottom - 1 - wheel.top) * g_model.bendValue * perValue - 1);
     MoveToEx(backBuffer, wheel.left, y, nullptr);
     LineTo(backBuffer, wheel.right, y);
 }
 
-void drawWhiteKeys(HDC backBuffer, const KeyboardSection& section) {
-    const int x = section.keyboardRect.left;
-    const int y = section.keyboardRect.top;
+void drawWhiteKeys(HDC backBuffer, const KeyboardSection& section, const RECT& bed) {
+    const int x = bed.left;
+    const int y = bed.top;
     int offset = 0;
     for (int k = 0; k < KEY_COUNT; ++k) {
         if (isBlackKey(k)) continue;
@@ -99,9 +99,9 @@ void drawWhiteKeys(HDC backBuffer, const KeyboardSection& section) {
 
 // A black key lies over the right part of the white key before it; E and B
 // have no black key after them, so their white key's width is skipped.
-void drawBlackKeys(HDC backBuffer, const KeyboardSection& section) {
-    const int x = section.keyboardRect.left + BLACK_KEY_INSET;
-    const int y = section.keyboardRect.top;
+void drawBlackKeys(HDC backBuffer, const KeyboardSection& section, const RECT& bed) {
+    const int x = bed.left + BLACK_KEY_INSET;
+    const int y = bed.top;
     int offset = 0;
     for (int k = 0; k < KEY_COUNT; ++k) {
         if (isBlackKey(k)) {
@@ -115,7 +115,7 @@ void drawBlackKeys(HDC backBuffer, const KeyboardSection& section) {
 
 // The artwork shows section 0 lit; for section 1 the two lamps trade places.
 void drawLamps(HDC backBuffer) {
-    if (activeSection != 1) return;
+    if (g_model.activeSection != 1) return;
     copySprite(backBuffer, LAMP_LIT, LAMP_UNLIT.left, LAMP_UNLIT.top);
     copySprite(backBuffer, LAMP_UNLIT, LAMP_LIT.left, LAMP_LIT.top);
 }
@@ -124,25 +124,25 @@ void drawKnobIndicator(HDC backBuffer) {
     // Plain face over the dot drawn into the artwork, then the dot where it
     // belongs now.
     copySprite(backBuffer, KNOB_FACE, KNOB_DOT.left, KNOB_DOT.top);
-    copySprite(backBuffer, KNOB_DOT, (int)knobX, (int)knobY);
+    copySprite(backBuffer, KNOB_DOT, (int)g_panel.knobX, (int)g_panel.knobY);
 }
 
 } // namespace
 
-int paintPanel(HDC target) {
-    const HDC backBuffer = panelSurfaces.backBufferDC;
+void paintPanel(HDC target) {
+    const HDC backBuffer = g_panel.backBufferDC;
     const HGDIOBJ font = GetStockObject(DEFAULT_GUI_FONT);
     const HPEN wheelPen = CreatePen(PS_SOLID, 1, WHEEL_PEN_COLOUR);
-    BitBlt(backBuffer, 0, 0, PANEL_WIDTH, PANEL_HEIGHT, panelSurfaces.artworkDC, 0, 0, SRCCOPY);
+    BitBlt(backBuffer, 0, 0, PANEL_WIDTH, PANEL_HEIGHT, g_panel.artworkDC, 0, 0, SRCCOPY);
     SelectObject(backBuffer, font); // a stock font may stay selected
     const HGDIOBJ previousPen = SelectObject(backBuffer, wheelPen);
     SetBkMode(backBuffer, TRANSPARENT);
     SetTextColor(backBuffer, TEXT_COLOUR);
-    for (const KeyboardSection& section : sections) drawDisplay(backBuffer, section);
+    for (int32_t s = 0; s < SECTION_COUNT; ++s) drawDisplay(backBuffer, s);
     drawWheelLine(backBuffer);
-    for (const KeyboardSection& section : sections) {
-        drawWhiteKeys(backBuffer, section);
-        drawBlackKeys(backBuffer, section);
+    for (int32_t s = 0; s < SECTION_COUNT; ++s) {
+        drawWhiteKeys(backBuffer, g_model.sections[s], sectionKeyBedRect(s));
+        drawBlackKeys(backBuffer, g_model.sections[s], sectionKeyBedRect(s));
     }
     drawLamps(backBuffer);
     drawKnobIndicator(backBuffer);
@@ -150,5 +150,4 @@ int paintPanel(HDC target) {
     BitBlt(target, 0, 0, PANEL_WIDTH, PANEL_HEIGHT, backBuffer, 0, 0, SRCCOPY);
     SelectObject(backBuffer, previousPen);
     DeleteObject(wheelPen);
-    return 1;
 }

@@ -4,4 +4,4 @@
 
 #include "platform/win32.h"
 
-int paintPanel(HDC target);
+void paintPanel(HDC target);

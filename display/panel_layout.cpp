@@ -28,17 +28,13 @@ const RECT PanelLayout[LAYOUT_COUNT] = {
     {390, 127, 411, 242}, // pitch-bend wheel
 };
 
-const int KeyOffsets[17] = {0, 24, 34, 58, 68, 102, 126, 136, 160, 170, 194, 204, 238, 262, 272, 296, 306};
+const int KEY_OFFSETS[17] = {0, 24, 34, 58, 68, 102, 126, 136, 160, 170, 194, 204, 238, 262, 272, 296, 306};
 
-bool isBlackKey(int keyIndex) {
-    switch (keyIndex) {
-    case 1:
-    case 3:
-    case 6:
-    case 8:
-    case 10:
-    case 13:
-    case 15: return true;
-    default: return false;
-    }
-}
+namespace {
+
+const bool IS_BLACK_KEY[17] = {false, true, false, true,  false, false, true, false, true,
+                               false, true, false, false, true,  false, true, false};
+
+} // namespace
+
+bool isBlackKey(int keyIndex) { return keyIndex >= 0 && keyIndex < 17 && IS_BLACK_KEY[keyIndex]; }

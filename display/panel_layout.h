@@ -4,6 +4,8 @@
 
 #include "platform/win32.h"
 
+#include <cstdint>
+
 constexpr int PANEL_WIDTH = 800;
 constexpr int PANEL_HEIGHT = 250;
 
@@ -31,13 +33,21 @@ inline const RECT* const topButtonRects = PanelLayout + LAYOUT_TOP_BUTTONS;
 inline const RECT& knobRect = PanelLayout[LAYOUT_KNOB];
 inline const RECT& wheelRect = PanelLayout[LAYOUT_WHEEL];
 
+// The rectangles of section s (0 left, 1 right): its display, its key bed,
+// and its eight buttons by ParamId.
+inline const RECT& sectionDisplayRect(int32_t s) { return PanelLayout[LAYOUT_LCD_0 + s]; }
+inline const RECT& sectionKeyBedRect(int32_t s) { return PanelLayout[LAYOUT_KEY_BED_0 + s]; }
+inline const RECT& sectionButtonRect(int32_t s, int32_t paramId) {
+    return PanelLayout[(s == 0 ? LAYOUT_SECTION_0_BUTTONS : LAYOUT_SECTION_1_BUTTONS) + paramId];
+}
+
 // Keys inside a key bed, index 0 the lowest: x offset from the bed's left
 // edge, and which keys are black.
 constexpr int WHITE_KEY_WIDTH = 34;
 constexpr int BLACK_KEY_WIDTH = 21;
 constexpr int BLACK_KEY_HEIGHT = 90;
 constexpr int BLACK_KEY_INSET = 24;
-extern const int KeyOffsets[17];
+extern const int KEY_OFFSETS[17];
 bool isBlackKey(int keyIndex);
 
 // Source areas in the artwork that painting copies.

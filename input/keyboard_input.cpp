@@ -1,16 +1,17 @@
 #include "input/keyboard_input.h"
 
+#include "display/panel_change.h"
 #include "input/pitch_bend.h"
 #include "model/chords.h"
-#include "model/keyboard_sections.h"
-#include "model/midi_messages.h"
+#include "model/keys.h"
+#include "model/parameters.h"
 
 namespace {
 
 const int32_t BEND_NUDGE = 1500;
 const unsigned char TAB_CHARACTER = 9;
 
-enum class KeyTransition { Press, Release, Repeat };
+enum class KeyTransition { PRESS, RELEASE, REPEAT };
 
 uint8_t scanCodeOf(LPARAM keyData) { return (uint8_t)((keyData >> 16) & 0xFF); }
 
@@ -19,29 +20,26 @@ uint8_t scanCodeOf(LPARAM keyData) { return (uint8_t)((keyData >> 16) & 0xFF); }
 KeyTransition transitionOf(LPARAM keyData) {
     const bool wasDown = (keyData >> 30 & 1) != 0;
     const bool goingUp = (keyData >> 31 & 1) != 0;
-    if (wasDown && goingUp) return KeyTransition::Release;
-    if (!wasDown && !goingUp) return KeyTransition::Press;
-    return KeyTransition::Repeat;
+    if (wasDown && goingUp) return KeyTransition::RELEASE;
+    if (!wasDown && !goingUp) return KeyTransition::PRESS;
+    return KeyTransition::REPEAT;
 }
 
-void pressKey(const KeyLocation& key) {
-    KeyboardSection& section = sections[key.section];
-    if (paramValue(section, ParamId::Chord) != 0) {
-        pressChord(key.section, key.key);
-        return;
-    }
-    section.keyDown[key.key] = 1;
-    sendNote(section, key.key, 1);
+// Read while the message is handled: the state of the keyboard at that
+// message, not whatever it is by the time the queue is empty.
+bool controlHeld() { return (GetKeyState(VK_CONTROL) & 0x80) != 0; }
+bool capsLockOn() { return (GetKeyState(VK_CAPITAL) & 0x01) != 0; }
+
+PanelChange pressKey(const KeyLocation& key) {
+    if (!chordModeOn(key.section)) return pressNote(key.section, key.key);
+    const bool minor = controlHeld();
+    const bool capsFold = capsLockOn();
+    return pressChord(key.section, key.key, minor, capsFold);
 }
 
-void releaseKey(const KeyLocation& key) {
-    KeyboardSection& section = sections[key.section];
-    if (paramValue(section, ParamId::Chord) != 0) {
-        releaseChord(key.section, key.key);
-        return;
-    }
-    section.keyDown[key.key] = 0;
-    sendNote(section, key.key, 0);
+PanelChange releaseKey(const KeyLocation& key) {
+    if (!chordModeOn(key.section)) return releaseNote(key.section, key.key);
+    return releaseChord(key.section, key.key, capsLockOn());
 }
 
 // Page Up and Page Down act on every message of theirs, release and
@@ -57,8 +55,7 @@ bool findKey(uint8_t scanCode, KeyLocation* found) {
     bool matched = false;
     for (int32_t s = 0; s < SECTION_COUNT; ++s) {
         for (int32_t k = 0; k < KEY_COUNT; ++k) {
-            // A key whose note would pass 127 is no key at all.
-            if (sections[s].scanCodes[k] != scanCode || !keyInRange(s, k)) continue;
+            if (g_model.sections[s].scanCodes[k] != scanCode || !keyInRange(s, k)) continue;
             *found = KeyLocation{s, k};
             matched = true;
             break;
@@ -73,15 +70,17 @@ void onKeyMessage(HWND window, WPARAM virtualKey, LPARAM keyData) {
         onUnmatchedKey(window, virtualKey);
         return;
     }
+    // An auto-repeat changes nothing, yet its key bed is repainted too.
+    PanelChange change = repaint(keysArea(key.section));
     switch (transitionOf(keyData)) {
-    case KeyTransition::Press: pressKey(key); break;
-    case KeyTransition::Release: releaseKey(key); break;
-    case KeyTransition::Repeat: break; // the note is already sounding
+    case KeyTransition::PRESS: change = pressKey(key); break;
+    case KeyTransition::RELEASE: change = releaseKey(key); break;
+    case KeyTransition::REPEAT: break; // the note is already sounding
     }
-    InvalidateRect(window, &sections[key.section].keyboardRect, FALSE);
+    showPanelChange(window, change);
 }
 
 void onCharMessage(HWND window, unsigned char character) {
     // By character, not key: whatever the system turns into a tab switches.
-    if (character == TAB_CHARACTER) switchActiveSection(window);
+    if (character == TAB_CHARACTER) showPanelChange(window, switchActiveSection());
 }

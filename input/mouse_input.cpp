@@ -1,14 +1,12 @@
 #include "input/mouse_input.h"
 
-#include "devices/midi_out_port.h"
+#include "devices/midi_device.h"
 #include "devices/patch_menus.h"
+#include "display/panel.h"
+#include "display/panel_change.h"
 #include "display/panel_layout.h"
-#include "display/panel_surfaces.h"
 #include "input/pitch_bend.h"
-#include "model/keyboard_sections.h"
-
-int32_t knobDragging;
-int32_t knobLastX;
+#include "model/parameters.h"
 
 namespace {
 
@@ -18,23 +16,20 @@ POINT pointOf(LPARAM position) { return POINT{GET_X_LPARAM(position), GET_Y_LPAR
 
 bool hits(const RECT& rect, POINT point) { return PtInRect(&rect, point) != 0; }
 
-void invalidatePanel(HWND window) { InvalidateRect(window, nullptr, FALSE); }
-
 // PATCH, CHAN., OCTAVE, VOLUME and TRANS. of both sections. True when one
 // of them was hit.
 bool pressParameterButtons(HWND window, POINT point) {
     bool hit = false;
     for (int32_t s = 0; s < SECTION_COUNT; ++s) {
         for (int32_t id = 0; id < SELECTABLE_PARAM_COUNT; ++id) {
-            if (!hits(sections[s].params[id].buttonRect, point)) continue;
-            selectParam(s, id);
+            if (!hits(sectionButtonRect(s, id), point)) continue;
             // Repainted before the menu opens too: its modal loop paints the
             // new selection while the menu is up.
-            invalidatePanel(window);
+            showPanelChange(window, selectParam(s, id));
             // Returns when the menu has closed; the choice is posted and
             // arrives after this press has been handled.
             SendMessageA(window, WM_COMMAND, CMD_PATCH_MENU + (WPARAM)id, 0);
-            invalidatePanel(window);
+            showPanelChange(window, repaint(AREA_WHOLE_PANEL));
             hit = true;
             break;
         }
@@ -44,20 +39,14 @@ bool pressParameterButtons(HWND window, POINT point) {
 
 void pressChordButtons(HWND window, POINT point) {
     for (int32_t s = 0; s < SECTION_COUNT; ++s) {
-        if (hits(sections[s].params[ParamId::Chord].buttonRect, point)) toggleChordMode(window, s);
+        if (hits(sectionButtonRect(s, ParamId::Chord), point)) showPanelChange(window, toggleChordMode(s));
     }
 }
 
 void pressStepButtons(HWND window, POINT point) {
     for (int32_t s = 0; s < SECTION_COUNT; ++s) {
-        if (hits(sections[s].params[ParamId::Plus].buttonRect, point)) {
-            stepSelectedUp(s);
-            invalidatePanel(window);
-        }
-        if (hits(sections[s].params[ParamId::Minus].buttonRect, point)) {
-            stepSelectedDown(s);
-            invalidatePanel(window);
-        }
+        if (hits(sectionButtonRect(s, ParamId::Plus), point)) showPanelChange(window, stepSelectedUp(s));
+        if (hits(sectionButtonRect(s, ParamId::Minus), point)) showPanelChange(window, stepSelectedDown(s));
     }
 }
 
@@ -81,38 +70,35 @@ bool pressTopButtons(HWND window, POINT point) {
 }
 
 // Capture keeps the moves and the release coming wherever the pointer goes.
-bool startKnobDrag(HWND window, POINT point) {
+bool pressKnob(HWND window, POINT point) {
     if (!hits(knobRect, point)) return false;
-    knobDragging = 1;
-    knobLastX = point.x;
+    g_panel.knobDragging = true;
+    g_panel.knobLastX = point.x;
     SetCapture(window);
     return true;
 }
 
-bool startWheelDrag(HWND window, POINT point) {
+bool pressWheel(HWND window, POINT point) {
     if (!hits(wheelRect, point)) return false;
-    wheelDragging = 1;
-    wheelLastY = point.y;
-    SetCapture(window);
+    startWheelDrag(window, point.y);
     return true;
 }
 
 // One knob step per move, by the horizontal direction alone. False when x
 // did not change: the rest of that move is skipped.
 bool dragKnob(HWND window, POINT point) {
-    if (point.x == knobLastX) return false;
-    knobStep(point.x > knobLastX ? +1 : -1);
-    InvalidateRect(window, &knobRect, FALSE);
-    InvalidateRect(window, &sections[0].lcdRect, FALSE);
-    InvalidateRect(window, &sections[1].lcdRect, FALSE);
-    knobLastX = point.x;
+    if (point.x == g_panel.knobLastX) return false;
+    const int32_t direction = point.x > g_panel.knobLastX ? +1 : -1;
+    SetCursor(g_panel.handCursor);
+    showPanelChange(window, knobStep(direction));
+    g_panel.knobLastX = point.x;
     return true;
 }
 
 bool overControl(POINT point) {
-    for (const KeyboardSection& section : sections) {
-        for (const ParamSlot& slot : section.params) {
-            if (hits(slot.buttonRect, point)) return true;
+    for (int32_t s = 0; s < SECTION_COUNT; ++s) {
+        for (int32_t id = 0; id < PARAM_COUNT; ++id) {
+            if (hits(sectionButtonRect(s, id), point)) return true;
         }
     }
     for (int i = 0; i < TOP_BUTTON_COUNT; ++i) {
@@ -129,7 +115,7 @@ void onLeftButtonDown(HWND window, LPARAM position) {
     pressChordButtons(window, point);
     pressStepButtons(window, point);
     if (!pressTopButtons(window, point)) return;
-    if (startKnobDrag(window, point) || startWheelDrag(window, point)) return;
+    if (pressKnob(window, point) || pressWheel(window, point)) return;
     // Anywhere else the borderless window moves with the pointer, as if the
     // press had been on a title bar.
     if (!parameterHit) SendMessageA(window, WM_NCLBUTTONDOWN, HTCAPTION, position);
@@ -137,14 +123,14 @@ void onLeftButtonDown(HWND window, LPARAM position) {
 
 void onMouseMove(HWND window, LPARAM position) {
     const POINT point = pointOf(position);
-    if (knobDragging && !dragKnob(window, point)) return;
-    if (wheelDragging && !onWheelDragMove(window, point.x, point.y)) return;
+    if (g_panel.knobDragging && !dragKnob(window, point)) return;
+    if (g_panel.wheelDragging && !onWheelDragMove(window, point.y)) return;
     // Elsewhere the class arrow, which WM_SETCURSOR has already put up.
-    if (overControl(point)) SetCursor(handCursor);
+    if (overControl(point)) SetCursor(g_panel.handCursor);
 }
 
 void onLeftButtonUp(HWND window) {
     ReleaseCapture();
-    knobDragging = 0;
-    if (wheelDragging) endWheelDrag(window);
+    g_panel.knobDragging = false;
+    endWheelDrag(window);
 }

@@ -4,11 +4,6 @@
 
 #include "platform/win32.h"
 
-#include <cstdint>
-
-extern int32_t knobDragging; // 1 while the knob is dragged
-extern int32_t knobLastX;    // pointer x at the last knob step
-
 void onLeftButtonDown(HWND window, LPARAM position);
 void onMouseMove(HWND window, LPARAM position);
 void onLeftButtonUp(HWND window);

@@ -1,4 +1,4 @@
-// The pitch-bend wheel and the keyboard bend gesture with its spring-back.
+// The keyboard bend gesture's timer and the pitch-bend wheel's drag.
 #pragma once
 
 #include "platform/win32.h"
@@ -7,13 +7,12 @@
 
 constexpr UINT_PTR BendTimer = 1; // window timer id of the bend ramp
 
-extern int32_t wheelDragging; // 1 while the wheel is dragged
-extern int32_t wheelLastY;    // pointer y at the last step of the drag
-
 // Page Up (+1500) and Page Down (-1500): move the target, (re)start the ramp.
 void nudgeBend(HWND window, int32_t step);
 void onBendTimer(HWND window);
-// One wheel step for a pointer move during the drag. 0 when y did not
-// change: the rest of that mouse message's handling is skipped.
-int onWheelDragMove(HWND window, int x, int y);
+
+// A press on the wheel starts the drag; each pointer move is one step. False
+// when y did not change: the rest of that mouse message's handling is skipped.
+void startWheelDrag(HWND window, int32_t y);
+bool onWheelDragMove(HWND window, int32_t y);
 void endWheelDrag(HWND window);

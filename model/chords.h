@@ -2,6 +2,9 @@
 // each new chord releases the one started last.
 #pragma once
 
+#include "model/panel_change.h"
+#include "model/performance.h"
+
 #include <cstdint>
 
 struct ChordShape {
@@ -9,10 +12,12 @@ struct ChordShape {
     uint8_t intervals[5]; // semitones above the root; the first count are used
 };
 
-constexpr int32_t MINOR_CHORD = 0;
-constexpr int32_t MAJOR_CHORD = 1;
-extern const ChordShape ChordTable[2];
+extern const ChordShape ChordTable[2]; // by quality: MINOR_CHORD, MAJOR_CHORD
 
-int32_t chordNoteIndex(int32_t root, int32_t quality, int32_t position, int32_t capsFold);
-void pressChord(int32_t s, int32_t k);
-void releaseChord(int32_t s, int32_t k);
+// Note index of the chord's note at position, folded into the lowest octave
+// of the key bed when Caps Lock is on.
+int32_t chordNoteIndex(int32_t root, int32_t quality, int32_t position, bool capsFold);
+
+// Ctrl and Caps Lock as they stand at the key's message.
+PanelChange pressChord(int32_t s, int32_t k, bool minor, bool capsFold);
+PanelChange releaseChord(int32_t s, int32_t k, bool capsFold);

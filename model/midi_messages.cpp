@@ -1,11 +1,8 @@
 #include "model/midi_messages.h"
 
-#include "devices/midi_out_port.h"
+#include "port/midi_out_port.h"
 
 #include <cmath>
-
-int32_t ChannelPatchTable[CHANNEL_COUNT];
-ShortMessage shortMessage;
 
 namespace {
 
@@ -15,16 +12,17 @@ const uint8_t PROGRAM_CHANGE = 0xC0;
 const uint8_t PITCH_BEND = 0xE0;
 const int32_t HIGHEST_NOTE = 127;
 
-MMRESULT compose(uint8_t kind, int32_t channel, int32_t data1, int32_t data2) {
-    shortMessage.status = (uint8_t)(kind + channel);
-    shortMessage.data1 = (uint8_t)data1;
-    shortMessage.data2 = (uint8_t)data2;
-    shortMessage.unused = 0;
-    return midiOutShortMsg(midiOutPort.handle, packShortMessage(shortMessage));
+DWORD compose(uint8_t kind, int32_t channel, int32_t data1, int32_t data2) {
+    ShortMessage message;
+    message.status = (uint8_t)(kind + channel);
+    message.data1 = (uint8_t)data1;
+    message.data2 = (uint8_t)data2;
+    return packShortMessage(message);
 }
 
 void sendProgramChange(const KeyboardSection& section) {
-    compose(PROGRAM_CHANGE, paramValue(section, ParamId::Channel), paramValue(section, ParamId::Patch), 0);
+    sendShortMessage(
+        compose(PROGRAM_CHANGE, paramValue(section, ParamId::Channel), paramValue(section, ParamId::Patch), 0));
 }
 
 } // namespace
@@ -33,35 +31,33 @@ DWORD packShortMessage(const ShortMessage& message) {
     return (DWORD)message.status | (DWORD)message.data1 << 8 | (DWORD)message.data2 << 16;
 }
 
-int32_t sendNote(const KeyboardSection& section, int32_t k, int32_t on) {
+bool sendNote(const KeyboardSection& section, int32_t k, bool on) {
     const int32_t note = k + paramValue(section, ParamId::Transpose) + 12 * paramValue(section, ParamId::Octave);
     // Transpose and chord intervals can push a note past the MIDI range;
     // such a note is dropped rather than sent as an invalid data byte.
-    if (note < 0 || note > HIGHEST_NOTE) return 0;
-    const MMRESULT result = compose(on ? NOTE_ON : NOTE_OFF, paramValue(section, ParamId::Channel), note,
-                                    paramValue(section, ParamId::Volume));
-    midiOutPort.lastResult = result;
-    return result == MMSYSERR_NOERROR ? 1 : 0;
+    if (note < 0 || note > HIGHEST_NOTE) return false;
+    return sendShortMessageKeepingResult(compose(on ? NOTE_ON : NOTE_OFF, paramValue(section, ParamId::Channel), note,
+                                                 paramValue(section, ParamId::Volume)));
 }
 
-int32_t applyPatch(KeyboardSection& p) {
-    KeyboardSection& q = &p == &sections[0] ? sections[1] : sections[0];
+void applyPatch(KeyboardSection& p) {
+    KeyboardSection& q = &p == &g_model.sections[0] ? g_model.sections[1] : g_model.sections[0];
     int32_t& patch = p.params[ParamId::Patch].value;
     const int32_t channel = paramValue(p, ParamId::Channel);
+    int32_t* const patchOfChannel = g_model.ChannelPatchTable;
     if (p.selectedParam == ParamId::Patch) {
         if (channel == PERCUSSION_CHANNEL) patch = 0;
-        ChannelPatchTable[channel] = patch;
-        if (paramValue(q, ParamId::Channel) == channel) q.params[ParamId::Patch].value = ChannelPatchTable[channel];
+        patchOfChannel[channel] = patch;
+        if (paramValue(q, ParamId::Channel) == channel) q.params[ParamId::Patch].value = patchOfChannel[channel];
         sendProgramChange(p);
     } else if (p.selectedParam == ParamId::Channel) {
-        patch = ChannelPatchTable[channel];
+        patch = patchOfChannel[channel];
         sendProgramChange(p);
     }
-    return 1;
 }
 
 void sendPitchBend() {
-    const KeyboardSection& section = sections[activeSection];
-    const int32_t low = (int32_t)std::fmod((double)bendValue, 128.0);
-    compose(PITCH_BEND, paramValue(section, ParamId::Channel), low, bendValue / 128);
+    const KeyboardSection& section = g_model.sections[g_model.activeSection];
+    const int32_t low = (int32_t)std::fmod((double)g_model.bendValue, 128.0);
+    sendShortMessage(compose(PITCH_BEND, paramValue(section, ParamId::Channel), low, g_model.bendValue / 128));
 }

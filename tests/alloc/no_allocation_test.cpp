@@ -2,8 +2,9 @@
 // and Page Down, timer ticks and wheel moves, counted allocation by
 // allocation. The fake records into fixed storage; its log is cleared
 // between rounds so it never fills up.
+#include "display/panel.h"
 #include "input/pitch_bend.h"
-#include "model/keyboard_sections.h"
+#include "model/performance.h"
 #include "tests/alloc/allocation_counter.h"
 #include "tests/unit/key_messages.h"
 #include "tests/unit/program_test.h"
@@ -40,7 +41,7 @@ void playKeys(int round, BurstTally& tally) {
     holdControl(round % 3 == 0);
     setCapsLock(round % 5 == 0);
     for (int s = 0; s < SECTION_COUNT; ++s) {
-        const unsigned scanCode = SectionScanCodes[s][k];
+        const unsigned scanCode = SECTION_SCAN_CODES[s][k];
         keyPress(scanCode);
         keyRepeat(scanCode);
         keyRepeat(scanCode);
@@ -68,16 +69,15 @@ void dragTheWheel(int round, BurstTally& tally) {
     MainWndProc(fake::WINDOW, WM_LBUTTONDOWN, 1, fake::pointData(WHEEL_X, WHEEL_Y));
     MainWndProc(fake::WINDOW, WM_MOUSEMOVE, 1, fake::pointData(WHEEL_X, WHEEL_Y - 3));
     MainWndProc(fake::WINDOW, WM_LBUTTONUP, 0, fake::pointData(WHEEL_X, WHEEL_Y - 3));
-    wheelDragging = 1;
-    wheelLastY = WHEEL_Y;
-    onWheelDragMove(fake::WINDOW, WHEEL_X, WHEEL_Y + (round % 2 == 0 ? -1 : 1));
-    onWheelDragMove(fake::WINDOW, WHEEL_X + 1, WHEEL_Y + (round % 2 == 0 ? -1 : 1));
+    startWheelDrag(fake::WINDOW, WHEEL_Y);
+    onWheelDragMove(fake::WINDOW, WHEEL_Y + (round % 2 == 0 ? -1 : 1));
+    onWheelDragMove(fake::WINDOW, WHEEL_Y + (round % 2 == 0 ? -1 : 1));
     endWheelDrag(fake::WINDOW);
     tally.messages += 6;
 }
 
 TEST_F(NoAllocationTest, PlayingAllocatesNothing) {
-    sections[1].params[ParamId::Chord].value = 1;
+    g_model.sections[1].params[ParamId::Chord].value = 1;
     BurstTally tally{};
     startCountingAllocations();
     for (int round = 0; round < ROUNDS; ++round) {

@@ -1,6 +1,8 @@
 // What one key, chord or timer message costs through the window procedure,
 // against the recording fake. Measured here only, never in a test.
-#include "model/keyboard_sections.h"
+#include "model/keys.h"
+#include "model/parameters.h"
+#include "model/performance.h"
 #include "tests/unit/key_messages.h"
 #include "tests/unit/program_test.h"
 
@@ -26,7 +28,7 @@ BENCHMARK(BM_KeyPressAndRelease);
 
 void BM_ChordPressAndRelease(benchmark::State& state) {
     startFresh();
-    sections[0].params[ParamId::Chord].value = 1;
+    g_model.sections[0].params[ParamId::Chord].value = 1;
     for (auto _ : state) {
         keyPress(scan::T);
         keyRelease(scan::T);

@@ -2,6 +2,7 @@
 // the panel artwork with the areas painting copies, the hand cursor, and the
 // patch-name file.
 #include "display/knob_indicator.h"
+#include "display/panel.h"
 #include "display/panel_layout.h"
 
 #include <gtest/gtest.h>
@@ -153,7 +154,7 @@ TEST_F(PanelArtwork, WhiteKeysLookTheSamePressedAndReleasedWhereTheirRepaintDoes
     const SpriteArea& released = WHITE_KEY_RELEASED;
     const SpriteArea& pressed = WHITE_KEY_PRESSED;
     const RECT& bed = PanelLayout[LAYOUT_KEY_BED_0];
-    ASSERT_EQ(bed.left + KeyOffsets[16] + WHITE_KEY_WIDTH, bed.right + 1);
+    ASSERT_EQ(bed.left + KEY_OFFSETS[16] + WHITE_KEY_WIDTH, bed.right + 1);
     std::vector<std::string> differ;
     for (int y = released.top; y < PANEL_HEIGHT; ++y)
         for (int x = 0; x < WHITE_KEY_WIDTH; ++x) {
@@ -221,7 +222,7 @@ TEST_F(PanelArtwork, KnobFaceIsPlainWhereverTheIndicatorCanLand) {
     for (uint32_t count : {128u, 16u, 11u, 12u, 127u, 15u, 10u})
         for (uint32_t value = 0; value <= count; ++value) {
             updateKnobIndicator(value, count);
-            corners.insert({int(knobX), int(knobY)});
+            corners.insert({int(g_panel.knobX), int(g_panel.knobY)});
         }
     ASSERT_GT(corners.size(), 100u);
     std::set<std::string> odd;

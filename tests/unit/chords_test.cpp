@@ -1,7 +1,9 @@
 // Chord mode: the shapes, Ctrl and Caps Lock, the previous chord let go at
 // each press, and the legato release rules.
 #include "model/chords.h"
-#include "model/keyboard_sections.h"
+#include "model/keys.h"
+#include "model/parameters.h"
+#include "model/performance.h"
 #include "tests/unit/key_messages.h"
 #include "tests/unit/program_test.h"
 
@@ -11,8 +13,8 @@ class ChordsTest : public ProgramTest {
 protected:
     void SetUp() override {
         ProgramTest::SetUp();
-        sections[0].params[ParamId::Chord].value = 1;
-        sections[1].params[ParamId::Chord].value = 1;
+        g_model.sections[0].params[ParamId::Chord].value = 1;
+        g_model.sections[1].params[ParamId::Chord].value = 1;
     }
 };
 
@@ -20,7 +22,7 @@ protected:
 std::vector<int> heldKeys(int s) {
     std::vector<int> held;
     for (int k = 0; k < KEY_COUNT; ++k) {
-        if (sections[s].keyDown[k]) held.push_back(k);
+        if (g_model.sections[s].keyDown[k]) held.push_back(k);
     }
     return held;
 }
@@ -59,9 +61,9 @@ TEST_F(ChordsTest, FirstChordAfterStartLetsGoOfTheMinorChordOnKeyZero) {
     EXPECT_EQ(fake::midiMessages(),
               concat(MINOR_ON_KEY_0_OFF, {"note-on 0x90 60 127", "note-on 0x90 64 127", "note-on 0x90 67 127"}));
     EXPECT_EQ(heldKeys(0), std::vector<int>({0, 4, 7}));
-    EXPECT_EQ(lastChordKey, 0);
-    EXPECT_EQ(chordQuality, MAJOR_CHORD);
-    EXPECT_EQ(sections[0].keyChordQuality[0], MAJOR_CHORD);
+    EXPECT_EQ(g_model.lastChordKey, 0);
+    EXPECT_EQ(g_model.chordQuality, MAJOR_CHORD);
+    EXPECT_EQ(g_model.sections[0].keyChordQuality[0], MAJOR_CHORD);
 }
 
 TEST_F(ChordsTest, CtrlMakesItMinor) {
@@ -69,8 +71,8 @@ TEST_F(ChordsTest, CtrlMakesItMinor) {
     keyPress(scan::Q);
     EXPECT_EQ(fake::midiMessages(),
               concat(MINOR_ON_KEY_0_OFF, {"note-on 0x90 60 127", "note-on 0x90 63 127", "note-on 0x90 67 127"}));
-    EXPECT_EQ(chordQuality, MINOR_CHORD);
-    EXPECT_EQ(sections[0].keyChordQuality[0], MINOR_CHORD);
+    EXPECT_EQ(g_model.chordQuality, MINOR_CHORD);
+    EXPECT_EQ(g_model.sections[0].keyChordQuality[0], MINOR_CHORD);
 
     fake::clearLog();
     holdControl(false); // the release keeps the quality of its press
@@ -122,14 +124,14 @@ TEST_F(ChordsTest, ReleasingTheNewerKeyFirst) {
     fake::clearLog();
     keyRelease(scan::T);
     EXPECT_EQ(fake::midiMessages(), Lines({"note-off 0x80 67 127", "note-off 0x80 71 127", "note-off 0x80 74 127"}));
-    EXPECT_EQ(lastChordKey, 7) << "a release leaves it";
+    EXPECT_EQ(g_model.lastChordKey, 7) << "a release leaves it";
     fake::clearLog();
     keyRelease(scan::Q);
     EXPECT_EQ(fake::midiMessages(), Lines({"note-off 0x80 60 127", "note-off 0x80 64 127"}));
 }
 
 TEST_F(ChordsTest, TheLastChordKeyIsSharedByBothSections) {
-    sections[1].params[ParamId::Channel].value = 1;
+    g_model.sections[1].params[ParamId::Channel].value = 1;
     keyPress(scan::Q); // section 0, key 0, major
     fake::clearLog();
     keyPress(scan::C); // section 1, key 4, major
@@ -137,7 +139,7 @@ TEST_F(ChordsTest, TheLastChordKeyIsSharedByBothSections) {
                                            "note-off 0x81 67 127", // section 1's record at key 0
                                            "note-on 0x91 64 127", "note-on 0x91 68 127", "note-on 0x91 71 127"}));
     EXPECT_EQ(heldKeys(0), std::vector<int>({0, 4, 7})) << "section 0's chord keeps sounding";
-    EXPECT_EQ(lastChordKey, 4);
+    EXPECT_EQ(g_model.lastChordKey, 4);
 
     fake::clearLog();
     keyRelease(scan::Q);
@@ -156,7 +158,7 @@ TEST_F(ChordsTest, TheReleaseFoldsWithCapsLockAsItIsThen) {
 }
 
 TEST_F(ChordsTest, ChordNotesAbove127AreNotSent) {
-    sections[0].params[ParamId::Octave].value = 10;
+    g_model.sections[0].params[ParamId::Octave].value = 10;
     keyPress(scan::T); // key 7: notes 127, 131, 134
     EXPECT_EQ(fake::midiMessages(), Lines({"note-off 0x80 120 127", "note-off 0x80 123 127", "note-off 0x80 127 127",
                                            "note-on 0x90 127 127"}));

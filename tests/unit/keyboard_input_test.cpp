@@ -1,7 +1,9 @@
 // Playing from the computer keyboard: the key maps, press, repeat and
 // release, the key range, Page Up and Page Down, and Tab.
 #include "input/keyboard_input.h"
-#include "model/keyboard_sections.h"
+#include "model/keys.h"
+#include "model/parameters.h"
+#include "model/performance.h"
 #include "tests/unit/key_messages.h"
 #include "tests/unit/program_test.h"
 
@@ -12,17 +14,17 @@ using KeyboardInputTest = ProgramTest;
 const char LEFT_BED[] = "InvalidateRect window 39,124,378,247 FALSE";
 const char RIGHT_BED[] = "InvalidateRect window 423,124,764,247 FALSE";
 
-void set(int s, int32_t id, int32_t value) { sections[s].params[id].value = value; }
+void set(int s, int32_t id, int32_t value) { g_model.sections[s].params[id].value = value; }
 
 TEST_F(KeyboardInputTest, PressAndReleaseAtTheStartState) {
     keyPress(scan::Q);
     EXPECT_EQ(fake::calls(), Lines({"midiOutShortMsg midi1 note-on 0x90 60 127", LEFT_BED}));
-    EXPECT_EQ(sections[0].keyDown[0], 1);
+    EXPECT_EQ(g_model.sections[0].keyDown[0], 1);
 
     fake::clearLog();
     keyRelease(scan::Q);
     EXPECT_EQ(fake::calls(), Lines({"midiOutShortMsg midi1 note-off 0x80 60 127", LEFT_BED}));
-    EXPECT_EQ(sections[0].keyDown[0], 0);
+    EXPECT_EQ(g_model.sections[0].keyDown[0], 0);
 }
 
 TEST_F(KeyboardInputTest, AutoRepeatSendsNothingButRepaintsTheKeyBed) {
@@ -31,7 +33,7 @@ TEST_F(KeyboardInputTest, AutoRepeatSendsNothingButRepaintsTheKeyBed) {
     keyRepeat(scan::Z);
     keyRepeat(scan::Z);
     EXPECT_EQ(fake::calls(), Lines({RIGHT_BED, RIGHT_BED}));
-    EXPECT_EQ(sections[1].keyDown[0], 1);
+    EXPECT_EQ(g_model.sections[1].keyDown[0], 1);
 }
 
 TEST_F(KeyboardInputTest, OnlyTheTwoKeyBitsTellPressFromRelease) {
@@ -50,12 +52,12 @@ TEST_F(KeyboardInputTest, EveryKeyOfBothRowsPlaysItsIndex) {
         for (int k = 0; k < KEY_COUNT; ++k) {
             SCOPED_TRACE(testing::Message() << "section " << s << " key " << k);
             fake::clearLog();
-            keyPress(SectionScanCodes[s][k]);
+            keyPress(SECTION_SCAN_CODES[s][k]);
             const std::string note = std::to_string(60 + k);
             EXPECT_EQ(fake::calls(),
                       Lines({"midiOutShortMsg midi1 note-on 0x9" + std::to_string(s) + " " + note + " 127",
                              s == 0 ? LEFT_BED : RIGHT_BED}));
-            EXPECT_EQ(sections[s].keyDown[k], 1);
+            EXPECT_EQ(g_model.sections[s].keyDown[k], 1);
         }
     }
 }
@@ -67,10 +69,10 @@ TEST_F(KeyboardInputTest, AtOctaveTenTheKeysBeyond127AreNoKeys) {
 
     fake::clearLog();
     for (int k = 8; k < KEY_COUNT; ++k) {
-        keyPress(SectionScanCodes[0][k]);
-        keyRepeat(SectionScanCodes[0][k]);
-        keyRelease(SectionScanCodes[0][k]);
-        EXPECT_EQ(sections[0].keyDown[k], 0) << k;
+        keyPress(SECTION_SCAN_CODES[0][k]);
+        keyRepeat(SECTION_SCAN_CODES[0][k]);
+        keyRelease(SECTION_SCAN_CODES[0][k]);
+        EXPECT_EQ(g_model.sections[0].keyDown[k], 0) << k;
     }
     EXPECT_TRUE(fake::calls().empty()) << "no note, no flag, no repaint";
 }
@@ -85,7 +87,7 @@ TEST_F(KeyboardInputTest, KeyRangeLeavesTransposeOut) {
     fake::clearLog();
     keyPress(scan::P);
     EXPECT_EQ(fake::calls(), Lines({LEFT_BED}));
-    EXPECT_EQ(sections[0].keyDown[16], 1);
+    EXPECT_EQ(g_model.sections[0].keyDown[16], 1);
 }
 
 TEST_F(KeyboardInputTest, AReleaseUsesTheOctaveAtRelease) {
@@ -101,7 +103,7 @@ TEST_F(KeyboardInputTest, AReleaseMovedBeyond127MatchesNothing) {
     fake::clearLog();
     keyRelease(scan::I);
     EXPECT_TRUE(fake::calls().empty());
-    EXPECT_EQ(sections[0].keyDown[12], 1) << "left for RESET to clear";
+    EXPECT_EQ(g_model.sections[0].keyDown[12], 1) << "left for RESET to clear";
 }
 
 TEST_F(KeyboardInputTest, KeypadSlashPlaysLikeSlash) {
@@ -116,7 +118,7 @@ TEST_F(KeyboardInputTest, KeysOutsideBothRowsDoNothing) {
     keyPress(scan::TAB, VK_TAB);
     keyRelease(scan::TAB, VK_TAB);
     EXPECT_TRUE(fake::calls().empty());
-    EXPECT_EQ(activeSection, 0) << "Tab switches by its character, not its key";
+    EXPECT_EQ(g_model.activeSection, 0) << "Tab switches by its character, not its key";
 }
 
 TEST_F(KeyboardInputTest, ShiftedKeysPlayTheSameNote) {
@@ -134,18 +136,18 @@ TEST_F(KeyboardInputTest, PageUpAndPageDownNudgeOnEveryMessage) {
     pageUp(fake::pressOf(scan::PAGE_UP));
     pageUp(fake::repeatOf(scan::PAGE_UP));
     pageUp(fake::releaseOf(scan::PAGE_UP));
-    EXPECT_EQ(bendTarget, 8192 + 3 * 1500);
+    EXPECT_EQ(g_model.bendTarget, 8192 + 3 * 1500);
     pageDown(fake::pressOf(scan::PAGE_DOWN));
     pageDown(fake::releaseOf(scan::PAGE_DOWN));
-    EXPECT_EQ(bendTarget, 8192 + 1500);
+    EXPECT_EQ(g_model.bendTarget, 8192 + 1500);
     EXPECT_EQ(fake::calls(), Lines(5, "SetTimer window id 1 1ms")) << "nothing sent, nothing repainted";
-    EXPECT_EQ(bendValue, 8192);
+    EXPECT_EQ(g_model.bendValue, 8192);
 }
 
 TEST_F(KeyboardInputTest, AKeyFoundByScanCodeIsPlayedWhateverItsVirtualKey) {
     MainWndProc(fake::WINDOW, WM_KEYDOWN, VK_PRIOR, fake::pressOf(scan::Q));
     EXPECT_EQ(fake::calls(), Lines({"midiOutShortMsg midi1 note-on 0x90 60 127", LEFT_BED}));
-    EXPECT_EQ(bendTarget, 8192);
+    EXPECT_EQ(g_model.bendTarget, 8192);
 }
 
 TEST_F(KeyboardInputTest, TabSwitchesTheActiveSectionAndRepaintsAll) {
@@ -153,20 +155,20 @@ TEST_F(KeyboardInputTest, TabSwitchesTheActiveSectionAndRepaintsAll) {
     selectParam(0, ParamId::Patch);
     fake::clearLog();
     typeCharacter('\t');
-    EXPECT_EQ(activeSection, 1);
+    EXPECT_EQ(g_model.activeSection, 1);
     EXPECT_EQ(fake::calls(), Lines({"InvalidateRect window all FALSE"}));
     typeCharacter('\t');
-    EXPECT_EQ(activeSection, 0);
+    EXPECT_EQ(g_model.activeSection, 0);
     typeCharacter('q');
-    EXPECT_EQ(activeSection, 0);
+    EXPECT_EQ(g_model.activeSection, 0);
     EXPECT_TRUE(fake::midiMessages().empty());
 }
 
 TEST_F(KeyboardInputTest, OnlyTheLowByteOfTheCharacterCounts) {
     MainWndProc(fake::WINDOW, WM_CHAR, 0x109, 1);
-    EXPECT_EQ(activeSection, 1);
+    EXPECT_EQ(g_model.activeSection, 1);
     MainWndProc(fake::WINDOW, WM_CHAR, 'I', 1);
-    EXPECT_EQ(activeSection, 1);
+    EXPECT_EQ(g_model.activeSection, 1);
 }
 
 TEST_F(KeyboardInputTest, ChordModeKeysPlayChordsAndRepaintOnce) {
@@ -187,8 +189,8 @@ TEST_F(KeyboardInputTest, ChordModeTurnedOffWhileHeldReleasesOnlyTheKey) {
     fake::clearLog();
     keyRelease(scan::E);
     EXPECT_EQ(fake::midiMessages(), Lines({"note-off 0x80 64 127"}));
-    EXPECT_EQ(sections[0].keyDown[8], 1);
-    EXPECT_EQ(sections[0].keyDown[11], 1);
+    EXPECT_EQ(g_model.sections[0].keyDown[8], 1);
+    EXPECT_EQ(g_model.sections[0].keyDown[11], 1);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // Where the knob's dot lands for each value.
 #include "display/knob_indicator.h"
+#include "display/panel.h"
 
 #include <gtest/gtest.h>
 
@@ -22,9 +23,9 @@ const KnobCase WORKED_POSITIONS[] = {
 
 TEST(KnobIndicator, WorkedPositions) {
     for (const KnobCase& c : WORKED_POSITIONS) {
-        EXPECT_EQ(updateKnobIndicator(c.value, c.count), 1);
-        EXPECT_EQ(knobX, c.x) << c.value << " of " << c.count;
-        EXPECT_EQ(knobY, c.y) << c.value << " of " << c.count;
+        updateKnobIndicator(c.value, c.count);
+        EXPECT_EQ(g_panel.knobX, c.x) << c.value << " of " << c.count;
+        EXPECT_EQ(g_panel.knobY, c.y) << c.value << " of " << c.count;
     }
 }
 
@@ -32,13 +33,13 @@ TEST(KnobIndicator, StaysInsideTheKnobForEveryValueAnyCallerPasses) {
     for (uint32_t count : {128u, 16u, 11u, 12u, 127u, 15u, 10u}) {
         for (uint32_t value = 0; value <= count; ++value) {
             updateKnobIndicator(value, count);
-            EXPECT_GE(knobX, 366);
-            EXPECT_LE(knobX + 18, 446);
-            EXPECT_GE(knobY, 20);
-            EXPECT_LE(knobY + 17, 102);
+            EXPECT_GE(g_panel.knobX, 366);
+            EXPECT_LE(g_panel.knobX + 18, 446);
+            EXPECT_GE(g_panel.knobY, 20);
+            EXPECT_LE(g_panel.knobY + 17, 102);
             // Ends of the sweep mirror each other about x 392.
             if (value == 0 || value == count) {
-                EXPECT_EQ(knobY, 66) << value << " of " << count;
+                EXPECT_EQ(g_panel.knobY, 66) << value << " of " << count;
             }
         }
     }

@@ -1,10 +1,14 @@
 // The application shell: start-up order and its failures, shut-down, the
 // message loop and the dispatch of window messages.
 #include "app/main_window.h"
-#include "devices/midi_out_port.h"
+#include "base/program.h"
+#include "devices/midi_device.h"
 #include "display/knob_indicator.h"
-#include "display/panel_surfaces.h"
-#include "model/keyboard_sections.h"
+#include "display/panel.h"
+#include "model/keys.h"
+#include "model/parameters.h"
+#include "model/performance.h"
+#include "port/midi_out_port.h"
 #include "tests/unit/program_test.h"
 #include "tests/unit/temp_directory.h"
 
@@ -74,10 +78,10 @@ TEST_F(MainWindowTest, StartUpRunsInItsOrder) {
                                            "ShowWindow window 10",
                                            "UpdateWindow window",
                                        }));
-    EXPECT_EQ(knobX, 377);
-    EXPECT_EQ(knobY, 66);
-    EXPECT_EQ(midiOutPort.deviceCount, 1u);
-    EXPECT_EQ(fake::label(programInstance), "instance");
+    EXPECT_EQ(g_panel.knobX, 377);
+    EXPECT_EQ(g_panel.knobY, 66);
+    EXPECT_EQ(g_port.deviceCount, 1u);
+    EXPECT_EQ(fake::label(g_program.instance), "instance");
 }
 
 TEST_F(MainWindowTest, WinMainRunsTheLoopAndExitsWithZero) {

@@ -1,19 +1,22 @@
 // The bytes on the wire: notes, program changes with the per-channel patch
 // memory, and pitch bend.
-#include "devices/midi_out_port.h"
-#include "model/keyboard_sections.h"
+#include "devices/midi_device.h"
+#include "model/keys.h"
 #include "model/midi_messages.h"
+#include "model/parameters.h"
+#include "model/performance.h"
+#include "port/midi_out_port.h"
 #include "tests/unit/program_test.h"
 
 namespace {
 
 using MidiMessagesTest = ProgramTest;
 
-void set(int s, int32_t id, int32_t value) { sections[s].params[id].value = value; }
+void set(int s, int32_t id, int32_t value) { g_model.sections[s].params[id].value = value; }
 
 TEST_F(MidiMessagesTest, NoteOnAndOffAtTheStartState) {
-    EXPECT_EQ(sendNote(sections[0], 0, 1), 1);
-    EXPECT_EQ(sendNote(sections[0], 0, 0), 1);
+    EXPECT_EQ(sendNote(g_model.sections[0], 0, 1), 1);
+    EXPECT_EQ(sendNote(g_model.sections[0], 0, 0), 1);
     EXPECT_EQ(fake::midiMessages(), Lines({"note-on 0x90 60 127", "note-off 0x80 60 127"}));
     EXPECT_EQ(fake::calls()[0], "midiOutShortMsg midi1 note-on 0x90 60 127");
     EXPECT_EQ(fake::call(0).args[1], 0x007F3C90) << "status, note, velocity and nothing in the high byte";
@@ -22,31 +25,31 @@ TEST_F(MidiMessagesTest, NoteOnAndOffAtTheStartState) {
 TEST_F(MidiMessagesTest, NoteOffCarriesTheValuesAtRelease) {
     set(1, ParamId::Channel, 3);
     set(1, ParamId::Transpose, 2);
-    sendNote(sections[1], 4, 1);
+    sendNote(g_model.sections[1], 4, 1);
     set(1, ParamId::Volume, 90);
     set(1, ParamId::Octave, 3);
-    sendNote(sections[1], 4, 0);
+    sendNote(g_model.sections[1], 4, 0);
     EXPECT_EQ(fake::midiMessages(), Lines({"note-on 0x93 66 127", "note-off 0x83 42 90"}));
 }
 
 TEST_F(MidiMessagesTest, ANoteAbove127IsNotSent) {
     set(0, ParamId::Octave, 9);
     set(0, ParamId::Transpose, 11);
-    midiOutPort.lastResult = 42;
-    EXPECT_EQ(sendNote(sections[0], 16, 1), 0); // note 135
-    EXPECT_EQ(midiOutPort.lastResult, 42u) << "the device's last result is left alone";
-    EXPECT_EQ(sendNote(sections[0], 8, 1), 1); // note 127 is the highest sent
-    EXPECT_EQ(sendNote(sections[0], 9, 1), 0);
+    g_port.lastResult = 42;
+    EXPECT_EQ(sendNote(g_model.sections[0], 16, 1), 0); // note 135
+    EXPECT_EQ(g_port.lastResult, 42u) << "the device's last result is left alone";
+    EXPECT_EQ(sendNote(g_model.sections[0], 8, 1), 1); // note 127 is the highest sent
+    EXPECT_EQ(sendNote(g_model.sections[0], 9, 1), 0);
     EXPECT_EQ(fake::midiMessages(), Lines({"note-on 0x90 127 127"}));
 }
 
 TEST_F(MidiMessagesTest, AFailedNoteKeepsTheResultCode) {
     fake::script.shortMessageResult = MMSYSERR_NOMEM;
-    EXPECT_EQ(sendNote(sections[0], 0, 1), 0);
-    EXPECT_EQ(midiOutPort.lastResult, (MMRESULT)MMSYSERR_NOMEM);
+    EXPECT_EQ(sendNote(g_model.sections[0], 0, 1), 0);
+    EXPECT_EQ(g_port.lastResult, (MMRESULT)MMSYSERR_NOMEM);
     fake::script.shortMessageResult = MMSYSERR_NOERROR;
-    EXPECT_EQ(sendNote(sections[0], 0, 0), 1);
-    EXPECT_EQ(midiOutPort.lastResult, 0u);
+    EXPECT_EQ(sendNote(g_model.sections[0], 0, 0), 1);
+    EXPECT_EQ(g_port.lastResult, 0u);
 }
 
 TEST_F(MidiMessagesTest, PatchStepIsRememberedForTheChannel) {
@@ -55,7 +58,7 @@ TEST_F(MidiMessagesTest, PatchStepIsRememberedForTheChannel) {
     selectParam(0, ParamId::Patch);
     fake::clearLog();
     stepSelectedUp(0);
-    EXPECT_EQ(ChannelPatchTable[3], 1);
+    EXPECT_EQ(g_model.ChannelPatchTable[3], 1);
     EXPECT_EQ(fake::midiMessages(), Lines({"program 0xC3 1"}));
 }
 
@@ -68,12 +71,12 @@ TEST_F(MidiMessagesTest, TwoSectionsOnOneChannelShareOnePatchFromEitherSide) {
             const int other = 1 - changed;
             set(0, ParamId::Channel, 2);
             set(1, ParamId::Channel, 2);
-            activeSection = active;
-            sections[changed].selectedParam = ParamId::Patch;
+            g_model.activeSection = active;
+            g_model.sections[changed].selectedParam = ParamId::Patch;
             set(changed, ParamId::Patch, 40);
-            applyPatch(sections[changed]);
-            EXPECT_EQ(ChannelPatchTable[2], 40);
-            EXPECT_EQ(paramValue(sections[other], ParamId::Patch), 40);
+            applyPatch(g_model.sections[changed]);
+            EXPECT_EQ(g_model.ChannelPatchTable[2], 40);
+            EXPECT_EQ(paramValue(g_model.sections[other], ParamId::Patch), 40);
             EXPECT_EQ(fake::midiMessages(), Lines({"program 0xC2 40"})) << "nothing is sent for the other section";
         }
     }
@@ -83,18 +86,18 @@ TEST_F(MidiMessagesTest, ASectionOnAnotherChannelKeepsItsPatch) {
     set(1, ParamId::Channel, 5);
     set(1, ParamId::Patch, 7);
     set(0, ParamId::Patch, 40);
-    applyPatch(sections[0]);
-    EXPECT_EQ(paramValue(sections[1], ParamId::Patch), 7);
+    applyPatch(g_model.sections[0]);
+    EXPECT_EQ(paramValue(g_model.sections[1], ParamId::Patch), 7);
 }
 
 TEST_F(MidiMessagesTest, ChangingChannelTakesUpThePatchRememberedThere) {
-    ChannelPatchTable[0] = 12;
+    g_model.ChannelPatchTable[0] = 12;
     set(0, ParamId::Patch, 12);
-    ChannelPatchTable[1] = 33;
+    g_model.ChannelPatchTable[1] = 33;
     selectParam(0, ParamId::Channel);
     stepSelectedUp(0);
-    EXPECT_EQ(paramValue(sections[0], ParamId::Patch), 33);
-    EXPECT_EQ(ChannelPatchTable[0], 12) << "channel 0 keeps its patch";
+    EXPECT_EQ(paramValue(g_model.sections[0], ParamId::Patch), 33);
+    EXPECT_EQ(g_model.ChannelPatchTable[0], 12) << "channel 0 keeps its patch";
     EXPECT_EQ(fake::midiMessages(), Lines({"program 0xC1 33"}));
 }
 
@@ -107,8 +110,8 @@ TEST_F(MidiMessagesTest, ThePercussionChannelAlwaysHasPatchZero) {
     stepSelectedUp(0);
     knobStep(+1);
     setSelectedValue(57);
-    EXPECT_EQ(paramValue(sections[0], ParamId::Patch), 0);
-    EXPECT_EQ(ChannelPatchTable[PERCUSSION_CHANNEL], 0);
+    EXPECT_EQ(paramValue(g_model.sections[0], ParamId::Patch), 0);
+    EXPECT_EQ(g_model.ChannelPatchTable[PERCUSSION_CHANNEL], 0);
     EXPECT_EQ(fake::midiMessages(), Lines({"program 0xC9 0", "program 0xC9 0", "program 0xC9 0"}));
 }
 
@@ -132,7 +135,7 @@ TEST_F(MidiMessagesTest, PitchBendSplitsIntoSevenBitHalves) {
         {8192, "bend 0xE0 0 64"}, {0, "bend 0xE0 0 0"}, {16383, "bend 0xE0 127 127"}, {8692, "bend 0xE0 116 67"}};
     for (const auto& c : cases) {
         fake::clearLog();
-        bendValue = c.value;
+        g_model.bendValue = c.value;
         sendPitchBend();
         EXPECT_EQ(fake::midiMessages(), Lines({c.expected})) << c.value;
     }
@@ -140,12 +143,12 @@ TEST_F(MidiMessagesTest, PitchBendSplitsIntoSevenBitHalves) {
 
 TEST_F(MidiMessagesTest, PitchBendGoesToTheActiveSectionsChannelAndKeepsNoResult) {
     set(1, ParamId::Channel, 4);
-    activeSection = 1;
-    midiOutPort.lastResult = 9;
+    g_model.activeSection = 1;
+    g_port.lastResult = 9;
     fake::script.shortMessageResult = MMSYSERR_ERROR;
     sendPitchBend();
     EXPECT_EQ(fake::midiMessages(), Lines({"bend 0xE4 0 64"}));
-    EXPECT_EQ(midiOutPort.lastResult, 9u);
+    EXPECT_EQ(g_port.lastResult, 9u);
 }
 
 } // namespace

@@ -1,8 +1,13 @@
-// The keyboard sections: start state, stepping, the knob, selection, Tab and
+// The keyboard g_model.sections: start state, stepping, the knob, selection, Tab and
 // the key range.
 #include "display/knob_indicator.h"
-#include "model/keyboard_sections.h"
+#include "display/panel.h"
+#include "display/panel_change.h"
+#include "display/panel_layout.h"
+#include "model/keys.h"
 #include "model/midi_messages.h"
+#include "model/parameters.h"
+#include "model/performance.h"
 #include "tests/unit/program_test.h"
 
 namespace {
@@ -14,28 +19,33 @@ struct Position {
     double y;
 };
 
-Position knobPosition() { return {knobX, knobY}; }
+Position knobPosition() { return {g_panel.knobX, g_panel.knobY}; }
 
 Position knobPositionFor(uint32_t value, uint32_t count) {
     const Position saved = knobPosition();
     updateKnobIndicator(value, count);
     const Position expected = knobPosition();
-    knobX = saved.x;
-    knobY = saved.y;
+    g_panel.knobX = saved.x;
+    g_panel.knobY = saved.y;
     return expected;
+}
+
+// The model reports the knob's reading; the panel turns it into a position.
+void showKnob(const PanelChange& change) {
+    if (change.knobMoved) updateKnobIndicator(change.knobValue, change.knobScale);
 }
 
 #define EXPECT_KNOB_AT(value, count)                                                                                   \
     do {                                                                                                               \
         const Position expected = knobPositionFor((value), (count));                                                   \
-        EXPECT_EQ(knobX, expected.x);                                                                                  \
-        EXPECT_EQ(knobY, expected.y);                                                                                  \
+        EXPECT_EQ(g_panel.knobX, expected.x);                                                                          \
+        EXPECT_EQ(g_panel.knobY, expected.y);                                                                          \
     } while (0)
 
 TEST_F(ModelTest, StartStateOfBothSections) {
     for (int s = 0; s < SECTION_COUNT; ++s) {
         SCOPED_TRACE(s);
-        const KeyboardSection& section = sections[s];
+        const KeyboardSection& section = g_model.sections[s];
         EXPECT_EQ(paramValue(section, ParamId::Channel), 0);
         EXPECT_EQ(paramValue(section, ParamId::Patch), 0);
         EXPECT_EQ(paramValue(section, ParamId::Octave), 5);
@@ -50,148 +60,151 @@ TEST_F(ModelTest, StartStateOfBothSections) {
         EXPECT_EQ(section.selectedParam, ParamId::Patch);
         for (int k = 0; k < KEY_COUNT; ++k) EXPECT_EQ(section.keyDown[k], 0);
     }
-    EXPECT_EQ(activeSection, 0);
-    for (int32_t program : ChannelPatchTable) EXPECT_EQ(program, 0);
-    EXPECT_EQ(chordQuality, 1);
-    EXPECT_EQ(lastChordKey, 0);
-    EXPECT_EQ(bendValue, 8192);
-    EXPECT_EQ(bendTarget, 8192);
+    EXPECT_EQ(g_model.activeSection, 0);
+    for (int32_t program : g_model.ChannelPatchTable) EXPECT_EQ(program, 0);
+    EXPECT_EQ(g_model.chordQuality, 1);
+    EXPECT_EQ(g_model.lastChordKey, 0);
+    EXPECT_EQ(g_model.bendValue, 8192);
+    EXPECT_EQ(g_model.bendTarget, 8192);
     EXPECT_TRUE(fake::calls().empty()) << "initialising sends and draws nothing";
 }
 
 TEST_F(ModelTest, SectionsTakeTheirKeysAndRectanglesFromTheLayout) {
-    EXPECT_EQ(sections[0].scanCodes[0], 0x10);  // Q
-    EXPECT_EQ(sections[0].scanCodes[16], 0x19); // P
-    EXPECT_EQ(sections[1].scanCodes[0], 0x2C);  // Z
-    EXPECT_EQ(sections[1].scanCodes[16], 0x35); // slash
-    EXPECT_EQ(sections[0].lcdRect.left, 32);
-    EXPECT_EQ(sections[1].lcdRect.left, 499);
-    EXPECT_EQ(sections[0].keyboardRect.right, 378);
-    EXPECT_EQ(sections[1].keyboardRect.left, 423);
-    EXPECT_EQ(sections[0].params[ParamId::Patch].buttonRect.left, 31);
-    EXPECT_EQ(sections[0].params[ParamId::Minus].buttonRect.top, 57);
-    EXPECT_EQ(sections[1].params[ParamId::Chord].buttonRect.left, 728);
-    EXPECT_EQ(sections[1].params[ParamId::Plus].buttonRect.left, 470);
+    EXPECT_EQ(g_model.sections[0].scanCodes[0], 0x10);  // Q
+    EXPECT_EQ(g_model.sections[0].scanCodes[16], 0x19); // P
+    EXPECT_EQ(g_model.sections[1].scanCodes[0], 0x2C);  // Z
+    EXPECT_EQ(g_model.sections[1].scanCodes[16], 0x35); // slash
+    EXPECT_EQ(sectionDisplayRect(0).left, 32);
+    EXPECT_EQ(sectionDisplayRect(1).left, 499);
+    EXPECT_EQ(sectionKeyBedRect(0).right, 378);
+    EXPECT_EQ(sectionKeyBedRect(1).left, 423);
+    EXPECT_EQ(sectionButtonRect(0, ParamId::Patch).left, 31);
+    EXPECT_EQ(sectionButtonRect(0, ParamId::Minus).top, 57);
+    EXPECT_EQ(sectionButtonRect(1, ParamId::Chord).left, 728);
+    EXPECT_EQ(sectionButtonRect(1, ParamId::Plus).left, 470);
 }
 
 TEST_F(ModelTest, NoScanCodePlaysTwoKeys) {
     for (int a = 0; a < SECTION_COUNT * KEY_COUNT; ++a) {
         for (int b = a + 1; b < SECTION_COUNT * KEY_COUNT; ++b) {
-            EXPECT_NE(SectionScanCodes[a / KEY_COUNT][a % KEY_COUNT], SectionScanCodes[b / KEY_COUNT][b % KEY_COUNT]);
+            EXPECT_NE(SECTION_SCAN_CODES[a / KEY_COUNT][a % KEY_COUNT],
+                      SECTION_SCAN_CODES[b / KEY_COUNT][b % KEY_COUNT]);
         }
     }
 }
 
 TEST_F(ModelTest, PlusAndMinusAtTheirBoundsStillResendTheProgram) {
-    sections[0].params[ParamId::Patch].value = 127;
-    ChannelPatchTable[0] = 127;
-    stepSelectedUp(0);
-    EXPECT_EQ(paramValue(sections[0], ParamId::Patch), 127);
+    g_model.sections[0].params[ParamId::Patch].value = 127;
+    g_model.ChannelPatchTable[0] = 127;
+    showKnob(stepSelectedUp(0));
+    EXPECT_EQ(paramValue(g_model.sections[0], ParamId::Patch), 127);
     EXPECT_EQ(fake::midiMessages(), Lines({"program 0xC0 127"}));
     EXPECT_KNOB_AT(127, 128);
 
     fake::clearLog();
-    sections[0].params[ParamId::Patch].value = 0;
-    stepSelectedDown(0);
-    EXPECT_EQ(paramValue(sections[0], ParamId::Patch), 0);
+    g_model.sections[0].params[ParamId::Patch].value = 0;
+    showKnob(stepSelectedDown(0));
+    EXPECT_EQ(paramValue(g_model.sections[0], ParamId::Patch), 0);
     EXPECT_EQ(fake::midiMessages(), Lines({"program 0xC0 0"}));
 }
 
 TEST_F(ModelTest, PlusStepsTheSelectedParameterAndMovesTheKnob) {
-    selectParam(0, ParamId::Channel);
+    showKnob(selectParam(0, ParamId::Channel));
     fake::clearLog();
-    stepSelectedUp(0);
-    EXPECT_EQ(paramValue(sections[0], ParamId::Channel), 1);
+    showKnob(stepSelectedUp(0));
+    EXPECT_EQ(paramValue(g_model.sections[0], ParamId::Channel), 1);
     EXPECT_EQ(fake::midiMessages(), Lines({"program 0xC1 0"}));
     EXPECT_KNOB_AT(1, 16);
     EXPECT_TRUE(fake::calls({fake::Fn::InvalidateRect}).empty()) << "the click handler repaints, not the model";
 }
 
 TEST_F(ModelTest, PlusOfTheInactiveSectionActivatesItFirst) {
-    selectParam(1, ParamId::Octave);
-    selectParam(0, ParamId::Patch);
+    showKnob(selectParam(1, ParamId::Octave));
+    showKnob(selectParam(0, ParamId::Patch));
     fake::clearLog();
-    stepSelectedUp(1);
-    EXPECT_EQ(activeSection, 1);
-    EXPECT_EQ(paramValue(sections[1], ParamId::Octave), 6);
-    EXPECT_EQ(paramValue(sections[0], ParamId::Patch), 0);
+    showKnob(stepSelectedUp(1));
+    EXPECT_EQ(g_model.activeSection, 1);
+    EXPECT_EQ(paramValue(g_model.sections[1], ParamId::Octave), 6);
+    EXPECT_EQ(paramValue(g_model.sections[0], ParamId::Patch), 0);
     EXPECT_TRUE(fake::midiMessages().empty());
 }
 
 TEST_F(ModelTest, KnobClampsAndPassesTheTopValueAsItsCount) {
-    selectParam(0, ParamId::Octave);
-    sections[0].params[ParamId::Octave].value = 10;
-    knobStep(+1);
-    EXPECT_EQ(paramValue(sections[0], ParamId::Octave), 10);
-    EXPECT_EQ(knobX, 407);
-    EXPECT_EQ(knobY, 66);
+    showKnob(selectParam(0, ParamId::Octave));
+    g_model.sections[0].params[ParamId::Octave].value = 10;
+    showKnob(knobStep(+1));
+    EXPECT_EQ(paramValue(g_model.sections[0], ParamId::Octave), 10);
+    EXPECT_EQ(g_panel.knobX, 407);
+    EXPECT_EQ(g_panel.knobY, 66);
 
-    stepSelectedUp(0); // the same value reached by +: one step short of the end
-    EXPECT_EQ(knobX, 415);
-    EXPECT_EQ(knobY, 57);
+    showKnob(stepSelectedUp(0)); // the same value reached by +: one step short of the end
+    EXPECT_EQ(g_panel.knobX, 415);
+    EXPECT_EQ(g_panel.knobY, 57);
 
-    sections[0].params[ParamId::Octave].value = 0;
-    knobStep(-1);
-    EXPECT_EQ(paramValue(sections[0], ParamId::Octave), 0);
+    g_model.sections[0].params[ParamId::Octave].value = 0;
+    showKnob(knobStep(-1));
+    EXPECT_EQ(paramValue(g_model.sections[0], ParamId::Octave), 0);
     EXPECT_KNOB_AT(0, 10);
 }
 
-TEST_F(ModelTest, KnobStepSetsTheHandBeforeSending) {
-    knobStep(+1);
-    EXPECT_EQ(paramValue(sections[0], ParamId::Patch), 1);
-    EXPECT_EQ(fake::calls(), Lines({"SetCursor HAND", "midiOutShortMsg midi1 program 0xC0 1"}));
+TEST_F(ModelTest, KnobStepSendsAndReportsTheKnobAndBothDisplays) {
+    const PanelChange change = knobStep(+1);
+    showKnob(change);
+    EXPECT_EQ(paramValue(g_model.sections[0], ParamId::Patch), 1);
+    EXPECT_EQ(fake::calls(), Lines({"midiOutShortMsg midi1 program 0xC0 1"}));
+    EXPECT_EQ(change.areas, AREA_KNOB | AREA_DISPLAY_0 | AREA_DISPLAY_1);
     EXPECT_KNOB_AT(1, 127);
 }
 
 TEST_F(ModelTest, KnobCountsOneBelowTheTopAsTheTop) {
     // One step up from count - 2 lands on the top value exactly.
-    selectParam(0, ParamId::Transpose);
-    sections[0].params[ParamId::Transpose].value = 10;
-    knobStep(+1);
-    EXPECT_EQ(paramValue(sections[0], ParamId::Transpose), 11);
+    showKnob(selectParam(0, ParamId::Transpose));
+    g_model.sections[0].params[ParamId::Transpose].value = 10;
+    showKnob(knobStep(+1));
+    EXPECT_EQ(paramValue(g_model.sections[0], ParamId::Transpose), 11);
     EXPECT_KNOB_AT(11, 11);
 }
 
 TEST_F(ModelTest, SelectingMakesTheSectionActiveAndSendsNothing) {
-    selectParam(1, ParamId::Volume);
-    EXPECT_EQ(activeSection, 1);
-    EXPECT_EQ(sections[1].selectedParam, ParamId::Volume);
-    EXPECT_EQ(sections[0].selectedParam, ParamId::Patch);
+    showKnob(selectParam(1, ParamId::Volume));
+    EXPECT_EQ(g_model.activeSection, 1);
+    EXPECT_EQ(g_model.sections[1].selectedParam, ParamId::Volume);
+    EXPECT_EQ(g_model.sections[0].selectedParam, ParamId::Patch);
     EXPECT_KNOB_AT(127, 128);
     EXPECT_TRUE(fake::calls().empty());
 }
 
 TEST_F(ModelTest, ChordModeTogglesAndRepaintsOnlyItsDisplay) {
-    toggleChordMode(fake::WINDOW, 1);
-    EXPECT_EQ(paramValue(sections[1], ParamId::Chord), 1);
-    EXPECT_EQ(activeSection, 0) << "CHORD does not change the active section";
-    toggleChordMode(fake::WINDOW, 1);
-    EXPECT_EQ(paramValue(sections[1], ParamId::Chord), 0);
+    showPanelChange(fake::WINDOW, toggleChordMode(1));
+    EXPECT_EQ(paramValue(g_model.sections[1], ParamId::Chord), 1);
+    EXPECT_EQ(g_model.activeSection, 0) << "CHORD does not change the active section";
+    showPanelChange(fake::WINDOW, toggleChordMode(1));
+    EXPECT_EQ(paramValue(g_model.sections[1], ParamId::Chord), 0);
     EXPECT_EQ(fake::calls(),
               Lines({"InvalidateRect window 499,34,769,76 FALSE", "InvalidateRect window 499,34,769,76 FALSE"}));
 }
 
 TEST_F(ModelTest, TabSwitchesSectionsRepaintsAllAndSendsNothing) {
-    selectParam(1, ParamId::Octave);
-    selectParam(0, ParamId::Patch);
+    showKnob(selectParam(1, ParamId::Octave));
+    showKnob(selectParam(0, ParamId::Patch));
     fake::clearLog();
-    switchActiveSection(fake::WINDOW);
-    EXPECT_EQ(activeSection, 1);
+    showPanelChange(fake::WINDOW, switchActiveSection());
+    EXPECT_EQ(g_model.activeSection, 1);
     EXPECT_KNOB_AT(5, 11);
-    switchActiveSection(fake::WINDOW);
-    EXPECT_EQ(activeSection, 0);
+    showPanelChange(fake::WINDOW, switchActiveSection());
+    EXPECT_EQ(g_model.activeSection, 0);
     EXPECT_KNOB_AT(0, 128);
     EXPECT_EQ(fake::calls(), Lines({"InvalidateRect window all FALSE", "InvalidateRect window all FALSE"}));
 }
 
 TEST_F(ModelTest, KeysAboveNote127AreOutOfRange) {
-    sections[0].params[ParamId::Octave].value = 10;
+    g_model.sections[0].params[ParamId::Octave].value = 10;
     for (int k = 0; k <= 7; ++k) EXPECT_TRUE(keyInRange(0, k)) << k;
     for (int k = 8; k < KEY_COUNT; ++k) EXPECT_FALSE(keyInRange(0, k)) << k;
     EXPECT_TRUE(keyInRange(1, 16)) << "the other section keeps its own octave";
 
-    sections[0].params[ParamId::Octave].value = 9;
-    sections[0].params[ParamId::Transpose].value = 11;
+    g_model.sections[0].params[ParamId::Octave].value = 9;
+    g_model.sections[0].params[ParamId::Transpose].value = 11;
     for (int k = 0; k < KEY_COUNT; ++k) EXPECT_TRUE(keyInRange(0, k)) << "transpose is not part of the test";
 }
 

@@ -2,12 +2,15 @@
 // early ends, the knob and wheel drags, the hand cursor and moving the
 // window.
 #include "app/main_window.h"
+#include "base/program.h"
 #include "devices/patch_menus.h"
+#include "display/panel.h"
 #include "display/panel_layout.h"
-#include "display/panel_surfaces.h"
 #include "input/mouse_input.h"
 #include "input/pitch_bend.h"
-#include "model/keyboard_sections.h"
+#include "model/keys.h"
+#include "model/parameters.h"
+#include "model/performance.h"
 #include "tests/unit/program_test.h"
 
 #include <string>
@@ -23,7 +26,7 @@ class MouseTest : public ProgramTest {
 protected:
     void SetUp() override {
         ProgramTest::SetUp();
-        programInstance = fake::INSTANCE;
+        g_program.instance = fake::INSTANCE;
         registerMainClass(fake::INSTANCE);
         fake::clearLog();
     }
@@ -59,23 +62,23 @@ Lines plus(Lines a, const Lines& b) {
 
 TEST_F(MouseTest, VolumeButtonSelectsRepaintsAroundItsCommandAndOpensNoMenu) {
     EXPECT_EQ(press(169, 82), Lines({REPAINT_ALL, "SendMessageA window 0x0111 103 0", REPAINT_ALL}));
-    EXPECT_EQ(sections[0].selectedParam, ParamId::Volume);
-    EXPECT_EQ(activeSection, 0);
+    EXPECT_EQ(g_model.sections[0].selectedParam, ParamId::Volume);
+    EXPECT_EQ(g_model.activeSection, 0);
     EXPECT_TRUE(fake::midiMessages().empty());
 }
 
 TEST_F(MouseTest, EveryParameterButtonSelectsItsParameterAndSendsItsCommand) {
-    PatchMenu = CreatePopupMenu();
-    ChannelMenu = CreatePopupMenu();
-    OctaveMenu = CreatePopupMenu();
+    g_menus.PatchMenu = CreatePopupMenu();
+    g_menus.ChannelMenu = CreatePopupMenu();
+    g_menus.OctaveMenu = CreatePopupMenu();
     for (int32_t s = 0; s < SECTION_COUNT; ++s) {
         for (int32_t id = 0; id < SELECTABLE_PARAM_COUNT; ++id) {
             SCOPED_TRACE(testing::Message() << "section " << s << " param " << id);
             selectParam(s == 0 ? 1 : 0, ParamId::Patch);
-            const RECT& button = sections[s].params[id].buttonRect;
+            const RECT& button = sectionButtonRect(s, id);
             press(button.left + 10, button.top + 3);
-            EXPECT_EQ(activeSection, s);
-            EXPECT_EQ(sections[s].selectedParam, id);
+            EXPECT_EQ(g_model.activeSection, s);
+            EXPECT_EQ(g_model.sections[s].selectedParam, id);
             EXPECT_EQ(
                 fake::calls({Fn::InvalidateRect, Fn::SendMessageA}),
                 Lines({REPAINT_ALL, "SendMessageA window 0x0111 " + std::to_string(100 + id) + " 0", REPAINT_ALL}));
@@ -85,9 +88,9 @@ TEST_F(MouseTest, EveryParameterButtonSelectsItsParameterAndSendsItsCommand) {
 }
 
 TEST_F(MouseTest, MenuChoiceArrivesAfterThePressAndSetsTheSelectedParameter) {
-    PatchMenu = CreatePopupMenu();
-    ChannelMenu = CreatePopupMenu();
-    OctaveMenu = CreatePopupMenu();
+    g_menus.PatchMenu = CreatePopupMenu();
+    g_menus.ChannelMenu = CreatePopupMenu();
+    g_menus.OctaveMenu = CreatePopupMenu();
     fake::script.menuChoice = CMD_CHANNEL_BASE + 9; // "Channel 10"
     EXPECT_EQ(press(544, 85), Lines({
                                   REPAINT_ALL,
@@ -95,12 +98,12 @@ TEST_F(MouseTest, MenuChoiceArrivesAfterThePressAndSetsTheSelectedParameter) {
                                   "TrackPopupMenuEx menu2 0x40 at 959,828 owner window null",
                                   REPAINT_ALL,
                               }));
-    EXPECT_EQ(paramValue(sections[1], ParamId::Channel), 0) << "nothing changes until the choice is delivered";
+    EXPECT_EQ(paramValue(g_model.sections[1], ParamId::Channel), 0) << "nothing changes until the choice is delivered";
 
     fake::clearLog();
     fake::dispatchPosted();
-    EXPECT_EQ(paramValue(sections[1], ParamId::Channel), 9);
-    EXPECT_EQ(paramValue(sections[0], ParamId::Channel), 0);
+    EXPECT_EQ(paramValue(g_model.sections[1], ParamId::Channel), 9);
+    EXPECT_EQ(paramValue(g_model.sections[0], ParamId::Channel), 0);
     EXPECT_EQ(fake::midiMessages(), Lines({"program 0xC9 0"}));
 }
 
@@ -119,9 +122,9 @@ TEST_F(MouseTest, PaintsAndTicksInsideTheMenuLoopSeeTheNewSelection) {
     windowClass.lpfnWndProc = windowWithMenuLoop;
     RegisterClassA(&windowClass);
     createPanelSurfaces(fake::WINDOW);
-    PatchMenu = CreatePopupMenu();
-    ChannelMenu = CreatePopupMenu();
-    OctaveMenu = CreatePopupMenu();
+    g_menus.PatchMenu = CreatePopupMenu();
+    g_menus.ChannelMenu = CreatePopupMenu();
+    g_menus.OctaveMenu = CreatePopupMenu();
     fake::script.menuChoice = CMD_CHANNEL_BASE + 3;
     const Lines calls = press(544, 85);
     EXPECT_EQ(fake::calls({Fn::SendMessageA, Fn::BeginPaint, Fn::EndPaint, Fn::TrackPopupMenuEx}),
@@ -138,8 +141,8 @@ TEST_F(MouseTest, PaintsAndTicksInsideTheMenuLoopSeeTheNewSelection) {
     EXPECT_EQ(calls.back(), REPAINT_ALL);
 
     fake::dispatchPosted();
-    EXPECT_EQ(paramValue(sections[1], ParamId::Channel), 3);
-    EXPECT_EQ(activeSection, 1);
+    EXPECT_EQ(paramValue(g_model.sections[1], ParamId::Channel), 3);
+    EXPECT_EQ(g_model.activeSection, 1);
 }
 
 // The button rectangles are 6 pixels tall; the drawn bar below them, and the
@@ -171,8 +174,8 @@ TEST_F(MouseTest, PressesOnNoControlMoveTheWindow) {
     for (const POINT& p : points) {
         SCOPED_TRACE(testing::Message() << p.x << "," << p.y);
         EXPECT_EQ(press(p.x, p.y), windowMove(p.x, p.y));
-        EXPECT_EQ(knobDragging, 0);
-        EXPECT_EQ(wheelDragging, 0);
+        EXPECT_EQ(g_panel.knobDragging, 0);
+        EXPECT_EQ(g_panel.wheelDragging, 0);
     }
 }
 
@@ -180,13 +183,13 @@ TEST_F(MouseTest, PressesOnNoControlMoveTheWindow) {
 
 TEST_F(MouseTest, ChordTogglesItsSectionOnlyAndTheWindowStillFollows) {
     EXPECT_EQ(press(728, 82), plus({"InvalidateRect window 499,34,769,76 FALSE"}, windowMove(728, 82)));
-    EXPECT_EQ(paramValue(sections[1], ParamId::Chord), 1);
-    EXPECT_EQ(paramValue(sections[0], ParamId::Chord), 0);
-    EXPECT_EQ(activeSection, 0);
+    EXPECT_EQ(paramValue(g_model.sections[1], ParamId::Chord), 1);
+    EXPECT_EQ(paramValue(g_model.sections[0], ParamId::Chord), 0);
+    EXPECT_EQ(g_model.activeSection, 0);
     press(261, 87);
-    EXPECT_EQ(paramValue(sections[0], ParamId::Chord), 1);
+    EXPECT_EQ(paramValue(g_model.sections[0], ParamId::Chord), 1);
     press(728, 82);
-    EXPECT_EQ(paramValue(sections[1], ParamId::Chord), 0);
+    EXPECT_EQ(paramValue(g_model.sections[1], ParamId::Chord), 0);
 }
 
 TEST_F(MouseTest, PlusOfTheInactiveSectionActivatesAndStepsIt) {
@@ -194,23 +197,23 @@ TEST_F(MouseTest, PlusOfTheInactiveSectionActivatesAndStepsIt) {
     selectParam(0, ParamId::Patch);
     fake::clearLog();
     EXPECT_EQ(press(470, 34), plus({REPAINT_ALL}, windowMove(470, 34)));
-    EXPECT_EQ(activeSection, 1);
-    EXPECT_EQ(paramValue(sections[1], ParamId::Octave), 6);
-    EXPECT_EQ(paramValue(sections[0], ParamId::Patch), 0);
+    EXPECT_EQ(g_model.activeSection, 1);
+    EXPECT_EQ(paramValue(g_model.sections[1], ParamId::Octave), 6);
+    EXPECT_EQ(paramValue(g_model.sections[0], ParamId::Patch), 0);
 }
 
 TEST_F(MouseTest, MinusStepsDownAndRepaintsThenTheWindowFollows) {
-    sections[0].params[ParamId::Patch].value = 3;
+    g_model.sections[0].params[ParamId::Patch].value = 3;
     EXPECT_EQ(press(331, 76), plus({"midiOutShortMsg midi1 program 0xC0 2", REPAINT_ALL}, windowMove(331, 76)));
-    EXPECT_EQ(paramValue(sections[0], ParamId::Patch), 2);
+    EXPECT_EQ(paramValue(g_model.sections[0], ParamId::Patch), 2);
 }
 
 // RESET, SETUP and OFF ----------------------------------------------------
 
 TEST_F(MouseTest, ResetThatWorksIsFollowedByTheWindowMove) {
-    sections[1].keyDown[4] = 1;
+    g_model.sections[1].keyDown[4] = 1;
     EXPECT_EQ(press(636, 22), plus({REPAINT_ALL, "midiOutReset midi1"}, windowMove(636, 22)));
-    EXPECT_EQ(sections[1].keyDown[4], 0);
+    EXPECT_EQ(g_model.sections[1].keyDown[4], 0);
 }
 
 TEST_F(MouseTest, ResetThatFailsEndsThePressWithTheWindow) {
@@ -270,40 +273,40 @@ const Lines KNOB_STEP_REPAINT = {
 
 TEST_F(MouseTest, KnobPressCapturesAndChangesNothing) {
     EXPECT_EQ(press(354, 101), Lines({"SetCapture window"}));
-    EXPECT_EQ(knobDragging, 1);
-    EXPECT_EQ(knobLastX, 354);
-    EXPECT_EQ(paramValue(sections[0], ParamId::Patch), 0);
+    EXPECT_EQ(g_panel.knobDragging, 1);
+    EXPECT_EQ(g_panel.knobLastX, 354);
+    EXPECT_EQ(paramValue(g_model.sections[0], ParamId::Patch), 0);
 }
 
 TEST_F(MouseTest, KnobDragStepsOncePerHorizontalMove) {
     press(400, 50);
     EXPECT_EQ(move(401, 50), plus({"SetCursor HAND", "midiOutShortMsg midi1 program 0xC0 1"},
                                   plus(KNOB_STEP_REPAINT, {"SetCursor HAND"})));
-    EXPECT_EQ(knobLastX, 401);
+    EXPECT_EQ(g_panel.knobLastX, 401);
 
     EXPECT_EQ(move(401, 90), Lines()) << "vertical alone: no step, and no hover cursor over the knob";
 
     EXPECT_EQ(move(451, 90), plus({"SetCursor HAND", "midiOutShortMsg midi1 program 0xC0 2"}, KNOB_STEP_REPAINT))
         << "50 pixels right is still one step";
     EXPECT_EQ(move(450, 10), plus({"SetCursor HAND", "midiOutShortMsg midi1 program 0xC0 1"}, KNOB_STEP_REPAINT));
-    EXPECT_EQ(paramValue(sections[0], ParamId::Patch), 1);
-    EXPECT_EQ(knobLastX, 450);
+    EXPECT_EQ(paramValue(g_model.sections[0], ParamId::Patch), 1);
+    EXPECT_EQ(g_panel.knobLastX, 450);
 }
 
 // With the mouse captured the pointer can leave the window to the left:
 // that is further left, so the knob keeps turning down.
 TEST_F(MouseTest, KnobDragBeyondTheLeftEdgeKeepsTurningDown) {
     selectParam(0, ParamId::Volume);
-    sections[0].params[ParamId::Volume].value = 64;
+    g_model.sections[0].params[ParamId::Volume].value = 64;
     press(360, 50);
     move(2, 50);
     move(-3, 50);
-    EXPECT_EQ(knobLastX, -3);
-    EXPECT_EQ(paramValue(sections[0], ParamId::Volume), 62);
+    EXPECT_EQ(g_panel.knobLastX, -3);
+    EXPECT_EQ(paramValue(g_model.sections[0], ParamId::Volume), 62);
     move(-10, 300);
-    EXPECT_EQ(paramValue(sections[0], ParamId::Volume), 61);
+    EXPECT_EQ(paramValue(g_model.sections[0], ParamId::Volume), 61);
     move(0, 50);
-    EXPECT_EQ(paramValue(sections[0], ParamId::Volume), 62);
+    EXPECT_EQ(paramValue(g_model.sections[0], ParamId::Volume), 62);
 }
 
 TEST_F(MouseTest, ReleaseEndsTheKnobDrag) {
@@ -311,18 +314,18 @@ TEST_F(MouseTest, ReleaseEndsTheKnobDrag) {
     fake::clearLog();
     onLeftButtonUp(fake::WINDOW);
     EXPECT_EQ(fake::calls(), Lines({"ReleaseCapture"}));
-    EXPECT_EQ(knobDragging, 0);
+    EXPECT_EQ(g_panel.knobDragging, 0);
     EXPECT_EQ(move(300, 200), Lines()) << "no step after the release";
-    EXPECT_EQ(paramValue(sections[0], ParamId::Patch), 0);
+    EXPECT_EQ(paramValue(g_model.sections[0], ParamId::Patch), 0);
 }
 
 // The wheel ---------------------------------------------------------------
 
 TEST_F(MouseTest, WheelPressCapturesAndSendsNothing) {
     EXPECT_EQ(press(410, 241), Lines({"SetCapture window"}));
-    EXPECT_EQ(wheelDragging, 1);
-    EXPECT_EQ(wheelLastY, 241);
-    EXPECT_EQ(knobDragging, 0);
+    EXPECT_EQ(g_panel.wheelDragging, 1);
+    EXPECT_EQ(g_panel.wheelLastY, 241);
+    EXPECT_EQ(g_panel.knobDragging, 0);
 }
 
 TEST_F(MouseTest, WheelMoveWithOnlyXChangedSkipsTheHoverCursor) {
@@ -334,9 +337,9 @@ TEST_F(MouseTest, WheelDragHandsOnSignedPositions) {
     press(400, 130);
     move(400, 2);
     move(400, -3);
-    EXPECT_EQ(wheelLastY, -3) << "above the window is further up, not near 65535";
+    EXPECT_EQ(g_panel.wheelLastY, -3) << "above the window is further up, not near 65535";
     const Lines calls = move(400, 140);
-    EXPECT_EQ(wheelLastY, 140);
+    EXPECT_EQ(g_panel.wheelLastY, 140);
     ASSERT_FALSE(calls.empty());
     EXPECT_EQ(calls.back(), "SetCursor HAND") << "a wheel step goes on to the hover cursor";
 }
@@ -348,22 +351,22 @@ TEST_F(MouseTest, ReleaseReleasesTheCaptureFirstAndEndsTheWheelDrag) {
     const Lines calls = fake::calls();
     ASSERT_FALSE(calls.empty());
     EXPECT_EQ(calls.front(), "ReleaseCapture");
-    EXPECT_EQ(wheelDragging, 0);
+    EXPECT_EQ(g_panel.wheelDragging, 0);
 }
 
 TEST_F(MouseTest, ReleaseWithoutADragOnlyReleasesTheCapture) {
     onLeftButtonUp(fake::WINDOW);
     EXPECT_EQ(fake::calls(), Lines({"ReleaseCapture"}));
-    EXPECT_EQ(knobDragging, 0);
-    EXPECT_EQ(wheelDragging, 0);
+    EXPECT_EQ(g_panel.knobDragging, 0);
+    EXPECT_EQ(g_panel.wheelDragging, 0);
 }
 
 // The hover cursor --------------------------------------------------------
 
 TEST_F(MouseTest, HandOverEveryControlAndNothingElsewhere) {
     std::vector<RECT> controls;
-    for (const KeyboardSection& section : sections) {
-        for (const ParamSlot& slot : section.params) controls.push_back(slot.buttonRect);
+    for (int32_t s = 0; s < SECTION_COUNT; ++s) {
+        for (int32_t id = 0; id < PARAM_COUNT; ++id) controls.push_back(sectionButtonRect(s, id));
     }
     for (int i = 0; i < TOP_BUTTON_COUNT; ++i) controls.push_back(topButtonRects[i]);
     controls.push_back(knobRect);

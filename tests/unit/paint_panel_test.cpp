@@ -4,9 +4,11 @@
 #include "devices/patch_menus.h"
 #include "display/knob_indicator.h"
 #include "display/paint_panel.h"
-#include "display/panel_surfaces.h"
-#include "model/keyboard_sections.h"
+#include "display/panel.h"
+#include "model/keys.h"
 #include "model/midi_messages.h"
+#include "model/parameters.h"
+#include "model/performance.h"
 #include "tests/unit/program_test.h"
 
 #include <cstdio>
@@ -25,7 +27,7 @@ protected:
     void SetUp() override {
         ProgramTest::SetUp();
         createPanelSurfaces(fake::WINDOW);
-        PatchMenu = CreatePopupMenu();
+        g_menus.PatchMenu = CreatePopupMenu();
         addPatchName(0, "Acoustic Grand");
         updateKnobIndicator(0, 127); // the start position, as start-up leaves it
         target = BeginPaint(fake::WINDOW, &paint);
@@ -42,7 +44,7 @@ protected:
         item.fType = MFT_STRING;
         item.wID = CMD_PATCH_BASE + (UINT)program;
         item.dwTypeData = copy;
-        InsertMenuItemA(PatchMenu, (UINT)program, TRUE, &item);
+        InsertMenuItemA(g_menus.PatchMenu, (UINT)program, TRUE, &item);
     }
 
     Lines paintedTexts() {
@@ -69,7 +71,7 @@ protected:
 };
 
 TEST_F(PaintTest, StartStateIsComposedInTheBackBufferAndCopiedOnce) {
-    EXPECT_EQ(paintPanel(target), 1);
+    paintPanel(target);
     EXPECT_EQ(fake::calls(), Lines({
                                  "GetStockObject 17",
                                  "CreatePen style 0 width 1 RGB(120,110,90) -> pen1",
@@ -157,9 +159,9 @@ TEST_F(PaintTest, ThePenItReplacedIsSelectedBackAndItsOwnPenDeleted) {
 }
 
 TEST_F(PaintTest, PercussionChannelShowsItsOwnTextWhateverTheProgram) {
-    sections[1].params[ParamId::Channel].value = PERCUSSION_CHANNEL;
-    sections[1].params[ParamId::Patch].value = 40;
-    ChannelPatchTable[PERCUSSION_CHANNEL] = 0;
+    g_model.sections[1].params[ParamId::Channel].value = PERCUSSION_CHANNEL;
+    g_model.sections[1].params[ParamId::Patch].value = 40;
+    g_model.ChannelPatchTable[PERCUSSION_CHANNEL] = 0;
     EXPECT_EQ(paintedTexts(), Lines({
                                   "TextOutA dc2 37,38 \"PATCH: ACOUSTIC GRAND\" 21",
                                   "TextOutA dc2 37,52 \"CHAN  : 01   OCT: 05   VOL: 127   TRANSP: 00\" 44",
@@ -173,15 +175,15 @@ TEST_F(PaintTest, PercussionChannelShowsItsOwnTextWhateverTheProgram) {
 }
 
 TEST_F(PaintTest, DisplaysShowTheValuesChordStateAndSelection) {
-    KeyboardSection& left = sections[0];
+    KeyboardSection& left = g_model.sections[0];
     left.params[ParamId::Channel].value = 15;
     left.params[ParamId::Octave].value = 10;
     left.params[ParamId::Volume].value = 0;
     left.params[ParamId::Transpose].value = 11;
     left.params[ParamId::Chord].value = 1;
     left.selectedParam = ParamId::Volume;
-    sections[1].selectedParam = ParamId::Transpose;
-    sections[1].params[ParamId::Volume].value = 9;
+    g_model.sections[1].selectedParam = ParamId::Transpose;
+    g_model.sections[1].params[ParamId::Volume].value = 9;
     const Lines texts = paintedTexts();
     ASSERT_EQ(texts.size(), 8u);
     EXPECT_EQ(texts[1], "TextOutA dc2 37,52 \"CHAN  : 16   OCT: 10   VOL: 000   TRANSP: 11\" 44");
@@ -194,18 +196,18 @@ TEST_F(PaintTest, DisplaysShowTheValuesChordStateAndSelection) {
 
 TEST_F(PaintTest, ThePatchShownIsTheOneRememberedForTheChannel) {
     addPatchName(5, "bright piano");
-    sections[0].params[ParamId::Channel].value = 3;
-    sections[1].params[ParamId::Channel].value = 3;
-    sections[0].params[ParamId::Patch].value = 0;
-    sections[1].params[ParamId::Patch].value = 99;
-    ChannelPatchTable[3] = 5;
+    g_model.sections[0].params[ParamId::Channel].value = 3;
+    g_model.sections[1].params[ParamId::Channel].value = 3;
+    g_model.sections[0].params[ParamId::Patch].value = 0;
+    g_model.sections[1].params[ParamId::Patch].value = 99;
+    g_model.ChannelPatchTable[3] = 5;
     const Lines texts = paintedTexts();
     ASSERT_EQ(texts.size(), 8u);
     EXPECT_EQ(texts[0], "TextOutA dc2 37,38 \"PATCH: BRIGHT PIANO\" 19");
     EXPECT_EQ(texts[4], "TextOutA dc2 504,38 \"PATCH: BRIGHT PIANO\" 19");
 
     fake::clearLog();
-    ChannelPatchTable[3] = 77; // no name in the menu
+    g_model.ChannelPatchTable[3] = 77; // no name in the menu
     EXPECT_EQ(paintedTexts()[0], "TextOutA dc2 37,38 \"PATCH: \" 7");
 }
 
@@ -220,7 +222,7 @@ TEST_F(PaintTest, LongNamesAreCutToTheLine) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.nameLength);
         fake::reset();
-        PatchMenu = CreatePopupMenu();
+        g_menus.PatchMenu = CreatePopupMenu();
         const std::string name(c.nameLength, 'N');
         addPatchName(0, name.c_str());
         fake::clearLog();
@@ -244,7 +246,7 @@ TEST_F(PaintTest, WheelLineFollowsTheBend) {
     const Case cases[] = {{0, 241}, {1, 240}, {8192, 183}, {16383, 127}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.bend);
-        bendValue = c.bend;
+        g_model.bendValue = c.bend;
         fake::clearLog();
         paintPanel(target);
         const std::string y = std::to_string(c.y);
@@ -255,7 +257,7 @@ TEST_F(PaintTest, WheelLineFollowsTheBend) {
 // The line's row is 241 less 114 * bend / 16383 rounded up, for every bend.
 TEST_F(PaintTest, WheelLineRowForEveryBendValue) {
     for (int32_t bend = 0; bend <= BEND_MAX; ++bend) {
-        bendValue = bend;
+        g_model.bendValue = bend;
         fake::clearLog();
         paintPanel(target);
         const int expected = 241 - (114 * bend + BEND_MAX - 1) / BEND_MAX;
@@ -268,10 +270,10 @@ TEST_F(PaintTest, WheelLineRowForEveryBendValue) {
 }
 
 TEST_F(PaintTest, HeldKeysUseThePressedSprites) {
-    sections[0].keyDown[0] = 1;
-    sections[0].keyDown[1] = 255; // any non-zero flag
-    sections[1].keyDown[15] = 1;
-    sections[1].keyDown[16] = 2;
+    g_model.sections[0].keyDown[0] = 1;
+    g_model.sections[0].keyDown[1] = 255; // any non-zero flag
+    g_model.sections[1].keyDown[15] = 1;
+    g_model.sections[1].keyDown[16] = 2;
     const Lines keys = paintedKeys();
     ASSERT_EQ(keys.size(), 2u * KEY_COUNT);
     int pressed = 0;
@@ -286,7 +288,7 @@ TEST_F(PaintTest, HeldKeysUseThePressedSprites) {
 }
 
 TEST_F(PaintTest, SectionOneActiveExchangesTheLampsBeforeTheKnob) {
-    activeSection = 1;
+    g_model.activeSection = 1;
     paintPanel(target);
     const Lines blits = fake::calls({Fn::BitBlt});
     ASSERT_EQ(blits.size(), 1u + 2u * KEY_COUNT + 2u + 2u + 1u);
@@ -308,21 +310,21 @@ TEST_F(PaintTest, KnobDotIsDrawnWhereTheIndicatorStands) {
 }
 
 TEST_F(PaintTest, PaintingChangesNoState) {
-    sections[0].keyDown[3] = 1;
-    activeSection = 1;
-    bendValue = 100;
+    g_model.sections[0].keyDown[3] = 1;
+    g_model.activeSection = 1;
+    g_model.bendValue = 100;
     KeyboardSection before[SECTION_COUNT];
-    std::memcpy(before, sections, sizeof before);
+    std::memcpy(before, g_model.sections, sizeof before);
     int32_t patches[CHANNEL_COUNT];
-    std::memcpy(patches, ChannelPatchTable, sizeof patches);
-    const double x = knobX, y = knobY;
+    std::memcpy(patches, g_model.ChannelPatchTable, sizeof patches);
+    const double x = g_panel.knobX, y = g_panel.knobY;
     paintPanel(target);
-    EXPECT_EQ(std::memcmp(before, sections, sizeof before), 0);
-    EXPECT_EQ(std::memcmp(patches, ChannelPatchTable, sizeof patches), 0);
-    EXPECT_EQ(activeSection, 1);
-    EXPECT_EQ(bendValue, 100);
-    EXPECT_EQ(knobX, x);
-    EXPECT_EQ(knobY, y);
+    EXPECT_EQ(std::memcmp(before, g_model.sections, sizeof before), 0);
+    EXPECT_EQ(std::memcmp(patches, g_model.ChannelPatchTable, sizeof patches), 0);
+    EXPECT_EQ(g_model.activeSection, 1);
+    EXPECT_EQ(g_model.bendValue, 100);
+    EXPECT_EQ(g_panel.knobX, x);
+    EXPECT_EQ(g_panel.knobY, y);
     EXPECT_TRUE(fake::midiMessages().empty());
     EXPECT_TRUE(fake::calls({Fn::InvalidateRect}).empty());
 }

@@ -1,8 +1,10 @@
 // The patch-name file, the three popup menus and the menu commands.
 #include "app/main_window.h"
 #include "devices/patch_menus.h"
-#include "model/keyboard_sections.h"
+#include "model/keys.h"
 #include "model/midi_messages.h"
+#include "model/parameters.h"
+#include "model/performance.h"
 #include "tests/unit/program_test.h"
 #include "tests/unit/temp_directory.h"
 
@@ -113,7 +115,7 @@ TEST_F(PatchMenusTest, AtMostAThousandPatchItems) {
 TEST_F(PatchMenusTest, AMissingFileIsReported) {
     EXPECT_EQ(buildPopupMenus(fake::WINDOW), 0);
     EXPECT_EQ(fake::calls(), Lines({"MessageBoxA window \"Cannot load patch names.\" caption null 0x0"}));
-    EXPECT_EQ(PatchMenu, nullptr);
+    EXPECT_EQ(g_menus.PatchMenu, nullptr);
 }
 
 TEST_F(PatchMenusTest, ChannelAndOctaveMenus) {
@@ -161,7 +163,7 @@ TEST_F(PatchMenusTest, AChoiceSetsTheSelectedParameter) {
     selectParam(0, ParamId::Channel);
     fake::clearLog();
     onCommand(fake::WINDOW, CMD_CHANNEL_BASE + 9);
-    EXPECT_EQ(sections[0].params[ParamId::Channel].value, 9);
+    EXPECT_EQ(g_model.sections[0].params[ParamId::Channel].value, 9);
     EXPECT_EQ(fake::midiMessages(), Lines({"program 0xC9 0"}));
     EXPECT_TRUE(fake::calls({fake::Fn::InvalidateRect}).empty()) << "the click that opened the menu repaints";
 }
@@ -186,9 +188,9 @@ TEST_F(PatchMenusTest, CommandRangesAreHalfOpenAndOnlyPlainCommandsCount) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.command);
         selectParam(0, c.param);
-        sections[0].params[c.param].value = 1;
+        g_model.sections[0].params[c.param].value = 1;
         onCommand(fake::WINDOW, c.command);
-        EXPECT_EQ(sections[0].params[c.param].value, c.value < 0 ? 1 : c.value);
+        EXPECT_EQ(g_model.sections[0].params[c.param].value, c.value < 0 ? 1 : c.value);
     }
 }
 
@@ -202,7 +204,7 @@ TEST_F(PatchMenusTest, AChosenItemArrivesAfterTheMenuCloses) {
     EXPECT_TRUE(fake::midiMessages().empty());
     fake::dispatchPosted();
     EXPECT_EQ(fake::midiMessages(), Lines({"program 0xC0 2"}));
-    EXPECT_EQ(nameOf(ChannelPatchTable[0]), "2 NAME 2");
+    EXPECT_EQ(nameOf(g_model.ChannelPatchTable[0]), "2 NAME 2");
 }
 
 TEST_F(PatchMenusTest, MenusAreDestroyedOnce) {

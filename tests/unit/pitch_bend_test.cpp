@@ -1,7 +1,10 @@
 // The bend gesture of Page Up and Page Down with its spring-back, and the
 // wheel drag.
+#include "display/panel.h"
 #include "input/pitch_bend.h"
-#include "model/keyboard_sections.h"
+#include "model/keys.h"
+#include "model/parameters.h"
+#include "model/performance.h"
 #include "tests/unit/key_messages.h"
 #include "tests/unit/program_test.h"
 
@@ -19,8 +22,8 @@ const char CENTRE[] = "bend 0xE0 0 64";
 const int WHEEL_Y = 180;
 
 void startWheelDrag() { // as a press in the wheel does it
-    wheelDragging = 1;
-    wheelLastY = WHEEL_Y;
+    startWheelDrag(fake::WINDOW, WHEEL_Y);
+    fake::clearLog();
 }
 
 // Sends one tick per call until the timer is killed, at most limit ticks.
@@ -31,7 +34,7 @@ Lines ticksUntilTheTimerStops(int limit) {
 
 TEST_F(PitchBendTest, PageUpRampsUpThenSpringsBack) {
     pageUp();
-    EXPECT_EQ(bendTarget, 9692);
+    EXPECT_EQ(g_model.bendTarget, 9692);
     EXPECT_EQ(fake::calls(), Lines({"SetTimer window id 1 1ms"}));
 
     fake::clearLog();
@@ -42,8 +45,8 @@ TEST_F(PitchBendTest, PageUpRampsUpThenSpringsBack) {
     fake::clearLog();
     timerTick();
     EXPECT_EQ(fake::calls(), Lines({"KillTimer window id 1", WHEEL, "midiOutShortMsg midi1 bend 0xE0 0 64"}));
-    EXPECT_EQ(bendValue, 8192);
-    EXPECT_EQ(bendTarget, 8192);
+    EXPECT_EQ(g_model.bendValue, 8192);
+    EXPECT_EQ(g_model.bendTarget, 8192);
 }
 
 TEST_F(PitchBendTest, PageDownRampsDownThenSpringsBack) {
@@ -67,10 +70,10 @@ TEST_F(PitchBendTest, UpAndDownBeforeTheFirstTickKeepResendingTheCentre) {
 
 TEST_F(PitchBendTest, ATargetBeyondTheRangeIsClampedAtTheTick) {
     for (int i = 0; i < 6; ++i) pageUp(fake::repeatOf(scan::PAGE_UP));
-    EXPECT_EQ(bendTarget, 8192 + 9000);
+    EXPECT_EQ(g_model.bendTarget, 8192 + 9000);
     fake::clearLog();
     timerTick();
-    EXPECT_EQ(bendTarget, 16383);
+    EXPECT_EQ(g_model.bendTarget, 16383);
     const Lines sent = ticksUntilTheTimerStops(100);
     ASSERT_EQ(sent.size(), 17u);             // 8692 .. 16192, then the centre
     EXPECT_EQ(sent[15], "bend 0xE0 64 126"); // 16192
@@ -78,9 +81,9 @@ TEST_F(PitchBendTest, ATargetBeyondTheRangeIsClampedAtTheTick) {
 }
 
 TEST_F(PitchBendTest, ATargetBelowZeroIsClampedAtTheTick) {
-    bendTarget = -5000;
+    g_model.bendTarget = -5000;
     timerTick();
-    EXPECT_EQ(bendTarget, 0);
+    EXPECT_EQ(g_model.bendTarget, 0);
     const Lines sent = ticksUntilTheTimerStops(100);
     ASSERT_EQ(sent.size(), 17u);           // 7692 .. 192, then the centre
     EXPECT_EQ(sent[15], "bend 0xE0 64 1"); // 192
@@ -88,18 +91,18 @@ TEST_F(PitchBendTest, ATargetBelowZeroIsClampedAtTheTick) {
 }
 
 TEST_F(PitchBendTest, NudgingFarBeyondTheRangeNeverOverflows) {
-    bendTarget = INT_MAX - 100;
+    g_model.bendTarget = INT_MAX - 100;
     nudgeBend(fake::WINDOW, +1500);
-    EXPECT_GT(bendTarget, 16383);
-    bendTarget = INT_MIN + 100;
+    EXPECT_GT(g_model.bendTarget, 16383);
+    g_model.bendTarget = INT_MIN + 100;
     nudgeBend(fake::WINDOW, -1500);
-    EXPECT_LT(bendTarget, 0);
+    EXPECT_LT(g_model.bendTarget, 0);
     timerTick();
-    EXPECT_EQ(bendTarget, 0);
+    EXPECT_EQ(g_model.bendTarget, 0);
 }
 
 TEST_F(PitchBendTest, BendGoesToTheChannelOfTheSectionActiveNow) {
-    sections[1].params[ParamId::Channel].value = 3;
+    g_model.sections[1].params[ParamId::Channel].value = 3;
     pageUp();
     timerTick();
     typeCharacter('\t');
@@ -110,19 +113,19 @@ TEST_F(PitchBendTest, BendGoesToTheChannelOfTheSectionActiveNow) {
 
 TEST_F(PitchBendTest, WheelStepsOf400ClampAtTheTop) {
     startWheelDrag();
-    for (int i = 1; i <= 22; ++i) EXPECT_EQ(onWheelDragMove(fake::WINDOW, 400, WHEEL_Y - i), 1);
+    for (int i = 1; i <= 22; ++i) EXPECT_EQ(onWheelDragMove(fake::WINDOW, WHEEL_Y - i), 1);
     const Lines sent = fake::midiMessages();
     ASSERT_EQ(sent.size(), 22u);
     EXPECT_EQ(sent[0], "bend 0xE0 16 67");    // 8592
     EXPECT_EQ(sent[19], "bend 0xE0 64 126");  // 8192 + 20 * 400 = 16192
     EXPECT_EQ(sent[20], "bend 0xE0 127 127"); // 16383
     EXPECT_EQ(sent[21], "bend 0xE0 127 127");
-    EXPECT_EQ(bendValue, 16383);
+    EXPECT_EQ(g_model.bendValue, 16383);
 }
 
 TEST_F(PitchBendTest, WheelStepsOf400ClampAtTheBottom) {
     startWheelDrag();
-    for (int i = 1; i <= 22; ++i) onWheelDragMove(fake::WINDOW, 400, WHEEL_Y + i);
+    for (int i = 1; i <= 22; ++i) onWheelDragMove(fake::WINDOW, WHEEL_Y + i);
     const Lines sent = fake::midiMessages();
     ASSERT_EQ(sent.size(), 22u);
     EXPECT_EQ(sent[19], "bend 0xE0 64 1"); // 192
@@ -132,40 +135,40 @@ TEST_F(PitchBendTest, WheelStepsOf400ClampAtTheBottom) {
 
 TEST_F(PitchBendTest, AWheelStepSetsTheHandRepaintsAndSends) {
     startWheelDrag();
-    onWheelDragMove(fake::WINDOW, 400, WHEEL_Y + 37); // one step however far
+    onWheelDragMove(fake::WINDOW, WHEEL_Y + 37); // one step however far
     EXPECT_EQ(fake::calls(), Lines({"SetCursor HAND", LEFT_DISPLAY, RIGHT_DISPLAY, WHEEL,
                                     "midiOutShortMsg midi1 bend 0xE0 112 60"})); // 7792
-    EXPECT_EQ(wheelLastY, WHEEL_Y + 37);
+    EXPECT_EQ(g_panel.wheelLastY, WHEEL_Y + 37);
 }
 
 TEST_F(PitchBendTest, AMoveWithTheSameYDoesNothing) {
     startWheelDrag();
-    EXPECT_EQ(onWheelDragMove(fake::WINDOW, 10, WHEEL_Y), 0);
-    EXPECT_EQ(onWheelDragMove(fake::WINDOW, 600, WHEEL_Y), 0);
+    EXPECT_EQ(onWheelDragMove(fake::WINDOW, WHEEL_Y), 0);
+    EXPECT_EQ(onWheelDragMove(fake::WINDOW, WHEEL_Y), 0);
     EXPECT_TRUE(fake::calls().empty());
-    EXPECT_EQ(bendValue, 8192);
+    EXPECT_EQ(g_model.bendValue, 8192);
 }
 
 TEST_F(PitchBendTest, AboveTheWindowUpwardStaysUpward) {
     startWheelDrag();
-    wheelLastY = 2;
-    onWheelDragMove(fake::WINDOW, 400, -1);
-    EXPECT_EQ(bendValue, 8592);
-    onWheelDragMove(fake::WINDOW, 400, -6);
-    EXPECT_EQ(bendValue, 8992);
-    onWheelDragMove(fake::WINDOW, 400, -2);
-    EXPECT_EQ(bendValue, 8592);
+    g_panel.wheelLastY = 2;
+    onWheelDragMove(fake::WINDOW, -1);
+    EXPECT_EQ(g_model.bendValue, 8592);
+    onWheelDragMove(fake::WINDOW, -6);
+    EXPECT_EQ(g_model.bendValue, 8992);
+    onWheelDragMove(fake::WINDOW, -2);
+    EXPECT_EQ(g_model.bendValue, 8592);
 }
 
 TEST_F(PitchBendTest, ReleasingTheWheelSendsExactlyTheCentre) {
-    sections[0].params[ParamId::Channel].value = 5;
+    g_model.sections[0].params[ParamId::Channel].value = 5;
     startWheelDrag();
-    for (int i = 1; i <= 5; ++i) onWheelDragMove(fake::WINDOW, 400, WHEEL_Y - i);
+    for (int i = 1; i <= 5; ++i) onWheelDragMove(fake::WINDOW, WHEEL_Y - i);
     fake::clearLog();
     endWheelDrag(fake::WINDOW);
     EXPECT_EQ(fake::calls(), Lines({"midiOutShortMsg midi1 bend 0xE5 0 64", WHEEL}));
     EXPECT_EQ(fake::call(0).args[1], 0x004000E5);
-    EXPECT_EQ(wheelDragging, 0);
+    EXPECT_EQ(g_panel.wheelDragging, 0);
 
     fake::clearLog();
     endWheelDrag(fake::WINDOW);
@@ -177,8 +180,8 @@ TEST_F(PitchBendTest, ReleasingTheWheelMidGestureLeavesTheRampRunning) {
     timerTick(); // 8692
     startWheelDrag();
     endWheelDrag(fake::WINDOW);
-    EXPECT_EQ(bendValue, 8192);
-    EXPECT_EQ(bendTarget, 9692);
+    EXPECT_EQ(g_model.bendValue, 8192);
+    EXPECT_EQ(g_model.bendTarget, 9692);
     fake::clearLog();
     EXPECT_EQ(ticksUntilTheTimerStops(10), Lines({"bend 0xE0 116 67", "bend 0xE0 104 71", CENTRE}));
 }

@@ -1,5 +1,5 @@
 // The fixture every unit test starts from: the fake cleared, every
-// program-wide record back at its start value, the sections initialised and
+// program-wide record back at its start value, the g_model.sections initialised and
 // a MIDI device open, with the log cleared so a test sees only its action.
 #pragma once
 
@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-// Puts every program-wide variable back to the value it has at program start.
+// Puts every program-wide record back to its start value.
 void resetProgramState();
 
 class ProgramTest : public ::testing::Test {

@@ -1,8 +1,12 @@
 // RESET, the setup dialog and reopening the device.
 #include "app/main_window.h"
-#include "devices/midi_out_port.h"
-#include "model/keyboard_sections.h"
+#include "base/program.h"
+#include "devices/midi_device.h"
+#include "model/keys.h"
 #include "model/midi_messages.h"
+#include "model/parameters.h"
+#include "model/performance.h"
+#include "port/midi_out_port.h"
 #include "tests/unit/program_test.h"
 
 namespace {
@@ -12,8 +16,8 @@ protected:
     void SetUp() override {
         ProgramTest::SetUp();
         registerMainClass(fake::INSTANCE); // so DestroyWindow reaches the window procedure
-        programInstance = fake::INSTANCE;
-        midiOutPort.deviceCount = 3;
+        g_program.instance = fake::INSTANCE;
+        g_port.deviceCount = 3;
         fake::script.deviceCount = 3;
         fake::script.deviceNames[0] = "Zeta Synth";
         fake::script.deviceNames[1] = "Alpha Port";
@@ -23,14 +27,14 @@ protected:
 };
 
 TEST_F(MidiOutPortTest, ResetLetsGoOfEveryKeyAndRepaintsAll) {
-    sections[0].keyDown[0] = 1;
-    sections[1].keyDown[16] = 1;
-    sections[1].params[ParamId::Patch].value = 5;
+    g_model.sections[0].keyDown[0] = 1;
+    g_model.sections[1].keyDown[16] = 1;
+    g_model.sections[1].params[ParamId::Patch].value = 5;
     EXPECT_EQ(resetAll(fake::WINDOW), 1);
-    for (const KeyboardSection& section : sections) {
+    for (const KeyboardSection& section : g_model.sections) {
         for (uint8_t down : section.keyDown) EXPECT_EQ(down, 0);
     }
-    EXPECT_EQ(sections[1].params[ParamId::Patch].value, 5) << "parameters stay";
+    EXPECT_EQ(g_model.sections[1].params[ParamId::Patch].value, 5) << "parameters stay";
     EXPECT_EQ(fake::calls(), Lines({"InvalidateRect window all FALSE", "midiOutReset midi1"}));
 }
 
@@ -48,11 +52,11 @@ TEST_F(MidiOutPortTest, AFailedResetShowsItsTextAndEndsTheProgram) {
                   "midiOutReset midi1", // shut-down
                   "midiOutClose midi1",
               }));
-    EXPECT_EQ(midiOutPort.lastResult, (MMRESULT)MMSYSERR_NODRIVER);
+    EXPECT_EQ(g_port.lastResult, (MMRESULT)MMSYSERR_NODRIVER);
 }
 
 TEST_F(MidiOutPortTest, TheDialogListsDevicesInIndexOrderAndOpensOnTheCurrentOne) {
-    midiOutPort.deviceIndex = 2;
+    g_port.deviceIndex = 2;
     fake::script.dialogButton = IDCANCEL;
     EXPECT_EQ(runDeviceSetup(fake::WINDOW), 1);
     EXPECT_EQ(fake::calls(), Lines({
@@ -66,11 +70,11 @@ TEST_F(MidiOutPortTest, TheDialogListsDevicesInIndexOrderAndOpensOnTheCurrentOne
                                  "SendDlgItemMessageA dialog 101 LB_SETCURSEL 2 0",
                                  "EndDialog dialog 2",
                              }));
-    EXPECT_EQ(midiOutPort.deviceIndex, 2u);
+    EXPECT_EQ(g_port.deviceIndex, 2u);
 }
 
 TEST_F(MidiOutPortTest, ADeviceThatCannotBeQueriedStillHoldsItsPlace) {
-    midiOutPort.deviceCount = 4; // the fake knows only three
+    g_port.deviceCount = 4; // the fake knows only three
     fake::script.dialogButton = IDCANCEL;
     runDeviceSetup(fake::WINDOW);
     EXPECT_EQ(fake::calls({fake::Fn::SendDlgItemMessageA})[3],
@@ -84,7 +88,7 @@ TEST_F(MidiOutPortTest, CancelEscapeOrAFailedDialogChangeNothing) {
         fake::script.dialogFails = fails;
         fake::script.listSelection = 1;
         EXPECT_EQ(runDeviceSetup(fake::WINDOW), 1);
-        EXPECT_EQ(midiOutPort.deviceIndex, 0u);
+        EXPECT_EQ(g_port.deviceIndex, 0u);
         EXPECT_EQ(fake::count(fake::Fn::midiOutClose), 0u);
         EXPECT_EQ(fake::count(fake::Fn::midiOutOpen), 0u);
         EXPECT_TRUE(fake::midiMessages().empty());
@@ -98,7 +102,7 @@ TEST_F(MidiOutPortTest, OkReopensTheChosenDeviceAndResendsWhatIsSelected) {
     fake::script.dialogButton = IDOK;
     fake::script.listSelection = 1;
     EXPECT_EQ(runDeviceSetup(fake::WINDOW), 1);
-    EXPECT_EQ(midiOutPort.deviceIndex, 1u);
+    EXPECT_EQ(g_port.deviceIndex, 1u);
     EXPECT_EQ(fake::calls({fake::Fn::EndDialog, fake::Fn::midiOutReset, fake::Fn::midiOutClose, fake::Fn::midiOutOpen,
                            fake::Fn::midiOutShortMsg}),
               Lines({
@@ -114,10 +118,10 @@ TEST_F(MidiOutPortTest, AFailedReopenLeavesNoClosedHandleBehind) {
     fake::script.openResult = MMSYSERR_ALLOCATED;
     EXPECT_EQ(runDeviceSetup(fake::WINDOW), 0);
     EXPECT_EQ(fake::count(fake::Fn::MessageBoxA), 1u);
-    EXPECT_EQ(midiOutPort.handle, nullptr);
+    EXPECT_EQ(g_port.handle, nullptr);
 
     fake::clearLog();
-    sendNote(sections[0], 0, 1);
+    sendNote(g_model.sections[0], 0, 1);
     resetAll(fake::WINDOW);
     EXPECT_EQ(fake::calls({fake::Fn::midiOutShortMsg, fake::Fn::midiOutReset}),
               Lines({"midiOutShortMsg null note-on 0x90 60 127", "midiOutReset null"}))
@@ -128,18 +132,18 @@ TEST_F(MidiOutPortTest, AFailedReopenLeavesNoClosedHandleBehind) {
     fake::clearLog();
     fake::script.dialogButton = IDOK;
     fake::script.listSelection = 0;
-    midiOutPort.handle = nullptr;
+    g_port.handle = nullptr;
     EXPECT_EQ(runDeviceSetup(fake::WINDOW), 1);
     EXPECT_EQ(fake::count(fake::Fn::midiOutClose), 0u) << "nothing to close";
     EXPECT_EQ(fake::midiMessages(), Lines({"program 0xC0 0", "program 0xC0 0"}));
 }
 
 TEST_F(MidiOutPortTest, OkWithNothingSelectedKeepsTheDevice) {
-    midiOutPort.deviceIndex = 2;
+    g_port.deviceIndex = 2;
     fake::script.dialogButton = IDOK;
     fake::script.listSelection = LB_ERR;
     runDeviceSetup(fake::WINDOW);
-    EXPECT_EQ(midiOutPort.deviceIndex, 2u);
+    EXPECT_EQ(g_port.deviceIndex, 2u);
 }
 
 TEST_F(MidiOutPortTest, TheDialogIgnoresItsListsNotifications) {

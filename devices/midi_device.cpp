@@ -1,15 +1,14 @@
-#include "devices/midi_out_port.h"
+#include "devices/midi_device.h"
 
-#include "app/main_window.h"
-#include "app/message_box.h"
-#include "model/keyboard_sections.h"
+#include "base/program.h"
 #include "model/midi_messages.h"
+#include "model/performance.h"
+#include "port/midi_out_port.h"
 #include "resources/resource.h"
 
+#include <algorithm>
 #include <cstdio>
-#include <cstring>
-
-MidiOutPort midiOutPort;
+#include <iterator>
 
 namespace {
 
@@ -23,19 +22,10 @@ void showMidiError(HWND window, MMRESULT code) {
     showMessage(window, text);
 }
 
-void closeDevice() {
-    if (!midiOutPort.handle) return;
-    midiOutReset(midiOutPort.handle);
-    midiOutClose(midiOutPort.handle);
-    // Cleared at once: if the reopen fails, later sends must not reach a
-    // handle that was closed and may since belong to someone else.
-    midiOutPort.handle = nullptr;
-}
-
 void fillDeviceList(HWND dialog) {
     // Inserted at the end in index order, never sorted, so that a list
     // position is a device index.
-    for (uint32_t i = 0; i < midiOutPort.deviceCount; ++i) {
+    for (uint32_t i = 0; i < g_port.deviceCount; ++i) {
         MIDIOUTCAPSA caps;
         char name[sizeof caps.szPname + 32];
         if (midiOutGetDevCapsA(i, &caps, sizeof caps) == MMSYSERR_NOERROR) {
@@ -45,50 +35,48 @@ void fillDeviceList(HWND dialog) {
         }
         SendDlgItemMessageA(dialog, IDC_DEVICE_LIST, LB_INSERTSTRING, (WPARAM)-1, (LPARAM)name);
     }
-    SendDlgItemMessageA(dialog, IDC_DEVICE_LIST, LB_SETCURSEL, midiOutPort.deviceIndex, 0);
+    SendDlgItemMessageA(dialog, IDC_DEVICE_LIST, LB_SETCURSEL, g_port.deviceIndex, 0);
 }
 
 void takeSelectedDevice(HWND dialog) {
     const LRESULT selected = SendDlgItemMessageA(dialog, IDC_DEVICE_LIST, LB_GETCURSEL, 0, 0);
     // With nothing selected the device stays as it was.
-    if (selected != LB_ERR) midiOutPort.deviceIndex = (uint32_t)selected;
+    if (selected != LB_ERR) g_port.deviceIndex = (uint32_t)selected;
 }
 
 } // namespace
 
-int openSelectedDevice(HWND window) {
-    midiOutPort.lastResult =
-        midiOutOpen(&midiOutPort.handle, midiOutPort.deviceIndex, (DWORD_PTR)window, 0, CALLBACK_WINDOW);
-    if (midiOutPort.lastResult != MMSYSERR_NOERROR) {
+bool openSelectedDevice(HWND window) {
+    if (!openPort(window)) {
         showMessage(window, "Can't open MIDI output device");
-        return 0;
+        return false;
     }
-    midiOutPort.lastResult = midiOutReset(midiOutPort.handle);
-    if (midiOutPort.lastResult != MMSYSERR_NOERROR) {
-        showMidiError(window, midiOutPort.lastResult);
-        return 0;
+    if (!resetPort()) {
+        showMidiError(window, g_port.lastResult);
+        return false;
     }
-    return 1;
+    return true;
 }
 
-int resetAll(HWND window) {
-    for (KeyboardSection& section : sections) std::memset(section.keyDown, 0, sizeof section.keyDown);
+bool resetAll(HWND window) {
+    for (KeyboardSection& section : g_model.sections) {
+        std::fill(std::begin(section.keyDown), std::end(section.keyDown), false);
+    }
     InvalidateRect(window, nullptr, FALSE);
-    midiOutPort.lastResult = midiOutReset(midiOutPort.handle);
-    if (midiOutPort.lastResult == MMSYSERR_NOERROR) return 1;
-    showMidiError(window, midiOutPort.lastResult);
+    if (resetPort()) return true;
+    showMidiError(window, g_port.lastResult);
     DestroyWindow(window);
-    return 0;
+    return false;
 }
 
-int runDeviceSetup(HWND window) {
+bool runDeviceSetup(HWND window) {
     // A modal loop: paint and bend-timer messages still reach the window.
-    if (DialogBoxParamA(programInstance, "SETUPDLG", window, setupDialogProc, 0) != IDOK) return 1;
-    closeDevice();
-    if (!openSelectedDevice(window)) return 0;
-    applyPatch(sections[0]);
-    applyPatch(sections[1]);
-    return 1;
+    if (DialogBoxParamA(g_program.instance, "SETUPDLG", window, setupDialogProc, 0) != IDOK) return true;
+    if (g_port.handle) closePort();
+    if (!openSelectedDevice(window)) return false;
+    applyPatch(g_model.sections[0]);
+    applyPatch(g_model.sections[1]);
+    return true;
 }
 
 void switchOff(HWND window) { DestroyWindow(window); }

@@ -1,0 +1,22 @@
+// The pitch bend of the active section: the keyboard gesture's ramp toward
+// its target and the wheel's steps. The bend itself goes out through
+// sendPitchBend; the timer that drives the ramp is the window side's.
+#pragma once
+
+#include "model/panel_change.h"
+
+#include <cstdint>
+
+// Page Up (+1500) and Page Down (-1500) move the target of the gesture.
+void nudgeBendTarget(int32_t step);
+
+// One tick of the gesture: the bend moves a step toward the target. Reaching
+// or passing it springs the bend back to the centre and ends the gesture:
+// false, and the ramp's timer can stop.
+bool stepBendRamp();
+
+// One step of a wheel drag: +1 up, -1 down, clamped at the ends.
+PanelChange stepWheelBend(int32_t direction);
+
+// The wheel let go: the bend springs back to the centre, and is sent.
+PanelChange centreWheelBend();

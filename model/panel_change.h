@@ -1,0 +1,33 @@
+// What an operation of the model changed on the panel, for the window side
+// to show: the areas to repaint and, when the knob's reading changed, the
+// value and the scale its indicator now stands for.
+#pragma once
+
+#include <cstdint>
+
+// The areas are repainted in this order, whatever order they were named in.
+enum PanelArea : uint32_t {
+    AREA_WHOLE_PANEL = 1u << 0,
+    AREA_KNOB = 1u << 1,
+    AREA_DISPLAY_0 = 1u << 2,
+    AREA_DISPLAY_1 = 1u << 3,
+    AREA_KEYS_0 = 1u << 4,
+    AREA_KEYS_1 = 1u << 5,
+    AREA_WHEEL = 1u << 6,
+};
+
+inline uint32_t displayArea(int32_t s) { return AREA_DISPLAY_0 << s; }
+inline uint32_t keysArea(int32_t s) { return AREA_KEYS_0 << s; }
+
+struct PanelChange {
+    uint32_t areas = 0;
+    bool knobMoved = false;
+    uint32_t knobValue = 0;
+    uint32_t knobScale = 0; // the count the value is out of
+};
+
+inline PanelChange repaint(uint32_t areas) {
+    PanelChange change;
+    change.areas = areas;
+    return change;
+}

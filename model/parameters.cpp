@@ -1,0 +1,82 @@
+#include "model/parameters.h"
+
+#include "model/midi_messages.h"
+
+namespace {
+
+PanelChange knobReading(uint32_t value, uint32_t scale, uint32_t areas) {
+    PanelChange change = repaint(areas);
+    change.knobMoved = true;
+    change.knobValue = value;
+    change.knobScale = scale;
+    return change;
+}
+
+// The knob shows the selected parameter's value out of its count.
+PanelChange knobAtSelected(uint32_t areas) {
+    const ParamSlot& slot = selectedSlot();
+    return knobReading((uint32_t)slot.value, (uint32_t)slot.count, areas);
+}
+
+PanelChange commitSelected(uint32_t areas) {
+    applyPatch(g_model.sections[g_model.activeSection]);
+    return knobAtSelected(areas); // read after applyPatch, which may change the value
+}
+
+} // namespace
+
+ParamSlot& selectedSlot() {
+    KeyboardSection& section = g_model.sections[g_model.activeSection];
+    return section.params[section.selectedParam];
+}
+
+PanelChange selectParam(int32_t s, int32_t id) {
+    g_model.sections[s].selectedParam = id;
+    g_model.activeSection = s;
+    return knobAtSelected(AREA_WHOLE_PANEL); // the marker, and maybe the lamps
+}
+
+PanelChange stepSelectedUp(int32_t s) {
+    g_model.activeSection = s;
+    ParamSlot& slot = selectedSlot();
+    if (slot.value < slot.count - 1) ++slot.value;
+    // Committed at the bound too: + on the top patch re-sends the program.
+    return commitSelected(AREA_WHOLE_PANEL);
+}
+
+PanelChange stepSelectedDown(int32_t s) {
+    g_model.activeSection = s;
+    ParamSlot& slot = selectedSlot();
+    if (slot.value > 0) --slot.value;
+    return commitSelected(AREA_WHOLE_PANEL);
+}
+
+// The panel is repainted by the button press that opened the menu.
+PanelChange setSelectedValue(int32_t v) {
+    selectedSlot().value = v;
+    return commitSelected(0);
+}
+
+PanelChange knobStep(int32_t direction) {
+    ParamSlot& slot = selectedSlot();
+    const int32_t top = slot.count - 1;
+    int32_t v = slot.value + direction;
+    if (direction > 0 && v >= top) v = top;
+    if (direction < 0 && v < 0) v = 0;
+    slot.value = v;
+    applyPatch(g_model.sections[g_model.activeSection]);
+    // The drag's own scale: the top value sits at the very end of the sweep.
+    // Both displays, as two sections on one channel share its patch.
+    return knobReading((uint32_t)v, (uint32_t)top, AREA_KNOB | AREA_DISPLAY_0 | AREA_DISPLAY_1);
+}
+
+PanelChange toggleChordMode(int32_t s) {
+    int32_t& chord = g_model.sections[s].params[ParamId::Chord].value;
+    chord = chord == 0 ? 1 : 0;
+    return repaint(displayArea(s)); // it shows ON or OFF
+}
+
+PanelChange switchActiveSection() {
+    g_model.activeSection = g_model.activeSection == 0 ? 1 : 0;
+    return knobAtSelected(AREA_WHOLE_PANEL); // both lamps change
+}

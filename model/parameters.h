@@ -1,0 +1,24 @@
+// The parameters of the keyboard sections and which of them is selected.
+// A change of Patch or Channel ends in the program change it calls for;
+// every operation reports what the panel must show anew.
+#pragma once
+
+#include "model/panel_change.h"
+#include "model/performance.h"
+
+// The selected parameter of the active section.
+ParamSlot& selectedSlot();
+
+// Makes id the selected parameter of section s, and s the active section.
+PanelChange selectParam(int32_t s, int32_t id);
+// + and -: s becomes active and its selected value steps, stopping at the
+// bounds; the value is committed also when it could not move.
+PanelChange stepSelectedUp(int32_t s);
+PanelChange stepSelectedDown(int32_t s);
+// A menu's choice for the selected parameter.
+PanelChange setSelectedValue(int32_t v);
+// One step of a knob drag, +1 or -1, clamped.
+PanelChange knobStep(int32_t direction);
+PanelChange toggleChordMode(int32_t s);
+// Tab: the other section becomes active.
+PanelChange switchActiveSection();

@@ -1,0 +1,58 @@
+// What the performance model remembers: the two keyboard sections with their
+// parameters, and the little state both sections share. The model holds no
+// window, device or drawing object: it sends MIDI through the port and
+// reports what it changed on the panel as a PanelChange.
+#pragma once
+
+#include <cstdint>
+
+constexpr int SECTION_COUNT = 2;
+constexpr int KEY_COUNT = 17;
+constexpr int PARAM_COUNT = 8;
+constexpr int SELECTABLE_PARAM_COUNT = 5; // Patch..Transpose
+constexpr int32_t CHANNEL_COUNT = 16;
+constexpr int32_t PERCUSSION_CHANNEL = 9; // shown as channel 10; its patch is always 0
+constexpr int32_t BEND_CENTRE = 8192;
+constexpr int32_t BEND_MAX = 16383;
+constexpr int32_t MINOR_CHORD = 0; // chord qualities, indices into ChordTable
+constexpr int32_t MAJOR_CHORD = 1;
+
+namespace ParamId {
+enum : int32_t { Patch, Channel, Octave, Volume, Transpose, Chord, Plus, Minus };
+}
+
+struct ParamSlot {
+    int32_t value = 0;
+    int32_t count = 0; // values run 0..count-1; 0 for Chord, Plus and Minus
+};
+
+struct KeyboardSection {
+    uint8_t scanCodes[KEY_COUNT] = {};       // set-1 scan code playing key index k
+    bool keyDown[KEY_COUNT] = {};            // key k sounds, and is drawn pressed
+    uint8_t keyChordQuality[KEY_COUNT] = {}; // chord quality key k was pressed with
+    ParamSlot params[PARAM_COUNT] = {};      // indexed by ParamId
+    int32_t selectedParam = ParamId::Patch;  // what the knob, + and - and the menus change
+};
+
+struct PerformanceModel {
+    KeyboardSection sections[SECTION_COUNT] = {}; // 0 left, 1 right
+    int32_t activeSection = 0;                    // the section knob, menus, Tab and bend act on
+    int32_t chordQuality = MAJOR_CHORD;           // quality of the chord being pressed
+    int32_t lastChordKey = 0;                     // root key index of the chord started last
+    int32_t bendValue = BEND_CENTRE;              // pitch bend last sent, 0..16383
+    int32_t bendTarget = BEND_CENTRE;             // where the keyboard bend gesture is heading
+    // The program remembered per MIDI channel, shared by both sections: two
+    // sections on one channel always play one patch.
+    int32_t ChannelPatchTable[CHANNEL_COUNT] = {};
+};
+
+extern PerformanceModel g_model;
+
+// The computer keys of each section, by key index (PC scan-code set 1).
+extern const uint8_t SECTION_SCAN_CODES[SECTION_COUNT][KEY_COUNT];
+
+// Both sections in their start state: key maps, parameters, Patch selected.
+void initSections();
+
+inline int32_t paramValue(const KeyboardSection& section, int32_t id) { return section.params[id].value; }
+inline bool chordModeOn(int32_t s) { return paramValue(g_model.sections[s], ParamId::Chord) != 0; }
