@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/packages.sh
 
-install_missing_packages cmake make g++ libgtest-dev \
+install_missing_packages cmake make g++ libgtest-dev clang-tidy clang-format \
     g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 mingw-w64-tools \
     wine wine64 xvfb xdotool x11-utils imagemagick python3
 
@@ -15,6 +15,11 @@ cmake -S . -B build/windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake 
 cmake --build build/windows -j "$jobs"
 cmake -S . -B build/host -DCMAKE_BUILD_TYPE=Debug -DTONVALE_WINDOWS_BUILD="$PWD/build/windows"
 cmake --build build/host -j "$jobs"
+# One naming style (.clang-tidy) and one layout (.clang-format) for the
+# program's sources: a finding fails the run.
+program_folders=(app base port model input display devices platform)
+clang-tidy -p build/host --quiet $(find "${program_folders[@]}" -name '*.cpp' | sort) 2>&1 | { grep -v 'warnings generated' || true; }
+clang-format --dry-run --Werror $(find "${program_folders[@]}" -name '*.cpp' -o -name '*.h' | sort)
 ctest --test-dir build/host --output-on-failure --label-exclude e2e
 # The real program under Wine on a busy two-core machine: a test that trips
 # over the machine rather than the program gets one more run.
