@@ -16,8 +16,8 @@
 namespace {
 
 const char MAIN_CLASS_NAME[] = "Tonvale 1.0 (beta)";
-const int WINDOW_X = 415;
-const int WINDOW_Y = 746;
+const LONG WINDOW_X = 415;
+const LONG WINDOW_Y = 746;
 
 // Runs inside window creation. False makes creation fail; the window is then
 // destroyed at once and shutDown releases whatever was made here.
@@ -36,6 +36,26 @@ bool startUp(HWND window) {
     loadHandCursor();
     updateKnobIndicator(0, 127);
     return true;
+}
+
+// Where the panel's edge goes on one axis: where it has always stood, unless
+// that leaves part of it outside the work area; then moved by the least
+// distance that brings it inside, or to the start of a work area too small.
+LONG placeWithin(LONG start, LONG size, LONG low, LONG high) {
+    if (start + size > high) start = high - size;
+    return start < low ? low : start;
+}
+
+// The panel wholly on the screen it would be on, so that a small screen
+// does not hide most of it below its bottom edge.
+POINT panelPosition() {
+    const RECT panel = {WINDOW_X, WINDOW_Y, WINDOW_X + PANEL_WIDTH, WINDOW_Y + PANEL_HEIGHT};
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof monitor;
+    if (!GetMonitorInfoA(MonitorFromRect(&panel, MONITOR_DEFAULTTONEAREST), &monitor)) return {WINDOW_X, WINDOW_Y};
+    const RECT& work = monitor.rcWork;
+    return {placeWithin(WINDOW_X, PANEL_WIDTH, work.left, work.right),
+            placeWithin(WINDOW_Y, PANEL_HEIGHT, work.top, work.bottom)};
 }
 
 void paintWindow(HWND window) {
@@ -78,8 +98,9 @@ ATOM registerMainClass(HINSTANCE instance) {
 
 bool createMainWindow(HINSTANCE instance, int showCommand) {
     g_program.instance = instance;
-    const HWND window = CreateWindowExA(0, MAIN_CLASS_NAME, MAIN_CLASS_NAME, WS_POPUP, WINDOW_X, WINDOW_Y, PANEL_WIDTH,
-                                        PANEL_HEIGHT, nullptr, nullptr, instance, nullptr);
+    const POINT position = panelPosition();
+    const HWND window = CreateWindowExA(0, MAIN_CLASS_NAME, MAIN_CLASS_NAME, WS_POPUP, position.x, position.y,
+                                        PANEL_WIDTH, PANEL_HEIGHT, nullptr, nullptr, instance, nullptr);
     if (!window) {
         // Windows destroys a window whose start-up failed with WM_DESTROY, and
         // shutDown has run; Wine sends only WM_NCDESTROY. A device still held

@@ -1,14 +1,13 @@
 #include "devices/midi_device.h"
 
 #include "base/program.h"
+#include "model/keys.h"
 #include "model/midi_messages.h"
 #include "model/performance.h"
 #include "port/midi_out_port.h"
 #include "resources/resource.h"
 
-#include <algorithm>
 #include <cstdio>
-#include <iterator>
 
 namespace {
 
@@ -59,10 +58,11 @@ bool openSelectedDevice(HWND window) {
 }
 
 bool resetAll(HWND window) {
-    for (KeyboardSection& section : g_model.sections) {
-        std::fill(std::begin(section.keyDown), std::end(section.keyDown), false);
-    }
+    forgetAllKeys();
     InvalidateRect(window, nullptr, FALSE);
+    // After a failed reopen no device is open: nothing sounds, nothing is
+    // wrong with going on, and SETUP can still pick a device.
+    if (!g_port.handle) return true;
     if (resetPort()) return true;
     showMidiError(window, g_port.lastResult);
     DestroyWindow(window);

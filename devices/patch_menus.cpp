@@ -14,9 +14,10 @@ PopupMenus g_menus;
 namespace {
 
 const char PATCH_NAME_FILE[] = "gm_ins.nms";
-// A piece of the file is at most this many characters, newline included;
-// a longer line is read as several entries.
-const int PIECE_LENGTH = 126;
+// An entry keeps at most this many characters of its line; the rest of a
+// longer line is skipped, so that every name stays on its program number.
+const size_t NAME_LENGTH = 126;
+const int END_OF_TEXT = 0x1A; // Ctrl-Z: Windows text mode reads no further
 const unsigned ITEMS_PER_COLUMN = 32;
 // Only these many patch items: more would get ids of the channel and octave
 // commands (and past 16 bits further on).
@@ -27,6 +28,18 @@ const unsigned OCTAVE_COMMANDS = 11;
 static_assert(CMD_PATCH_BASE + MAX_PATCH_ITEMS <= CMD_CHANNEL_BASE, "patch ids stay below channel ids");
 static_assert(CMD_CHANNEL_BASE + CHANNEL_COMMANDS <= CMD_OCTAVE_BASE, "channel ids stay below octave ids");
 static_assert(CMD_OCTAVE_BASE + OCTAVE_COMMANDS <= 0xFFFF, "command ids fit the low word");
+
+// The item ids of each menu and the parameter its items set.
+struct MenuItems {
+    UINT baseId;
+    unsigned count;
+    int32_t param;
+};
+const MenuItems MENU_ITEMS[] = {
+    {CMD_PATCH_BASE, PATCH_COMMANDS, ParamId::Patch},
+    {CMD_CHANNEL_BASE, CHANNEL_COMMANDS, ParamId::Channel},
+    {CMD_OCTAVE_BASE, OCTAVE_COMMANDS, ParamId::Octave},
+};
 
 void insertItem(HMENU menu, UINT position, UINT id, UINT type, char* text) {
     MENUITEMINFOA item = {};
@@ -40,26 +53,43 @@ void insertItem(HMENU menu, UINT position, UINT id, UINT type, char* text) {
     InsertMenuItemA(menu, position, TRUE, &item);
 }
 
-// One piece of the file into text; false at the end of the file or at the
-// first empty line, which ends the list.
-bool readEntry(std::FILE* file, char* text) {
-    if (!std::fgets(text, PIECE_LENGTH + 1, file)) return false;
-    size_t length = std::strlen(text);
-    // Text mode reads CR LF as a newline on Windows; do the same elsewhere.
-    if (length >= 2 && text[length - 2] == '\r' && text[length - 1] == '\n') {
-        text[length - 2] = '\n';
-        text[--length] = 0;
+// The file as Windows text mode reads it, on every system alike: CR LF is
+// one newline wherever it falls, and Ctrl-Z ends the file.
+struct TextReader {
+    std::FILE* file;
+    bool ended;
+};
+
+int readCharacter(TextReader& reader) {
+    if (reader.ended) return EOF;
+    const int c = std::fgetc(reader.file);
+    if (c == '\r') {
+        const int next = std::fgetc(reader.file);
+        if (next == '\n') return '\n';
+        if (next != EOF) std::ungetc(next, reader.file);
     }
-    if (text[0] == '\n') return false;
+    if (c == EOF || c == END_OF_TEXT) reader.ended = true;
+    return reader.ended ? EOF : c;
+}
+
+// One line's entry into text; false at the end of the file or at the first
+// empty line, which ends the list.
+bool readEntry(TextReader& reader, char (&text)[NAME_LENGTH + 1]) {
+    size_t length = 0;
+    for (int c = readCharacter(reader); c != EOF && c != '\n'; c = readCharacter(reader)) {
+        if (length < NAME_LENGTH) text[length++] = (char)c;
+    }
+    text[length] = 0;
+    if (length == 0) return false;
     if (char* equals = std::strchr(text, '=')) *equals = ' ';
-    if (length > 0 && text[length - 1] == '\n') text[length - 1] = 0;
     return true;
 }
 
 void readPatchMenu(std::FILE* file) {
-    char text[MESSAGE_TEXT_SIZE];
+    TextReader reader = {file, false};
+    char text[NAME_LENGTH + 1];
     unsigned rowsInColumn = 0;
-    for (unsigned index = 0; index < MAX_PATCH_ITEMS && readEntry(file, text); ++index) {
+    for (unsigned index = 0; index < MAX_PATCH_ITEMS && readEntry(reader, text); ++index) {
         UINT type = MFT_STRING;
         if (rowsInColumn > ITEMS_PER_COLUMN - 1) {
             type = MFT_MENUBARBREAK; // a new column with a line before it
@@ -88,12 +118,11 @@ void destroyMenu(HMENU& menu) {
 
 bool inRange(unsigned id, unsigned base, unsigned count) { return id >= base && id < base + count; }
 
-void choose(HWND window, unsigned value) { showPanelChange(window, setSelectedValue((int32_t)value)); }
-
 } // namespace
 
 bool buildPopupMenus(HWND window) {
-    std::FILE* file = std::fopen(PATCH_NAME_FILE, "rt");
+    // Binary, and read as text mode would: the same on every system.
+    std::FILE* file = std::fopen(PATCH_NAME_FILE, "rb");
     if (!file) {
         showMessage(window, "Cannot load patch names.");
         return false;
@@ -115,11 +144,14 @@ void destroyPopupMenus() {
 void onCommand(HWND window, WPARAM wParam) {
     if (wParam >> 16 != 0) return; // not a command of ours
     const unsigned id = LOWORD(wParam);
-    // A menu's choice goes to the selected parameter: a menu only opens from
-    // its own button, which selected that parameter first.
-    if (inRange(id, CMD_PATCH_BASE, PATCH_COMMANDS)) choose(window, id - CMD_PATCH_BASE);
-    if (inRange(id, CMD_CHANNEL_BASE, CHANNEL_COMMANDS)) choose(window, id - CMD_CHANNEL_BASE);
-    if (inRange(id, CMD_OCTAVE_BASE, OCTAVE_COMMANDS)) choose(window, id - CMD_OCTAVE_BASE);
+    // A menu's item reaches only its own parameter, which its button selected
+    // before opening it; an item id from anywhere else is ignored.
+    const KeyboardSection& section = g_model.sections[g_model.activeSection];
+    for (const MenuItems& items : MENU_ITEMS) {
+        if (inRange(id, items.baseId, items.count) && section.selectedParam == items.param) {
+            showPanelChange(window, setSelectedValue((int32_t)(id - items.baseId)));
+        }
+    }
     if (id == CMD_PATCH_MENU) showParameterMenu(window, g_menus.PatchMenu);
     if (id == CMD_CHANNEL_MENU) showParameterMenu(window, g_menus.ChannelMenu);
     if (id == CMD_OCTAVE_MENU) showParameterMenu(window, g_menus.OctaveMenu);

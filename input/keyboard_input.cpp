@@ -37,16 +37,24 @@ PanelChange pressKey(const KeyLocation& key) {
     return pressChord(key.section, key.key, minor, capsFold);
 }
 
-PanelChange releaseKey(const KeyLocation& key) {
-    if (!chordModeOn(key.section)) return releaseNote(key.section, key.key);
-    return releaseChord(key.section, key.key, capsLockOn());
-}
-
 // Page Up and Page Down act on every message of theirs, release and
 // auto-repeat included: each one pushes the bend target further.
 void onUnmatchedKey(HWND window, WPARAM virtualKey) {
     if (virtualKey == VK_PRIOR) nudgeBend(window, +BEND_NUDGE);
     if (virtualKey == VK_NEXT) nudgeBend(window, -BEND_NUDGE);
+}
+
+// A key raised out of range while it was held still owns its note, and its
+// release must end it.
+bool findSoundingKey(uint8_t scanCode, KeyLocation* found) {
+    for (int32_t s = 0; s < SECTION_COUNT; ++s) {
+        for (int32_t k = 0; k < KEY_COUNT; ++k) {
+            if (g_model.sections[s].scanCodes[k] != scanCode || !keySounds(s, k)) continue;
+            *found = KeyLocation{s, k};
+            return true;
+        }
+    }
+    return false;
 }
 
 } // namespace
@@ -65,16 +73,20 @@ bool findKey(uint8_t scanCode, KeyLocation* found) {
 }
 
 void onKeyMessage(HWND window, WPARAM virtualKey, LPARAM keyData) {
+    const uint8_t scanCode = scanCodeOf(keyData);
+    const KeyTransition transition = transitionOf(keyData);
     KeyLocation key{};
-    if (!findKey(scanCodeOf(keyData), &key)) {
+    const bool found =
+        findKey(scanCode, &key) || (transition == KeyTransition::RELEASE && findSoundingKey(scanCode, &key));
+    if (!found) {
         onUnmatchedKey(window, virtualKey);
         return;
     }
     // An auto-repeat changes nothing, yet its key bed is repainted too.
     PanelChange change = repaint(keysArea(key.section));
-    switch (transitionOf(keyData)) {
+    switch (transition) {
     case KeyTransition::PRESS: change = pressKey(key); break;
-    case KeyTransition::RELEASE: change = releaseKey(key); break;
+    case KeyTransition::RELEASE: change = releaseKey(key.section, key.key); break;
     case KeyTransition::REPEAT: break; // the note is already sounding
     }
     showPanelChange(window, change);

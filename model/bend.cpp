@@ -42,9 +42,9 @@ bool stepBendRamp() {
     } else if (target < value) {
         value -= RAMP_STEP;
         if (value > target) return true;
-    } else {
-        return true; // nothing to ramp: the same value goes out again
     }
+    // Reached, passed, or already there when the tick came (Page Up and Page
+    // Down before the first tick): the gesture ends, or it would tick forever.
     springBackToCentre();
     return false;
 }

@@ -11,8 +11,8 @@
 void nudgeBendTarget(int32_t step);
 
 // One tick of the gesture: the bend moves a step toward the target. Reaching
-// or passing it springs the bend back to the centre and ends the gesture:
-// false, and the ramp's timer can stop.
+// or passing it, or finding the bend already there, springs the bend back to
+// the centre and ends the gesture: false, and the ramp's timer stops.
 bool stepBendRamp();
 
 // One step of a wheel drag: +1 up, -1 down, clamped at the ends.

@@ -1,6 +1,8 @@
 #include "model/chords.h"
 
-#include "model/midi_messages.h"
+#include "model/note_ledger.h"
+
+static_assert(MAX_VOICES >= sizeof ChordShape::intervals, "the ledger holds a whole chord");
 
 const ChordShape ChordTable[2] = {
     {3, {0, 3, 7, 0, 0}}, // minor
@@ -10,33 +12,6 @@ const ChordShape ChordTable[2] = {
 namespace {
 
 const int32_t OCTAVE = 12;
-
-// Chord notes can reach index 23; only the 17 keys of the bed have a flag.
-void setKeyFlag(KeyboardSection& section, int32_t n, bool down) {
-    if (n >= 0 && n < KEY_COUNT) section.keyDown[n] = down;
-}
-
-void noteOff(KeyboardSection& section, int32_t n) {
-    setKeyFlag(section, n, false);
-    sendNote(section, n, false);
-}
-
-void noteOn(KeyboardSection& section, int32_t n) {
-    setKeyFlag(section, n, true);
-    sendNote(section, n, true);
-}
-
-int32_t noteCount(int32_t quality) { return ChordTable[quality].count; }
-
-// Whether note index n also belongs to the chord started last.
-bool inLastChord(const KeyboardSection& section, int32_t n, bool capsFold) {
-    const int32_t lastKey = g_model.lastChordKey;
-    const int32_t quality = section.keyChordQuality[lastKey];
-    for (int32_t j = 0; j < noteCount(quality); ++j) {
-        if (chordNoteIndex(lastKey, quality, j, capsFold) == n) return true;
-    }
-    return false;
-}
 
 } // namespace
 
@@ -48,28 +23,17 @@ int32_t chordNoteIndex(int32_t root, int32_t quality, int32_t position, bool cap
 PanelChange pressChord(int32_t s, int32_t k, bool minor, bool capsFold) {
     KeyboardSection& section = g_model.sections[s];
     g_model.chordQuality = minor ? MINOR_CHORD : MAJOR_CHORD;
-    // The chord started last stops first, even if it is this very key or
-    // its key was let go long ago; lastChordKey is shared by both sections.
-    const int32_t lastKey = g_model.lastChordKey;
-    const int32_t lastQuality = section.keyChordQuality[lastKey];
-    for (int32_t i = 0; i < noteCount(lastQuality); ++i) {
-        noteOff(section, chordNoteIndex(lastKey, lastQuality, i, capsFold));
+    // The section's chord started last stops first, notes it shares with
+    // this one included: chords follow one another rather than pile up.
+    KeyVoices& previous = section.sounding[section.lastChordKey];
+    if (previous.chord) endVoices(section, previous);
+    KeyVoices& owner = section.sounding[k];
+    endVoices(section, owner); // pressed again without a release
+    const ChordShape& shape = ChordTable[g_model.chordQuality];
+    for (int32_t i = 0; i < shape.count; ++i) {
+        startVoice(section, owner, chordNoteIndex(k, g_model.chordQuality, i, capsFold));
     }
-    const int32_t quality = g_model.chordQuality;
-    section.keyChordQuality[k] = (uint8_t)quality;
-    for (int32_t i = 0; i < noteCount(quality); ++i) noteOn(section, chordNoteIndex(k, quality, i, capsFold));
-    g_model.lastChordKey = k;
-    return repaint(keysArea(s));
-}
-
-PanelChange releaseChord(int32_t s, int32_t k, bool capsFold) {
-    KeyboardSection& section = g_model.sections[s];
-    const int32_t quality = section.keyChordQuality[k];
-    for (int32_t i = 0; i < noteCount(quality); ++i) {
-        const int32_t n = chordNoteIndex(k, quality, i, capsFold);
-        // Held over into the newer chord (legato): that chord still sounds it.
-        if (k != g_model.lastChordKey && inLastChord(section, n, capsFold)) continue;
-        noteOff(section, n);
-    }
+    owner.chord = true;
+    section.lastChordKey = k;
     return repaint(keysArea(s));
 }

@@ -1,5 +1,5 @@
 // Chord mode: a key plays a major triad, or a minor one with Ctrl held, and
-// each new chord releases the one started last.
+// each new chord ends the one the section started last.
 #pragma once
 
 #include "model/panel_change.h"
@@ -18,6 +18,6 @@ extern const ChordShape ChordTable[2]; // by quality: MINOR_CHORD, MAJOR_CHORD
 // of the key bed when Caps Lock is on.
 int32_t chordNoteIndex(int32_t root, int32_t quality, int32_t position, bool capsFold);
 
-// Ctrl and Caps Lock as they stand at the key's message.
+// Ctrl and Caps Lock as they stand at the key's message. The release of a
+// chord's key is any key's release (releaseKey).
 PanelChange pressChord(int32_t s, int32_t k, bool minor, bool capsFold);
-PanelChange releaseChord(int32_t s, int32_t k, bool capsFold);

@@ -1,5 +1,5 @@
-// The keys of a section with chord mode off: which keys play, and a press
-// and a release of one.
+// The keys of a section: which keys play, a press with chord mode off, the
+// release of any key, and letting go of them all.
 #pragma once
 
 #include "model/panel_change.h"
@@ -9,5 +9,16 @@
 // would pass 127 is no key at all. Transpose takes no part.
 bool keyInRange(int32_t s, int32_t k);
 
+// Whether key k still owns a sounding note: its release must end it even if
+// the key has since left the range.
+bool keySounds(int32_t s, int32_t k);
+
 PanelChange pressNote(int32_t s, int32_t k);
-PanelChange releaseNote(int32_t s, int32_t k);
+
+// The release ends what the press started, a note or a chord, whatever the
+// chord mode, octave, transposition or channel are now.
+PanelChange releaseKey(int32_t s, int32_t k);
+
+// RESET: every key let go and every note forgotten; the device reset has
+// silenced them, so nothing is sent.
+void forgetAllKeys();

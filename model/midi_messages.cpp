@@ -31,13 +31,20 @@ DWORD packShortMessage(const ShortMessage& message) {
     return (DWORD)message.status | (DWORD)message.data1 << 8 | (DWORD)message.data2 << 16;
 }
 
-bool sendNote(const KeyboardSection& section, int32_t k, bool on) {
-    const int32_t note = k + paramValue(section, ParamId::Transpose) + 12 * paramValue(section, ParamId::Octave);
+Voice voiceOf(const KeyboardSection& section, int32_t k) {
+    Voice voice;
+    voice.channel = paramValue(section, ParamId::Channel);
+    voice.note = k + paramValue(section, ParamId::Transpose) + 12 * paramValue(section, ParamId::Octave);
+    voice.keyIndex = k;
+    return voice;
+}
+
+bool sendVoice(const KeyboardSection& section, const Voice& voice, bool on) {
     // Transpose and chord intervals can push a note past the MIDI range;
     // such a note is dropped rather than sent as an invalid data byte.
-    if (note < 0 || note > HIGHEST_NOTE) return false;
-    return sendShortMessageKeepingResult(compose(on ? NOTE_ON : NOTE_OFF, paramValue(section, ParamId::Channel), note,
-                                                 paramValue(section, ParamId::Volume)));
+    if (voice.note < 0 || voice.note > HIGHEST_NOTE) return false;
+    return sendShortMessageKeepingResult(
+        compose(on ? NOTE_ON : NOTE_OFF, voice.channel, voice.note, paramValue(section, ParamId::Volume)));
 }
 
 void applyPatch(KeyboardSection& p) {

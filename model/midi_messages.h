@@ -16,10 +16,18 @@ struct ShortMessage {
 
 DWORD packShortMessage(const ShortMessage& message);
 
-// Note-on or note-off of key index k, with the section's values as they
-// stand now. True when the device accepted it. A note above 127 is not sent
-// at all: false, and the port's last result is left alone.
-bool sendNote(const KeyboardSection& section, int32_t k, bool on);
+// Where note index k of the section sounds with its values as they stand
+// now: its channel and note number, which may lie above 127.
+Voice voiceOf(const KeyboardSection& section, int32_t k);
+
+// Note-on or note-off of a voice, at the section's Volume now. True when the
+// device accepted it. A note above 127 is not sent at all: false, and the
+// port's last result is left alone.
+bool sendVoice(const KeyboardSection& section, const Voice& voice, bool on);
+
+inline bool sendNote(const KeyboardSection& section, int32_t k, bool on) {
+    return sendVoice(section, voiceOf(section, k), on);
+}
 
 // Sends the program change the section's selected parameter calls for
 // (Patch or Channel), keeping the per-channel patch memory.

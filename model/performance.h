@@ -16,6 +16,7 @@ constexpr int32_t BEND_CENTRE = 8192;
 constexpr int32_t BEND_MAX = 16383;
 constexpr int32_t MINOR_CHORD = 0; // chord qualities, indices into ChordTable
 constexpr int32_t MAJOR_CHORD = 1;
+constexpr int MAX_VOICES = 5; // the most notes one key's press can start
 
 namespace ParamId {
 enum : int32_t { Patch, Channel, Octave, Volume, Transpose, Chord, Plus, Minus };
@@ -26,19 +27,34 @@ struct ParamSlot {
     int32_t count = 0; // values run 0..count-1; 0 for Chord, Plus and Minus
 };
 
+// One note a key's press set sounding, as it went out: its release ends
+// exactly this note, whatever changed in between.
+struct Voice {
+    int32_t channel = 0;
+    int32_t note = 0;     // above 127 it was not sent, yet its key still lights
+    int32_t keyIndex = 0; // the note's place on the key bed; only 0..16 have a flag
+};
+
+// The notes one key's press started and still owns.
+struct KeyVoices {
+    int32_t count = 0;
+    bool chord = false; // the next chord pressed in the section ends it
+    Voice voices[MAX_VOICES] = {};
+};
+
 struct KeyboardSection {
-    uint8_t scanCodes[KEY_COUNT] = {};       // set-1 scan code playing key index k
-    bool keyDown[KEY_COUNT] = {};            // key k sounds, and is drawn pressed
-    uint8_t keyChordQuality[KEY_COUNT] = {}; // chord quality key k was pressed with
-    ParamSlot params[PARAM_COUNT] = {};      // indexed by ParamId
-    int32_t selectedParam = ParamId::Patch;  // what the knob, + and - and the menus change
+    uint8_t scanCodes[KEY_COUNT] = {};      // set-1 scan code playing key index k
+    bool keyDown[KEY_COUNT] = {};           // key k sounds, and is drawn pressed
+    ParamSlot params[PARAM_COUNT] = {};     // indexed by ParamId
+    int32_t selectedParam = ParamId::Patch; // what the knob, + and - and the menus change
+    KeyVoices sounding[KEY_COUNT] = {};     // the note ledger, by key index
+    int32_t lastChordKey = 0;               // root key index of the section's chord started last
 };
 
 struct PerformanceModel {
     KeyboardSection sections[SECTION_COUNT] = {}; // 0 left, 1 right
     int32_t activeSection = 0;                    // the section knob, menus, Tab and bend act on
     int32_t chordQuality = MAJOR_CHORD;           // quality of the chord being pressed
-    int32_t lastChordKey = 0;                     // root key index of the chord started last
     int32_t bendValue = BEND_CENTRE;              // pitch bend last sent, 0..16383
     int32_t bendTarget = BEND_CENTRE;             // where the keyboard bend gesture is heading
     // The program remembered per MIDI channel, shared by both sections: two

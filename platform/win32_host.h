@@ -53,6 +53,7 @@ TONVALE_DECLARE_HANDLE(HBRUSH);
 TONVALE_DECLARE_HANDLE(HPEN);
 TONVALE_DECLARE_HANDLE(HFONT);
 TONVALE_DECLARE_HANDLE(HMIDIOUT);
+TONVALE_DECLARE_HANDLE(HMONITOR);
 #undef TONVALE_DECLARE_HANDLE
 typedef HICON HCURSOR;
 typedef void* HGDIOBJ;
@@ -79,6 +80,14 @@ struct POINT {
     LONG x;
     LONG y;
 };
+
+struct MONITORINFO {
+    DWORD cbSize;
+    RECT rcMonitor;
+    RECT rcWork;
+    DWORD dwFlags;
+};
+#define MONITOR_DEFAULTTONEAREST 0x00000002
 
 struct MSG {
     HWND hwnd;
@@ -251,6 +260,8 @@ HWND WINAPI SetCapture(HWND window);
 BOOL WINAPI ReleaseCapture(void);
 BOOL WINAPI PtInRect(const RECT* rect, POINT point);
 BOOL WINAPI ClientToScreen(HWND window, POINT* point);
+HMONITOR WINAPI MonitorFromRect(const RECT* rect, DWORD flags);
+BOOL WINAPI GetMonitorInfoA(HMONITOR monitor, MONITORINFO* info);
 HMENU WINAPI CreatePopupMenu(void);
 BOOL WINAPI InsertMenuItemA(HMENU menu, UINT item, BOOL byPosition, const MENUITEMINFOA* info);
 BOOL WINAPI TrackPopupMenuEx(HMENU menu, UINT flags, int x, int y, HWND owner, void* params);

@@ -540,6 +540,17 @@ BOOL WINAPI ClientToScreen(HWND, POINT* point) {
     return TRUE;
 }
 
+// Queries of where things are, like PtInRect: answered, not logged.
+HMONITOR WINAPI MonitorFromRect(const RECT*, DWORD) { return (HMONITOR)fake::WINDOW; }
+
+BOOL WINAPI GetMonitorInfoA(HMONITOR, MONITORINFO* info) {
+    const RECT& work = script.workArea;
+    if (work.right <= work.left || info->cbSize != sizeof(MONITORINFO)) return FALSE;
+    info->rcMonitor = work;
+    info->rcWork = work;
+    return TRUE;
+}
+
 HMENU WINAPI CreatePopupMenu(void) {
     fake::Call& call = record(Fn::CreatePopupMenu, {});
     call.result = (intptr_t)fake::newHandle(fake::KIND_MENU);

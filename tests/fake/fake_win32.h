@@ -73,6 +73,10 @@ struct Script {
     // Keyboard: what GetKeyState reports, by virtual-key code.
     SHORT keyState[256] = {};
 
+    // The work area of the screen the window is placed on; an empty one
+    // makes GetMonitorInfoA fail.
+    RECT workArea = {0, 0, 1280, 1024};
+
     // The item a popup menu returns (0: closed without a choice).
     UINT menuChoice = 0;
 

@@ -1,5 +1,5 @@
-// Chord mode: the shapes, Ctrl and Caps Lock, the previous chord let go at
-// each press, and the legato release rules.
+// Chord mode: the shapes, Ctrl and Caps Lock, the section's previous chord
+// let go at each press, and a release that ends what its press started.
 #include "model/chords.h"
 #include "model/keys.h"
 #include "model/parameters.h"
@@ -29,11 +29,6 @@ std::vector<int> heldKeys(int s) {
 
 const Lines MINOR_ON_KEY_0_OFF = {"note-off 0x80 60 127", "note-off 0x80 63 127", "note-off 0x80 67 127"};
 
-Lines concat(Lines a, const Lines& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
-
 struct ChordCase {
     int root;
     int quality;
@@ -56,23 +51,19 @@ TEST_F(ChordsTest, NoteIndicesOfEachShapeWithAndWithoutTheFold) {
     }
 }
 
-TEST_F(ChordsTest, FirstChordAfterStartLetsGoOfTheMinorChordOnKeyZero) {
+TEST_F(ChordsTest, FirstChordSendsOnlyItsOwnNotes) {
     keyPress(scan::Q);
-    EXPECT_EQ(fake::midiMessages(),
-              concat(MINOR_ON_KEY_0_OFF, {"note-on 0x90 60 127", "note-on 0x90 64 127", "note-on 0x90 67 127"}));
+    EXPECT_EQ(fake::midiMessages(), Lines({"note-on 0x90 60 127", "note-on 0x90 64 127", "note-on 0x90 67 127"}));
     EXPECT_EQ(heldKeys(0), std::vector<int>({0, 4, 7}));
-    EXPECT_EQ(g_model.lastChordKey, 0);
+    EXPECT_EQ(g_model.sections[0].lastChordKey, 0);
     EXPECT_EQ(g_model.chordQuality, MAJOR_CHORD);
-    EXPECT_EQ(g_model.sections[0].keyChordQuality[0], MAJOR_CHORD);
 }
 
 TEST_F(ChordsTest, CtrlMakesItMinor) {
     holdControl(true);
     keyPress(scan::Q);
-    EXPECT_EQ(fake::midiMessages(),
-              concat(MINOR_ON_KEY_0_OFF, {"note-on 0x90 60 127", "note-on 0x90 63 127", "note-on 0x90 67 127"}));
+    EXPECT_EQ(fake::midiMessages(), Lines({"note-on 0x90 60 127", "note-on 0x90 63 127", "note-on 0x90 67 127"}));
     EXPECT_EQ(g_model.chordQuality, MINOR_CHORD);
-    EXPECT_EQ(g_model.sections[0].keyChordQuality[0], MINOR_CHORD);
 
     fake::clearLog();
     holdControl(false); // the release keeps the quality of its press
@@ -93,8 +84,7 @@ TEST_F(ChordsTest, CapsLockFoldsIntoTheLowestOctave) {
 
 TEST_F(ChordsTest, WithoutTheFoldOnlyIndicesUpTo16HaveFlags) {
     keyPress(scan::P);
-    EXPECT_EQ(fake::midiMessages(),
-              concat(MINOR_ON_KEY_0_OFF, {"note-on 0x90 76 127", "note-on 0x90 80 127", "note-on 0x90 83 127"}));
+    EXPECT_EQ(fake::midiMessages(), Lines({"note-on 0x90 76 127", "note-on 0x90 80 127", "note-on 0x90 83 127"}));
     EXPECT_EQ(heldKeys(0), std::vector<int>({16}));
     fake::clearLog();
     keyRelease(scan::P);
@@ -102,15 +92,15 @@ TEST_F(ChordsTest, WithoutTheFoldOnlyIndicesUpTo16HaveFlags) {
     EXPECT_TRUE(heldKeys(0).empty());
 }
 
-TEST_F(ChordsTest, LegatoRestrikesCommonNotesAndTheOldReleaseSparesThem) {
+TEST_F(ChordsTest, LegatoRestrikesCommonNotesAndTheOldReleaseEndsNothingMore) {
     keyPress(scan::Q); // A: major on key 0
     fake::clearLog();
     keyPress(scan::T); // B: major on key 7
     EXPECT_EQ(fake::midiMessages(), Lines({"note-off 0x80 60 127", "note-off 0x80 64 127", "note-off 0x80 67 127",
                                            "note-on 0x90 67 127", "note-on 0x90 71 127", "note-on 0x90 74 127"}));
     fake::clearLog();
-    keyRelease(scan::Q);
-    EXPECT_EQ(fake::midiMessages(), Lines({"note-off 0x80 60 127", "note-off 0x80 64 127"}));
+    keyRelease(scan::Q); // its notes ended at B's press
+    EXPECT_TRUE(fake::midiMessages().empty());
     EXPECT_EQ(heldKeys(0), std::vector<int>({7, 11, 14}));
     fake::clearLog();
     keyRelease(scan::T);
@@ -124,44 +114,39 @@ TEST_F(ChordsTest, ReleasingTheNewerKeyFirst) {
     fake::clearLog();
     keyRelease(scan::T);
     EXPECT_EQ(fake::midiMessages(), Lines({"note-off 0x80 67 127", "note-off 0x80 71 127", "note-off 0x80 74 127"}));
-    EXPECT_EQ(g_model.lastChordKey, 7) << "a release leaves it";
+    EXPECT_EQ(g_model.sections[0].lastChordKey, 7) << "a release leaves it";
     fake::clearLog();
     keyRelease(scan::Q);
-    EXPECT_EQ(fake::midiMessages(), Lines({"note-off 0x80 60 127", "note-off 0x80 64 127"}));
+    EXPECT_TRUE(fake::midiMessages().empty());
 }
 
-TEST_F(ChordsTest, TheLastChordKeyIsSharedByBothSections) {
-    g_model.sections[1].params[ParamId::Channel].value = 1;
-    keyPress(scan::Q); // section 0, key 0, major
+TEST_F(ChordsTest, EachSectionEndsOnlyItsOwnChord) {
+    keyPress(scan::Q); // section 0, key 0, major, on the channel both share
     fake::clearLog();
     keyPress(scan::C); // section 1, key 4, major
-    EXPECT_EQ(fake::midiMessages(), Lines({"note-off 0x81 60 127", "note-off 0x81 63 127",
-                                           "note-off 0x81 67 127", // section 1's record at key 0
-                                           "note-on 0x91 64 127", "note-on 0x91 68 127", "note-on 0x91 71 127"}));
+    EXPECT_EQ(fake::midiMessages(), Lines({"note-on 0x90 64 127", "note-on 0x90 68 127", "note-on 0x90 71 127"}));
     EXPECT_EQ(heldKeys(0), std::vector<int>({0, 4, 7})) << "section 0's chord keeps sounding";
-    EXPECT_EQ(g_model.lastChordKey, 4);
 
     fake::clearLog();
     keyRelease(scan::Q);
-    // Section 0's record at key 4 is minor (4, 7, 11): its 64 and 67 are spared.
-    EXPECT_EQ(fake::midiMessages(), Lines({"note-off 0x80 60 127"}));
-    EXPECT_EQ(heldKeys(0), std::vector<int>({4, 7}));
+    EXPECT_EQ(fake::midiMessages(), Lines({"note-off 0x80 60 127", "note-off 0x80 64 127", "note-off 0x80 67 127"}));
 }
 
-TEST_F(ChordsTest, TheReleaseFoldsWithCapsLockAsItIsThen) {
-    keyPress(scan::P);
+TEST_F(ChordsTest, TheReleaseEndsWhatThePressStartedWhateverChangedMeanwhile) {
+    keyPress(scan::P); // unfolded: 76, 80, 83
     setCapsLock(true);
+    g_model.sections[0].params[ParamId::Octave].value = 4;
+    g_model.sections[0].params[ParamId::Chord].value = 0;
     fake::clearLog();
     keyRelease(scan::P);
-    EXPECT_EQ(fake::midiMessages(), Lines({"note-off 0x80 64 127", "note-off 0x80 68 127", "note-off 0x80 71 127"}));
-    EXPECT_EQ(heldKeys(0), std::vector<int>({16})) << "the notes played unfolded get no note-off";
+    EXPECT_EQ(fake::midiMessages(), Lines({"note-off 0x80 76 127", "note-off 0x80 80 127", "note-off 0x80 83 127"}));
+    EXPECT_TRUE(heldKeys(0).empty());
 }
 
 TEST_F(ChordsTest, ChordNotesAbove127AreNotSent) {
     g_model.sections[0].params[ParamId::Octave].value = 10;
     keyPress(scan::T); // key 7: notes 127, 131, 134
-    EXPECT_EQ(fake::midiMessages(), Lines({"note-off 0x80 120 127", "note-off 0x80 123 127", "note-off 0x80 127 127",
-                                           "note-on 0x90 127 127"}));
+    EXPECT_EQ(fake::midiMessages(), Lines({"note-on 0x90 127 127"}));
     EXPECT_EQ(heldKeys(0), std::vector<int>({7, 11, 14}));
 }
 
@@ -169,7 +154,7 @@ TEST_F(ChordsTest, FlagsChangeEvenWhenTheDeviceRefuses) {
     fake::script.shortMessageResult = MMSYSERR_NOMEM;
     keyPress(scan::E);
     EXPECT_EQ(heldKeys(0), std::vector<int>({4, 8, 11}));
-    EXPECT_EQ(fake::count(fake::Fn::midiOutShortMsg), 6u);
+    EXPECT_EQ(fake::count(fake::Fn::midiOutShortMsg), 3u);
 }
 
 } // namespace

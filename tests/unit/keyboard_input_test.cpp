@@ -90,20 +90,25 @@ TEST_F(KeyboardInputTest, KeyRangeLeavesTransposeOut) {
     EXPECT_EQ(g_model.sections[0].keyDown[16], 1);
 }
 
-TEST_F(KeyboardInputTest, AReleaseUsesTheOctaveAtRelease) {
+TEST_F(KeyboardInputTest, AReleaseEndsTheNoteItsPressStartedWhateverChanged) {
     keyPress(scan::Q);
     set(0, ParamId::Octave, 6);
+    set(0, ParamId::Transpose, 3);
+    set(0, ParamId::Channel, 4);
     keyRelease(scan::Q);
-    EXPECT_EQ(fake::midiMessages(), Lines({"note-on 0x90 60 127", "note-off 0x80 72 127"}));
+    EXPECT_EQ(fake::midiMessages(), Lines({"note-on 0x90 60 127", "note-off 0x80 60 127"}));
 }
 
-TEST_F(KeyboardInputTest, AReleaseMovedBeyond127MatchesNothing) {
+TEST_F(KeyboardInputTest, AReleaseMovedBeyond127StillEndsItsNote) {
     keyPress(scan::I); // key 12
     set(0, ParamId::Octave, 10);
     fake::clearLog();
     keyRelease(scan::I);
-    EXPECT_TRUE(fake::calls().empty());
-    EXPECT_EQ(g_model.sections[0].keyDown[12], 1) << "left for RESET to clear";
+    EXPECT_EQ(fake::calls(), Lines({"midiOutShortMsg midi1 note-off 0x80 72 127", LEFT_BED}));
+    EXPECT_EQ(g_model.sections[0].keyDown[12], 0);
+    fake::clearLog();
+    keyPress(scan::I);
+    EXPECT_TRUE(fake::calls().empty()) << "out of range, it plays nothing";
 }
 
 TEST_F(KeyboardInputTest, KeypadSlashPlaysLikeSlash) {
@@ -177,20 +182,25 @@ TEST_F(KeyboardInputTest, ChordModeKeysPlayChordsAndRepaintOnce) {
     keyRepeat(scan::Z);
     keyRelease(scan::Z);
     EXPECT_EQ(fake::calls({fake::Fn::InvalidateRect}), Lines(3, RIGHT_BED));
-    EXPECT_EQ(fake::midiMessages(), Lines({"note-off 0x80 60 127", "note-off 0x80 63 127", "note-off 0x80 67 127",
-                                           "note-on 0x90 60 127", "note-on 0x90 64 127", "note-on 0x90 67 127",
+    EXPECT_EQ(fake::midiMessages(), Lines({"note-on 0x90 60 127", "note-on 0x90 64 127", "note-on 0x90 67 127",
                                            "note-off 0x80 60 127", "note-off 0x80 64 127", "note-off 0x80 67 127"}));
 }
 
-TEST_F(KeyboardInputTest, ChordModeTurnedOffWhileHeldReleasesOnlyTheKey) {
+TEST_F(KeyboardInputTest, ChordModeSwitchedWhileHeldReleasesWhatThePressPlayed) {
     set(0, ParamId::Chord, 1);
     keyPress(scan::E);
     set(0, ParamId::Chord, 0);
     fake::clearLog();
     keyRelease(scan::E);
-    EXPECT_EQ(fake::midiMessages(), Lines({"note-off 0x80 64 127"}));
-    EXPECT_EQ(g_model.sections[0].keyDown[8], 1);
-    EXPECT_EQ(g_model.sections[0].keyDown[11], 1);
+    EXPECT_EQ(fake::midiMessages(), Lines({"note-off 0x80 64 127", "note-off 0x80 68 127", "note-off 0x80 71 127"}));
+    EXPECT_EQ(g_model.sections[0].keyDown[8], 0);
+    EXPECT_EQ(g_model.sections[0].keyDown[11], 0);
+
+    keyPress(scan::W); // plain, then chord mode on before the release
+    set(0, ParamId::Chord, 1);
+    fake::clearLog();
+    keyRelease(scan::W);
+    EXPECT_EQ(fake::midiMessages(), Lines({"note-off 0x80 62 127"}));
 }
 
 } // namespace

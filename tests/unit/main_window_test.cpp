@@ -84,6 +84,28 @@ TEST_F(MainWindowTest, StartUpRunsInItsOrder) {
     EXPECT_EQ(fake::label(g_program.instance), "instance");
 }
 
+TEST_F(MainWindowTest, ThePanelStaysWhereItIsUnlessThatIsOffTheScreen) {
+    const struct {
+        RECT workArea;
+        const char* at;
+    } cases[] = {
+        {{0, 0, 1280, 1024}, "at 415,746"},     // it fits
+        {{0, 0, 1366, 768}, "at 415,518"},      // moved up just enough
+        {{0, 0, 1024, 600}, "at 224,350"},      // up and left
+        {{100, 30, 700, 200}, "at 100,30"},     // too small: its top-left shows
+        {{1280, 0, 2560, 1024}, "at 1280,746"}, // a screen to the right
+        {{0, 0, 0, 0}, "at 415,746"},           // no screen known
+    };
+    for (const auto& c : cases) {
+        SetUp();
+        fake::script.workArea = c.workArea;
+        start();
+        const Lines created = fake::calls({fake::Fn::CreateWindowExA});
+        ASSERT_EQ(created.size(), 1u);
+        EXPECT_NE(created[0].find(std::string(c.at) + " size 800x250"), std::string::npos) << created[0];
+    }
+}
+
 TEST_F(MainWindowTest, WinMainRunsTheLoopAndExitsWithZero) {
     EXPECT_EQ(WinMain(fake::INSTANCE, nullptr, nullptr, SW_SHOWDEFAULT), 0);
     EXPECT_EQ(fake::count(fake::Fn::ShowWindow), 1u);

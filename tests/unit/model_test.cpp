@@ -63,7 +63,7 @@ TEST_F(ModelTest, StartStateOfBothSections) {
     EXPECT_EQ(g_model.activeSection, 0);
     for (int32_t program : g_model.ChannelPatchTable) EXPECT_EQ(program, 0);
     EXPECT_EQ(g_model.chordQuality, 1);
-    EXPECT_EQ(g_model.lastChordKey, 0);
+    for (const KeyboardSection& section : g_model.sections) EXPECT_EQ(section.lastChordKey, 0);
     EXPECT_EQ(g_model.bendValue, 8192);
     EXPECT_EQ(g_model.bendTarget, 8192);
     EXPECT_TRUE(fake::calls().empty()) << "initialising sends and draws nothing";

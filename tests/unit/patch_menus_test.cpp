@@ -92,17 +92,20 @@ TEST_F(PatchMenusTest, TheListEndsAtTheFirstEmptyLineOrTheEndOfTheFile) {
     }
 }
 
-TEST_F(PatchMenusTest, LongLinesAreReadInPiecesOf126) {
+TEST_F(PatchMenusTest, ALongLineIsOneEntryCutTo126) {
     const std::string line125(125, 'a');
     const std::string line126(126, 'b');
-    build(line125 + "\n" + line126 + "\nnever\n");
-    EXPECT_EQ(patchTexts(), Lines({"\"" + line125 + "\"", "\"" + line126 + "\""}))
-        << "the newline after 126 characters is a piece of its own: an empty line";
+    build(line125 + "\n" + line126 + "\n" + std::string(300, 'c') + "\r\nnext\n");
+    EXPECT_EQ(patchTexts(),
+              Lines({"\"" + line125 + "\"", "\"" + line126 + "\"", "\"" + std::string(126, 'c') + "\"", "\"next\""}))
+        << "every name stays on its own program number";
+}
 
-    SetUp();
-    build(std::string(300, 'c') + "\nnext\n");
-    EXPECT_EQ(patchTexts(), Lines({"\"" + std::string(126, 'c') + "\"", "\"" + std::string(126, 'c') + "\"",
-                                   "\"" + std::string(48, 'c') + "\"", "\"next\""}));
+TEST_F(PatchMenusTest, ReadAsWindowsTextModeReadsIt) {
+    build(std::string(125, 'a') + "\r\nB=b\rc\r\nC\x1a"
+                                  "D\n");
+    EXPECT_EQ(patchTexts(), Lines({"\"" + std::string(125, 'a') + "\"", "\"B b\rc\"", "\"C\""}))
+        << "CR LF is a newline wherever it falls, a lone CR a character, Ctrl-Z the end";
 }
 
 TEST_F(PatchMenusTest, AtMostAThousandPatchItems) {
@@ -168,7 +171,7 @@ TEST_F(PatchMenusTest, AChoiceSetsTheSelectedParameter) {
     EXPECT_TRUE(fake::calls({fake::Fn::InvalidateRect}).empty()) << "the click that opened the menu repaints";
 }
 
-TEST_F(PatchMenusTest, CommandRangesAreHalfOpenAndOnlyPlainCommandsCount) {
+TEST_F(PatchMenusTest, CommandRangesAreHalfOpenAndReachOnlyTheirOwnParameter) {
     build(patchFile(3));
     const struct {
         int32_t param;
@@ -184,6 +187,9 @@ TEST_F(PatchMenusTest, CommandRangesAreHalfOpenAndOnlyPlainCommandsCount) {
         {ParamId::Octave, 3011, -1},
         {ParamId::Patch, 1005 | 1 << 16, -1},
         {ParamId::Patch, (WPARAM)1 << 32 | 1005, -1},
+        {ParamId::Channel, 1100, -1}, // a patch item that no menu of Channel's posted
+        {ParamId::Octave, 2003, -1},
+        {ParamId::Patch, 3002, -1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.command);
