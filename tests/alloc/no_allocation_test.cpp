@@ -1,8 +1,10 @@
 // Playing allocates no memory: a long burst of keys, chords, Tab, Page Up
-// and Page Down, timer ticks and wheel moves, counted allocation by
-// allocation. The fake records into fixed storage; its log is cleared
-// between rounds so it never fills up.
+// and Page Down, timer ticks, knob and wheel drags, menu choices, RESET and
+// paints, counted allocation by allocation. The fake records into fixed
+// storage; its log is cleared between rounds so it never fills up.
+#include "devices/patch_menus.h"
 #include "display/panel.h"
+#include "display/panel_layout.h"
 #include "input/pitch_bend.h"
 #include "model/performance.h"
 #include "tests/alloc/allocation_counter.h"
@@ -76,20 +78,46 @@ void dragTheWheel(int round, BurstTally& tally) {
     tally.messages += 6;
 }
 
+POINT centreOf(const RECT& rect) { return POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2}; }
+
+void click(const RECT& rect) {
+    const POINT point = centreOf(rect);
+    MainWndProc(fake::WINDOW, WM_LBUTTONDOWN, 1, fake::pointData(point.x, point.y));
+    MainWndProc(fake::WINDOW, WM_LBUTTONUP, 0, fake::pointData(point.x, point.y));
+}
+
+// The knob turned both ways, a menu choice as the system delivers it, the
+// RESET button and a paint of the whole panel.
+void useThePanel(int round, BurstTally& tally) {
+    const POINT knob = centreOf(knobRect);
+    MainWndProc(fake::WINDOW, WM_LBUTTONDOWN, 1, fake::pointData(knob.x, knob.y));
+    for (int x = 1; x <= 3; ++x)
+        MainWndProc(fake::WINDOW, WM_MOUSEMOVE, 1, fake::pointData(knob.x + x * (round % 2 ? 1 : -1), knob.y));
+    MainWndProc(fake::WINDOW, WM_LBUTTONUP, 0, fake::pointData(knob.x, knob.y));
+    fake::script.menuChoice = CMD_PATCH_BASE + (UINT)(round % 128);
+    click(sectionButtonRect(round % SECTION_COUNT, ParamId::Patch));
+    fake::dispatchPosted();
+    if (round % 10 == 0) click(topButtonRects[TOP_BUTTON_RESET]);
+    MainWndProc(fake::WINDOW, WM_PAINT, 0, 0);
+    tally.messages += 10;
+}
+
 TEST_F(NoAllocationTest, PlayingAllocatesNothing) {
     g_model.sections[1].params[ParamId::Chord].value = 1;
+    createPanelSurfaces(fake::WINDOW);
     BurstTally tally{};
     startCountingAllocations();
     for (int round = 0; round < ROUNDS; ++round) {
         playKeys(round, tally);
         bendAndSwitch(round, tally);
         dragTheWheel(round, tally);
+        useThePanel(round, tally);
         keepTally(tally);
     }
     const size_t allocations = stopCountingAllocations();
 
     EXPECT_EQ(allocations, 0u);
-    EXPECT_GE(tally.messages, 5000u);
+    EXPECT_GE(tally.messages, 9000u);
     EXPECT_GE(tally.midiMessages, (size_t)ROUNDS * 10) << "the burst really played";
     EXPECT_EQ(tally.timerStarts, (size_t)ROUNDS * 2);
     EXPECT_FALSE(tally.logOverflowed);

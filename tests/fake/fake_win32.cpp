@@ -33,6 +33,9 @@ constexpr size_t LOG_CAPACITY = 1 << 15;
 Call callLog[LOG_CAPACITY];
 size_t logSize;
 bool logOverflow;
+// Counting only: each call is counted by function and nothing else kept.
+bool countingOnly;
+size_t callCounts[(size_t)Fn::Count];
 
 struct HandleLabel {
     uintptr_t handle;
@@ -86,6 +89,10 @@ void copyText(char* to, size_t size, const char* from) {
 
 Call& record(Fn fn, std::initializer_list<intptr_t> args, const char* text = nullptr, const char* text2 = nullptr) {
     static Call spill;
+    if (countingOnly) {
+        ++callCounts[(size_t)fn];
+        return spill;
+    }
     if (logSize == LOG_CAPACITY) {
         logOverflow = true;
         return spill;
@@ -251,10 +258,16 @@ const char* name(Fn fn) { return FN_NAMES[(size_t)fn]; }
 void clearLog() {
     logSize = 0;
     logOverflow = false;
+    std::memset(callCounts, 0, sizeof callCounts);
+}
+
+void setCountingOnly(bool on) {
+    clearLog();
+    countingOnly = on;
 }
 
 void reset() {
-    clearLog();
+    setCountingOnly(false);
     script = Script();
     labelCount = 0;
     nextHandle = 0x2000;
@@ -301,6 +314,7 @@ std::vector<std::string> midiMessages() {
 }
 
 size_t count(Fn fn) {
+    if (countingOnly) return callCounts[(size_t)fn];
     size_t n = 0;
     for (size_t i = 0; i < logSize; ++i) n += callLog[i].fn == fn;
     return n;

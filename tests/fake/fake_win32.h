@@ -94,6 +94,9 @@ extern Script script;
 void reset();
 // Clears only the log.
 void clearLog();
+// Counts the calls by function and keeps nothing else, so that a benchmark
+// measures the program rather than the log; count() still answers.
+void setCountingOnly(bool on);
 
 size_t callCount();
 const Call& call(size_t index);
