@@ -17,7 +17,7 @@ HINSTANCE programInstance;
 
 namespace {
 
-const char MAIN_CLASS_NAME[] = "Tonvale 1.0 (beta)";
+const char MAIN_CLASS_NAME[] = "Tonvale " TONVALE_VERSION " (beta)";
 const int WINDOW_X = 415;
 const int WINDOW_Y = 746;
 
