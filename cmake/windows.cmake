@@ -2,7 +2,10 @@
 # file placed beside it.
 enable_language(RC)
 
-add_executable(tonvale WIN32 ${PROGRAM_SOURCES} resources/tonvale.rc)
+# The .def file exports the window procedure by its plain name in the 32-bit
+# build too, where __declspec(dllexport) would give it a decorated one.
+add_executable(tonvale WIN32 ${PROGRAM_SOURCES} resources/tonvale.rc resources/tonvale.def)
+set_target_properties(tonvale PROPERTIES ENABLE_EXPORTS ON)
 target_include_directories(tonvale PRIVATE ${PROJECT_SOURCE_DIR})
 set(PROGRAM_CXX_OPTIONS ${PROGRAM_WARNINGS} ${PROGRAM_HYGIENE})
 target_compile_options(tonvale PRIVATE "$<$<COMPILE_LANGUAGE:CXX>:${PROGRAM_CXX_OPTIONS}>")
@@ -14,15 +17,20 @@ set_source_files_properties(resources/tonvale.rc PROPERTIES
 if(MINGW)
     # One self-contained exe: no MinGW runtime DLLs to ship beside it.
     target_link_options(tonvale PRIVATE -static -static-libgcc -static-libstdc++)
+    if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+        # The .def names MainWndProc; the 32-bit symbol is MainWndProc@16.
+        target_link_options(tonvale PRIVATE -Wl,--enable-stdcall-fixup)
+    endif()
 endif()
 
 add_custom_command(TARGET tonvale POST_BUILD
     COMMAND ${CMAKE_COMMAND} -E copy_if_different
             ${PROJECT_SOURCE_DIR}/resources/gm_ins.nms $<TARGET_FILE_DIR:tonvale>/gm_ins.nms)
 
-if(MINGW)
-    # Helpers of the end-to-end tests: the test MIDI driver (test_driver/winmm.dll), the MIDI monitor driver of
-    # the run command (monitor_driver/winmm.dll) and the window probe (test_driver/winprobe.exe).
+if(MINGW AND CMAKE_SIZEOF_VOID_P EQUAL 8)
+    # Helpers of the end-to-end tests, which run the 64-bit build: the test
+    # MIDI driver (test_driver/winmm.dll), the MIDI monitor driver of the run
+    # command (monitor_driver/winmm.dll) and the window probe (test_driver/winprobe.exe).
     set(HELPER_LINK_OPTIONS -static -static-libgcc -static-libstdc++)
     foreach(driver test monitor)
         add_library(${driver}_winmm SHARED tests/e2e/driver/test_winmm.cpp tests/e2e/driver/winmm.def)
