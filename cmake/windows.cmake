@@ -47,3 +47,17 @@ if(MINGW AND CMAKE_SIZEOF_VOID_P EQUAL 8)
     target_compile_options(winprobe PRIVATE ${PROGRAM_WARNINGS} ${PROGRAM_HYGIENE})
     target_link_options(winprobe PRIVATE ${HELPER_LINK_OPTIONS})
 endif()
+
+# The package (cmake --build <build> --target package): a zip of the program,
+# its patch names and a README with the line ends Notepad expects.
+configure_file(docs/README.txt README.txt @ONLY NEWLINE_STYLE CRLF)
+install(TARGETS tonvale RUNTIME DESTINATION .)
+install(FILES resources/gm_ins.nms ${CMAKE_CURRENT_BINARY_DIR}/README.txt DESTINATION .)
+set(CPACK_GENERATOR ZIP)
+set(CPACK_STRIP_FILES ON)
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(CPACK_PACKAGE_FILE_NAME tonvale-${PROJECT_VERSION}-win64)
+else()
+    set(CPACK_PACKAGE_FILE_NAME tonvale-${PROJECT_VERSION}-win32)
+endif()
+include(CPack)
