@@ -12,8 +12,9 @@ target_compile_options(tonvale PRIVATE "$<$<COMPILE_LANGUAGE:CXX>:${PROGRAM_CXX_
 target_compile_definitions(tonvale PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
 target_link_libraries(tonvale PRIVATE user32 gdi32 winmm)
 # The resource compiler reads these files, but no dependency scan sees them.
-set_source_files_properties(resources/tonvale.rc PROPERTIES
-    OBJECT_DEPENDS "${PROJECT_SOURCE_DIR}/resources/panel.bmp;${PROJECT_SOURCE_DIR}/resources/hand.cur")
+set(RESOURCE_FILES tonvale.ico panel.bmp hand.cur)
+list(TRANSFORM RESOURCE_FILES PREPEND ${PROJECT_SOURCE_DIR}/resources/)
+set_source_files_properties(resources/tonvale.rc PROPERTIES OBJECT_DEPENDS "${RESOURCE_FILES}")
 if(MINGW)
     # One self-contained exe: no MinGW runtime DLLs to ship beside it.
     target_link_options(tonvale PRIVATE -static -static-libgcc -static-libstdc++)
