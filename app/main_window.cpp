@@ -15,7 +15,7 @@
 
 namespace {
 
-const char MAIN_CLASS_NAME[] = "Tonvale 1.0 (beta)";
+const char MAIN_CLASS_NAME[] = "Tonvale " TONVALE_VERSION " (beta)";
 const LONG WINDOW_X = 415;
 const LONG WINDOW_Y = 746;
 

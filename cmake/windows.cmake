@@ -2,27 +2,36 @@
 # file placed beside it.
 enable_language(RC)
 
-add_executable(tonvale WIN32 ${PROGRAM_SOURCES} resources/tonvale.rc)
+# The .def file exports the window procedure by its plain name in the 32-bit
+# build too, where __declspec(dllexport) would give it a decorated one.
+add_executable(tonvale WIN32 ${PROGRAM_SOURCES} resources/tonvale.rc resources/tonvale.def)
+set_target_properties(tonvale PROPERTIES ENABLE_EXPORTS ON)
 target_include_directories(tonvale PRIVATE ${PROJECT_SOURCE_DIR})
 set(PROGRAM_CXX_OPTIONS ${PROGRAM_WARNINGS} ${PROGRAM_HYGIENE})
 target_compile_options(tonvale PRIVATE "$<$<COMPILE_LANGUAGE:CXX>:${PROGRAM_CXX_OPTIONS}>")
 target_compile_definitions(tonvale PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
 target_link_libraries(tonvale PRIVATE user32 gdi32 winmm)
 # The resource compiler reads these files, but no dependency scan sees them.
-set_source_files_properties(resources/tonvale.rc PROPERTIES
-    OBJECT_DEPENDS "${PROJECT_SOURCE_DIR}/resources/panel.bmp;${PROJECT_SOURCE_DIR}/resources/hand.cur")
+set(RESOURCE_FILES tonvale.ico panel.bmp hand.cur)
+list(TRANSFORM RESOURCE_FILES PREPEND ${PROJECT_SOURCE_DIR}/resources/)
+set_source_files_properties(resources/tonvale.rc PROPERTIES OBJECT_DEPENDS "${RESOURCE_FILES}")
 if(MINGW)
     # One self-contained exe: no MinGW runtime DLLs to ship beside it.
     target_link_options(tonvale PRIVATE -static -static-libgcc -static-libstdc++)
+    if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+        # The .def names MainWndProc; the 32-bit symbol is MainWndProc@16.
+        target_link_options(tonvale PRIVATE -Wl,--enable-stdcall-fixup)
+    endif()
 endif()
 
 add_custom_command(TARGET tonvale POST_BUILD
     COMMAND ${CMAKE_COMMAND} -E copy_if_different
             ${PROJECT_SOURCE_DIR}/resources/gm_ins.nms $<TARGET_FILE_DIR:tonvale>/gm_ins.nms)
 
-if(MINGW)
-    # Helpers of the end-to-end tests: the test MIDI driver (test_driver/winmm.dll), the MIDI monitor driver of
-    # the run command (monitor_driver/winmm.dll) and the window probe (test_driver/winprobe.exe).
+if(MINGW AND CMAKE_SIZEOF_VOID_P EQUAL 8)
+    # Helpers of the end-to-end tests, which run the 64-bit build: the test
+    # MIDI driver (test_driver/winmm.dll), the MIDI monitor driver of the run
+    # command (monitor_driver/winmm.dll) and the window probe (test_driver/winprobe.exe).
     set(HELPER_LINK_OPTIONS -static -static-libgcc -static-libstdc++)
     foreach(driver test monitor)
         add_library(${driver}_winmm SHARED tests/e2e/driver/test_winmm.cpp tests/e2e/driver/winmm.def)
@@ -39,3 +48,17 @@ if(MINGW)
     target_compile_options(winprobe PRIVATE ${PROGRAM_WARNINGS} ${PROGRAM_HYGIENE})
     target_link_options(winprobe PRIVATE ${HELPER_LINK_OPTIONS})
 endif()
+
+# The package (cmake --build <build> --target package): a zip of the program,
+# its patch names and a README with the line ends Notepad expects.
+configure_file(docs/README.txt README.txt @ONLY NEWLINE_STYLE CRLF)
+install(TARGETS tonvale RUNTIME DESTINATION .)
+install(FILES resources/gm_ins.nms ${CMAKE_CURRENT_BINARY_DIR}/README.txt DESTINATION .)
+set(CPACK_GENERATOR ZIP)
+set(CPACK_STRIP_FILES ON)
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(CPACK_PACKAGE_FILE_NAME tonvale-${PROJECT_VERSION}-win64)
+else()
+    set(CPACK_PACKAGE_FILE_NAME tonvale-${PROJECT_VERSION}-win32)
+endif()
+include(CPack)

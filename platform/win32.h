@@ -21,12 +21,12 @@
 #define GET_Y_LPARAM(lp) ((int)(short)HIWORD(lp))
 #endif
 
-#define TONVALE_EXPORT extern "C" __declspec(dllexport)
-
 #else
 
 #include "platform/win32_host.h"
 
-#define TONVALE_EXPORT extern "C"
-
 #endif
+
+// Unmangled; the Windows build exports it by its plain name through
+// resources/tonvale.def, in 32-bit builds too.
+#define TONVALE_EXPORT extern "C"

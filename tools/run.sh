@@ -5,43 +5,92 @@
 # is started and fed from Wine's MIDI device 0. Where there is none
 # (containers, CI), a MIDI monitor driver beside the exe prints each message
 # instead. Without a display the program runs on a virtual screen (Xvfb).
+#
+# Everything it starts (virtual screen, synthesizer, and the program with the
+# Wine processes of its own prefix) is ended when the program ends, and also
+# when this command is interrupted (Ctrl+C), terminated or loses its terminal.
+#
+#   TONVALE_PREBUILT=DIR     run DIR/tonvale.exe as built, without installing
+#                            or building anything (the tests do)
+#   TONVALE_WINEPREFIX=DIR   the Wine prefix (default build/wineprefix, made
+#                            on the first run)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/packages.sh
 
-install_missing_packages cmake make g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 mingw-w64-tools wine wine64
+build=${TONVALE_PREBUILT:-build/windows}
+if [ -z "${TONVALE_PREBUILT:-}" ]; then
+    install_missing_packages cmake make g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 mingw-w64-tools wine wine64
+    if [ ! -f "$build/CMakeCache.txt" ]; then
+        cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
+    fi
+    echo "Building the program in $build ..."
+    if ! cmake --build "$build" -j "$(nproc)" >"$build/run-build.log" 2>&1; then
+        cat "$build/run-build.log" >&2
+        exit 1
+    fi
+fi
+if [ ! -f "$build/tonvale.exe" ]; then
+    echo "There is no $build/tonvale.exe." >&2
+    exit 1
+fi
 
-cmake -S . -B build/windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build/windows -j "$(nproc)"
+export WINEPREFIX
+WINEPREFIX=$(realpath -m "${TONVALE_WINEPREFIX:-build/wineprefix}")
+export WINEDEBUG=-all
+overrides="mscoree,mshtml="  # no offers to install Wine's .NET and HTML add-ons
 
 # A folder of its own: the program reads gm_ins.nms from its current folder,
 # and a monitor winmm.dll there must not shadow the system's for anything else.
-run_dir=build/run
-rm -rf "$run_dir"
-mkdir -p "$run_dir"
-cp build/windows/tonvale.exe build/windows/gm_ins.nms "$run_dir"/
+run_dir=$(mktemp -d "${TMPDIR:-/tmp}/tonvale-run.XXXXXX")
+helpers=()  # the virtual screen and the synthesizer
+cleanup() {
+    trap - EXIT INT TERM HUP
+    # Ends the program and every other process of the prefix, and the server.
+    wineserver -k 2>/dev/null || true
+    wineserver -w 2>/dev/null || true
+    for pid in "${helpers[@]}"; do
+        kill "$pid" 2>/dev/null || true
+        wait "$pid" 2>/dev/null || true
+    done
+    rm -rf "$run_dir"
+}
+trap cleanup EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
+trap 'exit 129' HUP
+# Long steps run in the background while this shell waits for them: a shell
+# handles a signal only once its foreground command has finished.
+in_background() {
+    "$@" &
+    wait $!
+}
 
-helpers=()
-stop_helpers() { for pid in "${helpers[@]}"; do kill "$pid" 2>/dev/null || true; done; }
-trap stop_helpers EXIT
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    echo "Making a Wine prefix in $WINEPREFIX (only this once) ..."
+    mkdir -p "$(dirname "$WINEPREFIX")"
+    # Without a display, so that Wine shows no window while it sets up.
+    in_background env -u DISPLAY WINEDLLOVERRIDES="$overrides" wineboot -i >/dev/null 2>&1
+fi
 
 if [ -z "${DISPLAY:-}" ]; then
     install_missing_packages xvfb
-    display_file=$(mktemp)
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$display_file" 2>/dev/null &
+    display_file="$run_dir/display"
+    # In a session of its own, as the synthesizer: Ctrl+C must not take the
+    # screen from under the program; the clean-up ends both.
+    setsid Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$display_file" 2>/dev/null &
     helpers+=($!)
     until [ -s "$display_file" ]; do kill -0 "${helpers[-1]}" || exit 1; sleep 0.1; done
     export DISPLAY=":$(cat "$display_file")"
-    rm -f "$display_file"
     echo "No display: running on a virtual screen (Xvfb $DISPLAY), where the window cannot be seen. Ctrl+C ends it."
 fi
 
-overrides="mscoree,mshtml="  # no offers to install Wine's .NET and HTML add-ons
+cp "$build/tonvale.exe" "$build/gm_ins.nms" "$run_dir"/
 if [ -e /dev/snd/seq ]; then
     install_missing_packages fluidsynth fluid-soundfont-gm alsa-utils
     audio=alsa
     if command -v pactl >/dev/null && pactl info >/dev/null 2>&1; then audio=pulseaudio; fi
-    fluidsynth --server --no-shell --audio-driver="$audio" --midi-driver=alsa_seq \
+    setsid fluidsynth --server --no-shell --audio-driver="$audio" --midi-driver=alsa_seq \
         /usr/share/sounds/sf2/FluidR3_GM.sf2 >/dev/null 2>&1 &
     helpers+=($!)
     synth=""
@@ -57,13 +106,14 @@ if [ -e /dev/snd/seq ]; then
     if [ "$first" != "$synth:0" ]; then aconnect "$first" "$synth:0"; fi
     echo "Playing through FluidSynth (Wine MIDI device 0 = ALSA port $first)."
 else
-    cp build/windows/monitor_driver/winmm.dll "$run_dir"/
+    cp "$build/monitor_driver/winmm.dll" "$run_dir"/
     overrides="winmm=n,b;$overrides"
     echo "No ALSA sequencer here: the MIDI monitor prints what the program plays."
 fi
 
 cd "$run_dir"
+echo "Q row and digits: left section; Z row and home row: right section; Tab switches; OFF quits"
 status=0
-WINEDEBUG=-all WINEDLLOVERRIDES="$overrides" wine tonvale.exe || status=$?
+in_background env WINEDLLOVERRIDES="$overrides" wine tonvale.exe || status=$?
 echo "Tonvale ended with exit code $status."
 exit "$status"

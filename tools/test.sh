@@ -1,18 +1,36 @@
 #!/usr/bin/env bash
 # Sets up a fresh Debian machine for the tests, builds the Windows program
-# and the host tests, and runs every test: host unit tests and the
-# end-to-end tests of the real program under Wine.
+# (64-bit with its package, and 32-bit) and the host tests, and runs every
+# test: host unit tests and the end-to-end tests of the real program under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/packages.sh
 
 install_missing_packages cmake make g++ libgtest-dev clang-tidy clang-format \
-    g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 mingw-w64-tools \
-    wine wine64 xvfb xdotool x11-utils imagemagick python3
+    g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 g++-mingw-w64-i686 binutils-mingw-w64-i686 mingw-w64-tools \
+    wine wine64 xvfb xdotool x11-utils imagemagick openbox python3
 
 jobs=$(nproc)
 cmake -S . -B build/windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release
 cmake --build build/windows -j "$jobs"
+cmake --build build/windows --target package
+cmake -S . -B build/windows32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake -DCMAKE_BUILD_TYPE=Release
+cmake --build build/windows32 -j "$jobs"
+
+# Both builds export the window procedure by its plain name alone.
+check_export() {
+    local exports
+    exports=$("$1" -p "$2" | awk '/^\[Ordinal\/Name Pointer\] Table/ { table = 1; next }
+                                  table && /^\t\[/ { print $NF; next } { table = 0 }')
+    if [ "$exports" != MainWndProc ]; then
+        echo "$2 exports \"$exports\", not exactly MainWndProc" >&2
+        exit 1
+    fi
+    echo "$2 exports MainWndProc"
+}
+check_export x86_64-w64-mingw32-objdump build/windows/tonvale.exe
+check_export i686-w64-mingw32-objdump build/windows32/tonvale.exe
+
 cmake -S . -B build/host -DCMAKE_BUILD_TYPE=Debug -DTONVALE_WINDOWS_BUILD="$PWD/build/windows"
 cmake --build build/host -j "$jobs"
 # One naming style (.clang-tidy) and one layout (.clang-format) for the

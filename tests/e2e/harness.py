@@ -425,9 +425,10 @@ def artwork():
 # ---------------------------------------------------------------- one test's world
 
 class Session:
-    """One test's X display, folder and Wine server. close() ends them all."""
+    """One test's X display (with a window manager if asked), folder and Wine
+    server. close() ends them all."""
 
-    def __init__(self, name):
+    def __init__(self, name, window_manager=False):
         if not Config.windows_build or not Config.prefix:
             raise E2EError("Config.windows_build and Config.prefix must be set (run tests through e2e.py)")
         self.name = name
@@ -436,7 +437,10 @@ class Session:
         self.processes = []
         self.display = None
         self.xvfb = None
+        self.window_manager = window_manager
         self._start_xvfb()
+        if window_manager:
+            self._start_window_manager()
 
     def _start_xvfb(self):
         read_end, write_end = os.pipe()
@@ -457,6 +461,21 @@ class Session:
         finally:
             os.close(read_end)
         self.display = ":" + number.decode().strip()
+
+    def _start_window_manager(self):
+        """Openbox on this display, as on a user's desktop; ready once it has
+        announced itself on the root window."""
+        log = open(os.path.join(self.folder, "openbox.log"), "wb")
+        self.processes.append(subprocess.Popen(
+            ["openbox", "--sm-disable"], env=dict(self.x_environment(), HOME=self.folder),
+            stdout=log, stderr=log, preexec_fn=die_with_parent))
+        log.close()
+
+        def announced():
+            result = subprocess.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], env=self.x_environment(),
+                                    stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True, timeout=10)
+            return "window id" in result.stdout
+        wait_until(announced, what="the window manager")
 
     def _read(self, name):
         try:
@@ -486,6 +505,17 @@ class Session:
         if result.returncode != 0:
             raise E2EError(f"winprobe {' '.join(map(str, args))} failed with {result.returncode}")
         return result.stdout
+
+    def launch(self, folder, **script):
+        """Starts the tonvale.exe in folder under Wine, with the test driver
+        (or monitor) beside it scripted by script. Output goes to stdout.txt
+        and stderr.txt there."""
+        script = dict(TONVALE_MIDI_LOG="midi.log", WINEDLLOVERRIDES="winmm=n,b;mscoree,mshtml=", **script)
+        with open(os.path.join(folder, "stdout.txt"), "wb") as out, open(os.path.join(folder, "stderr.txt"), "wb") as err:
+            process = subprocess.Popen(["wine", "tonvale.exe"], cwd=folder, env=self.wine_environment(**script),
+                                       stdin=subprocess.DEVNULL, stdout=out, stderr=err, preexec_fn=die_with_parent)
+        self.processes.append(process)
+        return Tonvale(self, folder, process, MidiLog(os.path.join(folder, "midi.log")))
 
     def windows(self):
         """Every top-level window on the Wine desktop."""
@@ -533,6 +563,12 @@ class Tonvale:
         self.main = None  # the main window, once shown
         self.main_window_shown = False  # ever seen visible
 
+    def wait_for_driver(self):
+        wait_until(lambda: self.midi.loaded() or self.process.poll() is not None, DEFAULT_TIMEOUT,
+                   "the test MIDI driver to load")
+        if not self.midi.loaded():
+            raise E2EError("the test winmm.dll was not loaded (is WINEDLLOVERRIDES honoured?)")
+
     # ---- windows
 
     def windows(self):
@@ -556,13 +592,15 @@ class Tonvale:
                 return window
         raise E2EError("the program has no main window")
 
-    def wait_for_window(self, timeout=DEFAULT_TIMEOUT):
-        """Waits until the main window is shown and gives it the keyboard focus."""
+    def wait_for_window(self, timeout=DEFAULT_TIMEOUT, focus=True):
+        """Waits until the main window is shown and gives it the keyboard focus
+        (focus=False leaves that to the program and the window manager)."""
         def shown():
             self._check_running("its window to appear")
             return next((w for w in self.windows() if w.cls == MAIN_WINDOW_CLASS and w.visible), None)
         self.main = wait_until(shown, timeout, "the main window")
-        self.focus()
+        if focus:
+            self.focus()
         return self.main
 
     def wait_for_dialog(self, title=None, timeout=DEFAULT_TIMEOUT):
@@ -620,9 +658,11 @@ class Tonvale:
         if result.returncode != 0:
             raise E2EError(f"cannot focus {window}: {result.stderr}")
 
-    def press(self, *keys, window=None):
-        """Presses and releases each key in turn."""
-        self.focus(window)
+    def press(self, *keys, window=None, focus=True):
+        """Presses and releases each key in turn; focus=False types into
+        whatever window has the keyboard focus."""
+        if focus:
+            self.focus(window)
         self._xdotool("key", "--delay", 30, *keys)
 
     def key_down(self, key, window=None):
@@ -727,6 +767,7 @@ class E2ETest(unittest.TestCase):
     more; whatever it started is ended and removed when it ends."""
 
     time_limit = 60
+    window_manager = False  # True: each test's display has a window manager, as a desktop has
 
     def setUp(self):
         self.session = None
@@ -740,7 +781,16 @@ class E2ETest(unittest.TestCase):
     def _out_of_time(self, *_):
         raise TimeLimitExceeded(f"{self.id()} ran out of its time limit")
 
-    def start_tonvale(self, devices=None, fail=None, patch_names=True, driver="test", wait_for_window=True):
+    def folder(self, name):
+        """A fresh folder inside this test's own, removed with it."""
+        if self.session is None:
+            self.session = Session(self.id(), self.window_manager)
+        path = os.path.join(self.session.folder, name)
+        os.makedirs(path)
+        return path
+
+    def start_tonvale(self, devices=None, fail=None, patch_names=True, driver="test", wait_for_window=True,
+                      folder=None):
         """Copies the program, the patch-name file and a MIDI driver into a
         fresh folder and starts it there under Wine.
 
@@ -749,32 +799,24 @@ class E2ETest(unittest.TestCase):
         fail:    the driver's failure rules, e.g. "midiOutOpen=4" or ["midiOutReset#1=7"]
         patch_names: False leaves "gm_ins.nms" out
         driver:  "test" logs every call; "monitor" prints decoded messages as the run command does
+        folder:  a folder of this test's that already holds the program (an
+                 unpacked package, say): only the driver is added to it
         """
-        if self.session is None:
-            self.session = Session(self.id())
-        folder = os.path.join(self.session.folder, f"run{len(self.started) + 1}")
-        os.makedirs(folder)
         build = Config.windows_build
-        shutil.copy(os.path.join(build, "tonvale.exe"), folder)
+        if folder is None:
+            folder = self.folder(f"run{len(self.started) + 1}")
+            shutil.copy(os.path.join(build, "tonvale.exe"), folder)
+            if patch_names:
+                shutil.copy(os.path.join(build, "gm_ins.nms"), folder)
         shutil.copy(os.path.join(build, f"{driver}_driver", "winmm.dll"), folder)
-        if patch_names:
-            shutil.copy(os.path.join(build, "gm_ins.nms"), folder)
-        log_path = os.path.join(folder, "midi.log")
-        script = dict(TONVALE_MIDI_LOG="midi.log", WINEDLLOVERRIDES="winmm=n,b;mscoree,mshtml=")
+        script = {}
         if devices is not None:
             script["TONVALE_MIDI_DEVICES"] = "|".join(devices)
         if fail:
             script["TONVALE_MIDI_FAIL"] = fail if isinstance(fail, str) else ",".join(fail)
-        with open(os.path.join(folder, "stdout.txt"), "wb") as out, open(os.path.join(folder, "stderr.txt"), "wb") as err:
-            process = subprocess.Popen(["wine", "tonvale.exe"], cwd=folder, env=self.session.wine_environment(**script),
-                                       stdin=subprocess.DEVNULL, stdout=out, stderr=err, preexec_fn=die_with_parent)
-        self.session.processes.append(process)
-        tonvale = Tonvale(self.session, folder, process, MidiLog(log_path))
+        tonvale = self.session.launch(folder, **script)
         self.started.append(tonvale)
-        wait_until(lambda: tonvale.midi.loaded() or process.poll() is not None, DEFAULT_TIMEOUT,
-                   "the test MIDI driver to load")
-        if not tonvale.midi.loaded():
-            raise E2EError("the test winmm.dll was not loaded (is WINEDLLOVERRIDES honoured?)")
+        tonvale.wait_for_driver()
         if wait_for_window:
             tonvale.wait_for_window()
         return tonvale

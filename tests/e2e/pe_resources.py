@@ -1,9 +1,10 @@
 """Reads resources out of a built Windows executable: the dialog templates
-as the system will load them, not as the resource script meant them."""
+and the icon as the system will load them, not as the resource script meant
+them."""
 
 import struct
 
-RT_DIALOG = 5
+RT_DIALOG, RT_GROUP_ICON = 5, 14
 DS_SETFONT, DS_SHELLFONT = 0x40, 0x48
 CLASS_ATOMS = {0x80: "button", 0x81: "edit", 0x82: "static", 0x83: "listbox", 0x84: "scrollbar", 0x85: "combobox"}
 
@@ -147,3 +148,15 @@ def read_dialog(exe_path, name):
         cls = cls.lower() if isinstance(cls, str) else cls
         dialog.controls.append(DialogControl(cls, control_id, text, box, style, exstyle))
     return dialog
+
+
+def first_icon(exe_path):
+    """The name of the executable's first icon group, the one Explorer shows,
+    and its images as (width, height, bits per pixel)."""
+    image = PeImage(exe_path)
+    kinds = {kind: directory for kind, _, directory in image._entries(0)}
+    name = next(image._entries(kinds[RT_GROUP_ICON]))[0]
+    group = image.resource(RT_GROUP_ICON, name)
+    count, = struct.unpack_from("<H", group, 4)
+    entries = [struct.unpack_from("<BBBBHHIH", group, 6 + 14 * i) for i in range(count)]
+    return name, [(width or 256, height or 256, bits) for width, height, _, _, _, bits, _, _ in entries]

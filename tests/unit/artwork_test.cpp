@@ -1,6 +1,6 @@
 // The committed resource files, read as the program and the build take them:
-// the panel artwork with the areas painting copies, the hand cursor, and the
-// patch-name file.
+// the panel artwork with the areas painting copies, the hand cursor, the
+// icon, and the patch-name file.
 #include "display/knob_indicator.h"
 #include "display/panel.h"
 #include "display/panel_layout.h"
@@ -299,6 +299,28 @@ TEST(HandCursor, IsOne32By32MonochromeImageWithItsHotSpotAtTheFingertip) {
             if (!bit(mask, x, y)) (bit(image, x, y) ? white : black)++;
     EXPECT_GT(white, 150) << "white fill";
     EXPECT_GT(black, 60) << "black outline";
+}
+
+// The program's icon: 16, 32 and 48 pixels, each 32 bits with alpha and a mask.
+TEST(ProgramIcon, Holds16_32And48PixelImagesOf32Bits) {
+    std::vector<uint8_t> b = readResource("tonvale.ico");
+    ASSERT_GE(b.size(), 6u + 3 * 16);
+    EXPECT_EQ(le16(b, 0), 0u);
+    EXPECT_EQ(le16(b, 2), 1u); // an icon, not a cursor
+    ASSERT_EQ(le16(b, 4), 3u);
+    for (uint32_t i = 0, size = 16; i < 3; ++i, size += 16) {
+        const size_t entry = 6 + 16 * i;
+        EXPECT_EQ(b[entry], size);
+        EXPECT_EQ(b[entry + 1], size);
+        EXPECT_EQ(le16(b, entry + 6), 32u);
+        const uint32_t bytes = le32(b, entry + 8), at = le32(b, entry + 12);
+        ASSERT_EQ(bytes, 40 + size * size * 4 + size * ((size + 31) / 32 * 4)) << size;
+        ASSERT_LE(size_t(at) + bytes, b.size());
+        EXPECT_EQ(le32(b, at), 40u);
+        EXPECT_EQ(le32(b, at + 4), size);
+        EXPECT_EQ(le32(b, at + 8), 2 * size); // image and mask
+        EXPECT_EQ(le16(b, at + 14), 32u);
+    }
 }
 
 // The patch-name file installed beside the program: one entry per program

@@ -577,6 +577,132 @@ def cursor_bytes():
     return directory + entry + image
 
 
+# ---------------------------------------------------------------- the icon
+# A small keyboard in the panel's colours, with the red lamp and a display
+# above it. Each size has its own whole-pixel layout so that the keys stay
+# crisp: (border, corner radius, white key width, white keys, black key
+# width, key top, black key bottom, lamp centre x, y and radius, display).
+ICON_LAYOUTS = {
+    16: (1, 2.5, 5, 3, 3, 8, 12, (4.5, 4.5, 2.4), (8, 3, 13, 6)),
+    32: (2, 5.0, 7, 4, 5, 16, 24, (9.0, 8.5, 4.3), (16, 5, 27, 12)),
+    48: (2, 7.0, 9, 5, 5, 24, 36, (12.5, 12.5, 6.2), (23, 7, 42, 18)),
+}
+ICON_OUTLINE = (26, 26, 26)
+
+
+class IconCanvas:
+    """RGBA pixels, each shape anti-aliased by its coverage of 4 x 4 samples."""
+
+    def __init__(self, size):
+        self.size = size
+        self.px = [[(0, 0, 0, 0.0)] * size for _ in range(size)]
+
+    def paint(self, inside, colour_at):
+        """Covers the pixels where inside(x, y) holds for some samples with
+        colour_at(x, y), weighted by how many."""
+        for y in range(self.size):
+            for x in range(self.size):
+                cover = sum(inside(x + (i % 4 + 0.5) / 4, y + (i // 4 + 0.5) / 4) for i in range(16)) / 16
+                if cover:
+                    r, g, b, a = self.px[y][x]
+                    colour = colour_at(x, y)
+                    alpha = cover + a * (1 - cover)
+                    mixed = mix((r, g, b), colour, cover / alpha) if a else colour
+                    self.px[y][x] = mixed + (alpha,)
+
+    def rect(self, rect, colour_at):
+        left, top, right, bottom = rect
+        self.paint(lambda x, y: left <= x < right and top <= y < bottom, colour_at)
+
+
+def rounded(rect, radius):
+    left, top, right, bottom = rect
+
+    def inside(x, y):
+        cx, cy = min(max(x, left + radius), right - radius), min(max(y, top + radius), bottom - radius)
+        return (x - cx) ** 2 + (y - cy) ** 2 <= radius * radius and left <= x < right and top <= y < bottom
+    return inside
+
+
+def draw_icon(size):
+    border, radius, key_w, keys, black_w, key_top, black_bottom, lamp, display = ICON_LAYOUTS[size]
+    c = IconCanvas(size)
+    inner = (border, border, size - border, size - border)
+    c.paint(rounded((0, 0, size, size), radius), lambda x, y: ICON_OUTLINE)
+    # The panel, a little lighter than the real one so that it reads on dark task bars.
+    c.paint(rounded(inner, radius - border), lambda x, y: mix((112, 110, 107), PANEL_BOTTOM, y / size))
+    c.rect((border, border, size - border, border + 1), lambda x, y: mix((112, 110, 107), (255, 255, 255), 0.2))
+    # The lamp, lit as on the panel.
+    lx, ly, lr = lamp
+    c.paint(lambda x, y: math.hypot(x - lx, y - ly) <= lr + size / 32, lambda x, y: (22, 22, 22))
+
+    def lens(x, y):
+        d = math.hypot(x + 0.5 - lx + lr * 0.25, y + 0.5 - ly + lr * 0.3) / lr
+        return mix((255, 186, 150), (218, 58, 40), d / 0.45) if d < 0.45 else \
+            mix((218, 58, 40), (132, 28, 20), min(1.0, (d - 0.45) / 0.75))
+    c.paint(lambda x, y: math.hypot(x - lx, y - ly) <= lr, lens)
+    # The display, with a line of text on the larger sizes.
+    left, top, right, bottom = display
+    c.rect((left - 1, top - 1, right + 1, bottom + 1), lambda x, y: DISPLAY_RINGS[0][0])
+    c.rect(display, lambda x, y: LCD_FACE)
+    for row in range(top + 2, bottom - 1, 4 if size > 16 else size):
+        c.rect((left + 2, row, right - 2 - (row - top) % 7, row + size // 32 + 1), lambda x, y: (52, 57, 55))
+    # The felt strip and the keys, the last key's separation under the border.
+    felt_rows = border
+    for i in range(felt_rows):
+        c.rect((border, key_top - felt_rows + i, size - border, key_top - felt_rows + i + 1),
+               lambda x, y, i=i: scale(FELT, 1.2 - 0.3 * i))
+    key_bottom = size - border
+    for k in range(keys):
+        key_left = border + k * key_w
+
+        def white(x, y, key_left=key_left):
+            if x == key_left + key_w - 1:
+                return SEPARATION
+            return mix((244, 244, 242), (214, 214, 212), (y - key_top) / (key_bottom - key_top))
+        c.rect((key_left, key_top, key_left + key_w, key_bottom), white)
+    for k in range(keys - 1):
+        if k % 7 in (2, 6):  # no black key between E and F, or B and C
+            continue
+        middle = border + (k + 1) * key_w - 1
+        left = middle - black_w // 2
+
+        def black(x, y, left=left):
+            if size > 16 and x in (left, left + black_w - 1):
+                return (16, 16, 16)
+            return mix((96, 96, 95), (40, 40, 40), (y - key_top) / (black_bottom - key_top))
+        c.rect((left, key_top, left + black_w, black_bottom), black)
+    c.paint(lambda x, y: not rounded(inner, radius - border)(x, y) and rounded((0, 0, size, size), radius)(x, y),
+            lambda x, y: ICON_OUTLINE)
+    return c
+
+
+def icon_bytes():
+    """An .ico of the sizes in ICON_LAYOUTS: 32-bit images with alpha, and
+    the 1-bit mask that older systems draw with."""
+    images = []
+    for size in sorted(ICON_LAYOUTS):
+        px = draw_icon(size).px
+        pixels, mask = bytearray(), bytearray()
+        mask_stride = (size + 31) // 32 * 4
+        for row in reversed(px):  # bottom-up
+            bits = 0
+            for x, (r, g, b, a) in enumerate(row):
+                alpha = int(round(a * 255))
+                pixels += bytes((b, g, r, alpha)) if alpha else bytes(4)
+                if not alpha:
+                    bits |= 1 << (mask_stride * 8 - 1 - x)
+            mask += bits.to_bytes(mask_stride, "big")
+        header = struct.pack("<IiiHHIIiiII", 40, size, 2 * size, 1, 32, 0, len(pixels) + len(mask), 0, 0, 0, 0)
+        images.append((size, header + bytes(pixels) + bytes(mask)))
+    data = struct.pack("<HHH", 0, 1, len(images))
+    offset = len(data) + 16 * len(images)
+    for size, image in images:
+        data += struct.pack("<BBBBHHII", size, size, 0, 0, 1, 32, len(image), offset)
+        offset += len(image)
+    return data + b"".join(image for _, image in images)
+
+
 # ---------------------------------------------------------------- writing
 def bmp_bytes(img):
     width, height = img.size
@@ -651,6 +777,17 @@ def preview(img, folder):
             if ch != ".":
                 cursor.putpixel((x, y), (0, 0, 0) if ch == "X" else (255, 255, 255))
     cursor.resize((256, 256), Image.NEAREST).save(os.path.join(folder, "hand-8x.png"))
+    # The icon on a light and on a dark background, at its size and at 8x.
+    for size in sorted(ICON_LAYOUTS):
+        px = draw_icon(size).px
+        sheet = Image.new("RGB", (size * 2 + 12, size + 8))
+        for i, background in enumerate(((236, 236, 236), (32, 36, 48))):
+            sheet.paste(background, (i * (size + 6), 0, i * (size + 6) + size + 6, size + 8))
+            for y, row in enumerate(px):
+                for x, (r, g, b, a) in enumerate(row):
+                    sheet.putpixel((i * (size + 6) + 3 + x, 4 + y), mix(background, (r, g, b), a))
+        sheet.resize((sheet.width * 8, sheet.height * 8), Image.NEAREST).save(
+            os.path.join(folder, "icon-%d-8x.png" % size))
 
 
 def main():
@@ -662,6 +799,8 @@ def main():
         f.write(bmp_bytes(img))
     with open(os.path.join(ROOT, "resources", "hand.cur"), "wb") as f:
         f.write(cursor_bytes())
+    with open(os.path.join(ROOT, "resources", "tonvale.ico"), "wb") as f:
+        f.write(icon_bytes())
     if args.preview:
         preview(img, args.preview)
 

@@ -1,0 +1,207 @@
+#!/usr/bin/python3
+"""Makes the README's two pictures.
+
+    /usr/bin/python3 tools/readme_pictures.py [--windows-build build/windows] [--keyboard-only]
+
+docs/panel.png     the panel as it really looks: the built tonvale.exe under
+                   Wine on a virtual screen, a chord held, cropped to the window
+docs/keyboard.png  the computer keyboard: which key plays which note of which
+                   section (from the program's own key table) and the keys
+                   that switch, bend and shape chords
+
+Needs the Windows build (tools/run.sh or tools/test.sh makes it) and the
+Debian packages python3-pil, fonts-dejavu-core, wine, xvfb, xdotool and
+imagemagick.
+"""
+
+import argparse
+import os
+import re
+import shutil
+import sys
+import tempfile
+import time
+
+try:
+    from PIL import Image, ImageDraw, ImageFont
+except ImportError:
+    sys.exit("readme_pictures.py needs Pillow: apt-get install python3-pil")
+
+ROOT = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
+sys.dont_write_bytecode = True
+import harness  # noqa: E402
+
+FONT_DIR = "/usr/share/fonts/truetype/dejavu"
+NOTE_NAMES = ["C", "C#", "D", "D#", "E", "F", "F#", "G", "G#", "A", "A#", "B"]
+
+
+# ---------------------------------------------------------------- the panel
+
+def panel_picture(windows_build, path):
+    """Runs the program on its own virtual screen, holds a C major chord in
+    the left section and saves the window's client area."""
+    harness.Config.windows_build = os.path.abspath(windows_build)
+    scratch = tempfile.mkdtemp(prefix="tonvale-pictures-")
+    harness.Config.prefix = os.path.join(scratch, "prefix")
+    session = None
+    try:
+        print("making a Wine prefix ...", flush=True)
+        harness.create_prefix(harness.Config.prefix)
+        session = harness.Session("readme")
+        folder = os.path.join(session.folder, "run")
+        os.makedirs(folder)
+        for name in ("tonvale.exe", "gm_ins.nms", os.path.join("test_driver", "winmm.dll")):
+            shutil.copy(os.path.join(harness.Config.windows_build, name), folder)
+        tonvale = session.launch(folder)
+        tonvale.wait_for_driver()
+        tonvale.wait_for_window()
+        for key in ("q", "e", "t"):
+            tonvale.key_down(key)
+        tonvale.midi.wait_for_messages(5)  # the two programs of the start, then the three notes
+        shot, previous = tonvale.screenshot(), None
+        while previous is None or shot.rgb != previous.rgb:  # painted to the end
+            time.sleep(0.3)
+            shot, previous = tonvale.screenshot(), shot
+        shot.save_png(path)
+    finally:
+        if session:
+            session.close()
+        harness.remove_prefix(harness.Config.prefix)
+        shutil.rmtree(scratch, ignore_errors=True)
+
+
+# ---------------------------------------------------------------- the keyboard
+
+def program_key_table():
+    """The two sections' keys as set-1 scan codes, and the note the first key
+    plays at start-up, read from the program's sources."""
+    with open(os.path.join(ROOT, "model", "performance.cpp")) as f:
+        source = f.read()
+    table = re.search(r"SECTION_SCAN_CODES\[SECTION_COUNT\]\[KEY_COUNT\] = \{(.*?)\n\};", source, re.S)
+    octave = re.search(r"\{(\d+), \d+\},\s*// Octave", source)
+    if not table or not octave:
+        sys.exit("model/performance.cpp no longer has the key table or start octave this script reads")
+    sections = [[int(code, 16) for code in re.findall(r"0x[0-9A-Fa-f]{2}", row)]
+                for row in re.findall(r"\{([^{}]*)\}", table.group(1))]
+    return sections, 12 * int(octave.group(1))
+
+
+# A US keyboard: rows of (scan code or None, legend, width in keys).
+MAIN_ROWS = [
+    [(0x29, "`", 1)] + [(0x02 + i, str((i + 1) % 10), 1) for i in range(10)]
+    + [(0x0C, "-", 1), (0x0D, "=", 1), (0x0E, "Backspace", 2)],
+    [(0x0F, "Tab", 1.5)] + [(0x10 + i, c, 1) for i, c in enumerate("QWERTYUIOP[]")] + [(0x2B, "\\", 1.5)],
+    [(0x3A, "Caps Lock", 1.75)] + [(0x1E + i, c, 1) for i, c in enumerate("ASDFGHJKL;'")] + [(0x1C, "Enter", 2.25)],
+    [(0x2A, "Shift", 2.25)] + [(code, c, 1) for code, c in zip((0x2C, 0x2D, 0x2E, 0x2F, 0x30, 0x31, 0x32, 0x33, 0x34,
+                                                               0x35), "ZXCVBNM,./")] + [(0x36, "Shift", 2.75)],
+    [(0x1D, "Ctrl", 1.25), (None, "Win", 1.25), (None, "Alt", 1.25), (None, "", 6.25), (None, "Alt", 1.25),
+     (None, "Win", 1.25), (None, "Menu", 1.25), ("right ctrl", "Ctrl", 1.25)],
+]
+# Page Up and Page Down are found by their virtual keys, not scan codes.
+NAV_ROWS = [[(None, "Insert", 1), (None, "Home", 1), ("page up", "Page\nUp", 1)],
+            [(None, "Delete", 1), (None, "End", 1), ("page down", "Page\nDown", 1)]]
+SPECIAL = {0x0F: "switch", 0x3A: "caps", 0x1D: "ctrl", "right ctrl": "ctrl", "page up": "bend", "page down": "bend"}
+SPECIAL_WORD = {0x0F: "switch", 0x3A: "one octave", 0x1D: "minor", "right ctrl": "minor", "page up": "bend \u2191",
+                "page down": "bend \u2193"}
+
+UNIT, GAP, MARGIN, TOP = 60, 5, 24, 64
+PAPER, CAP, CAP_EDGE, LEGEND = (250, 250, 248), (232, 232, 230), (178, 178, 176), (130, 130, 128)
+INK = (40, 40, 40)
+# Each section's colours: a white-key note, a black-key note, its edge.
+SECTION_COLOURS = [((253, 222, 208), (168, 52, 36), (200, 62, 42)), ((208, 232, 224), (42, 106, 92), (52, 128, 110))]
+SPECIAL_COLOUR, SPECIAL_EDGE = (250, 236, 180), (196, 160, 60)
+SPECIAL_TEXT = {
+    "switch": "Tab switches the active section (the red lamp)",
+    "bend": "Page Up / Page Down bend the active section up / down for a moment",
+    "ctrl": "Ctrl held while a chord key plays: minor instead of major",
+    "caps": "Caps Lock on: a chord's notes stay in the section's lowest octave",
+}
+
+
+def font(name, size):
+    path = os.path.join(FONT_DIR, name)
+    if not os.path.exists(path):
+        sys.exit("readme_pictures.py needs %s: apt-get install fonts-dejavu-core" % path)
+    return ImageFont.truetype(path, size)
+
+
+def keyboard_picture(path):
+    sections, first_note = program_key_table()
+    playing = {code: (s, k) for s, codes in enumerate(sections) for k, code in enumerate(codes)}
+    width = MARGIN * 2 + int(UNIT * 18.5)
+    height = TOP + UNIT * 5 + 128
+    img = Image.new("RGB", (width, height), PAPER)
+    draw = ImageDraw.Draw(img)
+    legend_font, note_font, word_font = font("DejaVuSans.ttf", 13), font("DejaVuSans-Bold.ttf", 17), \
+        font("DejaVuSans.ttf", 12)
+    title_font, word_bold = font("DejaVuSans-Bold.ttf", 20), font("DejaVuSans-Bold.ttf", 12)
+    draw.text((MARGIN, 18), "Which key plays which note", font=title_font, fill=INK)
+
+    def cap(x, y, w, code, legend):
+        box = (x, y, x + w * UNIT - GAP, y + UNIT - GAP)
+        if code in playing:
+            s, k = playing[code]
+            note = first_note + k
+            black = "#" in NOTE_NAMES[note % 12]
+            fill = SECTION_COLOURS[s][1 if black else 0]
+            draw.rounded_rectangle(box, 7, fill=fill, outline=SECTION_COLOURS[s][2], width=3)
+            text = (255, 255, 255) if black else INK
+            draw.text((box[0] + 7, box[1] + 5), legend, font=legend_font, fill=text)
+            name = NOTE_NAMES[note % 12] + str(note // 12 - 1)
+            draw.text(((box[0] + box[2]) / 2, box[3] - 9), name, font=note_font, fill=text, anchor="ms")
+            return
+        if code in SPECIAL:
+            draw.rounded_rectangle(box, 7, fill=SPECIAL_COLOUR, outline=SPECIAL_EDGE, width=3)
+            draw.text(((box[0] + box[2]) / 2, box[3] - 8), SPECIAL_WORD[code], font=word_bold, fill=INK, anchor="ms")
+            colour = INK
+        else:
+            draw.rounded_rectangle(box, 7, fill=CAP, outline=CAP_EDGE, width=1)
+            colour = LEGEND
+        draw.multiline_text((box[0] + 7, box[1] + 4), legend, font=word_font if len(legend) > 1 else legend_font,
+                            fill=colour, spacing=1)
+
+    for row, keys in enumerate(MAIN_ROWS):
+        x = MARGIN
+        for code, legend, w in keys:
+            cap(x, TOP + row * UNIT, w, code, legend)
+            x += int(w * UNIT)
+    for row, keys in enumerate(NAV_ROWS):
+        x = MARGIN + int(15.5 * UNIT)
+        for code, legend, w in keys:
+            cap(x, TOP + row * UNIT, w, code, legend)
+            x += UNIT
+
+    # What the colours mean, and what the marked keys do.
+    y = TOP + 5 * UNIT + 18
+    for s, words in enumerate(("left section: Q row, black keys on the digits above",
+                               "right section: Z row, black keys on the home row above")):
+        draw.rounded_rectangle((MARGIN, y, MARGIN + 22, y + 18), 4, fill=SECTION_COLOURS[s][0],
+                               outline=SECTION_COLOURS[s][2], width=2)
+        draw.text((MARGIN + 32, y + 1), words, font=legend_font, fill=INK)
+        y += 26
+    draw.text((MARGIN, y + 4), "Notes as at start-up; OCTAVE and TRANS. shift them.", font=legend_font, fill=LEGEND)
+    y = TOP + 5 * UNIT + 18
+    x = MARGIN + int(UNIT * 8.5)
+    for kind in ("switch", "bend", "ctrl", "caps"):
+        draw.rounded_rectangle((x, y, x + 22, y + 18), 4, fill=SPECIAL_COLOUR, outline=SPECIAL_EDGE, width=2)
+        draw.text((x + 32, y + 1), SPECIAL_TEXT[kind], font=legend_font, fill=INK)
+        y += 26
+    img.save(path, optimize=True)
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    parser.add_argument("--windows-build", default=os.path.join(ROOT, "build", "windows"))
+    parser.add_argument("--keyboard-only", action="store_true", help="draw docs/keyboard.png alone")
+    args = parser.parse_args()
+    docs = os.path.join(ROOT, "docs")
+    keyboard_picture(os.path.join(docs, "keyboard.png"))
+    if not args.keyboard_only:
+        if not os.path.isfile(os.path.join(args.windows_build, "tonvale.exe")):
+            sys.exit(f"no tonvale.exe in {args.windows_build}: build it first (tools/run.sh or tools/test.sh)")
+        panel_picture(args.windows_build, os.path.join(docs, "panel.png"))
+
+
+if __name__ == "__main__":
+    main()
