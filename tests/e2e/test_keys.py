@@ -136,6 +136,21 @@ class KeysTest(E2ETest):
             bends = pitch_bends(tonvale.midi.messages(since=start))
             self.assertGestures(bends, status, +500 if key == "Prior" else -500)
 
+    def test_a_note_held_while_transpose_goes_up_ends_with_the_note_it_started(self):
+        tonvale = self.start_tonvale()
+        start = tonvale.midi.mark()
+        tonvale.key_down("q")
+        tonvale.midi.wait_for_message(note_on(0, 60), since=start)
+        # TRANS. selects Transpose (it has no menu) and + raises it; the
+        # input queue keeps its order, so both come before the release.
+        tonvale.click(*panel.button(0, panel.TRANSPOSE))
+        tonvale.click(*panel.button(0, panel.PLUS))
+        tonvale.key_up("q")
+        tonvale.midi.wait_for_message(re.compile("note-off"), since=start)
+        tonvale.midi.wait_until_quiet()
+        self.assertMessages(tonvale, [note_on(0, 60), note_off(0, 60)], since=start)
+        self.assertEqual(self.play(tonvale, "q"), [note_on(0, 61), note_off(0, 61)], "Transpose did not go up")
+
     def test_in_chord_mode_ctrl_plays_the_minor_chord(self):
         tonvale = self.start_tonvale()
         tonvale.click(*panel.button(0, panel.CHORD))
