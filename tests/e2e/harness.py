@@ -229,6 +229,12 @@ class MidiLog:
             return None
         return int(head.group(1)) if head else None
 
+    @staticmethod
+    def now():
+        """The present moment on the log's clock: Wine's performance counter
+        runs on CLOCK_MONOTONIC_RAW."""
+        return time.clock_gettime(time.CLOCK_MONOTONIC_RAW)
+
     def mark(self):
         """A point in the log: pass it as since= to look only at what follows."""
         return len(self.entries())
@@ -620,10 +626,11 @@ class Tonvale:
         if result.returncode != 0:
             raise E2EError(f"cannot focus {window}: {result.stderr}")
 
-    def press(self, *keys, window=None):
-        """Presses and releases each key in turn."""
+    def press(self, *keys, window=None, delay_ms=30):
+        """Presses and releases each key in turn, delay_ms apart (0: as fast as
+        xdotool sends them)."""
         self.focus(window)
-        self._xdotool("key", "--delay", 30, *keys)
+        self._xdotool("key", "--delay", delay_ms, *keys)
 
     def key_down(self, key, window=None):
         self.focus(window)

@@ -6,10 +6,14 @@ import re
 import time
 
 import panel
-from harness import E2ETest
+from harness import E2ETest, wait_until
 
 CENTRE = 8192
 BEND = re.compile(r"bend 0x(E[0-9A-F]) (\d+) (\d+)$")
+# A keyboard gesture lasts a few ticks of the bend timer (10 ms apart under
+# Wine, by the program's own timestamps); an endless one passes this at once.
+GESTURE_SECONDS = 0.1
+QUIET_SECONDS = 0.5  # no bend for this long, by the log's clock: the stream has ended
 
 
 def note_on(channel, note):
@@ -114,6 +118,29 @@ class KeysTest(E2ETest):
         tonvale.midi.wait_for_message("bend 0xE0 0 64", since=start)
         tonvale.midi.wait_until_quiet()
         self.assertIn(self.assertGestures(pitch_bends(tonvale.midi.messages(since=start)), 0xE0, -500), (1, 2))
+
+    def test_page_up_and_page_down_together_end_the_bend_at_the_centre_at_once(self):
+        tonvale = self.start_tonvale()
+        start = tonvale.midi.mark()
+        # One burst: all four key messages (Page Up down and up, Page Down
+        # down and up) come before the timer's first tick, which then finds
+        # the target back at the centre.
+        tonvale.press("Prior", "Next", delay_ms=0)
+
+        def ended_or_too_long():
+            timed = tonvale.midi.timed_messages(since=start)
+            if not timed:
+                return None
+            span = timed[-1][0] - timed[0][0]
+            quiet = tonvale.midi.now() - timed[-1][0]
+            return (span, timed) if span >= GESTURE_SECONDS or quiet >= QUIET_SECONDS else None
+
+        span, timed = wait_until(ended_or_too_long, what="the pitch bend to end")
+        messages = [message for _, message in timed]
+        bends = pitch_bends(messages)
+        self.assertLess(span, GESTURE_SECONDS, f"the bend went on for {span * 1000:.0f} ms, {len(bends)} messages "
+                                               f"so far, the last ones {messages[-3:]}")
+        self.assertEqual(bends[-1], (0xE0, CENTRE), f"the last bend is not the centre: {messages}")
 
     def test_holding_page_up_starts_a_new_ramp_with_each_auto_repeat(self):
         tonvale = self.start_tonvale()
