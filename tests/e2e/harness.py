@@ -23,7 +23,7 @@ import zlib
 PANEL_WIDTH, PANEL_HEIGHT = 800, 250
 MAIN_WINDOW_CLASS = "Tonvale 1.0 (beta)"
 MAIN_WINDOW_TITLE = "Tonvale 1.0 (beta)"
-SCREEN = "1280x1024x24"  # the window sits at (415, 746): it must fit
+SCREEN_SIZE = (1280, 1024)  # the window sits at (415, 746): it must fit
 DEFAULT_TIMEOUT = 15.0
 POLL_SECONDS = 0.05
 
@@ -54,6 +54,14 @@ def time_limit(seconds):
     timeout is set from it."""
     def mark(test):
         test.time_limit = seconds
+        return test
+    return mark
+
+
+def screen_size(width, height):
+    """Gives a test a screen of that size instead of SCREEN_SIZE."""
+    def mark(test):
+        test.screen_size = (width, height)
         return test
     return mark
 
@@ -433,10 +441,11 @@ def artwork():
 class Session:
     """One test's X display, folder and Wine server. close() ends them all."""
 
-    def __init__(self, name):
+    def __init__(self, name, size=SCREEN_SIZE):
         if not Config.windows_build or not Config.prefix:
             raise E2EError("Config.windows_build and Config.prefix must be set (run tests through e2e.py)")
         self.name = name
+        self.size = size  # the screen's width and height
         os.makedirs(runs_folder(Config.prefix), exist_ok=True)
         self.folder = tempfile.mkdtemp(prefix="test-", dir=runs_folder(Config.prefix))
         self.processes = []
@@ -447,8 +456,9 @@ class Session:
     def _start_xvfb(self):
         read_end, write_end = os.pipe()
         self.xvfb_log = open(os.path.join(self.folder, "xvfb.log"), "wb")
+        screen = "{}x{}x24".format(*self.size)
         self.xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", SCREEN, "-nolisten", "tcp", "-noreset"],
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", screen, "-nolisten", "tcp", "-noreset"],
             pass_fds=[write_end], stdout=self.xvfb_log, stderr=self.xvfb_log, preexec_fn=die_with_parent)
         os.close(write_end)
         number = b""
@@ -758,7 +768,8 @@ class E2ETest(unittest.TestCase):
         driver:  "test" logs every call; "monitor" prints decoded messages as the run command does
         """
         if self.session is None:
-            self.session = Session(self.id())
+            test = getattr(self, self._testMethodName)
+            self.session = Session(self.id(), getattr(test, "screen_size", SCREEN_SIZE))
         folder = os.path.join(self.session.folder, f"run{len(self.started) + 1}")
         os.makedirs(folder)
         build = Config.windows_build
