@@ -23,7 +23,7 @@ import zlib
 PANEL_WIDTH, PANEL_HEIGHT = 800, 250
 MAIN_WINDOW_CLASS = "Tonvale 1.0 (beta)"
 MAIN_WINDOW_TITLE = "Tonvale 1.0 (beta)"
-SCREEN = "1280x1024x24"  # the window sits at (415, 746): it must fit
+SCREEN_SIZE = (1280, 1024)  # the window sits at (415, 746): it must fit
 DEFAULT_TIMEOUT = 15.0
 POLL_SECONDS = 0.05
 
@@ -54,6 +54,14 @@ def time_limit(seconds):
     timeout is set from it."""
     def mark(test):
         test.time_limit = seconds
+        return test
+    return mark
+
+
+def screen_size(width, height):
+    """Gives a test a screen of that size instead of SCREEN_SIZE."""
+    def mark(test):
+        test.screen_size = (width, height)
         return test
     return mark
 
@@ -228,6 +236,12 @@ class MidiLog:
         except FileNotFoundError:
             return None
         return int(head.group(1)) if head else None
+
+    @staticmethod
+    def now():
+        """The present moment on the log's clock: Wine's performance counter
+        runs on CLOCK_MONOTONIC_RAW."""
+        return time.clock_gettime(time.CLOCK_MONOTONIC_RAW)
 
     def mark(self):
         """A point in the log: pass it as since= to look only at what follows."""
@@ -428,10 +442,11 @@ class Session:
     """One test's X display (with a window manager if asked), folder and Wine
     server. close() ends them all."""
 
-    def __init__(self, name, window_manager=False):
+    def __init__(self, name, window_manager=False, size=SCREEN_SIZE):
         if not Config.windows_build or not Config.prefix:
             raise E2EError("Config.windows_build and Config.prefix must be set (run tests through e2e.py)")
         self.name = name
+        self.size = size  # the screen's width and height
         os.makedirs(runs_folder(Config.prefix), exist_ok=True)
         self.folder = tempfile.mkdtemp(prefix="test-", dir=runs_folder(Config.prefix))
         self.processes = []
@@ -445,8 +460,9 @@ class Session:
     def _start_xvfb(self):
         read_end, write_end = os.pipe()
         self.xvfb_log = open(os.path.join(self.folder, "xvfb.log"), "wb")
+        screen = "{}x{}x24".format(*self.size)
         self.xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", SCREEN, "-nolisten", "tcp", "-noreset"],
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", screen, "-nolisten", "tcp", "-noreset"],
             pass_fds=[write_end], stdout=self.xvfb_log, stderr=self.xvfb_log, preexec_fn=die_with_parent)
         os.close(write_end)
         number = b""
@@ -658,12 +674,13 @@ class Tonvale:
         if result.returncode != 0:
             raise E2EError(f"cannot focus {window}: {result.stderr}")
 
-    def press(self, *keys, window=None, focus=True):
-        """Presses and releases each key in turn; focus=False types into
-        whatever window has the keyboard focus."""
+    def press(self, *keys, window=None, focus=True, delay_ms=30):
+        """Presses and releases each key in turn, delay_ms apart (0: as fast as
+        xdotool sends them); focus=False types into whatever window has the
+        keyboard focus."""
         if focus:
             self.focus(window)
-        self._xdotool("key", "--delay", 30, *keys)
+        self._xdotool("key", "--delay", delay_ms, *keys)
 
     def key_down(self, key, window=None):
         self.focus(window)
@@ -784,7 +801,8 @@ class E2ETest(unittest.TestCase):
     def folder(self, name):
         """A fresh folder inside this test's own, removed with it."""
         if self.session is None:
-            self.session = Session(self.id(), self.window_manager)
+            test = getattr(self, self._testMethodName)
+            self.session = Session(self.id(), self.window_manager, getattr(test, "screen_size", SCREEN_SIZE))
         path = os.path.join(self.session.folder, name)
         os.makedirs(path)
         return path

@@ -6,10 +6,14 @@ import re
 import time
 
 import panel
-from harness import E2ETest
+from harness import E2ETest, wait_until
 
 CENTRE = 8192
 BEND = re.compile(r"bend 0x(E[0-9A-F]) (\d+) (\d+)$")
+# A keyboard gesture lasts a few ticks of the bend timer (10 ms apart under
+# Wine, by the program's own timestamps); an endless one passes this at once.
+GESTURE_SECONDS = 0.1
+QUIET_SECONDS = 0.5  # no bend for this long, by the log's clock: the stream has ended
 
 
 def note_on(channel, note):
@@ -115,6 +119,29 @@ class KeysTest(E2ETest):
         tonvale.midi.wait_until_quiet()
         self.assertIn(self.assertGestures(pitch_bends(tonvale.midi.messages(since=start)), 0xE0, -500), (1, 2))
 
+    def test_page_up_and_page_down_together_end_the_bend_at_the_centre_at_once(self):
+        tonvale = self.start_tonvale()
+        start = tonvale.midi.mark()
+        # One burst: all four key messages (Page Up down and up, Page Down
+        # down and up) come before the timer's first tick, which then finds
+        # the target back at the centre.
+        tonvale.press("Prior", "Next", delay_ms=0)
+
+        def ended_or_too_long():
+            timed = tonvale.midi.timed_messages(since=start)
+            if not timed:
+                return None
+            span = timed[-1][0] - timed[0][0]
+            quiet = tonvale.midi.now() - timed[-1][0]
+            return (span, timed) if span >= GESTURE_SECONDS or quiet >= QUIET_SECONDS else None
+
+        span, timed = wait_until(ended_or_too_long, what="the pitch bend to end")
+        messages = [message for _, message in timed]
+        bends = pitch_bends(messages)
+        self.assertLess(span, GESTURE_SECONDS, f"the bend went on for {span * 1000:.0f} ms, {len(bends)} messages "
+                                               f"so far, the last ones {messages[-3:]}")
+        self.assertEqual(bends[-1], (0xE0, CENTRE), f"the last bend is not the centre: {messages}")
+
     def test_holding_page_up_starts_a_new_ramp_with_each_auto_repeat(self):
         tonvale = self.start_tonvale()
         start = tonvale.midi.mark()
@@ -135,6 +162,21 @@ class KeysTest(E2ETest):
             tonvale.midi.wait_until_quiet()
             bends = pitch_bends(tonvale.midi.messages(since=start))
             self.assertGestures(bends, status, +500 if key == "Prior" else -500)
+
+    def test_a_note_held_while_transpose_goes_up_ends_with_the_note_it_started(self):
+        tonvale = self.start_tonvale()
+        start = tonvale.midi.mark()
+        tonvale.key_down("q")
+        tonvale.midi.wait_for_message(note_on(0, 60), since=start)
+        # TRANS. selects Transpose (it has no menu) and + raises it; the
+        # input queue keeps its order, so both come before the release.
+        tonvale.click(*panel.button(0, panel.TRANSPOSE))
+        tonvale.click(*panel.button(0, panel.PLUS))
+        tonvale.key_up("q")
+        tonvale.midi.wait_for_message(re.compile("note-off"), since=start)
+        tonvale.midi.wait_until_quiet()
+        self.assertMessages(tonvale, [note_on(0, 60), note_off(0, 60)], since=start)
+        self.assertEqual(self.play(tonvale, "q"), [note_on(0, 61), note_off(0, 61)], "Transpose did not go up")
 
     def test_in_chord_mode_ctrl_plays_the_minor_chord(self):
         tonvale = self.start_tonvale()

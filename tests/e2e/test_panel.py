@@ -3,13 +3,15 @@ mouse, the device buttons with the setup dialog, window moves, and what the
 panel shows for them on the screen."""
 
 import re
+import subprocess
 
 import panel
-from harness import E2ETest, artwork, wait_until
+from harness import MMSYSERR_ALLOCATED, E2ETest, artwork, wait_until
 
 DEVICES = ["Zeta Synth", "Alpha Port", "Gamma Box"]  # alphabetical order differs from index order
 SETUP_TITLE = "Setup MIDI output"
 IDOK, IDC_DEVICE_LIST = 1, 101
+CALL_ON_NULL = re.compile(r"^midiOut\w+ null ")
 DEVICE_CAPS = [f'midiOutGetDevCapsA {i} "{name}" = 0' for i, name in enumerate(DEVICES)]
 PLAYS_Q = ["note-on 0x90 60 127", "note-off 0x80 60 127"]
 # Pixels of a key, from its top-left, where the pressed and the released sprite differ.
@@ -190,6 +192,37 @@ class PanelTest(E2ETest):
             "midiOutShortMsg h1 note-on 0x90 60 127 = 0",
             "midiOutReset h1 = 0",
         ] + [f"midiOutShortMsg h1 {message} = 0" for message in PLAYS_Q], since=start)
+
+    def test_reset_after_a_failed_reopen_in_setup_keeps_the_program_and_setup_brings_the_sound_back(self):
+        tonvale = self.start_tonvale(fail=f"midiOutOpen#2={MMSYSERR_ALLOCATED}")
+        start = tonvale.midi.mark()
+        dialog = self.open_setup(tonvale)
+        tonvale.click_control(dialog.control(IDOK))
+        box = tonvale.wait_for_message_box()
+        self.assertEqual(box.message, "Can't open MIDI output device")
+        tonvale.dismiss(box)
+        self.assertIn(f"midiOutOpen 0 window = {MMSYSERR_ALLOCATED}", tonvale.midi.calls(since=start))
+
+        before_reset = tonvale.midi.mark()
+        tonvale.click(*panel.centre(panel.RESET))
+        tonvale.midi.wait_until_quiet()
+        for window in tonvale.windows():
+            if window.cls == "#32770" and window.visible:
+                tonvale.dismiss(window)  # a word that no device is open is fair; the end of the program is not
+        with self.assertRaises(subprocess.TimeoutExpired, msg="RESET ended the program"):
+            tonvale.process.wait(1.0)
+        self.assertTrue(tonvale.main_window().visible)
+        calls = tonvale.midi.calls(since=before_reset)
+        self.assertEqual([call for call in calls if CALL_ON_NULL.match(call)], [], f"RESET called {calls}")
+
+        start = tonvale.midi.mark()
+        dialog = self.open_setup(tonvale)
+        tonvale.click_control(dialog.control(IDOK))
+        tonvale.wait_until_gone(dialog)
+        tonvale.midi.wait_for_call("midiOutOpen 0 window = 0 h2", since=start)
+        start = tonvale.midi.mark()
+        self.assertEqual(self.play_q(tonvale), PLAYS_Q)
+        self.assertCalls(tonvale, [f"midiOutShortMsg h2 {message} = 0" for message in PLAYS_Q], since=start)
 
     def test_off_ends_the_program_with_0_resetting_and_closing_the_device_once(self):
         tonvale = self.start_tonvale()

@@ -4,7 +4,7 @@ device, the failures of start-up, and the end of the program."""
 import os
 
 from harness import (E2ETest, MAIN_WINDOW_CLASS, MMSYSERR_ALLOCATED, MMSYSERR_NOMEM, PANEL_HEIGHT, PANEL_WIDTH,
-                     WS_BORDER, WS_CAPTION, WS_POPUP, WS_THICKFRAME, Config, artwork)
+                     WS_BORDER, WS_CAPTION, WS_POPUP, WS_THICKFRAME, Config, artwork, screen_size)
 from pe_resources import read_dialog
 
 # Named so that alphabetical order differs from index order.
@@ -51,19 +51,41 @@ class ShellTest(E2ETest):
         self.assertIn("Position: 415,746", geometry)
         self.assertIn("Geometry: 800x250", geometry)
 
-    def test_the_panel_shows_its_artwork_exactly_where_the_window_is(self):
-        tonvale = self.start_tonvale()
+    def assertPanelShownAt(self, tonvale, left, top):
+        """The corners of the panel carry the artwork at (left, top) on the
+        screen; just outside them is the bare screen, where the screen goes on."""
         panel = artwork()
         corners = [(0, 0), (PANEL_WIDTH - 1, 0), (0, PANEL_HEIGHT - 1), (PANEL_WIDTH - 1, PANEL_HEIGHT - 1)]
         tonvale.wait_for_screenshot(lambda shot: all(shot.pixel(x, y) == panel.pixel(x, y) for x, y in corners))
         screen = tonvale.session.screenshot()
-        background = screen.pixel(0, 0)
-        # The corners of the panel carry the artwork; just outside them is the bare screen.
+
+        def on_panel(x, y):
+            return left <= x < left + PANEL_WIDTH and top <= y < top + PANEL_HEIGHT
+
+        # The panel never covers every corner of the screen.
+        background = next(screen.pixel(x, y) for x in (0, screen.width - 1) for y in (0, screen.height - 1)
+                          if not on_panel(x, y))
         for x, y in corners:
-            self.assertEqual(screen.pixel(415 + x, 746 + y), panel.pixel(x, y), f"panel pixel ({x}, {y})")
-            outside_x = 415 - 1 if x == 0 else 415 + PANEL_WIDTH
-            outside_y = 746 - 1 if y == 0 else 746 + PANEL_HEIGHT
-            self.assertEqual(screen.pixel(outside_x, outside_y), background, f"screen ({outside_x}, {outside_y})")
+            self.assertEqual(screen.pixel(left + x, top + y), panel.pixel(x, y), f"panel pixel ({x}, {y})")
+            outside_x = left - 1 if x == 0 else left + PANEL_WIDTH
+            outside_y = top - 1 if y == 0 else top + PANEL_HEIGHT
+            if 0 <= outside_x < screen.width and 0 <= outside_y < screen.height:
+                self.assertEqual(screen.pixel(outside_x, outside_y), background, f"screen ({outside_x}, {outside_y})")
+
+    def test_the_panel_shows_its_artwork_exactly_where_the_window_is(self):
+        self.assertPanelShownAt(self.start_tonvale(), 415, 746)
+
+    @screen_size(1366, 768)
+    def test_on_a_1366_by_768_screen_the_whole_panel_is_on_the_screen(self):
+        tonvale = self.start_tonvale()
+        screen = tonvale.session.screenshot()
+        self.assertEqual((screen.width, screen.height), (1366, 768))
+        window = tonvale.main_window()
+        left, top, right, bottom = window.rect
+        self.assertEqual((right - left, bottom - top), (PANEL_WIDTH, PANEL_HEIGHT))
+        self.assertTrue(left >= 0 and top >= 0 and right <= 1366 and bottom <= 768,
+                        f"the window {window.rect} is not wholly on the 1366 x 768 screen")
+        self.assertPanelShownAt(tonvale, left, top)
 
     def test_start_up_opens_device_0_resets_it_and_sends_both_programs(self):
         tonvale = self.start_tonvale(devices=DEVICES)
