@@ -525,6 +525,8 @@ def _end(process):
 class Tonvale:
     """The running tonvale.exe: its window, input to it, its MIDI and its end."""
 
+    window_class = MAIN_WINDOW_CLASS  # the benchmark's floor program has its own
+
     def __init__(self, session, folder, process, midi):
         self.session = session
         self.folder = folder
@@ -539,7 +541,7 @@ class Tonvale:
         """The program's top-level windows (message boxes, dialogs, menus and the main window)."""
         pid = self.midi.process_id()
         windows = [w for w in self.session.windows() if w.pid == pid]
-        if any(w.cls == MAIN_WINDOW_CLASS and w.visible for w in windows):
+        if any(w.cls == self.window_class and w.visible for w in windows):
             self.main_window_shown = True
         return windows
 
@@ -552,7 +554,7 @@ class Tonvale:
 
     def main_window(self):
         for window in self.windows():
-            if window.cls == MAIN_WINDOW_CLASS:
+            if window.cls == self.window_class:
                 return window
         raise E2EError("the program has no main window")
 
@@ -560,7 +562,7 @@ class Tonvale:
         """Waits until the main window is shown and gives it the keyboard focus."""
         def shown():
             self._check_running("its window to appear")
-            return next((w for w in self.windows() if w.cls == MAIN_WINDOW_CLASS and w.visible), None)
+            return next((w for w in self.windows() if w.cls == self.window_class and w.visible), None)
         self.main = wait_until(shown, timeout, "the main window")
         self.focus()
         return self.main
@@ -620,10 +622,10 @@ class Tonvale:
         if result.returncode != 0:
             raise E2EError(f"cannot focus {window}: {result.stderr}")
 
-    def press(self, *keys, window=None):
-        """Presses and releases each key in turn."""
+    def press(self, *keys, window=None, delay=30):
+        """Presses and releases each key in turn, delay milliseconds apart."""
         self.focus(window)
-        self._xdotool("key", "--delay", 30, *keys)
+        self._xdotool("key", "--delay", delay, *keys)
 
     def key_down(self, key, window=None):
         self.focus(window)
@@ -720,6 +722,26 @@ class Tonvale:
             raise E2EError(f"xdotool {' '.join(map(str, args))} failed: {result.stderr}")
 
 
+def launch(session, folder, exe, script, started=None, program=Tonvale):
+    """Starts exe from folder (where the test winmm.dll is too) under Wine on
+    the session's screen, the driver scripted by the TONVALE_MIDI_ variables
+    in script; waits until the driver has loaded. started(program) is called
+    as soon as it runs, so it is reported and ended even if that wait fails."""
+    script = dict(TONVALE_MIDI_LOG="midi.log", WINEDLLOVERRIDES="winmm=n,b;mscoree,mshtml=", **script)
+    with open(os.path.join(folder, "stdout.txt"), "wb") as out, open(os.path.join(folder, "stderr.txt"), "wb") as err:
+        process = subprocess.Popen(["wine", exe], cwd=folder, env=session.wine_environment(**script),
+                                   stdin=subprocess.DEVNULL, stdout=out, stderr=err, preexec_fn=die_with_parent)
+    session.processes.append(process)
+    running = program(session, folder, process, MidiLog(os.path.join(folder, "midi.log")))
+    if started:
+        started(running)
+    wait_until(lambda: running.midi.loaded() or process.poll() is not None, DEFAULT_TIMEOUT,
+               "the test MIDI driver to load")
+    if not running.midi.loaded():
+        raise E2EError("the test winmm.dll was not loaded (is WINEDLLOVERRIDES honoured?)")
+    return running
+
+
 # ---------------------------------------------------------------- the test case
 
 class E2ETest(unittest.TestCase):
@@ -759,22 +781,12 @@ class E2ETest(unittest.TestCase):
         shutil.copy(os.path.join(build, f"{driver}_driver", "winmm.dll"), folder)
         if patch_names:
             shutil.copy(os.path.join(build, "gm_ins.nms"), folder)
-        log_path = os.path.join(folder, "midi.log")
-        script = dict(TONVALE_MIDI_LOG="midi.log", WINEDLLOVERRIDES="winmm=n,b;mscoree,mshtml=")
+        script = {}
         if devices is not None:
             script["TONVALE_MIDI_DEVICES"] = "|".join(devices)
         if fail:
             script["TONVALE_MIDI_FAIL"] = fail if isinstance(fail, str) else ",".join(fail)
-        with open(os.path.join(folder, "stdout.txt"), "wb") as out, open(os.path.join(folder, "stderr.txt"), "wb") as err:
-            process = subprocess.Popen(["wine", "tonvale.exe"], cwd=folder, env=self.session.wine_environment(**script),
-                                       stdin=subprocess.DEVNULL, stdout=out, stderr=err, preexec_fn=die_with_parent)
-        self.session.processes.append(process)
-        tonvale = Tonvale(self.session, folder, process, MidiLog(log_path))
-        self.started.append(tonvale)
-        wait_until(lambda: tonvale.midi.loaded() or process.poll() is not None, DEFAULT_TIMEOUT,
-                   "the test MIDI driver to load")
-        if not tonvale.midi.loaded():
-            raise E2EError("the test winmm.dll was not loaded (is WINEDLLOVERRIDES honoured?)")
+        tonvale = launch(self.session, folder, "tonvale.exe", script, self.started.append)
         if wait_for_window:
             tonvale.wait_for_window()
         return tonvale
