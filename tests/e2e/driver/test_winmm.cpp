@@ -182,6 +182,9 @@ void monitorMessage(DWORD message) {
 
 void readDeviceNames() {
     char names[MAX_DEVICES * MAXPNAMELEN];
+    // An empty variable also gives 0 and leaves the last error as it was:
+    // clear it, so that only a missing variable reads as not found.
+    SetLastError(ERROR_SUCCESS);
     const DWORD length = GetEnvironmentVariableA("TONVALE_MIDI_DEVICES", names, sizeof names);
     if (length == 0 && GetLastError() == ERROR_ENVVAR_NOT_FOUND) {
         std::snprintf(driver.deviceNames[0], MAXPNAMELEN, "%s", DEFAULT_DEVICE_NAME);
