@@ -28,8 +28,10 @@ clean_up() {
         kill -TERM "$bench_pid" 2>/dev/null || true
         wait "$bench_pid" 2>/dev/null || true
     fi
-    # The Wine server of the prefix, and the prefix, whatever state the benchmark left them in.
-    /usr/bin/python3 tests/e2e/e2e.py --prefix "$scratch/prefix" prefix-cleanup >/dev/null 2>&1 || true
+    # The Wine servers of the prefixes, and the prefixes, whatever state the benchmark left them in.
+    for prefix in "$scratch/tonvale" "$scratch/floor"; do
+        /usr/bin/python3 tests/e2e/e2e.py --prefix "$prefix" prefix-cleanup >/dev/null 2>&1 || true
+    done
     rm -rf "$scratch"
 }
 trap clean_up EXIT
@@ -39,7 +41,7 @@ trap 'exit 143' TERM
 # In the background, so that a signal reaches the traps at once instead of
 # after the benchmark.
 /usr/bin/python3 tools/bench/bench.py --windows-build build/windows --injector build/bench/xinject \
-    --prefix "$scratch/prefix" "$@" &
+    --scratch "$scratch" "$@" &
 bench_pid=$!
 status=0
 wait "$bench_pid" || status=$?

@@ -427,12 +427,14 @@ def artwork():
 class Session:
     """One test's X display, folder and Wine server. close() ends them all."""
 
-    def __init__(self, name):
-        if not Config.windows_build or not Config.prefix:
+    def __init__(self, name, prefix=None):
+        """prefix: a Wine prefix of its own (a Wine server and desktop of its own); Config.prefix if None."""
+        self.prefix = prefix or Config.prefix
+        if not Config.windows_build or not self.prefix:
             raise E2EError("Config.windows_build and Config.prefix must be set (run tests through e2e.py)")
         self.name = name
-        os.makedirs(runs_folder(Config.prefix), exist_ok=True)
-        self.folder = tempfile.mkdtemp(prefix="test-", dir=runs_folder(Config.prefix))
+        os.makedirs(runs_folder(self.prefix), exist_ok=True)
+        self.folder = tempfile.mkdtemp(prefix="test-", dir=runs_folder(self.prefix))
         self.processes = []
         self.display = None
         self.xvfb = None
@@ -471,7 +473,7 @@ class Session:
         return env
 
     def wine_environment(self, **extra):
-        return wine_environment(Config.prefix, DISPLAY=self.display, **extra)
+        return wine_environment(self.prefix, DISPLAY=self.display, **extra)
 
     def xdotool(self, *args, timeout=10):
         result = subprocess.run(["xdotool", *map(str, args)], env=self.x_environment(), timeout=timeout,
@@ -498,7 +500,7 @@ class Session:
 
     def close(self):
         """Ends programs, the Wine server and Xvfb, and removes the folder; never raises."""
-        stop_wineserver(Config.prefix)  # the program if still running, and the desktop and services Wine started
+        stop_wineserver(self.prefix)  # the program if still running, and the desktop and services Wine started
         for process in self.processes:
             _end(process)
         if self.xvfb:

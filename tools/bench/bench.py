@@ -21,6 +21,7 @@ import signal
 import statistics
 import subprocess
 import sys
+import tempfile
 import time
 
 SOURCE_DIR = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
@@ -33,7 +34,8 @@ import panel  # noqa: E402
 INTERVAL_MS, HOLD_MS = 50, 20  # a player's pace: a press every 50 ms, held 20 ms
 CHORD_NOTES = 3
 STAMP_FILE = "stamps.txt"
-SETTLE_SECONDS = 2  # the services Wine starts with a program's first window get going meanwhile
+SETTLE_SECONDS = 5  # the services Wine starts with a program's first window get going meanwhile
+KINDS = ("tonvale", "floor")
 
 
 class Floor(harness.Tonvale):
@@ -51,44 +53,50 @@ MEASURES = (
 )
 
 
-def start(session, build, kind, run):
+def start(session, build, kind):
     """Starts one program with the stamping driver and waits for its window (which gets the focus)."""
-    folder = os.path.join(session.folder, f"{kind}{run}")
-    os.makedirs(folder)
+    folder = tempfile.mkdtemp(prefix=kind, dir=session.folder)
     exe = os.path.join(build, "tonvale.exe") if kind == "tonvale" else os.path.join(build, "bench", "floor.exe")
     for path in (exe, os.path.join(build, "test_driver", "winmm.dll"), os.path.join(build, "gm_ins.nms")):
         shutil.copy(path, folder)
     program = harness.launch(session, folder, os.path.basename(exe), {"TONVALE_MIDI_STAMPS": STAMP_FILE},
                              program=harness.Tonvale if kind == "tonvale" else Floor)
     program.wait_for_window()
-    time.sleep(SETTLE_SECONDS)
     return program
 
 
-def inject(session, injector, count, *gesture):
-    """Presses count times; returns the press times, ns of CLOCK_MONOTONIC_RAW."""
-    result = subprocess.run([injector, *map(str, gesture), str(count), str(INTERVAL_MS), str(HOLD_MS)],
-                            env=session.x_environment(), stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True,
+def inject(injector, count, targets):
+    """Presses count times on each (program, gesture) target in turn; returns
+    each target's press times, ns of CLOCK_MONOTONIC_RAW."""
+    arguments = [f"{program.session.display},{gesture}" for program, gesture in targets]
+    result = subprocess.run([injector, str(count), str(INTERVAL_MS), str(HOLD_MS), *arguments],
+                            stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True,
                             timeout=count * INTERVAL_MS / 1000 + 30, preexec_fn=harness.die_with_parent)
     if result.returncode != 0:
         raise harness.E2EError(f"xinject failed: {result.stderr}")
     time.sleep(0.3)  # the last release's messages come through
-    return [int(line) for line in result.stdout.split()]
+    presses = [[] for _ in targets]
+    for line in result.stdout.splitlines():
+        target, ns = line.split()
+        presses[int(target)].append(int(ns))
+    return presses
 
 
 def read_stamps(folder):
-    """[(ns, message)] from the driver's stamp file, QPC ticks turned into ns."""
+    """[(ns, message)] from the driver's stamp file, performance counter ticks turned into ns."""
     with open(os.path.join(folder, STAMP_FILE)) as f:
         head, *lines = f.read().split("\n")
     fields = dict(field.split("=") for field in head.split())
     frequency, dropped = int(fields["frequency"]), int(fields["dropped"])
     if dropped:
         raise harness.E2EError(f"the driver dropped {dropped} stamps")
+    if frequency != 10_000_000:  # converted all the same
+        print(f"note: the performance counter runs at {frequency} Hz, not 10 MHz", flush=True)
     stamps = []
     for line in filter(None, lines):
         ticks, message = line.split()
         stamps.append((int(ticks) * 1_000_000_000 // frequency, int(message, 16)))
-    return frequency, stamps
+    return stamps
 
 
 def latencies(presses, stamps, warmup, chord=False):
@@ -111,33 +119,40 @@ def latencies(presses, stamps, warmup, chord=False):
     return first, last, unmatched
 
 
-def measure(session, args, kind, run):
-    """One program's run: keys, clicks on +, and for Tonvale chords. Returns {measure name: [µs]}."""
-    program = start(session, args.windows_build, kind, run)
+def measure(tonvale, floor, args, run):
+    """One run on the running programs, their presses taking turns: keys,
+    clicks on + (the same point on the floor), then chords on Tonvale beside
+    keys on the floor. Returns the press times: {phase: ([Tonvale's], [the floor's])}."""
     count = args.presses + args.warmup
-    key_presses = inject(session, args.injector, count, "key", "q")
-    plus_presses = inject(session, args.injector, count, "button", *program.to_screen(*panel.button(0, panel.PLUS)))
-    chord_presses = []
-    if kind == "tonvale":
-        program.click(*panel.button(0, panel.CHORD))  # chord mode on for the left section
-        time.sleep(0.5)
-        chord_presses = inject(session, args.injector, count, "key", "q")
-    program.close()
-    if program.wait_for_exit() != 0:
-        raise harness.E2EError(f"{kind} ended with an error")
-    frequency, stamps = read_stamps(program.folder)
-    if frequency != 10_000_000:
-        print(f"note: the performance counter runs at {frequency} Hz, not 10 MHz", flush=True)  # converted all the same
+    pairs = [(tonvale, floor), (floor, tonvale)][run % 2]  # each goes first in turn
+    plus = "button,{},{}".format(*tonvale.to_screen(*panel.button(0, panel.PLUS)))
+    phases = {"key": inject(args.injector, count, [(p, "key,q") for p in pairs]),
+              "plus": inject(args.injector, count, [(p, plus) for p in pairs])}
+    tonvale.click(*panel.button(0, panel.CHORD))  # chord mode on for the left section
+    time.sleep(0.5)
+    phases["chord"] = inject(args.injector, count, [(p, "key,q") for p in pairs])
+    tonvale.click(*panel.button(0, panel.CHORD))  # and off again for the next run
+    time.sleep(0.5)
+    return {phase: (both[pairs.index(tonvale)], both[pairs.index(floor)]) for phase, both in phases.items()}
+
+
+def match_run(stamps, presses, args):
+    """{kind: {measure: [µs]}} of one run, from each program's stamps and the run's press times."""
     results = {}
-    for name, presses in (("key", key_presses), ("plus", plus_presses)):
-        results[name], _, unmatched = latencies(presses, stamps, args.warmup)
-        report_unmatched(kind, name, unmatched)
-    if chord_presses:
-        results["chord first"], results["chord last"], unmatched = latencies(chord_presses, stamps, args.warmup, True)
+    for index, kind in enumerate(KINDS):
+        found = results[kind] = {}
+        for name in ("key", "plus"):
+            found[name], _, unmatched = latencies(presses[name][index], stamps[kind], args.warmup)
+            report_unmatched(kind, name, unmatched)
+        if kind == "tonvale":
+            found["chord first"], found["chord last"], unmatched = latencies(presses["chord"][index], stamps[kind],
+                                                                             args.warmup, True)
+        else:
+            found["chord key"], _, unmatched = latencies(presses["chord"][index], stamps[kind], args.warmup)
         report_unmatched(kind, "chord", unmatched)
-    for name, values in results.items():
-        if len(values) < args.presses // 2:
-            raise harness.E2EError(f"{kind} {name}: only {len(values)} presses matched (clocks apart?)")
+        for name, values in found.items():
+            if len(values) < args.presses // 2:
+                raise harness.E2EError(f"{kind} {name}: only {len(values)} presses matched (clocks apart?)")
     return results
 
 
@@ -164,7 +179,7 @@ def machine():
     return f"{model}, {os.cpu_count()} cores, Linux {platform.release()}; {wine}"
 
 
-def report(args, runs):
+def report(args, runs, loads):
     """The Markdown document: table, ratios, how it was measured."""
     def run_stat(name, kind, which):
         return [summary(run[kind][name])[which] for run in runs]
@@ -193,9 +208,11 @@ MIDI call (`midiOutShortMsg`), for Tonvale and for a floor program that
 does nothing but receive the input and send one message.
 
 Measured {today} on {machine()}; Xvfb {harness.SCREEN}.
-{len(runs)} runs; in each, Tonvale and the floor program, each first in turn,
-get {args.presses} presses of each gesture after {args.warmup} warm-up presses.
-Microseconds; each figure is the median over the runs of that run's figure.
+Tonvale and the floor program run side by side, their presses taking
+turns; {len(runs)} runs, one after the other, each of {args.presses} presses of each gesture
+after {args.warmup} warm-up presses. Microseconds; each figure is the median over the
+runs of that run's figure (the same for the ratios below). Other work on the
+machine shows in the load average at each run's start: {", ".join(f"{load:.1f}" for load in loads)}.
 
 | program | gesture | min µs | median µs | p90 µs | max µs |
 |---|---|---:|---:|---:|---:|
@@ -203,7 +220,7 @@ Microseconds; each figure is the median over the runs of that run's figure.
 
 Tonvale's median over the floor's, key press: {ratio("key")}.
 Click: {ratio("plus")}.
-Chord key press to its first note-on, over the floor's key press: {ratio("chord first", "key")}.
+Chord key press to its first note-on, over the floor's key press at the same time: {ratio("chord first", "chord key")}.
 A chord's last note-on follows its first by {chord_spread:.1f} µs (median).
 
 ## Rerunning it
@@ -212,16 +229,21 @@ A chord's last note-on follows its first by {chord_spread:.1f} µs (median).
     tools/bench.sh --runs 3 --presses 100 --output /tmp/performance.md
 
 It installs what it needs with apt-get, builds the Windows program and the
-benchmark's helpers, and takes about {max(1, round(len(runs) * 1.3))} minutes. It is not part of
+benchmark's helpers, and takes about {round(1 + len(runs) * 0.6)} minutes. It is not part of
 `tools/test.sh`: speed is measured here, never in a test.
 
 ## How it measures
 
-- Each program runs under Wine on its own 1280 × 1024 Xvfb screen with a
-  temporary Wine prefix, its window at (415, 746) with the keyboard focus.
+- Tonvale and the floor program run at once, each under Wine on its own
+  1280 × 1024 Xvfb screen with its own temporary Wine prefix (one Wine
+  desktop gives the keyboard to one window only), each window at (415, 746)
+  with the keyboard focus, and {SETTLE_SECONDS} s to settle before the first run.
 - `xinject` (`tools/bench/xinject.c`, linked with libXtst) presses Q, or the
-  left button on the left section's +, every {INTERVAL_MS} ms, holding it
-  {HOLD_MS} ms. Just before sending each press it reads `CLOCK_MONOTONIC_RAW`.
+  left button on the left section's + (the same point on the floor's
+  window), on each screen every {INTERVAL_MS} ms, holding it {HOLD_MS} ms; the two
+  screens take turns, {INTERVAL_MS // 2} ms apart, so that whatever else the machine
+  does meanwhile falls on both alike. Just before sending each press it
+  reads `CLOCK_MONOTONIC_RAW`.
 - The test MIDI driver (`tests/e2e/driver/test_winmm.cpp`, with
   `TONVALE_MIDI_STAMPS` set) reads `QueryPerformanceCounter` first thing in
   `midiOutShortMsg` and keeps the stamps in memory until `midiOutClose`.
@@ -231,7 +253,8 @@ benchmark's helpers, and takes about {max(1, round(len(runs) * 1.3))} minutes. I
   the next press: the note-on for a key, the program change for a click on
   +. For a chord (the left section's CHORD button clicked first) the press's
   note-ons are timed, the first and the last of the three; the note-offs of
-  the previous chord go out before them.
+  the previous chord go out before them. The floor gets key presses
+  meanwhile: the chord's reference.
 - The floor program (`tools/bench/floor.cpp`) has the same window and focus
   and goes through the same driver, but its loop is GetMessage then
   DispatchMessage, and its window procedure only calls `midiOutShortMsg`
@@ -243,7 +266,7 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--windows-build", required=True, help="the Windows build folder")
     parser.add_argument("--injector", required=True, help="the built xinject")
-    parser.add_argument("--prefix", required=True, help="where to make the temporary Wine prefix")
+    parser.add_argument("--scratch", required=True, help="an empty folder for the two temporary Wine prefixes")
     parser.add_argument("--runs", type=int, default=5)
     parser.add_argument("--presses", type=int, default=200, help="timed presses per gesture and run")
     parser.add_argument("--warmup", type=int, default=20, help="presses left out before them")
@@ -258,24 +281,35 @@ def main():
     signal.signal(signal.SIGTERM, stop)
 
     harness.Config.windows_build = os.path.abspath(args.windows_build)
-    harness.Config.prefix = os.path.abspath(args.prefix)
-    session = None
+    # A prefix each: one Wine server's desktop gives the keyboard to one window only.
+    prefixes = [os.path.join(os.path.abspath(args.scratch), kind) for kind in KINDS]
+    harness.Config.prefix = prefixes[0]
+    sessions = []
     try:
-        print(f"making a Wine prefix in {harness.Config.prefix} ...", flush=True)
-        harness.create_prefix(harness.Config.prefix)
-        session = harness.Session("bench")
-        runs = []
+        for prefix in prefixes:
+            print(f"making a Wine prefix in {prefix} ...", flush=True)
+            harness.create_prefix(prefix)
+            sessions.append(harness.Session(f"bench {os.path.basename(prefix)}", prefix))
+        programs = [start(session, args.windows_build, kind) for session, kind in zip(sessions, KINDS)]
+        time.sleep(SETTLE_SECONDS)
+        presses, loads = [], []
         for run in range(1, args.runs + 1):
-            # Interleaved, each first in turn, so that whatever else the machine does falls on both alike.
-            order = ("tonvale", "floor") if run % 2 else ("floor", "tonvale")
-            runs.append({kind: measure(session, args, kind, run) for kind in order})
-            print(f"run {run} of {args.runs}: key median Tonvale {statistics.median(runs[-1]['tonvale']['key']):.0f} µs,"
-                  f" floor {statistics.median(runs[-1]['floor']['key']):.0f} µs", flush=True)
+            loads.append(os.getloadavg()[0])
+            presses.append(measure(*programs, args, run))
+            print(f"run {run} of {args.runs} done", flush=True)
+        stamps = {}
+        for program, kind in zip(programs, KINDS):
+            program.close()
+            if program.wait_for_exit() != 0:
+                raise harness.E2EError(f"{kind} ended with an error")
+            stamps[kind] = read_stamps(program.folder)
     finally:
-        if session:
+        for session in sessions:
             session.close()
-        harness.remove_prefix(harness.Config.prefix)
-    document = report(args, runs)
+        for prefix in prefixes:
+            harness.remove_prefix(prefix)
+    runs = [match_run(stamps, run, args) for run in presses]
+    document = report(args, runs, loads)
     os.makedirs(os.path.dirname(os.path.abspath(args.output)), exist_ok=True)
     with open(args.output, "w") as f:
         f.write(document)
