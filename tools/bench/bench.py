@@ -1,13 +1,14 @@
 #!/usr/bin/env python3
 """Key and click latency of tonvale.exe under Wine, against a floor program.
 
-Run through tools/bench.sh, which builds what it needs. Each run starts
-Tonvale and then the floor program (tools/bench/floor.cpp: GetMessage,
-DispatchMessage, midiOutShortMsg) on one Xvfb screen, with the test MIDI
-driver stamping every short message with QueryPerformanceCounter. xinject
-presses keys and the mouse button through XTest and stamps each press with
-CLOCK_MONOTONIC_RAW, the clock that counter runs on; each press is matched
-with the first message stamped after it and before the next press.
+Run through tools/bench.sh, which builds what it needs. Tonvale and the
+floor program (tools/bench/floor.cpp: GetMessage, DispatchMessage,
+midiOutShortMsg) run side by side, each on its own Xvfb screen and Wine
+prefix, with the test MIDI driver stamping every short message with
+QueryPerformanceCounter. xinject presses keys and the mouse button on both
+screens in turn through XTest and stamps each press with CLOCK_MONOTONIC_RAW,
+the clock that counter runs on; each press is matched with the first
+message stamped after it and before the program's next press.
 """
 
 import argparse
@@ -42,7 +43,7 @@ class Floor(harness.Tonvale):
     window_class = "Tonvale floor"
 
 
-# What is timed: (name, program, how the press is made, which message ends it).
+# What is timed, as the table lists it: (measure, program, gesture and the message that ends it).
 MEASURES = (
     ("key", "tonvale", "key press → note-on"),
     ("key", "floor", "key press → note-on"),
