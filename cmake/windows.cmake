@@ -47,6 +47,13 @@ if(MINGW AND CMAKE_SIZEOF_VOID_P EQUAL 8)
     set_target_properties(winprobe PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/test_driver)
     target_compile_options(winprobe PRIVATE ${PROGRAM_WARNINGS} ${PROGRAM_HYGIENE})
     target_link_options(winprobe PRIVATE ${HELPER_LINK_OPTIONS})
+
+    # The benchmark's floor program (bench/floor.exe): GetMessage, DispatchMessage, midiOutShortMsg.
+    add_executable(bench_floor WIN32 tools/bench/floor.cpp)
+    set_target_properties(bench_floor PROPERTIES OUTPUT_NAME floor RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
+    target_compile_options(bench_floor PRIVATE ${PROGRAM_WARNINGS} ${PROGRAM_HYGIENE})
+    target_link_libraries(bench_floor PRIVATE winmm)
+    target_link_options(bench_floor PRIVATE ${HELPER_LINK_OPTIONS})
 endif()
 
 # The package (cmake --build <build> --target package): a zip of the program,

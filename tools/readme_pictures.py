@@ -53,8 +53,7 @@ def panel_picture(windows_build, path):
         os.makedirs(folder)
         for name in ("tonvale.exe", "gm_ins.nms", os.path.join("test_driver", "winmm.dll")):
             shutil.copy(os.path.join(harness.Config.windows_build, name), folder)
-        tonvale = session.launch(folder)
-        tonvale.wait_for_driver()
+        tonvale = harness.launch(session, folder, "tonvale.exe", {})
         tonvale.wait_for_window()
         for key in ("q", "e", "t"):
             tonvale.key_down(key)

@@ -442,13 +442,15 @@ class Session:
     """One test's X display (with a window manager if asked), folder and Wine
     server. close() ends them all."""
 
-    def __init__(self, name, window_manager=False, size=SCREEN_SIZE):
-        if not Config.windows_build or not Config.prefix:
+    def __init__(self, name, window_manager=False, size=SCREEN_SIZE, prefix=None):
+        """prefix: a Wine prefix of its own (a Wine server and desktop of its own); Config.prefix if None."""
+        self.prefix = prefix or Config.prefix
+        if not Config.windows_build or not self.prefix:
             raise E2EError("Config.windows_build and Config.prefix must be set (run tests through e2e.py)")
         self.name = name
         self.size = size  # the screen's width and height
-        os.makedirs(runs_folder(Config.prefix), exist_ok=True)
-        self.folder = tempfile.mkdtemp(prefix="test-", dir=runs_folder(Config.prefix))
+        os.makedirs(runs_folder(self.prefix), exist_ok=True)
+        self.folder = tempfile.mkdtemp(prefix="test-", dir=runs_folder(self.prefix))
         self.processes = []
         self.display = None
         self.xvfb = None
@@ -506,7 +508,7 @@ class Session:
         return env
 
     def wine_environment(self, **extra):
-        return wine_environment(Config.prefix, DISPLAY=self.display, **extra)
+        return wine_environment(self.prefix, DISPLAY=self.display, **extra)
 
     def xdotool(self, *args, timeout=10):
         result = subprocess.run(["xdotool", *map(str, args)], env=self.x_environment(), timeout=timeout,
@@ -522,17 +524,6 @@ class Session:
             raise E2EError(f"winprobe {' '.join(map(str, args))} failed with {result.returncode}")
         return result.stdout
 
-    def launch(self, folder, **script):
-        """Starts the tonvale.exe in folder under Wine, with the test driver
-        (or monitor) beside it scripted by script. Output goes to stdout.txt
-        and stderr.txt there."""
-        script = dict(TONVALE_MIDI_LOG="midi.log", WINEDLLOVERRIDES="winmm=n,b;mscoree,mshtml=", **script)
-        with open(os.path.join(folder, "stdout.txt"), "wb") as out, open(os.path.join(folder, "stderr.txt"), "wb") as err:
-            process = subprocess.Popen(["wine", "tonvale.exe"], cwd=folder, env=self.wine_environment(**script),
-                                       stdin=subprocess.DEVNULL, stdout=out, stderr=err, preexec_fn=die_with_parent)
-        self.processes.append(process)
-        return Tonvale(self, folder, process, MidiLog(os.path.join(folder, "midi.log")))
-
     def windows(self):
         """Every top-level window on the Wine desktop."""
         return [Window(json.loads(line)) for line in self.probe("list").splitlines() if line.startswith("{")]
@@ -544,7 +535,7 @@ class Session:
 
     def close(self):
         """Ends programs, the Wine server and Xvfb, and removes the folder; never raises."""
-        stop_wineserver(Config.prefix)  # the program if still running, and the desktop and services Wine started
+        stop_wineserver(self.prefix)  # the program if still running, and the desktop and services Wine started
         for process in self.processes:
             _end(process)
         if self.xvfb:
@@ -571,6 +562,8 @@ def _end(process):
 class Tonvale:
     """The running tonvale.exe: its window, input to it, its MIDI and its end."""
 
+    window_class = MAIN_WINDOW_CLASS  # the benchmark's floor program has its own
+
     def __init__(self, session, folder, process, midi):
         self.session = session
         self.folder = folder
@@ -579,19 +572,13 @@ class Tonvale:
         self.main = None  # the main window, once shown
         self.main_window_shown = False  # ever seen visible
 
-    def wait_for_driver(self):
-        wait_until(lambda: self.midi.loaded() or self.process.poll() is not None, DEFAULT_TIMEOUT,
-                   "the test MIDI driver to load")
-        if not self.midi.loaded():
-            raise E2EError("the test winmm.dll was not loaded (is WINEDLLOVERRIDES honoured?)")
-
     # ---- windows
 
     def windows(self):
         """The program's top-level windows (message boxes, dialogs, menus and the main window)."""
         pid = self.midi.process_id()
         windows = [w for w in self.session.windows() if w.pid == pid]
-        if any(w.cls == MAIN_WINDOW_CLASS and w.visible for w in windows):
+        if any(w.cls == self.window_class and w.visible for w in windows):
             self.main_window_shown = True
         return windows
 
@@ -604,7 +591,7 @@ class Tonvale:
 
     def main_window(self):
         for window in self.windows():
-            if window.cls == MAIN_WINDOW_CLASS:
+            if window.cls == self.window_class:
                 return window
         raise E2EError("the program has no main window")
 
@@ -613,7 +600,7 @@ class Tonvale:
         (focus=False leaves that to the program and the window manager)."""
         def shown():
             self._check_running("its window to appear")
-            return next((w for w in self.windows() if w.cls == MAIN_WINDOW_CLASS and w.visible), None)
+            return next((w for w in self.windows() if w.cls == self.window_class and w.visible), None)
         self.main = wait_until(shown, timeout, "the main window")
         if focus:
             self.focus()
@@ -777,6 +764,26 @@ class Tonvale:
             raise E2EError(f"xdotool {' '.join(map(str, args))} failed: {result.stderr}")
 
 
+def launch(session, folder, exe, script, started=None, program=Tonvale):
+    """Starts exe from folder (where the test winmm.dll is too) under Wine on
+    the session's screen, the driver scripted by the TONVALE_MIDI_ variables
+    in script; waits until the driver has loaded. started(program) is called
+    as soon as it runs, so it is reported and ended even if that wait fails."""
+    script = dict(TONVALE_MIDI_LOG="midi.log", WINEDLLOVERRIDES="winmm=n,b;mscoree,mshtml=", **script)
+    with open(os.path.join(folder, "stdout.txt"), "wb") as out, open(os.path.join(folder, "stderr.txt"), "wb") as err:
+        process = subprocess.Popen(["wine", exe], cwd=folder, env=session.wine_environment(**script),
+                                   stdin=subprocess.DEVNULL, stdout=out, stderr=err, preexec_fn=die_with_parent)
+    session.processes.append(process)
+    running = program(session, folder, process, MidiLog(os.path.join(folder, "midi.log")))
+    if started:
+        started(running)
+    wait_until(lambda: running.midi.loaded() or process.poll() is not None, DEFAULT_TIMEOUT,
+               "the test MIDI driver to load")
+    if not running.midi.loaded():
+        raise E2EError("the test winmm.dll was not loaded (is WINEDLLOVERRIDES honoured?)")
+    return running
+
+
 # ---------------------------------------------------------------- the test case
 
 class E2ETest(unittest.TestCase):
@@ -832,9 +839,7 @@ class E2ETest(unittest.TestCase):
             script["TONVALE_MIDI_DEVICES"] = "|".join(devices)
         if fail:
             script["TONVALE_MIDI_FAIL"] = fail if isinstance(fail, str) else ",".join(fail)
-        tonvale = self.session.launch(folder, **script)
-        self.started.append(tonvale)
-        tonvale.wait_for_driver()
+        tonvale = launch(self.session, folder, "tonvale.exe", script, self.started.append)
         if wait_for_window:
             tonvale.wait_for_window()
         return tonvale

@@ -178,6 +178,21 @@ class KeysTest(E2ETest):
         self.assertMessages(tonvale, [note_on(0, 60), note_off(0, 60)], since=start)
         self.assertEqual(self.play(tonvale, "q"), [note_on(0, 61), note_off(0, 61)], "Transpose did not go up")
 
+    def test_tab_typed_with_no_pause_before_page_up_and_q_switches_before_them(self):
+        # Tab switches by its WM_CHAR, which the loop asks for only after
+        # dispatching Tab's key-down; the keys typed right behind it must still
+        # find the switch done: Page Up bends the other section, Q still plays the left.
+        tonvale = self.start_tonvale()
+        self.put_section_1_on_channel_2(tonvale)  # its CHAN. button also made section 1 active
+        start = tonvale.midi.mark()
+        tonvale.press("Tab", "Prior", "q", delay_ms=0)
+        tonvale.midi.wait_for_message(note_off(0, 60), since=start)
+        tonvale.midi.wait_for_message("bend 0xE0 0 64", since=start)
+        tonvale.midi.wait_until_quiet()
+        messages = tonvale.midi.messages(since=start)
+        self.assertEqual([m for m in messages if m.startswith("note")], [note_on(0, 60), note_off(0, 60)])
+        self.assertGestures(pitch_bends([m for m in messages if m.startswith("bend")]), 0xE0, +500)
+
     def test_in_chord_mode_ctrl_plays_the_minor_chord(self):
         tonvale = self.start_tonvale()
         tonvale.click(*panel.button(0, panel.CHORD))

@@ -11,6 +11,11 @@
 //                         the N-th call of FUNCTION (every call without #N),
 //                         or only calls for device index DEVICE, returns CODE.
 //                         Example: "midiOutOpen=4,midiOutReset#2=7"
+//   TONVALE_MIDI_STAMPS   for the benchmark: a file that gets every short
+//                         message's counter, taken first thing in the call,
+//                         kept in memory and written at midiOutClose and at
+//                         unload; short messages are then not logged, so
+//                         their calls do no file I/O
 //
 // Log lines (one per call, written at once):
 //   <ticks> loaded frequency=<ticks per second> devices=<count> pid=<process id>
@@ -21,6 +26,8 @@
 //   <ticks> midiOutShortMsg <handle> <message as 8 hex digits> = <code>
 //   <ticks> midiOutClose <handle> = <code>
 //   <ticks> midiOutGetErrorTextA <code> "<text>" = <code>
+// Stamp file lines: "frequency=<ticks per second> dropped=<count>", then
+// "<ticks> <message as 8 hex digits>" for each short message in order.
 // Handles are named h1, h2, ... in the order they were opened; a null handle
 // is "null" and one that is not ours "bad".
 #define _WINMM_ // our definitions are the exported ones, not imports
@@ -43,6 +50,7 @@ const char DEFAULT_DEVICE_NAME[] = "Tonvale Test Synth";
 const unsigned MAX_DEVICES = 16;
 const unsigned MAX_RULES = 16;
 const unsigned MAX_HANDLES = 64;
+const unsigned MAX_STAMPS = 1 << 16; // a benchmark run sends a few thousand
 // The handle values we give out: small, recognisable, never null.
 const uintptr_t HANDLE_BASE = 0x7E570000;
 
@@ -69,7 +77,16 @@ struct DriverState {
     unsigned callCounts[FUNCTION_COUNT];
     bool handleOpen[MAX_HANDLES + 1]; // by handle number, 1-based
     unsigned handlesMade;
+    char stampPath[MAX_PATH]; // empty: no stamps, every call logged
 } driver;
+
+struct Stamp {
+    LONGLONG ticks;
+    DWORD message;
+};
+Stamp stamps[MAX_STAMPS];
+unsigned stampCount;
+unsigned stampsDropped;
 
 // The texts a user would see for the codes a MIDI output call returns.
 struct ErrorText {
@@ -199,6 +216,9 @@ void monitorMessage(DWORD message) {
 
 void readDeviceNames() {
     char names[MAX_DEVICES * MAXPNAMELEN];
+    // An empty variable also gives 0 and leaves the last error as it was:
+    // clear it, so that only a missing variable reads as not found.
+    SetLastError(ERROR_SUCCESS);
     const DWORD length = GetEnvironmentVariableA("TONVALE_MIDI_DEVICES", names, sizeof names);
     if (length == 0 && GetLastError() == ERROR_ENVVAR_NOT_FOUND) {
         std::snprintf(driver.deviceNames[0], MAXPNAMELEN, "%s", DEFAULT_DEVICE_NAME);
@@ -271,6 +291,28 @@ void openLog() {
     }
     driver.log = CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+void readStampPath() {
+    const DWORD length = GetEnvironmentVariableA("TONVALE_MIDI_STAMPS", driver.stampPath, sizeof driver.stampPath);
+    if (length >= sizeof driver.stampPath) driver.stampPath[0] = 0;
+}
+
+// Rewrites the whole file each time: a program may close and reopen.
+void writeStamps() {
+    if (!driver.stampPath[0]) return;
+    const HANDLE file = CreateFileA(driver.stampPath, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;
+    char line[64];
+    std::snprintf(line, sizeof line, "frequency=%lld dropped=%u\n", (long long)driver.frequency.QuadPart,
+                  stampsDropped);
+    writeText(file, line);
+    for (unsigned i = 0; i < stampCount; ++i) {
+        std::snprintf(line, sizeof line, "%lld %08lX\n", (long long)stamps[i].ticks, (unsigned long)stamps[i].message);
+        writeText(file, line);
+    }
+    CloseHandle(file);
 }
 
 // Counts the call and gives the scripted failure for it, or 0.
@@ -347,9 +389,11 @@ MMRESULT checkedResult(Function function, HMIDIOUT handle) {
 extern "C" {
 
 BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
+    if (reason == DLL_PROCESS_DETACH) writeStamps(); // a program that never closed its device
     if (reason != DLL_PROCESS_ATTACH) return TRUE;
     QueryPerformanceFrequency(&driver.frequency);
     openLog();
+    readStampPath();
     readDeviceNames();
     readFailureRules();
     logLine("loaded frequency=%lld devices=%u pid=%lu", (long long)driver.frequency.QuadPart, driver.deviceCount,
@@ -419,7 +463,15 @@ MMRESULT WINAPI midiOutReset(HMIDIOUT handle) {
 }
 
 MMRESULT WINAPI midiOutShortMsg(HMIDIOUT handle, DWORD message) {
+    // Before anything else: the moment the program hands the message over.
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
     const MMRESULT result = checkedResult(SHORT_MSG, handle);
+    if (driver.stampPath[0]) {
+        if (stampCount < MAX_STAMPS) stamps[stampCount++] = {now.QuadPart, message};
+        else ++stampsDropped;
+        return result;
+    }
     char name[16];
     logLine("midiOutShortMsg %s %08lX = %u", handleName(handle, name, sizeof name), (unsigned long)message, result);
 #ifdef TONVALE_MIDI_MONITOR
@@ -433,6 +485,7 @@ MMRESULT WINAPI midiOutClose(HMIDIOUT handle) {
     char name[16];
     logLine("midiOutClose %s = %u", handleName(handle, name, sizeof name), result);
     if (result != MMSYSERR_NOERROR) return result;
+    writeStamps();
     const unsigned number = openHandleNumber(handle);
     driver.handleOpen[number] = false;
 #ifdef TONVALE_MIDI_MONITOR

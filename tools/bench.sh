@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# Measures how long a key press and a click take under Wine, X server to
+# midiOutShortMsg, for Tonvale and for a floor program that does nothing
+# else, and writes docs/performance.md. Not part of tools/test.sh.
+#
+#   tools/bench.sh [--runs N] [--presses N] [--warmup N] [--output FILE] [--raw FILE]
+#
+# Everything it starts (Xvfb, Wine, a temporary Wine prefix) is ended and
+# removed when it ends, also on Ctrl+C or kill.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source tools/packages.sh
+
+install_missing_packages cmake make gcc libx11-dev libxtst-dev \
+    g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 mingw-w64-tools \
+    wine wine64 xvfb xdotool python3
+
+cmake -S . -B build/windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build/windows -j "$(nproc)"
+mkdir -p build/bench
+gcc -std=c11 -O2 -Wall -Wextra -o build/bench/xinject tools/bench/xinject.c -lXtst -lX11
+
+scratch=$(mktemp -d /tmp/tonvale-bench.XXXXXX)
+bench_pid=""
+clean_up() {
+    trap - EXIT INT TERM
+    if [ -n "$bench_pid" ]; then
+        kill -TERM "$bench_pid" 2>/dev/null || true
+        wait "$bench_pid" 2>/dev/null || true
+    fi
+    # The Wine servers of the prefixes, and the prefixes, whatever state the benchmark left them in.
+    for prefix in "$scratch/tonvale" "$scratch/floor"; do
+        /usr/bin/python3 tests/e2e/e2e.py --prefix "$prefix" prefix-cleanup >/dev/null 2>&1 || true
+    done
+    rm -rf "$scratch"
+}
+trap clean_up EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
+
+# In the background, so that a signal reaches the traps at once instead of
+# after the benchmark.
+/usr/bin/python3 tools/bench/bench.py --windows-build build/windows --injector build/bench/xinject \
+    --scratch "$scratch" "$@" &
+bench_pid=$!
+status=0
+wait "$bench_pid" || status=$?
+bench_pid=""
+exit "$status"

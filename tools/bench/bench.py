@@ -1,0 +1,330 @@
+#!/usr/bin/env python3
+"""Key and click latency of tonvale.exe under Wine, against a floor program.
+
+Run through tools/bench.sh, which builds what it needs. Tonvale and the
+floor program (tools/bench/floor.cpp: GetMessage, DispatchMessage,
+midiOutShortMsg) run side by side, each on its own Xvfb screen and Wine
+prefix, with the test MIDI driver stamping every short message with
+QueryPerformanceCounter. xinject presses keys and the mouse button on both
+screens in turn through XTest and stamps each press with CLOCK_MONOTONIC_RAW,
+the clock that counter runs on; each press is matched with the first
+message stamped after it and before the program's next press.
+"""
+
+import argparse
+import bisect
+import datetime
+import json
+import os
+import platform
+import shutil
+import signal
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+SOURCE_DIR = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+sys.path.insert(0, os.path.join(SOURCE_DIR, "tests", "e2e"))
+sys.dont_write_bytecode = True
+
+import harness  # noqa: E402
+import panel  # noqa: E402
+
+INTERVAL_MS, HOLD_MS = 50, 20  # a player's pace: a press every 50 ms, held 20 ms
+CHORD_NOTES = 3
+STAMP_FILE = "stamps.txt"
+SETTLE_SECONDS = 5  # the services Wine starts with a program's first window get going meanwhile
+KINDS = ("tonvale", "floor")
+
+
+class Floor(harness.Tonvale):
+    window_class = "Tonvale floor"
+
+
+# What is timed, as the table lists it: (measure, program, gesture and the message that ends it).
+MEASURES = (
+    ("key", "tonvale", "key press → note-on"),
+    ("key", "floor", "key press → note-on"),
+    ("plus", "tonvale", "click on + → program change"),
+    ("plus", "floor", "click → program change"),
+    ("chord first", "tonvale", "chord key press → first note-on"),
+    ("chord last", "tonvale", "chord key press → last note-on"),
+)
+
+
+def start(session, build, kind):
+    """Starts one program with the stamping driver and waits for its window (which gets the focus)."""
+    folder = tempfile.mkdtemp(prefix=kind, dir=session.folder)
+    exe = os.path.join(build, "tonvale.exe") if kind == "tonvale" else os.path.join(build, "bench", "floor.exe")
+    for path in (exe, os.path.join(build, "test_driver", "winmm.dll"), os.path.join(build, "gm_ins.nms")):
+        shutil.copy(path, folder)
+    program = harness.launch(session, folder, os.path.basename(exe), {"TONVALE_MIDI_STAMPS": STAMP_FILE},
+                             program=harness.Tonvale if kind == "tonvale" else Floor)
+    program.wait_for_window()
+    return program
+
+
+def inject(injector, count, targets):
+    """Presses count times on each (program, gesture) target in turn; returns
+    each target's press times, ns of CLOCK_MONOTONIC_RAW."""
+    arguments = [f"{program.session.display},{gesture}" for program, gesture in targets]
+    result = subprocess.run([injector, str(count), str(INTERVAL_MS), str(HOLD_MS), *arguments],
+                            stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True,
+                            timeout=count * INTERVAL_MS / 1000 + 30, preexec_fn=harness.die_with_parent)
+    if result.returncode != 0:
+        raise harness.E2EError(f"xinject failed: {result.stderr}")
+    time.sleep(0.3)  # the last release's messages come through
+    presses = [[] for _ in targets]
+    for line in result.stdout.splitlines():
+        target, ns = line.split()
+        presses[int(target)].append(int(ns))
+    return presses
+
+
+def read_stamps(folder):
+    """[(ns, message)] from the driver's stamp file, performance counter ticks turned into ns."""
+    with open(os.path.join(folder, STAMP_FILE)) as f:
+        head, *lines = f.read().split("\n")
+    fields = dict(field.split("=") for field in head.split())
+    frequency, dropped = int(fields["frequency"]), int(fields["dropped"])
+    if dropped:
+        raise harness.E2EError(f"the driver dropped {dropped} stamps")
+    if frequency != 10_000_000:  # converted all the same
+        print(f"note: the performance counter runs at {frequency} Hz, not 10 MHz", flush=True)
+    stamps = []
+    for line in filter(None, lines):
+        ticks, message = line.split()
+        stamps.append((int(ticks) * 1_000_000_000 // frequency, int(message, 16)))
+    return stamps
+
+
+def latencies(presses, stamps, warmup, chord=False):
+    """Microseconds from each press to the first message stamped in
+    [press, next press), or for a chord to its first and last note-on;
+    warm-up presses left out. Returns (first, last, unmatched)."""
+    times = [ns for ns, _ in stamps]
+    first, last, unmatched = [], [], 0
+    for i, press in enumerate(presses):
+        end = presses[i + 1] if i + 1 < len(presses) else press + INTERVAL_MS * 1_000_000
+        window = stamps[bisect.bisect_left(times, press):bisect.bisect_left(times, end)]
+        if chord:
+            window = [(ns, m) for ns, m in window if m & 0xF0 == 0x90 and m >> 16 & 0x7F]
+        if not window or (chord and len(window) != CHORD_NOTES):
+            unmatched += 1
+            continue
+        if i >= warmup:
+            first.append((window[0][0] - press) / 1000)
+            last.append((window[-1][0] - press) / 1000)
+    return first, last, unmatched
+
+
+def measure(tonvale, floor, args, run):
+    """One run on the running programs, their presses taking turns: keys,
+    clicks on + (the same point on the floor), then chords on Tonvale beside
+    keys on the floor. Returns the press times: {phase: ([Tonvale's], [the floor's])}."""
+    count = args.presses + args.warmup
+    pairs = [(tonvale, floor), (floor, tonvale)][run % 2]  # each goes first in turn
+    plus = "button,{},{}".format(*tonvale.to_screen(*panel.button(0, panel.PLUS)))
+    phases = {"key": inject(args.injector, count, [(p, "key,q") for p in pairs]),
+              "plus": inject(args.injector, count, [(p, plus) for p in pairs])}
+    tonvale.click(*panel.button(0, panel.CHORD))  # chord mode on for the left section
+    time.sleep(0.5)
+    phases["chord"] = inject(args.injector, count, [(p, "key,q") for p in pairs])
+    tonvale.click(*panel.button(0, panel.CHORD))  # and off again for the next run
+    time.sleep(0.5)
+    return {phase: (both[pairs.index(tonvale)], both[pairs.index(floor)]) for phase, both in phases.items()}
+
+
+def match_run(stamps, presses, args):
+    """{kind: {measure: [µs]}} of one run, from each program's stamps and the run's press times."""
+    results = {}
+    for index, kind in enumerate(KINDS):
+        found = results[kind] = {}
+        for name in ("key", "plus"):
+            found[name], _, unmatched = latencies(presses[name][index], stamps[kind], args.warmup)
+            report_unmatched(kind, name, unmatched)
+        if kind == "tonvale":
+            found["chord first"], found["chord last"], unmatched = latencies(presses["chord"][index], stamps[kind],
+                                                                             args.warmup, True)
+        else:
+            found["chord key"], _, unmatched = latencies(presses["chord"][index], stamps[kind], args.warmup)
+        report_unmatched(kind, "chord", unmatched)
+        for name, values in found.items():
+            if len(values) < args.presses // 2:
+                raise harness.E2EError(f"{kind} {name}: only {len(values)} presses matched (clocks apart?)")
+    return results
+
+
+def report_unmatched(kind, name, unmatched):
+    if unmatched:
+        print(f"note: {kind} {name}: {unmatched} presses without their message", flush=True)
+
+
+def summary(values):
+    """min, median, p90 (nearest rank) and max."""
+    ordered = sorted(values)
+    return (ordered[0], statistics.median(ordered), ordered[max(0, -(-9 * len(ordered) // 10) - 1)], ordered[-1])
+
+
+def machine():
+    model = "unknown CPU"
+    with open("/proc/cpuinfo") as f:
+        for line in f:
+            if line.startswith("model name"):
+                model = line.split(":", 1)[1].strip()
+                break
+    wine = subprocess.run(["wine", "--version"], stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
+                          text=True).stdout.strip()
+    return f"{model}, {os.cpu_count()} cores, Linux {platform.release()}; {wine}"
+
+
+def report(args, runs, loads):
+    """The Markdown document: table, ratios, how it was measured."""
+    def run_stat(name, kind, which):
+        return [summary(run[kind][name])[which] for run in runs]
+
+    def cell(name, kind, which):
+        return f"{statistics.median(run_stat(name, kind, which)):.0f}"
+
+    rows = [f"| {'Tonvale' if kind == 'tonvale' else 'floor'} | {label} | "
+            + " | ".join(cell(name, kind, which) for which in range(4)) + " |"
+            for name, kind, label in MEASURES]
+
+    def ratio(name, floor_name=None):
+        tonvale, floor = run_stat(name, "tonvale", 1), run_stat(floor_name or name, "floor", 1)
+        per_run = [t / f for t, f in zip(tonvale, floor)]
+        overall = statistics.median(tonvale) / statistics.median(floor)
+        return f"**{overall:.2f}** (per run: {', '.join(f'{r:.2f}' for r in per_run)})"
+
+    chord_spread = statistics.median(statistics.median(b - a for a, b in zip(run["tonvale"]["chord first"],
+                                                                               run["tonvale"]["chord last"]))
+                                     for run in runs)
+    today = datetime.date.today().isoformat()
+    return f"""# Performance
+
+How long a key press or a click takes under Wine from the X server to the
+MIDI call (`midiOutShortMsg`), for Tonvale and for a floor program that
+does nothing but receive the input and send one message.
+
+Measured {today} on {machine()}; Xvfb {harness.SCREEN}.
+Tonvale and the floor program run side by side, their presses taking
+turns; {len(runs)} runs, one after the other, each of {args.presses} presses of each gesture
+after {args.warmup} warm-up presses. Microseconds; each figure is the median over the
+runs of that run's figure (the same for the ratios below). Other work on the
+machine shows in the load average at each run's start: {", ".join(f"{load:.1f}" for load in loads)}.
+
+| program | gesture | min µs | median µs | p90 µs | max µs |
+|---|---|---:|---:|---:|---:|
+{chr(10).join(rows)}
+
+Tonvale's median over the floor's, key press: {ratio("key")}.
+Click: {ratio("plus")}.
+Chord key press to its first note-on, over the floor's key press at the same time: {ratio("chord first", "chord key")}.
+A chord's last note-on follows its first by {chord_spread:.1f} µs (median).
+
+## Rerunning it
+
+    tools/bench.sh                      # 5 runs of 200 presses; rewrites this file
+    tools/bench.sh --runs 3 --presses 100 --output /tmp/performance.md
+
+It installs what it needs with apt-get, builds the Windows program and the
+benchmark's helpers, and takes about {round(1 + len(runs) * 0.6)} minutes. It is not part of
+`tools/test.sh`: speed is measured here, never in a test.
+
+## How it measures
+
+- Tonvale and the floor program run at once, each under Wine on its own
+  1280 × 1024 Xvfb screen with its own temporary Wine prefix (one Wine
+  desktop gives the keyboard to one window only), each window at (415, 746)
+  with the keyboard focus, and {SETTLE_SECONDS} s to settle before the first run.
+- `xinject` (`tools/bench/xinject.c`, linked with libXtst) presses Q, or the
+  left button on the left section's + (the same point on the floor's
+  window), on each screen every {INTERVAL_MS} ms, holding it {HOLD_MS} ms; the two
+  screens take turns, {INTERVAL_MS // 2} ms apart, so that whatever else the machine
+  does meanwhile falls on both alike. Just before sending each press it
+  reads `CLOCK_MONOTONIC_RAW`.
+- The test MIDI driver (`tests/e2e/driver/test_winmm.cpp`, with
+  `TONVALE_MIDI_STAMPS` set) reads `QueryPerformanceCounter` first thing in
+  `midiOutShortMsg` and keeps the stamps in memory until `midiOutClose`.
+  Wine's counter runs at 10 MHz on `CLOCK_MONOTONIC_RAW`, so both stamps
+  are on one clock (ticks × 100 = ns).
+- A press is matched with the first message stamped after it and before
+  the next press: the note-on for a key, the program change for a click on
+  +. For a chord (the left section's CHORD button clicked first) the press's
+  note-ons are timed, the first and the last of the three; the note-offs of
+  the previous chord go out before them. The floor gets key presses
+  meanwhile: the chord's reference.
+- The floor program (`tools/bench/floor.cpp`) has the same window and focus
+  and goes through the same driver, but its loop is GetMessage then
+  DispatchMessage, and its window procedure only calls `midiOutShortMsg`
+  on WM_KEYDOWN and WM_LBUTTONDOWN: what remains is what Wine costs.
+"""
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--windows-build", required=True, help="the Windows build folder")
+    parser.add_argument("--injector", required=True, help="the built xinject")
+    parser.add_argument("--scratch", required=True, help="an empty folder for the two temporary Wine prefixes")
+    parser.add_argument("--runs", type=int, default=5)
+    parser.add_argument("--presses", type=int, default=200, help="timed presses per gesture and run")
+    parser.add_argument("--warmup", type=int, default=20, help="presses left out before them")
+    parser.add_argument("--output", default=os.path.join(SOURCE_DIR, "docs", "performance.md"))
+    parser.add_argument("--raw", help="also write every latency to this JSON file")
+    args = parser.parse_args()
+    if args.runs < 3:
+        parser.error("at least 3 runs: the figures are medians over runs")
+
+    def stop(signum, _):
+        raise KeyboardInterrupt(f"signal {signum}")
+    signal.signal(signal.SIGTERM, stop)
+
+    harness.Config.windows_build = os.path.abspath(args.windows_build)
+    # A prefix each: one Wine server's desktop gives the keyboard to one window only.
+    prefixes = [os.path.join(os.path.abspath(args.scratch), kind) for kind in KINDS]
+    harness.Config.prefix = prefixes[0]
+    sessions = []
+    try:
+        for prefix in prefixes:
+            print(f"making a Wine prefix in {prefix} ...", flush=True)
+            harness.create_prefix(prefix)
+            sessions.append(harness.Session(f"bench {os.path.basename(prefix)}", prefix))
+        programs = [start(session, args.windows_build, kind) for session, kind in zip(sessions, KINDS)]
+        time.sleep(SETTLE_SECONDS)
+        presses, loads = [], []
+        for run in range(1, args.runs + 1):
+            loads.append(os.getloadavg()[0])
+            presses.append(measure(*programs, args, run))
+            print(f"run {run} of {args.runs} done", flush=True)
+        stamps = {}
+        for program, kind in zip(programs, KINDS):
+            program.close()
+            if program.wait_for_exit() != 0:
+                raise harness.E2EError(f"{kind} ended with an error")
+            stamps[kind] = read_stamps(program.folder)
+    finally:
+        for session in sessions:
+            session.close()
+        for prefix in prefixes:
+            harness.remove_prefix(prefix)
+    runs = [match_run(stamps, run, args) for run in presses]
+    document = report(args, runs, loads)
+    os.makedirs(os.path.dirname(os.path.abspath(args.output)), exist_ok=True)
+    with open(args.output, "w") as f:
+        f.write(document)
+    if args.raw:
+        with open(args.raw, "w") as f:
+            json.dump(runs, f)
+    print(document)
+    print(f"written to {args.output}")
+    return 0
+
+
+if __name__ == "__main__":
+    try:
+        sys.exit(main())
+    except KeyboardInterrupt:
+        print("benchmark stopped; what it started has been ended", file=sys.stderr)
+        sys.exit(130)
