@@ -290,7 +290,7 @@ def main():
         for prefix in prefixes:
             print(f"making a Wine prefix in {prefix} ...", flush=True)
             harness.create_prefix(prefix)
-            sessions.append(harness.Session(f"bench {os.path.basename(prefix)}", prefix))
+            sessions.append(harness.Session(f"bench {os.path.basename(prefix)}", prefix=prefix))
         programs = [start(session, args.windows_build, kind) for session, kind in zip(sessions, KINDS)]
         time.sleep(SETTLE_SECONDS)
         presses, loads = [], []
