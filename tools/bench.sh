@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Measures how long a key press and a click take under Wine, X server to
 # midiOutShortMsg, for Tonvale and for a floor program that does nothing
-# else, and writes docs/performance.md. Not part of tools/test.sh.
+# else, and what one message costs in the window procedure (host build),
+# and writes docs/performance.md. Not part of tools/test.sh.
 #
 #   tools/bench.sh [--runs N] [--presses N] [--warmup N] [--output FILE] [--raw FILE]
 #
@@ -11,13 +12,15 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/packages.sh
 
-install_missing_packages cmake make gcc libx11-dev libxtst-dev \
+install_missing_packages cmake make gcc g++ libx11-dev libxtst-dev libgtest-dev libbenchmark-dev \
     g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 mingw-w64-tools \
     wine wine64 xvfb xdotool python3
 
 cmake -S . -B build/windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build/windows -j "$(nproc)"
-mkdir -p build/bench
+# The host benchmark of the window procedure, optimised as the program is.
+cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build/bench -j "$(nproc)" --target playing_benchmark
 gcc -std=c11 -O2 -Wall -Wextra -o build/bench/xinject tools/bench/xinject.c -lXtst -lX11
 
 scratch=$(mktemp -d /tmp/tonvale-bench.XXXXXX)
@@ -38,10 +41,13 @@ trap clean_up EXIT
 trap 'exit 130' INT
 trap 'exit 143' TERM
 
+build/bench/playing_benchmark --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
+    --benchmark_out="$scratch/host.json" --benchmark_out_format=json
+
 # In the background, so that a signal reaches the traps at once instead of
 # after the benchmark.
 /usr/bin/python3 tools/bench/bench.py --windows-build build/windows --injector build/bench/xinject \
-    --scratch "$scratch" "$@" &
+    --scratch "$scratch" --host-results "$scratch/host.json" "$@" &
 bench_pid=$!
 status=0
 wait "$bench_pid" || status=$?
