@@ -239,7 +239,7 @@ How long a key press or a click takes under Wine from the X server to the
 MIDI call (`midiOutShortMsg`), for Tonvale and for a floor program that
 does nothing but receive the input and send one message.
 
-Measured {today} on {machine()}; Xvfb {harness.SCREEN}.
+Measured {today} on {machine()}; Xvfb {"x".join(map(str, harness.SCREEN_SIZE))}x24.
 Tonvale and the floor program run side by side, their presses taking
 turns; {len(runs)} runs, one after the other, each of {args.presses} presses of each gesture
 after {args.warmup} warm-up presses. Microseconds; each figure is the median over the
