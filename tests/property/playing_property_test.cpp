@@ -28,7 +28,7 @@
 
 namespace {
 
-const uint32_t DEFAULT_SEEDS = 1500;
+const uint32_t DEFAULT_SEEDS = 2000;
 const int MAX_BEND_TICKS = 200;
 const int MAX_KEYS_HELD = 6; // two hands on a computer keyboard
 const size_t FAILURES_SHOWN = 3;

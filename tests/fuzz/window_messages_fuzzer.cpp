@@ -1,0 +1,211 @@
+// libFuzzer target: the stream of messages MainWndProc handles, decoded from
+// the input, delivered to a window started through WM_CREATE with the fake:
+// keys with any virtual key, scan code and bits, characters, the mouse
+// anywhere (negative and huge too), timers and commands with any id, the
+// state of Ctrl and Caps Lock, the menu's choice and the setup dialog's
+// answer. After each message the wire carries only well-formed messages,
+// and the window has ended only through OFF. At the end, with every key of
+// both rows released and the bend gesture over, every note started has
+// stopped and the bend timer is stopped. A violation aborts with its reason
+// and the messages delivered.
+#include "app/main_window.h"
+#include "base/program.h"
+#include "devices/patch_menus.h"
+#include "display/panel.h"
+#include "display/panel_layout.h"
+#include "input/pitch_bend.h"
+#include "model/performance.h"
+#include "port/midi_out_port.h"
+#include "tests/fake/fake_win32.h"
+#include "tests/property/wire_check.h"
+
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+const int MAX_BEND_TICKS = 200;
+
+struct Delivered {
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+};
+
+std::vector<Delivered> g_delivered;
+char g_home[4096];
+char g_folder[64];
+bool g_trace; // TONVALE_FUZZ_TRACE set: each input's messages are printed
+
+const char* messageName(UINT message) {
+    switch (message) {
+    case WM_KEYDOWN: return "WM_KEYDOWN";
+    case WM_KEYUP: return "WM_KEYUP";
+    case WM_CHAR: return "WM_CHAR";
+    case WM_MOUSEMOVE: return "WM_MOUSEMOVE";
+    case WM_LBUTTONDOWN: return "WM_LBUTTONDOWN";
+    case WM_LBUTTONUP: return "WM_LBUTTONUP";
+    case WM_TIMER: return "WM_TIMER";
+    case WM_COMMAND: return "WM_COMMAND";
+    case WM_PAINT: return "WM_PAINT";
+    default: return "script";
+    }
+}
+
+void printDelivered() {
+    for (size_t i = 0; i < g_delivered.size(); ++i) {
+        const Delivered& d = g_delivered[i];
+        std::fprintf(stderr, "  %zu: %s 0x%llx 0x%llx\n", i, messageName(d.message), (unsigned long long)d.wParam,
+                     (unsigned long long)d.lParam);
+    }
+}
+
+[[noreturn]] void fail(const std::vector<std::string>& reasons) {
+    std::fprintf(stderr, "window_messages_fuzzer: a violation\n");
+    for (const std::string& reason : reasons) std::fprintf(stderr, "  %s\n", reason.c_str());
+    std::fprintf(stderr, "after these messages (event n is the nth message, counted from 1):\n");
+    printDelivered();
+    std::abort();
+}
+
+void deliver(UINT message, WPARAM wParam, LPARAM lParam) {
+    g_delivered.push_back(Delivered{message, wParam, lParam});
+    MainWndProc(fake::WINDOW, message, wParam, lParam);
+    // A menu's choice is posted, and comes right after the press that opened it.
+    fake::dispatchPosted();
+}
+
+// Mostly over some control of the panel, else anywhere at all: both halves
+// are read as signed 16-bit numbers.
+LPARAM pointerPosition(FuzzedDataProvider& input) {
+    if (input.ConsumeBool()) return (LPARAM)input.ConsumeIntegral<uint32_t>();
+    const RECT& r = PanelLayout[input.ConsumeIntegralInRange<int>(0, LAYOUT_COUNT - 1)];
+    const int x = r.left + input.ConsumeIntegralInRange<int>(0, r.right - r.left - 1);
+    const int y = r.top + input.ConsumeIntegralInRange<int>(0, r.bottom - r.top - 1);
+    return fake::pointData(x, y);
+}
+
+LPARAM transitionBits(FuzzedDataProvider& input, unsigned scanCode, bool* goingUp) {
+    const int transition = input.ConsumeIntegralInRange<int>(0, 2); // press, repeat, release
+    *goingUp = transition == 2;
+    return fake::keyData(scanCode, transition > 0, transition == 2);
+}
+
+WPARAM commandId(FuzzedDataProvider& input) {
+    // Mostly an item of one of the three menus, or the id of one.
+    const UINT bases[] = {CMD_PATCH_BASE, CMD_CHANNEL_BASE, CMD_OCTAVE_BASE, CMD_PATCH_MENU};
+    if (input.ConsumeBool()) return input.ConsumeIntegral<uint32_t>();
+    return bases[input.ConsumeIntegralInRange<int>(0, 3)] + input.ConsumeIntegral<uint8_t>();
+}
+
+void scriptSystem(FuzzedDataProvider& input) {
+    fake::Script& script = fake::script;
+    script.menuChoice = (UINT)commandId(input);
+    script.dialogButton = input.ConsumeBool() ? IDOK : IDCANCEL;
+    script.openResult = input.ConsumeBool() ? MMSYSERR_NOERROR : MMSYSERR_ALLOCATED;
+    script.listSelection = input.ConsumeIntegralInRange<int>(LB_ERR, (int)script.deviceCount - 1);
+}
+
+void deliverOne(FuzzedDataProvider& input) {
+    bool goingUp = false;
+    switch (input.ConsumeIntegralInRange<int>(0, 11)) {
+    case 0: { // a key of either row
+        const uint8_t* row = SECTION_SCAN_CODES[input.ConsumeIntegralInRange<int>(0, SECTION_COUNT - 1)];
+        const unsigned scanCode = row[input.ConsumeIntegralInRange<int>(0, KEY_COUNT - 1)];
+        const LPARAM bits = transitionBits(input, scanCode, &goingUp);
+        deliver(goingUp ? WM_KEYUP : WM_KEYDOWN, 0, bits);
+        break;
+    }
+    case 1: { // Page Up or Page Down
+        const bool up = input.ConsumeBool();
+        const LPARAM bits = transitionBits(input, up ? 0x49 : 0x51, &goingUp);
+        deliver(goingUp ? WM_KEYUP : WM_KEYDOWN, up ? VK_PRIOR : VK_NEXT, bits);
+        break;
+    }
+    case 2: { // any key at all
+        const UINT message = input.ConsumeBool() ? WM_KEYUP : WM_KEYDOWN;
+        const WPARAM virtualKey = input.ConsumeIntegral<uint8_t>();
+        deliver(message, virtualKey, (LPARAM)input.ConsumeIntegral<uint32_t>());
+        break;
+    }
+    case 3: deliver(WM_CHAR, input.ConsumeIntegral<uint8_t>(), 1); break;
+    case 4: deliver(WM_LBUTTONDOWN, 1, pointerPosition(input)); break;
+    case 5: deliver(WM_MOUSEMOVE, 1, pointerPosition(input)); break;
+    case 6: deliver(WM_LBUTTONUP, 0, pointerPosition(input)); break;
+    case 7: deliver(WM_TIMER, input.ConsumeBool() ? BendTimer : input.ConsumeIntegral<uint32_t>(), 0); break;
+    case 8: deliver(WM_COMMAND, commandId(input), 0); break;
+    case 9: // what GetKeyState reports for Ctrl and Caps Lock
+        fake::script.keyState[VK_CONTROL] = input.ConsumeBool() ? (SHORT)0xFF80 : 0;
+        fake::script.keyState[VK_CAPITAL] = input.ConsumeBool() ? 1 : 0;
+        break;
+    case 10: scriptSystem(input); break;
+    default: deliver(WM_PAINT, 0, 0); break;
+    }
+}
+
+bool offPressed(const Delivered& last) {
+    const POINT point{GET_X_LPARAM(last.lParam), GET_Y_LPARAM(last.lParam)};
+    return last.message == WM_LBUTTONDOWN && PtInRect(&topButtonRects[TOP_BUTTON_OFF], point);
+}
+
+void startProgram() {
+    fake::reset();
+    g_program = Program{};
+    g_port = MidiOutPort{};
+    g_model = PerformanceModel{};
+    g_panel = Panel{};
+    g_menus = PopupMenus{};
+    fake::script.deviceCount = 2;
+    fake::script.noDeviceResult = MMSYSERR_INVALHANDLE; // as Windows answers
+    g_delivered.clear();
+    if (chdir(g_folder) != 0) fail({"cannot enter the patch-name folder"});
+    const bool started = registerMainClass(fake::INSTANCE) && createMainWindow(fake::INSTANCE, SW_SHOWDEFAULT);
+    if (chdir(g_home) != 0 || !started) fail({"the program did not start"});
+    fake::clearLog();
+}
+
+} // namespace
+
+// Start-up reads the patch names from the current folder: a private one
+// with the real file. Only start-up is run there, so that the fuzzer's own
+// paths stay relative to the folder it was started in.
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    char folder[] = "/tmp/tonvale-fuzz-XXXXXX";
+    if (!mkdtemp(folder) || !getcwd(g_home, sizeof g_home)) std::abort();
+    std::snprintf(g_folder, sizeof g_folder, "%s", folder);
+    g_trace = std::getenv("TONVALE_FUZZ_TRACE") != nullptr;
+    std::filesystem::copy_file(TONVALE_SOURCE_DIR "/resources/gm_ins.nms", std::string(folder) + "/gm_ins.nms");
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    FuzzedDataProvider input(data, size);
+    startProgram();
+    WireCheck wire(false);
+    while (input.remaining_bytes() > 0) {
+        deliverOne(input);
+        wire.readLog(g_delivered.size());
+        if (wire.failed()) fail(wire.found());
+        if (wire.programEnded()) {
+            if (g_delivered.empty() || !offPressed(g_delivered.back())) fail({"the program ended, and not by OFF"});
+            return 0; // a destroyed window gets no more messages
+        }
+    }
+    // Let go of everything: every key of both rows and the mouse button.
+    for (const auto& row : SECTION_SCAN_CODES) {
+        for (uint8_t scanCode : row) deliver(WM_KEYUP, 0, fake::releaseOf(scanCode));
+    }
+    deliver(WM_LBUTTONUP, 0, 0);
+    wire.readLog(g_delivered.size());
+    wire.tickUntilBendStops(g_delivered.size(), MAX_BEND_TICKS);
+    wire.expectSilence();
+    if (wire.failed()) fail(wire.found());
+    if (g_trace) printDelivered();
+    return 0;
+}
