@@ -21,24 +21,31 @@
 
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <iterator>
 #include <string>
 #include <unistd.h>
 #include <vector>
 
 namespace {
 
-const int MAX_BEND_TICKS = 200;
-
+// A message as delivered, or what the fake answers from then on (one of
+// the SCRIPT_ pseudo messages), kept for the report.
 struct Delivered {
     UINT message;
     WPARAM wParam;
     LPARAM lParam;
 };
 
+const UINT SCRIPT_KEY_STATE = 0x10000;
+const UINT SCRIPT_SYSTEM = 0x10001;
+const int MAX_BEND_TICKS = 200;
+
 std::vector<Delivered> g_delivered;
+bool g_held[256]; // by scan code: pressed and not released since
 char g_home[4096];
 char g_folder[64];
 bool g_trace; // TONVALE_FUZZ_TRACE set: each input's messages are printed
@@ -61,21 +68,42 @@ const char* messageName(UINT message) {
 void printDelivered() {
     for (size_t i = 0; i < g_delivered.size(); ++i) {
         const Delivered& d = g_delivered[i];
-        std::fprintf(stderr, "  %zu: %s 0x%llx 0x%llx\n", i, messageName(d.message), (unsigned long long)d.wParam,
-                     (unsigned long long)d.lParam);
+        const unsigned long long w = d.wParam;
+        const unsigned long long l = (unsigned long long)d.lParam;
+        if (d.message == SCRIPT_KEY_STATE) {
+            std::fprintf(stderr, "  %zu: Ctrl %s, Caps Lock %s\n", i, w ? "held" : "up", l ? "on" : "off");
+        } else if (d.message == SCRIPT_SYSTEM) {
+            std::fprintf(stderr, "  %zu: menus choose %llu; setup ends with %s, the device %s, list selection %d\n", i,
+                         w, (l & 0xFF) == IDOK ? "OK" : "Cancel", (l >> 8 & 0xFF) ? "fails to open" : "opens",
+                         (int)(l >> 16) - 1);
+        } else if (d.message == WM_MOUSEMOVE || d.message == WM_LBUTTONDOWN || d.message == WM_LBUTTONUP) {
+            std::fprintf(stderr, "  %zu: %s at %d,%d\n", i, messageName(d.message), GET_X_LPARAM(d.lParam),
+                         GET_Y_LPARAM(d.lParam));
+        } else if (d.message == WM_KEYDOWN || d.message == WM_KEYUP) {
+            std::fprintf(stderr, "  %zu: %s vk 0x%02llx scan 0x%02llx%s%s (0x%llx)\n", i, messageName(d.message), w,
+                         l >> 16 & 0xFF, l >> 30 & 1 ? " was down" : "", l >> 31 & 1 ? " going up" : "", l);
+        } else {
+            std::fprintf(stderr, "  %zu: %s 0x%llx 0x%llx\n", i, messageName(d.message), w, l);
+        }
     }
 }
 
 [[noreturn]] void fail(const std::vector<std::string>& reasons) {
     std::fprintf(stderr, "window_messages_fuzzer: a violation\n");
     for (const std::string& reason : reasons) std::fprintf(stderr, "  %s\n", reason.c_str());
-    std::fprintf(stderr, "after these messages (event n is the nth message, counted from 1):\n");
+    std::fprintf(stderr, "after these events:\n");
     printDelivered();
     std::abort();
 }
 
 void deliver(UINT message, WPARAM wParam, LPARAM lParam) {
     g_delivered.push_back(Delivered{message, wParam, lParam});
+    // Held from a press (bits 30 and 31 clear) until a release (both set),
+    // as the program reads them.
+    const unsigned transition = (unsigned)((uint64_t)lParam >> 30 & 3);
+    if ((message == WM_KEYDOWN || message == WM_KEYUP) && (transition == 0 || transition == 3)) {
+        g_held[(uint64_t)lParam >> 16 & 0xFF] = transition == 0;
+    }
     MainWndProc(fake::WINDOW, message, wParam, lParam);
     // A menu's choice is posted, and comes right after the press that opened it.
     fake::dispatchPosted();
@@ -110,6 +138,9 @@ void scriptSystem(FuzzedDataProvider& input) {
     script.dialogButton = input.ConsumeBool() ? IDOK : IDCANCEL;
     script.openResult = input.ConsumeBool() ? MMSYSERR_NOERROR : MMSYSERR_ALLOCATED;
     script.listSelection = input.ConsumeIntegralInRange<int>(LB_ERR, (int)script.deviceCount - 1);
+    const LPARAM answers =
+        (LPARAM)(script.dialogButton | (script.openResult != MMSYSERR_NOERROR) << 8 | (script.listSelection + 1) << 16);
+    g_delivered.push_back(Delivered{SCRIPT_SYSTEM, script.menuChoice, answers});
 }
 
 void deliverOne(FuzzedDataProvider& input) {
@@ -140,10 +171,14 @@ void deliverOne(FuzzedDataProvider& input) {
     case 6: deliver(WM_LBUTTONUP, 0, pointerPosition(input)); break;
     case 7: deliver(WM_TIMER, input.ConsumeBool() ? BendTimer : input.ConsumeIntegral<uint32_t>(), 0); break;
     case 8: deliver(WM_COMMAND, commandId(input), 0); break;
-    case 9: // what GetKeyState reports for Ctrl and Caps Lock
-        fake::script.keyState[VK_CONTROL] = input.ConsumeBool() ? (SHORT)0xFF80 : 0;
-        fake::script.keyState[VK_CAPITAL] = input.ConsumeBool() ? 1 : 0;
+    case 9: { // what GetKeyState reports for Ctrl and Caps Lock
+        const bool control = input.ConsumeBool();
+        const bool capsLock = input.ConsumeBool();
+        fake::script.keyState[VK_CONTROL] = control ? (SHORT)0xFF80 : 0;
+        fake::script.keyState[VK_CAPITAL] = capsLock ? 1 : 0;
+        g_delivered.push_back(Delivered{SCRIPT_KEY_STATE, control, capsLock});
         break;
+    }
     case 10: scriptSystem(input); break;
     default: deliver(WM_PAINT, 0, 0); break;
     }
@@ -164,6 +199,7 @@ void startProgram() {
     fake::script.deviceCount = 2;
     fake::script.noDeviceResult = MMSYSERR_INVALHANDLE; // as Windows answers
     g_delivered.clear();
+    std::fill(std::begin(g_held), std::end(g_held), false);
     if (chdir(g_folder) != 0) fail({"cannot enter the patch-name folder"});
     const bool started = registerMainClass(fake::INSTANCE) && createMainWindow(fake::INSTANCE, SW_SHOWDEFAULT);
     if (chdir(g_home) != 0 || !started) fail({"the program did not start"});
@@ -190,20 +226,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     WireCheck wire(false);
     while (input.remaining_bytes() > 0) {
         deliverOne(input);
-        wire.readLog(g_delivered.size());
+        wire.readLog(g_delivered.size() - 1);
         if (wire.failed()) fail(wire.found());
         if (wire.programEnded()) {
             if (g_delivered.empty() || !offPressed(g_delivered.back())) fail({"the program ended, and not by OFF"});
             return 0; // a destroyed window gets no more messages
         }
     }
-    // Let go of everything: every key of both rows and the mouse button.
+    // Let go of everything: every key of both rows still held, and the
+    // mouse button. (Releasing keys that are up would send note-offs that
+    // hide a note left sounding under the same number.)
     for (const auto& row : SECTION_SCAN_CODES) {
-        for (uint8_t scanCode : row) deliver(WM_KEYUP, 0, fake::releaseOf(scanCode));
+        for (uint8_t scanCode : row) {
+            if (g_held[scanCode]) deliver(WM_KEYUP, 0, fake::releaseOf(scanCode));
+        }
     }
     deliver(WM_LBUTTONUP, 0, 0);
-    wire.readLog(g_delivered.size());
-    wire.tickUntilBendStops(g_delivered.size(), MAX_BEND_TICKS);
+    wire.readLog(g_delivered.size() - 1);
+    g_delivered.push_back(Delivered{WM_TIMER, BendTimer, 0}); // stands for the ticks until the timer stops
+    wire.tickUntilBendStops(g_delivered.size() - 1, MAX_BEND_TICKS);
     wire.expectSilence();
     if (wire.failed()) fail(wire.found());
     if (g_trace) printDelivered();

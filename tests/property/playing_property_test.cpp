@@ -277,12 +277,12 @@ private:
     WireCheck wire{true};
 };
 
-const PlayingRun* currentRun = nullptr;
+const PlayingRun* g_currentRun = nullptr;
 
 // A sanitizer's finding ends the process: tell what was being played first.
 // The sanitizers abort rather than exit, so that this handler runs.
 void reportCurrentRun(int) {
-    if (currentRun) std::fprintf(stderr, "while playing %s", currentRun->report().c_str());
+    if (g_currentRun) std::fprintf(stderr, "while playing %s", g_currentRun->report().c_str());
 }
 
 uint32_t fromEnvironment(const char* name, uint32_t otherwise) {
@@ -318,9 +318,9 @@ TEST_F(PlayingProperty, EveryNoteStartedStopsAndTheWireStaysClean) {
     for (uint32_t seed = first; seed <= last; ++seed) {
         startProgram();
         PlayingRun run(seed);
-        currentRun = &run;
+        g_currentRun = &run;
         run.play();
-        currentRun = nullptr;
+        g_currentRun = nullptr;
         if (replay) std::printf("%s", run.report().c_str());
         if (run.failed()) failures.push_back(Failure{run.length(), run.report(), run.summary()});
     }
