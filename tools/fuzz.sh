@@ -14,6 +14,9 @@ cmake -S . -B build/fuzz -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -
     -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build/fuzz -j "$(nproc)"
 
+# The first lines of a finding: a target's own reason or a sanitizer's.
+reason() { grep -a -A3 -m1 '^[a-z_]*_fuzzer: \|ERROR: AddressSanitizer\|runtime error' "$1" || tail -20 "$1"; }
+
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir -p build/fuzz/findings
@@ -23,7 +26,8 @@ for target in window_messages patch_names; do
     echo "== $target: regression inputs and seed corpus"
     for input in tests/fuzz/regressions/$target/* tests/fuzz/corpus/$target/*; do
         if ! "$fuzzer" "$input" >"$work/output" 2>&1; then
-            grep -a -A4 -m1 'fuzzer: \|ERROR: \|runtime error' "$work/output" || tail -20 "$work/output"
+            echo "FAILED: $input"
+            reason "$work/output"
             failed+=("$input")
         fi
     done
@@ -32,7 +36,8 @@ for target in window_messages patch_names; do
     if ! "$fuzzer" -max_total_time="$seconds" -timeout=10 -print_final_stats=1 \
         -artifact_prefix="build/fuzz/findings/$target-" "$work/$target" "tests/fuzz/corpus/$target" \
         >"$work/output" 2>&1; then
-        grep -a -A4 -m1 'fuzzer: \|ERROR: \|runtime error' "$work/output" || true
+        echo "FAILED: fuzzing $target"
+        reason "$work/output"
         grep -a 'Test unit written to' "$work/output" || tail -20 "$work/output"
         failed+=("$target fuzzing")
     fi
