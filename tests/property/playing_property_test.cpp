@@ -61,7 +61,7 @@ const int KEY_TOTAL = (int)(sizeof KEYS / sizeof KEYS[0]);
 const int NOTE_KEYS = 2 * KEY_COUNT;
 const int CONTROL_KEY = NOTE_KEYS;
 const int CAPS_LOCK_KEY = NOTE_KEYS + 1;
-static_assert(sizeof KEYS / sizeof KEYS[0] == NOTE_KEYS + 5, "both rows and five more keys");
+static_assert(KEY_TOTAL == NOTE_KEYS + 5, "both rows and five more keys");
 
 const char* const BUTTON_NAMES[] = {"PATCH", "CHAN.", "OCTAVE", "VOLUME", "TRANS.", "CHORD", "+", "-"};
 
