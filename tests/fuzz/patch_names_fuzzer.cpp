@@ -31,8 +31,17 @@ std::string shown(const std::string& text) {
     return "\"" + out + "\"";
 }
 
+char g_home[4096];
+char g_folder[64];
+
+void removeFolder() {
+    std::remove((std::string(g_folder) + "/gm_ins.nms").c_str());
+    rmdir(g_folder);
+}
+
 [[noreturn]] void fail(const std::string& reason) {
     std::fprintf(stderr, "patch_names_fuzzer: %s\n", reason.c_str());
+    removeFolder();
     std::abort();
 }
 
@@ -60,9 +69,6 @@ FileLines linesOf(const uint8_t* data, size_t size) {
     }
     return lines;
 }
-
-char g_home[4096];
-char g_folder[64];
 
 void writeFile(const uint8_t* data, size_t size) {
     const std::string path = std::string(g_folder) + "/gm_ins.nms";
@@ -108,6 +114,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     char folder[] = "/tmp/tonvale-fuzz-XXXXXX";
     if (!mkdtemp(folder) || !getcwd(g_home, sizeof g_home)) std::abort();
     std::snprintf(g_folder, sizeof g_folder, "%s", folder);
+    std::atexit(removeFolder);
     return 0;
 }
 

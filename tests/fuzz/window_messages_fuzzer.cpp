@@ -24,7 +24,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <iterator>
 #include <string>
 #include <unistd.h>
@@ -47,7 +46,6 @@ const int MAX_BEND_TICKS = 200;
 std::vector<Delivered> g_delivered;
 bool g_held[256]; // by scan code: pressed and not released since
 char g_home[4096];
-char g_folder[64];
 bool g_trace; // TONVALE_FUZZ_TRACE set: each input's messages are printed
 
 const char* messageName(UINT message) {
@@ -200,7 +198,7 @@ void startProgram() {
     fake::script.noDeviceResult = MMSYSERR_INVALHANDLE; // as Windows answers
     g_delivered.clear();
     std::fill(std::begin(g_held), std::end(g_held), false);
-    if (chdir(g_folder) != 0) fail({"cannot enter the patch-name folder"});
+    if (chdir(TONVALE_SOURCE_DIR "/resources") != 0) fail({"cannot enter the patch-name folder"});
     const bool started = registerMainClass(fake::INSTANCE) && createMainWindow(fake::INSTANCE, SW_SHOWDEFAULT);
     if (chdir(g_home) != 0 || !started) fail({"the program did not start"});
     fake::clearLog();
@@ -208,15 +206,12 @@ void startProgram() {
 
 } // namespace
 
-// Start-up reads the patch names from the current folder: a private one
-// with the real file. Only start-up is run there, so that the fuzzer's own
-// paths stay relative to the folder it was started in.
+// Start-up reads the patch names from the current folder: the real file
+// where it lies. Only start-up is run there, so that the fuzzer's own paths
+// stay relative to the folder it was started in.
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    char folder[] = "/tmp/tonvale-fuzz-XXXXXX";
-    if (!mkdtemp(folder) || !getcwd(g_home, sizeof g_home)) std::abort();
-    std::snprintf(g_folder, sizeof g_folder, "%s", folder);
+    if (!getcwd(g_home, sizeof g_home)) std::abort();
     g_trace = std::getenv("TONVALE_FUZZ_TRACE") != nullptr;
-    std::filesystem::copy_file(TONVALE_SOURCE_DIR "/resources/gm_ins.nms", std::string(folder) + "/gm_ins.nms");
     return 0;
 }
 
