@@ -5,9 +5,9 @@
 // state of Ctrl and Caps Lock, the menu's choice and the setup dialog's
 // answer. After each message the wire carries only well-formed messages,
 // and the window has ended only through OFF. At the end, with every key of
-// both rows released and the bend gesture over, every note started has
-// stopped and the bend timer is stopped. A violation aborts with its reason
-// and the messages delivered.
+// either row that is still held released and the bend gesture over, every
+// note started has stopped and the bend timer is stopped. A violation
+// aborts with its reason and the messages delivered.
 #include "app/main_window.h"
 #include "base/program.h"
 #include "devices/patch_menus.h"
