@@ -37,6 +37,17 @@ target_compile_definitions(unit_tests PRIVATE TONVALE_SOURCE_DIR="${PROJECT_SOUR
 target_link_libraries(unit_tests PRIVATE tonvale_host fake_win32 GTest::gtest GTest::gtest_main)
 gtest_discover_tests(unit_tests DISCOVERY_TIMEOUT 60)
 
+# Thousands of random playing sequences through the window procedure, seeded
+# and reproducible (tests/property/README.md).
+add_executable(property_tests
+    tests/property/playing_property_test.cpp
+    tests/property/wire_check.cpp
+    tests/unit/program_test.cpp
+)
+target_compile_options(property_tests PRIVATE ${PROGRAM_WARNINGS} ${SANITIZERS})
+target_link_libraries(property_tests PRIVATE tonvale_host fake_win32 GTest::gtest GTest::gtest_main)
+gtest_discover_tests(property_tests DISCOVERY_TIMEOUT 60)
+
 # Playing must allocate nothing. Counting allocations means replacing malloc,
 # which the sanitizers' own allocator rules out, so this test links its own
 # sanitizer-free build of the program and the fake.

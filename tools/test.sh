@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # Sets up a fresh Debian machine for the tests, builds the Windows program
 # (64-bit with its package, and 32-bit) and the host tests, and runs every
-# test: host unit tests and the end-to-end tests of the real program under Wine.
+# test: host unit tests, the property test, the end-to-end tests of the real
+# program under Wine, and a short run of the fuzz targets.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/packages.sh
 
 install_missing_packages cmake make g++ libgtest-dev clang-tidy clang-format \
     g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 g++-mingw-w64-i686 binutils-mingw-w64-i686 mingw-w64-tools \
-    wine wine64 xvfb xdotool x11-utils imagemagick openbox python3
+    wine wine64 xvfb xdotool x11-utils imagemagick openbox python3 clang libclang-rt-14-dev
 
 jobs=$(nproc)
 cmake -S . -B build/windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release
@@ -42,3 +43,5 @@ ctest --test-dir build/host --output-on-failure --label-exclude e2e
 # The real program under Wine on a busy two-core machine: a test that trips
 # over the machine rather than the program gets one more run.
 ctest --test-dir build/host --output-on-failure --label-regex e2e --repeat until-pass:2
+# The libFuzzer targets: their regression inputs and seeds, then 30 s each.
+tools/fuzz.sh 30

@@ -69,6 +69,28 @@ constexpr size_t POSTED_CAPACITY = 64;
 PostedMessage posted[POSTED_CAPACITY];
 size_t postedCount;
 
+// Set and not yet killed, as the system keeps them per window and id.
+struct RunningTimer {
+    HWND window;
+    UINT_PTR id;
+};
+constexpr size_t TIMER_CAPACITY = 8;
+RunningTimer timers[TIMER_CAPACITY];
+size_t timerCount;
+
+void stopTimers(HWND window, UINT_PTR id, bool anyId) {
+    size_t kept = 0;
+    for (size_t i = 0; i < timerCount; ++i) {
+        if (timers[i].window != window || (!anyId && timers[i].id != id)) timers[kept++] = timers[i];
+    }
+    timerCount = kept;
+}
+
+void startTimer(HWND window, UINT_PTR id) {
+    stopTimers(window, id, false);
+    if (timerCount < TIMER_CAPACITY) timers[timerCount++] = {window, id};
+}
+
 WNDPROC windowProc;
 int quitCode;
 bool quitPosted;
@@ -274,6 +296,7 @@ void reset() {
     std::memset(kindSerial, 0, sizeof kindSerial);
     menuItemCount = 0;
     postedCount = 0;
+    timerCount = 0;
     windowProc = nullptr;
     quitCode = 0;
     quitPosted = false;
@@ -324,6 +347,13 @@ void dispatchPosted() {
     for (size_t i = 0; i < postedCount; ++i)
         deliver(posted[i].window, posted[i].message, posted[i].wParam, posted[i].lParam);
     postedCount = 0;
+}
+
+bool timerRunning(UINT_PTR id) {
+    for (size_t i = 0; i < timerCount; ++i) {
+        if (timers[i].id == id) return true;
+    }
+    return false;
 }
 
 std::string label(const void* handle) {
@@ -404,6 +434,7 @@ BOOL WINAPI UpdateWindow(HWND window) {
 BOOL WINAPI DestroyWindow(HWND window) {
     record(Fn::DestroyWindow, {(intptr_t)window});
     fake::deliver(window, WM_DESTROY, 0, 0);
+    fake::stopTimers(window, 0, true);
     return TRUE;
 }
 
@@ -524,11 +555,13 @@ int WINAPI ReleaseDC(HWND window, HDC dc) {
 
 UINT_PTR WINAPI SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC timerFunc) {
     record(Fn::SetTimer, {(intptr_t)window, (intptr_t)id, (intptr_t)elapse, (intptr_t)timerFunc});
+    fake::startTimer(window, id);
     return id;
 }
 
 BOOL WINAPI KillTimer(HWND window, UINT_PTR id) {
     record(Fn::KillTimer, {(intptr_t)window, (intptr_t)id});
+    fake::stopTimers(window, id, false);
     return TRUE;
 }
 
@@ -744,6 +777,7 @@ MMRESULT WINAPI midiOutOpen(LPHMIDIOUT handle, UINT deviceId, DWORD_PTR callback
 
 MMRESULT WINAPI midiOutReset(HMIDIOUT handle) {
     record(Fn::midiOutReset, {(intptr_t)handle});
+    if (!handle) return script.noDeviceResult;
     const size_t n = fake::resetCalls++;
     if (n < script.resetResultCount) return script.resetResults[n];
     return script.resetResult;
@@ -762,5 +796,6 @@ MMRESULT WINAPI midiOutGetErrorTextA(MMRESULT error, LPSTR text, UINT textSize) 
 
 MMRESULT WINAPI midiOutShortMsg(HMIDIOUT handle, DWORD message) {
     record(Fn::midiOutShortMsg, {(intptr_t)handle, (intptr_t)message});
+    if (!handle) return script.noDeviceResult;
     return script.shortMessageResult;
 }

@@ -69,6 +69,9 @@ struct Script {
     size_t resetResultCount = 0;
     MMRESULT resetResult = MMSYSERR_NOERROR;
     MMRESULT shortMessageResult = MMSYSERR_NOERROR;
+    // What a reset or a short message on a null handle (no device open)
+    // gets; Windows answers MMSYSERR_INVALHANDLE.
+    MMRESULT noDeviceResult = MMSYSERR_NOERROR;
 
     // Keyboard: what GetKeyState reports, by virtual-key code.
     SHORT keyState[256] = {};
@@ -113,6 +116,10 @@ size_t count(Fn fn);
 
 // Delivers the messages posted so far (menu choices) to the window procedure.
 void dispatchPosted();
+
+// Whether a window timer with this id was set and has not been killed since
+// (destroying the window kills its timers, as on Windows).
+bool timerRunning(UINT_PTR id);
 
 // The label the fake gave a handle ("window", "HAND", "menu2", "null"...).
 std::string label(const void* handle);

@@ -1,0 +1,247 @@
+// libFuzzer target: the stream of messages MainWndProc handles, decoded from
+// the input, delivered to a window started through WM_CREATE with the fake:
+// keys with any virtual key, scan code and bits, characters, the mouse
+// anywhere (negative and huge too), timers and commands with any id, the
+// state of Ctrl and Caps Lock, the menu's choice and the setup dialog's
+// answer. After each message the wire carries only well-formed messages,
+// and the window has ended only through OFF. At the end, with every key of
+// either row that is still held released and the bend gesture over, every
+// note started has stopped and the bend timer is stopped. A violation
+// aborts with its reason and the messages delivered.
+#include "app/main_window.h"
+#include "base/program.h"
+#include "devices/patch_menus.h"
+#include "display/panel.h"
+#include "display/panel_layout.h"
+#include "input/pitch_bend.h"
+#include "model/performance.h"
+#include "port/midi_out_port.h"
+#include "tests/fake/fake_win32.h"
+#include "tests/property/wire_check.h"
+
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <iterator>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+// A message as delivered, or what the fake answers from then on (one of
+// the SCRIPT_ pseudo messages), kept for the report.
+struct Delivered {
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+};
+
+const UINT SCRIPT_KEY_STATE = 0x10000;
+const UINT SCRIPT_SYSTEM = 0x10001;
+const int MAX_BEND_TICKS = 200;
+
+std::vector<Delivered> g_delivered;
+bool g_held[256]; // by scan code: pressed and not released since
+char g_home[4096];
+bool g_trace; // TONVALE_FUZZ_TRACE set: each input's messages are printed
+
+const char* messageName(UINT message) {
+    switch (message) {
+    case WM_KEYDOWN: return "WM_KEYDOWN";
+    case WM_KEYUP: return "WM_KEYUP";
+    case WM_CHAR: return "WM_CHAR";
+    case WM_MOUSEMOVE: return "WM_MOUSEMOVE";
+    case WM_LBUTTONDOWN: return "WM_LBUTTONDOWN";
+    case WM_LBUTTONUP: return "WM_LBUTTONUP";
+    case WM_TIMER: return "WM_TIMER";
+    case WM_COMMAND: return "WM_COMMAND";
+    case WM_PAINT: return "WM_PAINT";
+    default: return "script";
+    }
+}
+
+void printDelivered() {
+    for (size_t i = 0; i < g_delivered.size(); ++i) {
+        const Delivered& d = g_delivered[i];
+        const unsigned long long w = d.wParam;
+        const unsigned long long l = (unsigned long long)d.lParam;
+        if (d.message == SCRIPT_KEY_STATE) {
+            std::fprintf(stderr, "  %zu: Ctrl %s, Caps Lock %s\n", i, w ? "held" : "up", l ? "on" : "off");
+        } else if (d.message == SCRIPT_SYSTEM) {
+            std::fprintf(stderr, "  %zu: menus choose %llu; setup ends with %s, the device %s, list selection %d\n", i,
+                         w, (l & 0xFF) == IDOK ? "OK" : "Cancel", (l >> 8 & 0xFF) ? "fails to open" : "opens",
+                         (int)(l >> 16) - 1);
+        } else if (d.message == WM_MOUSEMOVE || d.message == WM_LBUTTONDOWN || d.message == WM_LBUTTONUP) {
+            std::fprintf(stderr, "  %zu: %s at %d,%d\n", i, messageName(d.message), GET_X_LPARAM(d.lParam),
+                         GET_Y_LPARAM(d.lParam));
+        } else if (d.message == WM_KEYDOWN || d.message == WM_KEYUP) {
+            std::fprintf(stderr, "  %zu: %s vk 0x%02llx scan 0x%02llx%s%s (0x%llx)\n", i, messageName(d.message), w,
+                         l >> 16 & 0xFF, l >> 30 & 1 ? " was down" : "", l >> 31 & 1 ? " going up" : "", l);
+        } else {
+            std::fprintf(stderr, "  %zu: %s 0x%llx 0x%llx\n", i, messageName(d.message), w, l);
+        }
+    }
+}
+
+[[noreturn]] void fail(const std::vector<std::string>& reasons) {
+    std::fprintf(stderr, "window_messages_fuzzer: a violation\n");
+    for (const std::string& reason : reasons) std::fprintf(stderr, "  %s\n", reason.c_str());
+    std::fprintf(stderr, "after these events:\n");
+    printDelivered();
+    std::abort();
+}
+
+void deliver(UINT message, WPARAM wParam, LPARAM lParam) {
+    g_delivered.push_back(Delivered{message, wParam, lParam});
+    // Held from a press (bits 30 and 31 clear) until a release (both set),
+    // as the program reads them.
+    const unsigned transition = (unsigned)((uint64_t)lParam >> 30 & 3);
+    if ((message == WM_KEYDOWN || message == WM_KEYUP) && (transition == 0 || transition == 3)) {
+        g_held[(uint64_t)lParam >> 16 & 0xFF] = transition == 0;
+    }
+    MainWndProc(fake::WINDOW, message, wParam, lParam);
+    // A menu's choice is posted, and comes right after the press that opened it.
+    fake::dispatchPosted();
+}
+
+// Mostly over some control of the panel, else anywhere at all: both halves
+// are read as signed 16-bit numbers.
+LPARAM pointerPosition(FuzzedDataProvider& input) {
+    if (input.ConsumeBool()) return (LPARAM)input.ConsumeIntegral<uint32_t>();
+    const RECT& r = PanelLayout[input.ConsumeIntegralInRange<int>(0, LAYOUT_COUNT - 1)];
+    const int x = r.left + input.ConsumeIntegralInRange<int>(0, r.right - r.left - 1);
+    const int y = r.top + input.ConsumeIntegralInRange<int>(0, r.bottom - r.top - 1);
+    return fake::pointData(x, y);
+}
+
+LPARAM transitionBits(FuzzedDataProvider& input, unsigned scanCode, bool* goingUp) {
+    const int transition = input.ConsumeIntegralInRange<int>(0, 2); // press, repeat, release
+    *goingUp = transition == 2;
+    return fake::keyData(scanCode, transition > 0, transition == 2);
+}
+
+WPARAM commandId(FuzzedDataProvider& input) {
+    // Mostly an item of one of the three menus, or the id of one.
+    const UINT bases[] = {CMD_PATCH_BASE, CMD_CHANNEL_BASE, CMD_OCTAVE_BASE, CMD_PATCH_MENU};
+    if (input.ConsumeBool()) return input.ConsumeIntegral<uint32_t>();
+    return bases[input.ConsumeIntegralInRange<int>(0, 3)] + input.ConsumeIntegral<uint8_t>();
+}
+
+void scriptSystem(FuzzedDataProvider& input) {
+    fake::Script& script = fake::script;
+    script.menuChoice = (UINT)commandId(input);
+    script.dialogButton = input.ConsumeBool() ? IDOK : IDCANCEL;
+    script.openResult = input.ConsumeBool() ? MMSYSERR_NOERROR : MMSYSERR_ALLOCATED;
+    script.listSelection = input.ConsumeIntegralInRange<int>(LB_ERR, (int)script.deviceCount - 1);
+    const LPARAM answers =
+        (LPARAM)(script.dialogButton | (script.openResult != MMSYSERR_NOERROR) << 8 | (script.listSelection + 1) << 16);
+    g_delivered.push_back(Delivered{SCRIPT_SYSTEM, script.menuChoice, answers});
+}
+
+void deliverOne(FuzzedDataProvider& input) {
+    bool goingUp = false;
+    switch (input.ConsumeIntegralInRange<int>(0, 11)) {
+    case 0: { // a key of either row
+        const uint8_t* row = SECTION_SCAN_CODES[input.ConsumeIntegralInRange<int>(0, SECTION_COUNT - 1)];
+        const unsigned scanCode = row[input.ConsumeIntegralInRange<int>(0, KEY_COUNT - 1)];
+        const LPARAM bits = transitionBits(input, scanCode, &goingUp);
+        deliver(goingUp ? WM_KEYUP : WM_KEYDOWN, 0, bits);
+        break;
+    }
+    case 1: { // Page Up or Page Down
+        const bool up = input.ConsumeBool();
+        const LPARAM bits = transitionBits(input, up ? 0x49 : 0x51, &goingUp);
+        deliver(goingUp ? WM_KEYUP : WM_KEYDOWN, up ? VK_PRIOR : VK_NEXT, bits);
+        break;
+    }
+    case 2: { // any key at all
+        const UINT message = input.ConsumeBool() ? WM_KEYUP : WM_KEYDOWN;
+        const WPARAM virtualKey = input.ConsumeIntegral<uint8_t>();
+        deliver(message, virtualKey, (LPARAM)input.ConsumeIntegral<uint32_t>());
+        break;
+    }
+    case 3: deliver(WM_CHAR, input.ConsumeIntegral<uint8_t>(), 1); break;
+    case 4: deliver(WM_LBUTTONDOWN, 1, pointerPosition(input)); break;
+    case 5: deliver(WM_MOUSEMOVE, 1, pointerPosition(input)); break;
+    case 6: deliver(WM_LBUTTONUP, 0, pointerPosition(input)); break;
+    case 7: deliver(WM_TIMER, input.ConsumeBool() ? BendTimer : input.ConsumeIntegral<uint32_t>(), 0); break;
+    case 8: deliver(WM_COMMAND, commandId(input), 0); break;
+    case 9: { // what GetKeyState reports for Ctrl and Caps Lock
+        const bool control = input.ConsumeBool();
+        const bool capsLock = input.ConsumeBool();
+        fake::script.keyState[VK_CONTROL] = control ? (SHORT)0xFF80 : 0;
+        fake::script.keyState[VK_CAPITAL] = capsLock ? 1 : 0;
+        g_delivered.push_back(Delivered{SCRIPT_KEY_STATE, control, capsLock});
+        break;
+    }
+    case 10: scriptSystem(input); break;
+    default: deliver(WM_PAINT, 0, 0); break;
+    }
+}
+
+bool offPressed(const Delivered& last) {
+    const POINT point{GET_X_LPARAM(last.lParam), GET_Y_LPARAM(last.lParam)};
+    return last.message == WM_LBUTTONDOWN && PtInRect(&topButtonRects[TOP_BUTTON_OFF], point);
+}
+
+void startProgram() {
+    fake::reset();
+    g_program = Program{};
+    g_port = MidiOutPort{};
+    g_model = PerformanceModel{};
+    g_panel = Panel{};
+    g_menus = PopupMenus{};
+    fake::script.deviceCount = 2;
+    fake::script.noDeviceResult = MMSYSERR_INVALHANDLE; // as Windows answers
+    g_delivered.clear();
+    std::fill(std::begin(g_held), std::end(g_held), false);
+    if (chdir(TONVALE_SOURCE_DIR "/resources") != 0) fail({"cannot enter the patch-name folder"});
+    const bool started = registerMainClass(fake::INSTANCE) && createMainWindow(fake::INSTANCE, SW_SHOWDEFAULT);
+    if (chdir(g_home) != 0 || !started) fail({"the program did not start"});
+    fake::clearLog();
+}
+
+} // namespace
+
+// Start-up reads the patch names from the current folder: the real file
+// where it lies. Only start-up is run there, so that the fuzzer's own paths
+// stay relative to the folder it was started in.
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    if (!getcwd(g_home, sizeof g_home)) std::abort();
+    g_trace = std::getenv("TONVALE_FUZZ_TRACE") != nullptr;
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    FuzzedDataProvider input(data, size);
+    startProgram();
+    WireCheck wire(false);
+    while (input.remaining_bytes() > 0) {
+        deliverOne(input);
+        wire.readLog(g_delivered.size() - 1);
+        if (wire.failed()) fail(wire.found());
+        if (wire.programEnded()) {
+            if (g_delivered.empty() || !offPressed(g_delivered.back())) fail({"the program ended, and not by OFF"});
+            return 0; // a destroyed window gets no more messages
+        }
+    }
+    // Let go of everything: every key of both rows still held, and the
+    // mouse button. (Releasing keys that are up would send note-offs that
+    // hide a note left sounding under the same number.)
+    for (const auto& row : SECTION_SCAN_CODES) {
+        for (uint8_t scanCode : row) {
+            if (g_held[scanCode]) deliver(WM_KEYUP, 0, fake::releaseOf(scanCode));
+        }
+    }
+    deliver(WM_LBUTTONUP, 0, 0);
+    wire.readLog(g_delivered.size() - 1);
+    g_delivered.push_back(Delivered{WM_TIMER, BendTimer, 0}); // stands for the ticks until the timer stops
+    wire.tickUntilBendStops(g_delivered.size() - 1, MAX_BEND_TICKS);
+    wire.expectSilence();
+    if (wire.failed()) fail(wire.found());
+    if (g_trace) printDelivered();
+    return 0;
+}

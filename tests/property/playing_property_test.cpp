@@ -1,0 +1,343 @@
+// Random but realistic playing, delivered through MainWndProc the way the
+// system delivers it: presses, auto-repeats and releases in both rows, Ctrl
+// and Caps Lock, Tab, Page Up and Page Down, button clicks with their menus,
+// knob and wheel drags, bend ticks and RESET. Whatever happened meanwhile,
+// once every key is up and the bend gesture is over, every note started has
+// been stopped, the wire carried only well-formed messages and no note-off
+// for a silent note, and the bend timer is stopped.
+//
+// Seeds 1..DEFAULT_SEEDS run by default. TONVALE_PROPERTY_SEEDS=<n> runs
+// seeds 1..n (a long run); TONVALE_PROPERTY_SEED=<seed> replays one seed and
+// prints its events.
+#include "app/main_window.h"
+#include "devices/patch_menus.h"
+#include "display/panel_layout.h"
+#include "input/pitch_bend.h"
+#include "model/performance.h"
+#include "tests/property/wire_check.h"
+#include "tests/unit/program_test.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <string>
+#include <vector>
+
+#include <csignal>
+
+namespace {
+
+const uint32_t DEFAULT_SEEDS = 2000;
+const int MAX_BEND_TICKS = 200;
+const int MAX_KEYS_HELD = 6; // two hands on a computer keyboard
+const size_t FAILURES_SHOWN = 3;
+const size_t SUMMARIES_SHOWN = 100;
+
+struct PhysicalKey {
+    const char* name;
+    WPARAM virtualKey;
+    unsigned scanCode;
+    char character; // what TranslateMessage makes of it unshifted; 0: nothing
+};
+
+// Section 0's row, section 1's row, then the keys that play no note.
+const PhysicalKey KEYS[] = {
+    {"Q", 'Q', 0x10, 'q'},       {"2", '2', 0x03, '2'},          {"W", 'W', 0x11, 'w'},
+    {"3", '3', 0x04, '3'},       {"E", 'E', 0x12, 'e'},          {"R", 'R', 0x13, 'r'},
+    {"5", '5', 0x06, '5'},       {"T", 'T', 0x14, 't'},          {"6", '6', 0x07, '6'},
+    {"Y", 'Y', 0x15, 'y'},       {"7", '7', 0x08, '7'},          {"U", 'U', 0x16, 'u'},
+    {"I", 'I', 0x17, 'i'},       {"9", '9', 0x0A, '9'},          {"O", 'O', 0x18, 'o'},
+    {"0", '0', 0x0B, '0'},       {"P", 'P', 0x19, 'p'},          {"Z", 'Z', 0x2C, 'z'},
+    {"S", 'S', 0x1F, 's'},       {"X", 'X', 0x2D, 'x'},          {"D", 'D', 0x20, 'd'},
+    {"C", 'C', 0x2E, 'c'},       {"V", 'V', 0x2F, 'v'},          {"G", 'G', 0x22, 'g'},
+    {"B", 'B', 0x30, 'b'},       {"H", 'H', 0x23, 'h'},          {"N", 'N', 0x31, 'n'},
+    {"J", 'J', 0x24, 'j'},       {"M", 'M', 0x32, 'm'},          {",", 0xBC, 0x33, ','},
+    {"L", 'L', 0x26, 'l'},       {".", 0xBE, 0x34, '.'},         {";", 0xBA, 0x27, ';'},
+    {"/", 0xBF, 0x35, '/'},      {"Ctrl", VK_CONTROL, 0x1D, 0},  {"Caps Lock", VK_CAPITAL, 0x3A, 0},
+    {"Tab", VK_TAB, 0x0F, '\t'}, {"Page Up", VK_PRIOR, 0x49, 0}, {"Page Down", VK_NEXT, 0x51, 0},
+};
+const int KEY_TOTAL = (int)(sizeof KEYS / sizeof KEYS[0]);
+const int NOTE_KEYS = 2 * KEY_COUNT;
+const int CONTROL_KEY = NOTE_KEYS;
+const int CAPS_LOCK_KEY = NOTE_KEYS + 1;
+static_assert(KEY_TOTAL == NOTE_KEYS + 5, "both rows and five more keys");
+
+const char* const BUTTON_NAMES[] = {"PATCH", "CHAN.", "OCTAVE", "VOLUME", "TRANS.", "CHORD", "+", "-"};
+
+std::string pointText(POINT p) { return std::to_string(p.x) + "," + std::to_string(p.y); }
+
+std::string itemText(UINT id) {
+    if (id >= CMD_OCTAVE_BASE) return "Octave " + std::to_string(id - CMD_OCTAVE_BASE);
+    if (id >= CMD_CHANNEL_BASE) return "Channel " + std::to_string(id - CMD_CHANNEL_BASE + 1);
+    return "patch " + std::to_string(id - CMD_PATCH_BASE);
+}
+
+void send(UINT message, WPARAM wParam, LPARAM lParam) { MainWndProc(fake::WINDOW, message, wParam, lParam); }
+void sendPointer(UINT message, POINT p) { send(message, 0, fake::pointData(p.x, p.y)); }
+
+// One sequence of events from one seed, played and checked.
+class PlayingRun {
+public:
+    explicit PlayingRun(uint32_t seed) : seed(seed), random(seed) {}
+
+    void play() {
+        const int length = 24 + below(177);
+        for (int i = 0; i < length; ++i) randomEvent();
+        for (int k = 0; k < KEY_TOTAL; ++k) {
+            if (down[k]) event(std::string("release ") + KEYS[k].name, [&] { keyMessage(k, true); });
+        }
+        events.push_back("bend ticks until the timer stops");
+        wire.tickUntilBendStops(events.size() - 1, MAX_BEND_TICKS);
+        wire.expectSilence();
+    }
+
+    bool failed() const { return wire.failed(); }
+    size_t length() const { return events.size(); }
+
+    std::string report() const {
+        std::string text = "seed " + std::to_string(seed) + " (TONVALE_PROPERTY_SEED=" + std::to_string(seed) + "):\n";
+        for (const std::string& violation : wire.found()) text += "  " + violation + "\n";
+        for (size_t i = 0; i < events.size(); ++i) text += "    " + std::to_string(i) + ": " + events[i] + "\n";
+        return text;
+    }
+
+    std::string summary() const { return "seed " + std::to_string(seed) + ": " + wire.first(); }
+
+private:
+    int below(int n) { return (int)(random() % (uint32_t)n); }
+
+    POINT inside(const RECT& r) { return POINT{r.left + below(r.right - r.left), r.top + below(r.bottom - r.top)}; }
+
+    // Noted before it runs, so that a crash in it is reported with it.
+    template <class Action>
+    void event(std::string what, Action action) {
+        events.push_back(std::move(what));
+        action();
+        wire.readLog(events.size() - 1);
+    }
+
+    // What GetKeyState reports: the high bit while held, Caps Lock's
+    // toggle in the low bit.
+    void updateKeyState() {
+        fake::script.keyState[VK_CONTROL] = down[CONTROL_KEY] ? (SHORT)0xFF80 : 0;
+        fake::script.keyState[VK_CAPITAL] = (SHORT)((down[CAPS_LOCK_KEY] ? 0xFF80 : 0) | (capsLockOn ? 1 : 0));
+    }
+
+    char characterOf(const PhysicalKey& key) const {
+        const char c = key.character;
+        const bool letter = c >= 'a' && c <= 'z';
+        if (down[CONTROL_KEY]) return letter ? (char)(c - 'a' + 1) : 0; // Ctrl+I is a tab too
+        return letter && capsLockOn ? (char)(c - 'a' + 'A') : c;
+    }
+
+    // A press (down[k] false) or a repeat, or with goingUp a release; the
+    // key state changes first, as the system has it at the key's message.
+    void keyMessage(int k, bool goingUp) {
+        const bool wasDown = down[k];
+        if (k == CAPS_LOCK_KEY && !wasDown) capsLockOn = !capsLockOn;
+        down[k] = !goingUp;
+        updateKeyState();
+        const LPARAM data = fake::keyData(KEYS[k].scanCode, wasDown, goingUp);
+        send(goingUp ? WM_KEYUP : WM_KEYDOWN, KEYS[k].virtualKey, data);
+        // TranslateMessage's character is posted, and comes before the next input.
+        const char c = characterOf(KEYS[k]);
+        if (!goingUp && c != 0) send(WM_CHAR, (unsigned char)c, data);
+    }
+
+    // Presses mostly play a note; any key held may repeat or be let go.
+    int pickKey(bool isDown) {
+        const bool noteKey = below(100) < 85;
+        std::vector<int> candidates;
+        for (int k = 0; k < KEY_TOTAL; ++k) {
+            if (down[k] != isDown || (!isDown && (k < NOTE_KEYS) != noteKey)) continue;
+            candidates.push_back(k);
+        }
+        return candidates.empty() ? -1 : candidates[below((int)candidates.size())];
+    }
+
+    bool press() {
+        if (std::count(down, down + KEY_TOTAL, true) >= MAX_KEYS_HELD) return false;
+        const int k = pickKey(false);
+        if (k < 0) return false;
+        event(std::string("press ") + KEYS[k].name, [&] { keyMessage(k, false); });
+        return true;
+    }
+
+    bool repeatOrRelease(bool release) {
+        const int k = pickKey(true);
+        if (k < 0) return false;
+        event(std::string(release ? "release " : "repeat ") + KEYS[k].name, [&] { keyMessage(k, release); });
+        return true;
+    }
+
+    // The menu's choice is posted and delivered after the press is handled;
+    // the release follows.
+    void click(POINT p) {
+        sendPointer(WM_LBUTTONDOWN, p);
+        fake::dispatchPosted();
+        sendPointer(WM_LBUTTONUP, p);
+    }
+
+    void clickButton(int32_t s, int32_t id) {
+        const POINT p = inside(sectionButtonRect(s, id));
+        event(std::string("click ") + BUTTON_NAMES[id] + " of section " + std::to_string(s) + " at " + pointText(p),
+              [&] { click(p); });
+    }
+
+    void clickParameterWithMenu() {
+        const int32_t s = below(SECTION_COUNT);
+        const int32_t id = below(SELECTABLE_PARAM_COUNT);
+        UINT choice = 0;
+        if (id == ParamId::Patch) choice = CMD_PATCH_BASE + below(128);
+        if (id == ParamId::Channel) choice = CMD_CHANNEL_BASE + below(CHANNEL_COUNT);
+        if (id == ParamId::Octave) choice = CMD_OCTAVE_BASE + below(11);
+        if (below(8) == 0) choice = 0; // the menu closed without a choice
+        fake::script.menuChoice = choice;
+        const POINT p = inside(sectionButtonRect(s, id));
+        std::string what = std::string("click ") + BUTTON_NAMES[id] + " of section " + std::to_string(s);
+        if (id <= ParamId::Octave) what += choice ? ", choose " + itemText(choice) : ", close the menu";
+        event(what, [&] { click(p); });
+        fake::script.menuChoice = 0;
+    }
+
+    // Pressed in the control, moved about (beyond the window too, the mouse
+    // being captured), released.
+    void drag(const RECT& control, const char* name, bool horizontal) {
+        POINT p = inside(control);
+        std::vector<POINT> moves{p};
+        std::string what = std::string("drag the ") + name + " from " + pointText(p) + " through";
+        for (int i = 1 + below(6); i > 0; --i) {
+            if (horizontal) p.x += below(121) - 60;
+            if (!horizontal) p.y += below(121) - 60;
+            moves.push_back(p);
+            what += " " + pointText(p);
+        }
+        event(what, [&] {
+            sendPointer(WM_LBUTTONDOWN, moves.front());
+            for (size_t i = 1; i < moves.size(); ++i) sendPointer(WM_MOUSEMOVE, moves[i]);
+            sendPointer(WM_LBUTTONUP, moves.back());
+        });
+    }
+
+    bool tick() {
+        if (!fake::timerRunning(BendTimer)) return false;
+        event("bend tick", [] { send(WM_TIMER, BendTimer, 0); });
+        return true;
+    }
+
+    // A menu command with no menu of its own open: another program, or a
+    // choice arriving late.
+    void strayCommand() {
+        const UINT bases[] = {CMD_PATCH_BASE, CMD_CHANNEL_BASE, CMD_OCTAVE_BASE};
+        const UINT counts[] = {128, CHANNEL_COUNT, 11};
+        const int menu = below(3);
+        const UINT id = bases[menu] + below((int)counts[menu]);
+        event("a stray command " + std::to_string(id) + " (" + itemText(id) + ")", [&] { send(WM_COMMAND, id, 0); });
+    }
+
+    bool randomEvent(int what) {
+        switch (what) {
+        case 0: return press();
+        case 1: return repeatOrRelease(false);
+        case 2: return repeatOrRelease(true);
+        case 3: clickButton(below(SECTION_COUNT), ParamId::Chord); return true;
+        case 4: clickButton(below(SECTION_COUNT), below(2) ? ParamId::Plus : ParamId::Minus); return true;
+        case 5: clickParameterWithMenu(); return true;
+        case 6: drag(knobRect, "knob", true); return true;
+        case 7: drag(wheelRect, "wheel", false); return true;
+        case 8: return tick();
+        case 9: {
+            const POINT p = inside(topButtonRects[TOP_BUTTON_RESET]);
+            event("click RESET at " + pointText(p), [&] { click(p); });
+            return true;
+        }
+        default: strayCommand(); return true;
+        }
+    }
+
+    void randomEvent() {
+        // press, repeat, release, CHORD, + or -, parameter, knob, wheel, tick, RESET, stray command
+        static const int WEIGHTS[] = {30, 10, 27, 4, 6, 7, 6, 2, 12, 1, 1};
+        int total = 0;
+        for (int w : WEIGHTS) total += w;
+        for (;;) {
+            int r = below(total);
+            int what = 0;
+            while (r >= WEIGHTS[what]) r -= WEIGHTS[what++];
+            if (randomEvent(what)) return;
+        }
+    }
+
+    uint32_t seed;
+    std::mt19937 random;
+    bool down[KEY_TOTAL] = {};
+    bool capsLockOn = false;
+    std::vector<std::string> events;
+    WireCheck wire{true};
+};
+
+const PlayingRun* g_currentRun = nullptr;
+
+// A sanitizer's finding ends the process: tell what was being played first.
+// The sanitizers abort rather than exit, so that this handler runs.
+void reportCurrentRun(int) {
+    if (g_currentRun) std::fprintf(stderr, "while playing %s", g_currentRun->report().c_str());
+}
+
+uint32_t fromEnvironment(const char* name, uint32_t otherwise) {
+    const char* value = std::getenv(name);
+    return value && *value ? (uint32_t)std::strtoul(value, nullptr, 10) : otherwise;
+}
+
+class PlayingProperty : public ProgramTest {
+protected:
+    // The fixture's start state, with the window procedure registered so that
+    // commands and menu choices reach it, and the three menus made.
+    void startProgram() {
+        ProgramTest::SetUp();
+        registerMainClass(fake::INSTANCE);
+        g_menus.PatchMenu = CreatePopupMenu();
+        g_menus.ChannelMenu = CreatePopupMenu();
+        g_menus.OctaveMenu = CreatePopupMenu();
+        fake::clearLog();
+    }
+};
+
+TEST_F(PlayingProperty, EveryNoteStartedStopsAndTheWireStaysClean) {
+    std::signal(SIGABRT, reportCurrentRun);
+    const uint32_t replay = fromEnvironment("TONVALE_PROPERTY_SEED", 0);
+    const uint32_t first = replay ? replay : 1;
+    const uint32_t last = replay ? replay : fromEnvironment("TONVALE_PROPERTY_SEEDS", DEFAULT_SEEDS);
+    struct Failure {
+        size_t length;
+        std::string report;
+        std::string summary;
+    };
+    std::vector<Failure> failures;
+    for (uint32_t seed = first; seed <= last; ++seed) {
+        startProgram();
+        PlayingRun run(seed);
+        g_currentRun = &run;
+        run.play();
+        g_currentRun = nullptr;
+        if (replay) std::printf("%s", run.report().c_str());
+        if (run.failed()) failures.push_back(Failure{run.length(), run.report(), run.summary()});
+    }
+    if (failures.empty()) return;
+    // The shortest first: they are the easiest to read and replay.
+    std::stable_sort(failures.begin(), failures.end(),
+                     [](const Failure& a, const Failure& b) { return a.length < b.length; });
+    std::string text = std::to_string(failures.size()) + " of " + std::to_string(last - first + 1) + " seeds failed\n";
+    for (size_t i = 0; i < failures.size() && i < FAILURES_SHOWN; ++i) text += failures[i].report;
+    text += "failing seeds, with their first violation:\n";
+    for (size_t i = 0; i < failures.size() && i < SUMMARIES_SHOWN; ++i) text += "  " + failures[i].summary + "\n";
+    ADD_FAILURE() << text;
+}
+
+} // namespace
+
+#if defined(__SANITIZE_ADDRESS__)
+extern "C" const char* __asan_default_options() { return "abort_on_error=1"; }
+extern "C" const char* __ubsan_default_options() { return "abort_on_error=1:print_stacktrace=1"; }
+#endif

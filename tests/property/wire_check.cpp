@@ -1,0 +1,107 @@
+#include "tests/property/wire_check.h"
+
+#include "app/main_window.h"
+#include "input/pitch_bend.h"
+#include "tests/fake/fake_win32.h"
+
+#include <algorithm>
+
+namespace {
+
+// Enough to tell what went wrong without flooding a report.
+const size_t EXAMPLES_PER_KIND = 3;
+
+std::string at(size_t event) { return " (event " + std::to_string(event) + ")"; }
+
+} // namespace
+
+void WireCheck::note(const std::string& kind, const std::string& example) {
+    auto found = std::find_if(kinds.begin(), kinds.end(), [&](const Kind& k) { return k.name == kind; });
+    if (found == kinds.end()) found = kinds.insert(kinds.end(), Kind{kind, 0, {}});
+    ++found->count;
+    if (found->examples.size() < EXAMPLES_PER_KIND) found->examples.push_back(example);
+}
+
+std::vector<std::string> WireCheck::found() const {
+    std::vector<std::string> lines;
+    for (const Kind& kind : kinds) {
+        lines.push_back(kind.name + ", " + std::to_string(kind.count) + " times:");
+        for (const std::string& example : kind.examples) lines.push_back("    " + example);
+    }
+    return lines;
+}
+
+std::string WireCheck::first() const {
+    return kinds.empty() ? "" : kinds.front().name + ": " + kinds.front().examples.front();
+}
+
+void WireCheck::onShortMessage(DWORD message, size_t event) {
+    const unsigned status = message & 0xFF;
+    const unsigned channel = status & 0x0F;
+    const unsigned data1 = (message >> 8) & 0xFF;
+    const unsigned data2 = (message >> 16) & 0xFF;
+    const std::string text = fake::describeShortMessage(message);
+    // The program sends note-off, note-on, program change and pitch bend,
+    // nothing else.
+    const unsigned kind = status & 0xF0;
+    if (kind != 0x80 && kind != 0x90 && kind != 0xC0 && kind != 0xE0) {
+        note("a status byte the program never sends", text + at(event));
+        return;
+    }
+    if (data1 > 127 || data2 > 127 || message >> 24 != 0) {
+        note("a data byte above 127", text + at(event));
+        return;
+    }
+    if (kind == 0x90) sounding[channel][data1].push_back(Sounding{event, message});
+    if (kind != 0x80) return;
+    std::vector<Sounding>& started = sounding[channel][data1];
+    if (!started.empty()) {
+        started.erase(started.begin());
+    } else if (silenced[channel][data1] > 0) {
+        --silenced[channel][data1];
+    } else if (strayNoteOffs) {
+        note("a note-off for a note that is not sounding", text + at(event));
+    }
+}
+
+void WireCheck::onReset() {
+    for (int channel = 0; channel < 16; ++channel) {
+        for (int n = 0; n < 128; ++n) {
+            silenced[channel][n] += (uint32_t)sounding[channel][n].size();
+            sounding[channel][n].clear();
+        }
+    }
+}
+
+void WireCheck::readLog(size_t event) {
+    if (fake::overflowed()) note("the fake's log overflowed", at(event));
+    for (size_t i = 0; i < fake::callCount(); ++i) {
+        const fake::Call& call = fake::call(i);
+        // Without a device (a failed reopen) nothing reaches any wire.
+        const bool device = call.args[0] != 0;
+        if (call.fn == fake::Fn::midiOutShortMsg && device) onShortMessage((DWORD)call.args[1], event);
+        if (call.fn == fake::Fn::midiOutReset && device) onReset();
+        if (call.fn == fake::Fn::PostQuitMessage) ended = true;
+    }
+    fake::clearLog();
+}
+
+void WireCheck::expectSilence() {
+    for (const auto& channel : sounding) {
+        for (const std::vector<Sounding>& notes : channel) {
+            for (const Sounding& s : notes) {
+                note("a note-on never followed by its note-off", fake::describeShortMessage(s.message) + at(s.event));
+            }
+        }
+    }
+}
+
+void WireCheck::tickUntilBendStops(size_t event, int maxTicks) {
+    for (int i = 0; i < maxTicks && fake::timerRunning(BendTimer); ++i) {
+        MainWndProc(fake::WINDOW, WM_TIMER, BendTimer, 0);
+        readLog(event);
+    }
+    if (fake::timerRunning(BendTimer)) {
+        note("the bend timer still runs after " + std::to_string(maxTicks) + " ticks", at(event));
+    }
+}

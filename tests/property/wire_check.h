@@ -1,0 +1,60 @@
+// What the program put on the wire, read from the fake's log as it goes:
+// every short message well formed, and every note it started stopped again
+// (or silenced by a device reset). Shared by the property test and the
+// window-message fuzzer, so it uses no test framework.
+#pragma once
+
+#include "platform/win32.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class WireCheck {
+public:
+    // Also a note-off for a note that is not sounding is a violation.
+    explicit WireCheck(bool checkStrayNoteOffs) : strayNoteOffs(checkStrayNoteOffs) {}
+
+    // Reads the calls logged since the last look and clears the log, so
+    // that a long run never fills it. event: what made them, for reports.
+    void readLog(size_t event);
+    // Each note still sounding becomes a violation: call it once every key
+    // is up and the bend gesture has ended.
+    void expectSilence();
+
+    // Ticks the bend timer until it stops, at most maxTicks times, reading
+    // the log after each tick; a timer still running is a violation.
+    void tickUntilBendStops(size_t event, int maxTicks);
+
+    bool failed() const { return !kinds.empty(); }
+    // Each kind of violation with how often it happened and a few examples.
+    std::vector<std::string> found() const;
+    // The first violation alone.
+    std::string first() const;
+    // PostQuitMessage was called: the window is gone.
+    bool programEnded() const { return ended; }
+
+private:
+    struct Sounding {
+        size_t event;
+        DWORD message;
+    };
+    struct Kind {
+        std::string name;
+        size_t count;
+        std::vector<std::string> examples;
+    };
+    void note(const std::string& kind, const std::string& example);
+    void onShortMessage(DWORD message, size_t event);
+    void onReset();
+
+    bool strayNoteOffs;
+    bool ended = false;
+    // By channel and note, the note-ons not yet paired with a note-off,
+    // oldest first.
+    std::vector<Sounding> sounding[16][128];
+    // Notes a reset silenced: a later note-off for one of them is allowed.
+    uint32_t silenced[16][128] = {};
+    std::vector<Kind> kinds; // in the order they first happened
+};
