@@ -44,12 +44,12 @@ void onUnmatchedKey(HWND window, WPARAM virtualKey) {
     if (virtualKey == VK_NEXT) nudgeBend(window, -BEND_NUDGE);
 }
 
-// A key raised out of range while it was held still owns its note, and its
-// release must end it.
-bool findSoundingKey(uint8_t scanCode, KeyLocation* found) {
+// The key of either section that has the scan code and passes the test.
+// No scan code is in both rows, so at most one key has it.
+bool findKeyPassing(uint8_t scanCode, bool (*test)(int32_t s, int32_t k), KeyLocation* found) {
     for (int32_t s = 0; s < SECTION_COUNT; ++s) {
         for (int32_t k = 0; k < KEY_COUNT; ++k) {
-            if (g_model.sections[s].scanCodes[k] != scanCode || !keySounds(s, k)) continue;
+            if (g_model.sections[s].scanCodes[k] != scanCode || !test(s, k)) continue;
             *found = KeyLocation{s, k};
             return true;
         }
@@ -59,25 +59,17 @@ bool findSoundingKey(uint8_t scanCode, KeyLocation* found) {
 
 } // namespace
 
-bool findKey(uint8_t scanCode, KeyLocation* found) {
-    bool matched = false;
-    for (int32_t s = 0; s < SECTION_COUNT; ++s) {
-        for (int32_t k = 0; k < KEY_COUNT; ++k) {
-            if (g_model.sections[s].scanCodes[k] != scanCode || !keyInRange(s, k)) continue;
-            *found = KeyLocation{s, k};
-            matched = true;
-            break;
-        }
-    }
-    return matched;
-}
+// A key whose note would pass 127 is no key at all.
+bool findKey(uint8_t scanCode, KeyLocation* found) { return findKeyPassing(scanCode, keyInRange, found); }
 
 void onKeyMessage(HWND window, WPARAM virtualKey, LPARAM keyData) {
     const uint8_t scanCode = scanCodeOf(keyData);
     const KeyTransition transition = transitionOf(keyData);
     KeyLocation key{};
+    // A key raised out of range while it was held still owns its note, and
+    // its release must end it.
     const bool found =
-        findKey(scanCode, &key) || (transition == KeyTransition::RELEASE && findSoundingKey(scanCode, &key));
+        findKey(scanCode, &key) || (transition == KeyTransition::RELEASE && findKeyPassing(scanCode, keySounds, &key));
     if (!found) {
         onUnmatchedKey(window, virtualKey);
         return;
