@@ -1,7 +1,6 @@
 #include "display/paint_panel.h"
 
 #include "devices/patch_menus.h"
-#include "display/knob_indicator.h"
 #include "display/panel.h"
 #include "display/panel_layout.h"
 #include "model/performance.h"

@@ -25,10 +25,6 @@ Voice voiceOf(const KeyboardSection& section, int32_t k);
 // port's last result is left alone.
 bool sendVoice(const KeyboardSection& section, const Voice& voice, bool on);
 
-inline bool sendNote(const KeyboardSection& section, int32_t k, bool on) {
-    return sendVoice(section, voiceOf(section, k), on);
-}
-
 // Sends the program change the section's selected parameter calls for
 // (Patch or Channel), keeping the per-channel patch memory.
 void applyPatch(KeyboardSection& section);

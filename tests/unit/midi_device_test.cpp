@@ -121,7 +121,7 @@ TEST_F(MidiDeviceTest, AFailedReopenLeavesNoClosedHandleBehind) {
     EXPECT_EQ(g_port.handle, nullptr);
 
     fake::clearLog();
-    sendNote(g_model.sections[0], 0, 1);
+    sendVoice(g_model.sections[0], voiceOf(g_model.sections[0], 0), true);
     EXPECT_EQ(resetAll(fake::WINDOW), 1) << "RESET without a device does not end the program";
     EXPECT_EQ(fake::calls(), Lines({"midiOutShortMsg null note-on 0x90 60 127", "InvalidateRect window all FALSE"}))
         << "the old handle was closed and is never used again; RESET calls nothing on no handle";

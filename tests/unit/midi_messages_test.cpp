@@ -14,6 +14,11 @@ using MidiMessagesTest = ProgramTest;
 
 void set(int s, int32_t id, int32_t value) { g_model.sections[s].params[id].value = value; }
 
+// Key index k sounded with the section's values as they stand now.
+bool sendNote(const KeyboardSection& section, int32_t k, bool on) {
+    return sendVoice(section, voiceOf(section, k), on);
+}
+
 TEST_F(MidiMessagesTest, NoteOnAndOffAtTheStartState) {
     EXPECT_EQ(sendNote(g_model.sections[0], 0, 1), 1);
     EXPECT_EQ(sendNote(g_model.sections[0], 0, 0), 1);
