@@ -1,16 +1,16 @@
 #include "app/main_window.h"
 
+#include "app/commands.h"
 #include "base/program.h"
 #include "devices/midi_device.h"
-#include "devices/patch_menus.h"
-#include "display/knob_indicator.h"
+#include "devices/popup_menus.h"
 #include "display/paint_panel.h"
 #include "display/panel.h"
 #include "display/panel_layout.h"
 #include "input/keyboard_input.h"
 #include "input/mouse_input.h"
 #include "input/pitch_bend.h"
-#include "model/midi_messages.h"
+#include "model/patch_names.h"
 #include "port/midi_out_port.h"
 
 namespace {
@@ -29,12 +29,13 @@ bool startUp(HWND window) {
         return false;
     }
     if (!openSelectedDevice(window)) return false;
-    applyPatch(g_model.sections[0]);
-    applyPatch(g_model.sections[1]);
-    if (!buildPopupMenus(window)) return false;
+    if (!loadPatchNames()) {
+        showMessage(window, "Cannot load patch names.");
+        return false;
+    }
+    buildPopupMenus(MenuItemIds{CMD_PATCH_ITEMS, CMD_CHANNEL_ITEMS, CMD_OCTAVE_ITEMS});
     createPanelSurfaces(window);
     loadHandCursor();
-    updateKnobIndicator(0, 127);
     return true;
 }
 

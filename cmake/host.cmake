@@ -20,7 +20,7 @@ add_executable(unit_tests
     tests/unit/temp_directory.cpp
     tests/unit/main_window_test.cpp
     tests/unit/midi_device_test.cpp
-    tests/unit/patch_menus_test.cpp
+    tests/unit/patch_names_test.cpp
     tests/unit/model_test.cpp
     tests/unit/midi_messages_test.cpp
     tests/unit/knob_indicator_test.cpp

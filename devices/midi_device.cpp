@@ -3,7 +3,6 @@
 #include "base/program.h"
 #include "model/keys.h"
 #include "model/midi_messages.h"
-#include "model/performance.h"
 #include "port/midi_out_port.h"
 #include "resources/resource.h"
 
@@ -15,9 +14,7 @@ namespace {
 // gets a readable message.
 void showMidiError(HWND window, MMRESULT code) {
     char text[MESSAGE_TEXT_SIZE];
-    if (midiOutGetErrorTextA(code, text, sizeof text) != MMSYSERR_NOERROR) {
-        std::snprintf(text, sizeof text, "MIDI output error %u", code);
-    }
+    midiErrorText(code, text, sizeof text);
     showMessage(window, text);
 }
 
@@ -25,13 +22,8 @@ void fillDeviceList(HWND dialog) {
     // Inserted at the end in index order, never sorted, so that a list
     // position is a device index.
     for (uint32_t i = 0; i < g_port.deviceCount; ++i) {
-        MIDIOUTCAPSA caps;
-        char name[sizeof caps.szPname + 32];
-        if (midiOutGetDevCapsA(i, &caps, sizeof caps) == MMSYSERR_NOERROR) {
-            std::snprintf(name, sizeof name, "%.*s", (int)sizeof caps.szPname, caps.szPname);
-        } else {
-            std::snprintf(name, sizeof name, "MIDI output %u (unavailable)", i + 1);
-        }
+        char name[MAXPNAMELEN + 32];
+        outputDeviceName(i, name, sizeof name);
         SendDlgItemMessageA(dialog, IDC_DEVICE_LIST, LB_INSERTSTRING, (WPARAM)-1, (LPARAM)name);
     }
     SendDlgItemMessageA(dialog, IDC_DEVICE_LIST, LB_SETCURSEL, g_port.deviceIndex, 0);
@@ -46,14 +38,16 @@ void takeSelectedDevice(HWND dialog) {
 } // namespace
 
 bool openSelectedDevice(HWND window) {
-    if (!openPort(window)) {
+    if (openPort() != MMSYSERR_NOERROR) {
         showMessage(window, "Can't open MIDI output device");
         return false;
     }
-    if (!resetPort()) {
-        showMidiError(window, g_port.lastResult);
+    const MMRESULT reset = resetPort();
+    if (reset != MMSYSERR_NOERROR) {
+        showMidiError(window, reset);
         return false;
     }
+    sendSectionPrograms();
     return true;
 }
 
@@ -62,9 +56,9 @@ bool resetAll(HWND window) {
     InvalidateRect(window, nullptr, FALSE);
     // After a failed reopen no device is open: nothing sounds, nothing is
     // wrong with going on, and SETUP can still pick a device.
-    if (!g_port.handle) return true;
-    if (resetPort()) return true;
-    showMidiError(window, g_port.lastResult);
+    const MMRESULT reset = resetPort();
+    if (reset == MMSYSERR_NOERROR) return true;
+    showMidiError(window, reset);
     DestroyWindow(window);
     return false;
 }
@@ -72,11 +66,8 @@ bool resetAll(HWND window) {
 bool runDeviceSetup(HWND window) {
     // A modal loop: paint and bend-timer messages still reach the window.
     if (DialogBoxParamA(g_program.instance, "SETUPDLG", window, setupDialogProc, 0) != IDOK) return true;
-    if (g_port.handle) closePort();
-    if (!openSelectedDevice(window)) return false;
-    applyPatch(g_model.sections[0]);
-    applyPatch(g_model.sections[1]);
-    return true;
+    closePort();
+    return openSelectedDevice(window);
 }
 
 void switchOff(HWND window) { DestroyWindow(window); }

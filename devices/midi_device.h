@@ -4,7 +4,8 @@
 
 #include "platform/win32.h"
 
-// Opens and resets the selected device; false after showing why it failed.
+// Opens and resets the selected device and sends it both sections'
+// programs; false after showing why it failed.
 bool openSelectedDevice(HWND window);
 
 // RESET: lets go of every key and silences the device. False when the reset

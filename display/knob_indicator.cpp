@@ -1,6 +1,6 @@
 #include "display/knob_indicator.h"
 
-#include "display/panel.h"
+#include "model/parameters.h"
 
 #include <cmath>
 
@@ -19,7 +19,7 @@ const double SPRITE_HALF_HEIGHT = 8;
 
 } // namespace
 
-void updateKnobIndicator(uint32_t value, uint32_t count) {
+POINT knobIndicatorPosition(uint32_t value, uint32_t count) {
     const double dx = DOT_CENTRE_X - PIVOT_X;
     const double dy = PIVOT_Y - DOT_CENTRE_Y; // counted upwards
     // Bearing of the artwork's dot, clockwise from straight up: lower left.
@@ -30,6 +30,13 @@ void updateKnobIndicator(uint32_t value, uint32_t count) {
     if (theta >= 360.0) theta -= 360.0;
     const double r = std::trunc(std::sqrt(dx * dx + dy * dy));
     const double radians = theta * PI / 180.0;
-    g_panel.knobX = (PIVOT_X - SPRITE_HALF_WIDTH) + std::trunc(r * std::sin(radians));
-    g_panel.knobY = PIVOT_Y - std::trunc(r * std::cos(radians)) - SPRITE_HALF_HEIGHT;
+    const double x = (PIVOT_X - SPRITE_HALF_WIDTH) + std::trunc(r * std::sin(radians));
+    const double y = PIVOT_Y - std::trunc(r * std::cos(radians)) - SPRITE_HALF_HEIGHT;
+    return POINT{(LONG)x, (LONG)y};
+}
+
+POINT knobIndicatorPosition() {
+    const ParamSlot& slot = selectedSlot();
+    const int32_t scale = g_model.knobOnDragScale ? slot.count - 1 : slot.count;
+    return knobIndicatorPosition((uint32_t)slot.value, (uint32_t)scale);
 }

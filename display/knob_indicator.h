@@ -1,9 +1,13 @@
-// Where the knob's indicator dot is drawn for the selected parameter's value.
+// Where the knob's indicator dot is drawn: the active section's selected
+// value on the knob's sweep.
 #pragma once
+
+#include "platform/win32.h"
 
 #include <cstdint>
 
-// Places the dot on the knob's sweep at value out of count (count is never
-// 0 at any caller), in the panel's knobX and knobY. Callers request the
-// repaint themselves.
-void updateKnobIndicator(uint32_t value, uint32_t count);
+// Top-left of the dot's sprite for value out of count (count is never 0).
+POINT knobIndicatorPosition(uint32_t value, uint32_t count);
+
+// The same for the model as it stands.
+POINT knobIndicatorPosition();

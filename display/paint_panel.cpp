@@ -1,8 +1,9 @@
 #include "display/paint_panel.h"
 
-#include "devices/patch_menus.h"
+#include "display/knob_indicator.h"
 #include "display/panel.h"
 #include "display/panel_layout.h"
+#include "model/patch_names.h"
 #include "model/performance.h"
 
 #include <cstdio>
@@ -32,18 +33,21 @@ void drawText(HDC backBuffer, int x, int y, const char* text, size_t length) {
     TextOutA(backBuffer, x, y, text, (int)length);
 }
 
+// ASCII letters only: the name's other bytes are drawn as they stand.
+void upperCase(char* text) {
+    for (char* c = text; *c; ++c) {
+        if (*c >= 'a' && *c <= 'z') *c = (char)(*c - 'a' + 'A');
+    }
+}
+
 void drawPatchLine(HDC backBuffer, const KeyboardSection& section, int left) {
     const int32_t channel = paramValue(section, ParamId::Channel);
-    char name[PATCH_NAME_SIZE];
-    if (channel == PERCUSSION_CHANNEL) {
-        std::snprintf(name, sizeof name, "%s", PERCUSSION_NAME);
-    } else {
-        // The program remembered for the channel, which two sections on one
-        // channel share, not the section's own Patch value.
-        patchNameFor(g_model.ChannelPatchTable[channel], name);
-    }
+    // The program remembered for the channel, which two sections on one
+    // channel share, not the section's own Patch value.
+    const char* name = channel == PERCUSSION_CHANNEL ? PERCUSSION_NAME : patchName(g_model.ChannelPatchTable[channel]);
     char line[LINE_SIZE];
     const int formatted = std::snprintf(line, sizeof line, "PATCH: %s\n", name);
+    upperCase(line);
     // The line break is not drawn. A name too long for the line cuts it
     // short of the break, and then all that fitted is drawn.
     size_t length = 0;
@@ -123,7 +127,8 @@ void drawKnobIndicator(HDC backBuffer) {
     // Plain face over the dot drawn into the artwork, then the dot where it
     // belongs now.
     copySprite(backBuffer, KNOB_FACE, KNOB_DOT.left, KNOB_DOT.top);
-    copySprite(backBuffer, KNOB_DOT, (int)g_panel.knobX, (int)g_panel.knobY);
+    const POINT dot = knobIndicatorPosition();
+    copySprite(backBuffer, KNOB_DOT, dot.x, dot.y);
 }
 
 } // namespace

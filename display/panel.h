@@ -1,6 +1,5 @@
 // What the panel remembers between messages: the drawing surfaces and the
-// cursor made at start-up, where the knob's indicator stands, and the drag
-// under way.
+// cursor made at start-up, and the drag under way.
 #pragma once
 
 #include "platform/win32.h"
@@ -13,9 +12,6 @@ struct Panel {
     HBITMAP artworkBitmap = nullptr;
     HBITMAP backBufferBitmap = nullptr;
     HCURSOR handCursor = nullptr; // "HAND", shown over controls and during drags
-    // Top-left of the knob's indicator sprite; always whole numbers.
-    double knobX = 0;
-    double knobY = 0;
     bool knobDragging = false;
     int32_t knobLastX = 0; // pointer x at the last knob step
     bool wheelDragging = false;

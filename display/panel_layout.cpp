@@ -37,4 +37,41 @@ const bool IS_BLACK_KEY[17] = {false, true, false, true,  false, false, true, fa
 
 } // namespace
 
+namespace {
+
+const int SECTION_BUTTON_COUNT = LAYOUT_SECTION_1_BUTTONS - LAYOUT_SECTION_0_BUTTONS;
+
+bool contains(const RECT& rect, POINT point) {
+    return point.x >= rect.left && point.x < rect.right && point.y >= rect.top && point.y < rect.bottom;
+}
+
+Hit hitOf(int index) {
+    Hit hit;
+    if (index >= LAYOUT_SECTION_0_BUTTONS && index < LAYOUT_KNOB) {
+        hit.control = Control::SectionButton;
+        hit.section = (index - LAYOUT_SECTION_0_BUTTONS) / SECTION_BUTTON_COUNT;
+        hit.param = (index - LAYOUT_SECTION_0_BUTTONS) % SECTION_BUTTON_COUNT;
+        return hit;
+    }
+    switch (index) {
+    case LAYOUT_TOP_BUTTONS + TOP_BUTTON_RESET: hit.control = Control::Reset; break;
+    case LAYOUT_TOP_BUTTONS + TOP_BUTTON_SETUP: hit.control = Control::Setup; break;
+    case LAYOUT_TOP_BUTTONS + TOP_BUTTON_OFF: hit.control = Control::Off; break;
+    case LAYOUT_KNOB: hit.control = Control::Knob; break;
+    case LAYOUT_WHEEL: hit.control = Control::Wheel; break;
+    default: break; // a display or a key bed
+    }
+    return hit;
+}
+
+} // namespace
+
+Hit hitTest(POINT point) {
+    // No two rectangles overlap: the first that holds the point is the one.
+    for (int i = 0; i < LAYOUT_COUNT; ++i) {
+        if (contains(PanelLayout[i], point)) return hitOf(i);
+    }
+    return Hit{};
+}
+
 bool isBlackKey(int keyIndex) { return keyIndex >= 0 && keyIndex < 17 && IS_BLACK_KEY[keyIndex]; }

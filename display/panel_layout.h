@@ -41,6 +41,18 @@ inline const RECT& sectionButtonRect(int32_t s, int32_t paramId) {
     return PanelLayout[(s == 0 ? LAYOUT_SECTION_0_BUTTONS : LAYOUT_SECTION_1_BUTTONS) + paramId];
 }
 
+// What a point of the panel hits. The displays, the key beds and the bare
+// panel are no control: a press there moves the window.
+enum class Control { None, SectionButton, Reset, Setup, Off, Knob, Wheel };
+
+struct Hit {
+    Control control = Control::None;
+    int32_t section = 0; // of a section button
+    int32_t param = 0;   // a section button's ParamId
+};
+
+Hit hitTest(POINT point);
+
 // Keys inside a key bed, index 0 the lowest: x offset from the bed's left
 // edge, and which keys are black.
 constexpr int WHITE_KEY_WIDTH = 34;

@@ -1,6 +1,6 @@
 #include "input/keyboard_input.h"
 
-#include "display/panel_change.h"
+#include "display/repaint.h"
 #include "input/pitch_bend.h"
 #include "model/chords.h"
 #include "model/keys.h"

@@ -1,9 +1,8 @@
 #include "input/pitch_bend.h"
 
 #include "display/panel.h"
-#include "display/panel_change.h"
+#include "display/repaint.h"
 #include "model/bend.h"
-#include "model/midi_messages.h"
 
 namespace {
 
@@ -20,7 +19,6 @@ void nudgeBend(HWND window, int32_t step) {
 void onBendTimer(HWND window) {
     if (!stepBendRamp()) KillTimer(window, BendTimer);
     showPanelChange(window, repaint(AREA_WHEEL));
-    sendPitchBend();
 }
 
 // Capture keeps the moves and the release coming wherever the pointer goes.
@@ -39,7 +37,6 @@ bool onWheelDragMove(HWND window, int32_t y) {
     const PanelChange change = stepWheelBend(direction);
     g_panel.wheelLastY = y;
     showPanelChange(window, change);
-    sendPitchBend();
     return true;
 }
 

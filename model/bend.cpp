@@ -28,11 +28,8 @@ void springBackToCentre() {
     g_model.bendTarget = BEND_CENTRE;
 }
 
-} // namespace
-
-void nudgeBendTarget(int32_t step) { g_model.bendTarget = limitTarget((int64_t)g_model.bendTarget + step); }
-
-bool stepBendRamp() {
+// The ramp's step toward the target; false when the gesture is over.
+bool rampTowardTarget() {
     clampTarget();
     int32_t& value = g_model.bendValue;
     const int32_t target = g_model.bendTarget;
@@ -49,11 +46,22 @@ bool stepBendRamp() {
     return false;
 }
 
+} // namespace
+
+void nudgeBendTarget(int32_t step) { g_model.bendTarget = limitTarget((int64_t)g_model.bendTarget + step); }
+
+bool stepBendRamp() {
+    const bool going = rampTowardTarget();
+    sendPitchBend();
+    return going;
+}
+
 PanelChange stepWheelBend(int32_t direction) {
     int32_t& value = g_model.bendValue;
     value += direction * WHEEL_STEP;
     if (value >= BEND_MAX) value = BEND_MAX;
     if (value < 0) value = 0;
+    sendPitchBend();
     // The displays too, as they always have been with the wheel.
     return repaint(AREA_DISPLAY_0 | AREA_DISPLAY_1 | AREA_WHEEL);
 }

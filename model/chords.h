@@ -2,7 +2,7 @@
 // each new chord ends the one the section started last.
 #pragma once
 
-#include "model/panel_change.h"
+#include "model/panel_areas.h"
 #include "model/performance.h"
 
 #include <cstdint>

@@ -2,7 +2,7 @@
 // release of any key, and letting go of them all.
 #pragma once
 
-#include "model/panel_change.h"
+#include "model/panel_areas.h"
 #include "model/performance.h"
 
 // Whether key k of section s plays at the section's octave: a key whose note

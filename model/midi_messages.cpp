@@ -39,12 +39,11 @@ Voice voiceOf(const KeyboardSection& section, int32_t k) {
     return voice;
 }
 
-bool sendVoice(const KeyboardSection& section, const Voice& voice, bool on) {
+void sendVoice(const KeyboardSection& section, const Voice& voice, bool on) {
     // Transpose and chord intervals can push a note past the MIDI range;
     // such a note is dropped rather than sent as an invalid data byte.
-    if (voice.note < 0 || voice.note > HIGHEST_NOTE) return false;
-    return sendShortMessageKeepingResult(
-        compose(on ? NOTE_ON : NOTE_OFF, voice.channel, voice.note, paramValue(section, ParamId::Volume)));
+    if (voice.note < 0 || voice.note > HIGHEST_NOTE) return;
+    sendShortMessage(compose(on ? NOTE_ON : NOTE_OFF, voice.channel, voice.note, paramValue(section, ParamId::Volume)));
 }
 
 void applyPatch(KeyboardSection& p) {
@@ -61,6 +60,13 @@ void applyPatch(KeyboardSection& p) {
         patch = patchOfChannel[channel];
         sendProgramChange(p);
     }
+}
+
+void sendSectionPrograms() {
+    const KeyboardSection& first = g_model.sections[0];
+    const KeyboardSection& second = g_model.sections[1];
+    sendProgramChange(first);
+    if (paramValue(second, ParamId::Channel) != paramValue(first, ParamId::Channel)) sendProgramChange(second);
 }
 
 void sendPitchBend() {

@@ -20,14 +20,17 @@ DWORD packShortMessage(const ShortMessage& message);
 // now: its channel and note number, which may lie above 127.
 Voice voiceOf(const KeyboardSection& section, int32_t k);
 
-// Note-on or note-off of a voice, at the section's Volume now. True when the
-// device accepted it. A note above 127 is not sent at all: false, and the
-// port's last result is left alone.
-bool sendVoice(const KeyboardSection& section, const Voice& voice, bool on);
+// Note-on or note-off of a voice, at the section's Volume now. A note above
+// 127 is not sent at all.
+void sendVoice(const KeyboardSection& section, const Voice& voice, bool on);
 
 // Sends the program change the section's selected parameter calls for
 // (Patch or Channel), keeping the per-channel patch memory.
 void applyPatch(KeyboardSection& section);
+
+// A device just opened plays program 1 everywhere: each section's patch
+// goes to its channel, once for a channel both sections share.
+void sendSectionPrograms();
 
 // bendValue on the active section's channel.
 void sendPitchBend();

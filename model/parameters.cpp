@@ -4,23 +4,15 @@
 
 namespace {
 
-PanelChange knobReading(uint32_t value, uint32_t scale, uint32_t areas) {
-    PanelChange change = repaint(areas);
-    change.knobMoved = true;
-    change.knobValue = value;
-    change.knobScale = scale;
-    return change;
-}
-
 // The knob shows the selected parameter's value out of its count.
 PanelChange knobAtSelected(uint32_t areas) {
-    const ParamSlot& slot = selectedSlot();
-    return knobReading((uint32_t)slot.value, (uint32_t)slot.count, areas);
+    g_model.knobOnDragScale = false;
+    return repaint(areas);
 }
 
 PanelChange commitSelected(uint32_t areas) {
     applyPatch(g_model.sections[g_model.activeSection]);
-    return knobAtSelected(areas); // read after applyPatch, which may change the value
+    return knobAtSelected(areas);
 }
 
 } // namespace
@@ -51,10 +43,9 @@ PanelChange stepSelectedDown(int32_t s) {
     return commitSelected(AREA_WHOLE_PANEL);
 }
 
-// The panel is repainted by the button press that opened the menu.
 PanelChange setSelectedValue(int32_t v) {
     selectedSlot().value = v;
-    return commitSelected(0);
+    return commitSelected(AREA_WHOLE_PANEL); // its display and the knob
 }
 
 PanelChange knobStep(int32_t direction) {
@@ -65,9 +56,9 @@ PanelChange knobStep(int32_t direction) {
     if (direction < 0 && v < 0) v = 0;
     slot.value = v;
     applyPatch(g_model.sections[g_model.activeSection]);
-    // The drag's own scale: the top value sits at the very end of the sweep.
+    g_model.knobOnDragScale = true;
     // Both displays, as two sections on one channel share its patch.
-    return knobReading((uint32_t)v, (uint32_t)top, AREA_KNOB | AREA_DISPLAY_0 | AREA_DISPLAY_1);
+    return repaint(AREA_KNOB | AREA_DISPLAY_0 | AREA_DISPLAY_1);
 }
 
 PanelChange toggleChordMode(int32_t s) {

@@ -3,7 +3,7 @@
 // every operation reports what the panel must show anew.
 #pragma once
 
-#include "model/panel_change.h"
+#include "model/panel_areas.h"
 #include "model/performance.h"
 
 // The selected parameter of the active section.

@@ -15,11 +15,11 @@ const uint8_t SECTION_SCAN_CODES[SECTION_COUNT][KEY_COUNT] = {
 namespace {
 
 const ParamSlot START_PARAMS[SELECTABLE_PARAM_COUNT] = {
-    {0, 128},   // Patch
-    {0, 16},    // Channel
-    {5, 11},    // Octave
-    {127, 128}, // Volume
-    {0, 12},    // Transpose
+    {0, 128},           // Patch
+    {0, CHANNEL_COUNT}, // Channel
+    {5, OCTAVE_COUNT},  // Octave
+    {127, 128},         // Volume
+    {0, 12},            // Transpose
 };
 
 } // namespace

@@ -11,6 +11,7 @@ constexpr int KEY_COUNT = 17;
 constexpr int PARAM_COUNT = 8;
 constexpr int SELECTABLE_PARAM_COUNT = 5; // Patch..Transpose
 constexpr int32_t CHANNEL_COUNT = 16;
+constexpr int32_t OCTAVE_COUNT = 11;
 constexpr int32_t PERCUSSION_CHANNEL = 9; // shown as channel 10; its patch is always 0
 constexpr int32_t BEND_CENTRE = 8192;
 constexpr int32_t BEND_MAX = 16383;
@@ -57,6 +58,10 @@ struct PerformanceModel {
     int32_t chordQuality = MAJOR_CHORD;           // quality of the chord being pressed
     int32_t bendValue = BEND_CENTRE;              // pitch bend last sent, 0..16383
     int32_t bendTarget = BEND_CENTRE;             // where the keyboard bend gesture is heading
+    // The knob shows the active section's selected value out of its count;
+    // after a drag, on the drag's own scale, whose top value sits at the
+    // very end of the sweep.
+    bool knobOnDragScale = false;
     // The program remembered per MIDI channel, shared by both sections: two
     // sections on one channel always play one patch.
     int32_t ChannelPatchTable[CHANNEL_COUNT] = {};

@@ -1,5 +1,7 @@
 #include "port/midi_out_port.h"
 
+#include <cstdio>
+
 MidiOutPort g_port;
 
 uint32_t countOutputDevices() {
@@ -7,25 +9,32 @@ uint32_t countOutputDevices() {
     return g_port.deviceCount;
 }
 
-bool openPort(HWND notifyWindow) {
-    g_port.lastResult = midiOutOpen(&g_port.handle, g_port.deviceIndex, (DWORD_PTR)notifyWindow, 0, CALLBACK_WINDOW);
-    return g_port.lastResult == MMSYSERR_NOERROR;
+void outputDeviceName(uint32_t i, char* name, size_t size) {
+    MIDIOUTCAPSA caps;
+    if (midiOutGetDevCapsA(i, &caps, sizeof caps) == MMSYSERR_NOERROR) {
+        std::snprintf(name, size, "%.*s", (int)sizeof caps.szPname, caps.szPname);
+    } else {
+        std::snprintf(name, size, "MIDI output %u (unavailable)", i + 1);
+    }
 }
 
-bool resetPort() {
-    g_port.lastResult = midiOutReset(g_port.handle);
-    return g_port.lastResult == MMSYSERR_NOERROR;
+void midiErrorText(MMRESULT code, char* text, size_t size) {
+    if (midiOutGetErrorTextA(code, text, (UINT)size) != MMSYSERR_NOERROR) {
+        std::snprintf(text, size, "MIDI output error %u", code);
+    }
 }
+
+MMRESULT openPort() { return midiOutOpen(&g_port.handle, g_port.deviceIndex, 0, 0, CALLBACK_NULL); }
+
+MMRESULT resetPort() { return g_port.handle ? midiOutReset(g_port.handle) : MMSYSERR_NOERROR; }
 
 void closePort() {
+    if (!g_port.handle) return;
     midiOutReset(g_port.handle);
     midiOutClose(g_port.handle);
     g_port.handle = nullptr;
 }
 
-void sendShortMessage(DWORD message) { midiOutShortMsg(g_port.handle, message); }
-
-bool sendShortMessageKeepingResult(DWORD message) {
-    g_port.lastResult = midiOutShortMsg(g_port.handle, message);
-    return g_port.lastResult == MMSYSERR_NOERROR;
+void sendShortMessage(DWORD message) {
+    if (g_port.handle) midiOutShortMsg(g_port.handle, message);
 }

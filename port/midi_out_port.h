@@ -1,6 +1,6 @@
-// The one MIDI output device the program plays through. Every call that
-// reaches the device is made here: the model sends through it, devices/
-// opens, resets and closes it.
+// The one MIDI output device the program plays through, and the only code
+// that calls the system's MIDI output service. Without an open device it
+// sends nothing and calls nothing.
 #pragma once
 
 #include "platform/win32.h"
@@ -8,10 +8,9 @@
 #include <cstdint>
 
 struct MidiOutPort {
-    HMIDIOUT handle = nullptr;              // null while no device is open
-    uint32_t deviceIndex = 0;               // the selected device, as midiOutOpen takes it
-    uint32_t deviceCount = 0;               // read once at start-up
-    MMRESULT lastResult = MMSYSERR_NOERROR; // latest kept result code
+    HMIDIOUT handle = nullptr; // null while no device is open
+    uint32_t deviceIndex = 0;  // the selected device, as midiOutOpen takes it
+    uint32_t deviceCount = 0;  // read once at start-up
 };
 
 extern MidiOutPort g_port;
@@ -19,16 +18,22 @@ extern MidiOutPort g_port;
 // How many output devices the system has, kept in deviceCount.
 uint32_t countOutputDevices();
 
-// Opens the selected device, its notifications going to the window as
-// ordinary messages; then resets it. Each result is kept in lastResult.
-bool openPort(HWND notifyWindow);
-bool resetPort();
+// The name of output device i, or a readable stand-in when the system
+// cannot say; always terminated.
+void outputDeviceName(uint32_t i, char* name, size_t size);
 
-// Silences and closes the device, results ignored. The handle is cleared at
-// once: nothing may reach a closed handle that could since be another's.
+// The system's text for a result code, or a readable stand-in.
+void midiErrorText(MMRESULT code, char* text, size_t size);
+
+// Opens the selected device. Nobody is notified of what it does: the
+// program only sends.
+MMRESULT openPort();
+// Silences the open device; success when none is open.
+MMRESULT resetPort();
+// Silences and closes the open device, results ignored. The handle is
+// cleared at once: nothing may reach a closed handle that could since be
+// another's.
 void closePort();
 
-// One short message. A note's result is kept, as the only one anybody asks
-// about; the others are sent and forgotten.
+// One short message, sent at once; its result is of no use to anybody.
 void sendShortMessage(DWORD message);
-bool sendShortMessageKeepingResult(DWORD message);

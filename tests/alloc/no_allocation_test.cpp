@@ -2,7 +2,8 @@
 // and Page Down, timer ticks, knob and wheel drags, menu choices, RESET and
 // paints, counted allocation by allocation. The fake records into fixed
 // storage; its log is cleared between rounds so it never fills up.
-#include "devices/patch_menus.h"
+#include "app/commands.h"
+#include "devices/popup_menus.h"
 #include "display/panel.h"
 #include "display/panel_layout.h"
 #include "input/pitch_bend.h"
@@ -94,7 +95,7 @@ void useThePanel(int round, BurstTally& tally) {
     for (int x = 1; x <= 3; ++x)
         MainWndProc(fake::WINDOW, WM_MOUSEMOVE, 1, fake::pointData(knob.x + x * (round % 2 ? 1 : -1), knob.y));
     MainWndProc(fake::WINDOW, WM_LBUTTONUP, 0, fake::pointData(knob.x, knob.y));
-    fake::script.menuChoice = CMD_PATCH_BASE + (UINT)(round % 128);
+    fake::script.menuChoice = CMD_PATCH_ITEMS + (UINT)(round % 128);
     click(sectionButtonRect(round % SECTION_COUNT, ParamId::Patch));
     fake::dispatchPosted();
     if (round % 10 == 0) click(topButtonRects[TOP_BUTTON_RESET]);

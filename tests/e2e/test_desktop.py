@@ -47,7 +47,7 @@ class DesktopTest(E2ETest):
         start = tonvale.midi.mark()
         tonvale.click_control(dialog.control(IDOK))
         tonvale.wait_until_gone(dialog)
-        tonvale.midi.wait_for_call("midiOutOpen 1 window = 0 h2", since=start)
+        tonvale.midi.wait_for_call("midiOutOpen 1 null = 0 h2", since=start)
         self.wait_for_the_keyboard(tonvale)
         self.assertEqual(self.play_q(tonvale), ["midiOutShortMsg h2 note-on 0x90 60 127 = 0",
                                                 "midiOutShortMsg h2 note-off 0x80 60 127 = 0"])

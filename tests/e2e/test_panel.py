@@ -146,8 +146,15 @@ class PanelTest(E2ETest):
         self.assertEqual(device_list.selected, 0)
         self.assertEqual(dialog.owner, tonvale.main_window().hwnd)
 
-    def test_setup_ok_on_another_device_reopens_and_resets_it_and_sends_the_programs_again(self):
+    def test_setup_ok_on_another_device_reopens_and_resets_it_and_sends_each_sections_program(self):
         tonvale = self.start_tonvale(devices=DEVICES)
+        start = tonvale.midi.mark()
+        tonvale.click(*panel.button(0, panel.PLUS))  # section 0: patch 2
+        tonvale.click(*panel.button(1, panel.CHANNEL))
+        tonvale.choose_in_menu(1)  # section 1: channel 2
+        tonvale.midi.wait_for_message("program 0xC1 0", since=start)
+        tonvale.click(*panel.button(0, panel.VOLUME))
+        tonvale.click(*panel.button(1, panel.VOLUME))
         start = tonvale.midi.mark()
         dialog = self.open_setup(tonvale)
         self.select_second_device(tonvale, dialog)
@@ -158,10 +165,10 @@ class PanelTest(E2ETest):
         self.assertCalls(tonvale, DEVICE_CAPS + [
             "midiOutReset h1 = 0",
             "midiOutClose h1 = 0",
-            "midiOutOpen 1 window = 0 h2",
+            "midiOutOpen 1 null = 0 h2",
             "midiOutReset h2 = 0",
-            "midiOutShortMsg h2 program 0xC0 0 = 0",
-            "midiOutShortMsg h2 program 0xC0 0 = 0",
+            "midiOutShortMsg h2 program 0xC0 1 = 0",
+            "midiOutShortMsg h2 program 0xC1 0 = 0",
         ], since=start)
         start = tonvale.midi.mark()
         self.play_q(tonvale)
@@ -201,7 +208,7 @@ class PanelTest(E2ETest):
         box = tonvale.wait_for_message_box()
         self.assertEqual(box.message, "Can't open MIDI output device")
         tonvale.dismiss(box)
-        self.assertIn(f"midiOutOpen 0 window = {MMSYSERR_ALLOCATED}", tonvale.midi.calls(since=start))
+        self.assertIn(f"midiOutOpen 0 null = {MMSYSERR_ALLOCATED}", tonvale.midi.calls(since=start))
 
         before_reset = tonvale.midi.mark()
         tonvale.click(*panel.centre(panel.RESET))
@@ -219,7 +226,7 @@ class PanelTest(E2ETest):
         dialog = self.open_setup(tonvale)
         tonvale.click_control(dialog.control(IDOK))
         tonvale.wait_until_gone(dialog)
-        tonvale.midi.wait_for_call("midiOutOpen 0 window = 0 h2", since=start)
+        tonvale.midi.wait_for_call("midiOutOpen 0 null = 0 h2", since=start)
         start = tonvale.midi.mark()
         self.assertEqual(self.play_q(tonvale), PLAYS_Q)
         self.assertCalls(tonvale, [f"midiOutShortMsg h2 {message} = 0" for message in PLAYS_Q], since=start)

@@ -620,6 +620,7 @@ BOOL WINAPI InsertMenuItemA(HMENU menu, UINT item, BOOL byPosition, const MENUIT
 
 BOOL WINAPI TrackPopupMenuEx(HMENU menu, UINT flags, int x, int y, HWND owner, void* params) {
     record(Fn::TrackPopupMenuEx, {(intptr_t)menu, (intptr_t)flags, x, y, (intptr_t)owner, (intptr_t)params});
+    if (script.menuLoop) script.menuLoop(owner);
     // Like the system, the chosen item is posted to the owner after the menu
     // has closed.
     if (script.menuChoice != 0 && fake::postedCount < fake::POSTED_CAPACITY) {

@@ -80,8 +80,10 @@ struct Script {
     // makes GetMonitorInfoA fail.
     RECT workArea = {0, 0, 1280, 1024};
 
-    // The item a popup menu returns (0: closed without a choice).
+    // The item a popup menu returns (0: closed without a choice), and what
+    // its modal loop delivers to the owner while the menu is up.
     UINT menuChoice = 0;
+    void (*menuLoop)(HWND owner) = nullptr;
 
     // The button that ends the setup dialog (IDOK or IDCANCEL), or -1 if
     // the dialog cannot be made; and what LB_GETCURSEL reports then

@@ -1,10 +1,12 @@
-// libFuzzer target: the patch-name file reader and the menus built from it.
-// Whatever the file holds, the patch menu has at most 1000 items with ids
-// from 1000 up, at most one per line of the file (up to a Ctrl-Z) and at
-// least one per line before the first that may end the list, each at most
-// 126 characters with no line break or Ctrl-Z in it; and the display name
-// of any program is a terminated string.
-#include "devices/patch_menus.h"
+// libFuzzer target: the patch-name file reader and the menu built from it.
+// Whatever the file holds, the table has at most 1000 names, at most one per
+// line of the file (up to a Ctrl-Z) and at least one per line before the
+// first that may end the list, each at most 126 characters with no line
+// break or Ctrl-Z in it; the patch menu has one item per name, with ids from
+// 1000 up; and the name of any program is a terminated string.
+#include "app/commands.h"
+#include "devices/popup_menus.h"
+#include "model/patch_names.h"
 #include "tests/fake/fake_win32.h"
 
 #include <algorithm>
@@ -76,33 +78,35 @@ void writeFile(const uint8_t* data, size_t size) {
     if (!file || std::fwrite(data, 1, size, file) != size || std::fclose(file) != 0) fail("cannot write the file");
 }
 
-size_t checkPatchItems() {
+void checkNames() {
+    for (size_t i = 0; i < g_patchNames.count; ++i) {
+        const std::string name = patchName((int32_t)i);
+        const std::string entry = "name " + std::to_string(i) + " ";
+        if (name.size() > MAX_NAME_LENGTH) fail(entry + "is longer than 126: " + shown(name));
+        if (name.find('\n') != std::string::npos) fail(entry + "holds a line break: " + shown(name));
+        if (name.find(CONTROL_Z) != std::string::npos) fail(entry + "holds a Ctrl-Z: " + shown(name));
+    }
+    for (int32_t program = -5; program <= 1200; ++program) {
+        if (!std::memchr(patchName(program), 0, PATCH_NAME_LENGTH + 1)) {
+            fail("the name of program " + std::to_string(program) + " is not ended");
+        }
+    }
+}
+
+// One item per name, in order, its id the first patch command's + index.
+void checkPatchItems() {
     size_t items = 0;
     for (size_t i = 0; i < fake::callCount(); ++i) {
         const fake::Call& call = fake::call(i);
         if (call.fn != fake::Fn::InsertMenuItemA || call.args[0] != (intptr_t)g_menus.PatchMenu) continue;
-        const std::string text = call.text;
-        if ((size_t)call.args[1] != items || (size_t)call.args[6] != CMD_PATCH_BASE + items) {
+        if ((size_t)call.args[1] != items || (size_t)call.args[6] != CMD_PATCH_ITEMS + items) {
             fail("item " + std::to_string(items) + " has position " + std::to_string(call.args[1]) + " and id " +
                  std::to_string(call.args[6]));
         }
-        const std::string item = "item " + std::to_string(items) + " ";
-        if (text.size() > MAX_NAME_LENGTH) fail(item + "is longer than 126: " + shown(text));
-        if (text.find('\n') != std::string::npos) fail(item + "holds a line break: " + shown(text));
-        if (text.find(CONTROL_Z) != std::string::npos) fail(item + "holds a Ctrl-Z: " + shown(text));
         ++items;
     }
-    return items;
-}
-
-void checkPatchNames() {
-    for (int32_t program = -5; program <= 1200; ++program) {
-        char name[PATCH_NAME_SIZE];
-        std::memset(name, 'x', sizeof name);
-        patchNameFor(program, name);
-        if (!std::memchr(name, 0, sizeof name))
-            fail("the name of program " + std::to_string(program) + " is not ended");
-    }
+    if (items != g_patchNames.count)
+        fail(std::to_string(items) + " items for " + std::to_string(g_patchNames.count) + " names");
 }
 
 } // namespace
@@ -123,9 +127,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fake::reset();
     g_menus = PopupMenus{};
     if (chdir(g_folder) != 0) fail("cannot enter the folder");
-    const bool read = buildPopupMenus(fake::WINDOW);
+    const bool read = loadPatchNames();
     if (chdir(g_home) != 0 || !read) fail("the file was not read");
-    const size_t items = checkPatchItems();
+    buildPopupMenus(MenuItemIds{CMD_PATCH_ITEMS, CMD_CHANNEL_ITEMS, CMD_OCTAVE_ITEMS});
+    checkPatchItems();
+    const size_t items = g_patchNames.count;
     const FileLines lines = linesOf(data, size);
     if (items > MAX_ITEMS) fail(std::to_string(items) + " items, more than 1000");
     if (items > lines.total) {
@@ -135,7 +141,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         fail(std::to_string(items) + " items, but the first " + std::to_string(lines.leading) +
              " lines all name a patch: the list ended early");
     }
-    checkPatchNames();
+    checkNames();
     destroyPopupMenus();
     return 0;
 }

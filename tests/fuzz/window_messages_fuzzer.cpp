@@ -8,9 +8,10 @@
 // either row that is still held released and the bend gesture over, every
 // note started has stopped and the bend timer is stopped. A violation
 // aborts with its reason and the messages delivered.
+#include "app/commands.h"
 #include "app/main_window.h"
 #include "base/program.h"
-#include "devices/patch_menus.h"
+#include "devices/popup_menus.h"
 #include "display/panel.h"
 #include "display/panel_layout.h"
 #include "input/pitch_bend.h"
@@ -124,8 +125,8 @@ LPARAM transitionBits(FuzzedDataProvider& input, unsigned scanCode, bool* goingU
 }
 
 WPARAM commandId(FuzzedDataProvider& input) {
-    // Mostly an item of one of the three menus, or the id of one.
-    const UINT bases[] = {CMD_PATCH_BASE, CMD_CHANNEL_BASE, CMD_OCTAVE_BASE, CMD_PATCH_MENU};
+    // Mostly an item of one of the three menus, or an id just past them.
+    const UINT bases[] = {CMD_PATCH_ITEMS, CMD_CHANNEL_ITEMS, CMD_OCTAVE_ITEMS, CMD_END};
     if (input.ConsumeBool()) return input.ConsumeIntegral<uint32_t>();
     return bases[input.ConsumeIntegralInRange<int>(0, 3)] + input.ConsumeIntegral<uint8_t>();
 }

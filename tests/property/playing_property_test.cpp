@@ -9,8 +9,9 @@
 // Seeds 1..DEFAULT_SEEDS run by default. TONVALE_PROPERTY_SEEDS=<n> runs
 // seeds 1..n (a long run); TONVALE_PROPERTY_SEED=<seed> replays one seed and
 // prints its events.
+#include "app/commands.h"
 #include "app/main_window.h"
-#include "devices/patch_menus.h"
+#include "devices/popup_menus.h"
 #include "display/panel_layout.h"
 #include "input/pitch_bend.h"
 #include "model/performance.h"
@@ -68,9 +69,9 @@ const char* const BUTTON_NAMES[] = {"PATCH", "CHAN.", "OCTAVE", "VOLUME", "TRANS
 std::string pointText(POINT p) { return std::to_string(p.x) + "," + std::to_string(p.y); }
 
 std::string itemText(UINT id) {
-    if (id >= CMD_OCTAVE_BASE) return "Octave " + std::to_string(id - CMD_OCTAVE_BASE);
-    if (id >= CMD_CHANNEL_BASE) return "Channel " + std::to_string(id - CMD_CHANNEL_BASE + 1);
-    return "patch " + std::to_string(id - CMD_PATCH_BASE);
+    if (id >= CMD_OCTAVE_ITEMS) return "Octave " + std::to_string(id - CMD_OCTAVE_ITEMS);
+    if (id >= CMD_CHANNEL_ITEMS) return "Channel " + std::to_string(id - CMD_CHANNEL_ITEMS + 1);
+    return "patch " + std::to_string(id - CMD_PATCH_ITEMS);
 }
 
 void send(UINT message, WPARAM wParam, LPARAM lParam) { MainWndProc(fake::WINDOW, message, wParam, lParam); }
@@ -189,9 +190,9 @@ private:
         const int32_t s = below(SECTION_COUNT);
         const int32_t id = below(SELECTABLE_PARAM_COUNT);
         UINT choice = 0;
-        if (id == ParamId::Patch) choice = CMD_PATCH_BASE + below(128);
-        if (id == ParamId::Channel) choice = CMD_CHANNEL_BASE + below(CHANNEL_COUNT);
-        if (id == ParamId::Octave) choice = CMD_OCTAVE_BASE + below(11);
+        if (id == ParamId::Patch) choice = CMD_PATCH_ITEMS + below(128);
+        if (id == ParamId::Channel) choice = CMD_CHANNEL_ITEMS + below(CHANNEL_COUNT);
+        if (id == ParamId::Octave) choice = CMD_OCTAVE_ITEMS + below(11);
         if (below(8) == 0) choice = 0; // the menu closed without a choice
         fake::script.menuChoice = choice;
         const POINT p = inside(sectionButtonRect(s, id));
@@ -229,7 +230,7 @@ private:
     // A menu command with no menu of its own open: another program, or a
     // choice arriving late.
     void strayCommand() {
-        const UINT bases[] = {CMD_PATCH_BASE, CMD_CHANNEL_BASE, CMD_OCTAVE_BASE};
+        const UINT bases[] = {CMD_PATCH_ITEMS, CMD_CHANNEL_ITEMS, CMD_OCTAVE_ITEMS};
         const UINT counts[] = {128, CHANNEL_COUNT, 11};
         const int menu = below(3);
         const UINT id = bases[menu] + below((int)counts[menu]);

@@ -221,8 +221,8 @@ TEST_F(PanelArtwork, KnobFaceIsPlainWhereverTheIndicatorCanLand) {
     std::set<std::pair<int, int>> corners;
     for (uint32_t count : {128u, 16u, 11u, 12u, 127u, 15u, 10u})
         for (uint32_t value = 0; value <= count; ++value) {
-            updateKnobIndicator(value, count);
-            corners.insert({int(g_panel.knobX), int(g_panel.knobY)});
+            const POINT dot = knobIndicatorPosition(value, count);
+            corners.insert({int(dot.x), int(dot.y)});
         }
     ASSERT_GT(corners.size(), 100u);
     std::set<std::string> odd;

@@ -23,23 +23,23 @@ const KnobCase WORKED_POSITIONS[] = {
 
 TEST(KnobIndicator, WorkedPositions) {
     for (const KnobCase& c : WORKED_POSITIONS) {
-        updateKnobIndicator(c.value, c.count);
-        EXPECT_EQ(g_panel.knobX, c.x) << c.value << " of " << c.count;
-        EXPECT_EQ(g_panel.knobY, c.y) << c.value << " of " << c.count;
+        const POINT dot = knobIndicatorPosition(c.value, c.count);
+        EXPECT_EQ(dot.x, c.x) << c.value << " of " << c.count;
+        EXPECT_EQ(dot.y, c.y) << c.value << " of " << c.count;
     }
 }
 
 TEST(KnobIndicator, StaysInsideTheKnobForEveryValueAnyCallerPasses) {
     for (uint32_t count : {128u, 16u, 11u, 12u, 127u, 15u, 10u}) {
         for (uint32_t value = 0; value <= count; ++value) {
-            updateKnobIndicator(value, count);
-            EXPECT_GE(g_panel.knobX, 366);
-            EXPECT_LE(g_panel.knobX + 18, 446);
-            EXPECT_GE(g_panel.knobY, 20);
-            EXPECT_LE(g_panel.knobY + 17, 102);
+            const POINT dot = knobIndicatorPosition(value, count);
+            EXPECT_GE(dot.x, 366);
+            EXPECT_LE(dot.x + 18, 446);
+            EXPECT_GE(dot.y, 20);
+            EXPECT_LE(dot.y + 17, 102);
             // Ends of the sweep mirror each other about x 392.
             if (value == 0 || value == count) {
-                EXPECT_EQ(g_panel.knobY, 66) << value << " of " << count;
+                EXPECT_EQ(dot.y, 66) << value << " of " << count;
             }
         }
     }

@@ -46,8 +46,8 @@ const char* const REGISTER_CLASS =
 const char* const CREATE_WINDOW =
     "CreateWindowExA ex 0x0 \"Tonvale 1.0 (beta)\" \"Tonvale 1.0 (beta)\" style 0x80000000 at 415,746 size 800x250 "
     "parent null menu null instance";
-const char* const OPEN_DEVICE_0 = "midiOutOpen device 0 callback window instance 0 flags 0x10000 -> midi1";
-const char* const OPEN_FAILED = "midiOutOpen device 0 callback window instance 0 flags 0x10000 -> failed";
+const char* const OPEN_DEVICE_0 = "midiOutOpen device 0 callback null instance 0 flags 0x0 -> midi1";
+const char* const OPEN_FAILED = "midiOutOpen device 0 callback null instance 0 flags 0x0 -> failed";
 
 TEST_F(MainWindowTest, StartUpRunsInItsOrder) {
     EXPECT_EQ(start(), 1);
@@ -61,8 +61,7 @@ TEST_F(MainWindowTest, StartUpRunsInItsOrder) {
                                            "midiOutGetNumDevs",
                                            OPEN_DEVICE_0,
                                            "midiOutReset midi1",
-                                           "midiOutShortMsg midi1 program 0xC0 0",
-                                           "midiOutShortMsg midi1 program 0xC0 0",
+                                           "midiOutShortMsg midi1 program 0xC0 0", // both sections on channel 1
                                            "CreatePopupMenu -> menu1",
                                            "CreatePopupMenu -> menu2",
                                            "CreatePopupMenu -> menu3",
@@ -78,8 +77,8 @@ TEST_F(MainWindowTest, StartUpRunsInItsOrder) {
                                            "ShowWindow window 10",
                                            "UpdateWindow window",
                                        }));
-    EXPECT_EQ(g_panel.knobX, 377);
-    EXPECT_EQ(g_panel.knobY, 66);
+    EXPECT_EQ(knobIndicatorPosition().x, 377);
+    EXPECT_EQ(knobIndicatorPosition().y, 66);
     EXPECT_EQ(g_port.deviceCount, 1u);
     EXPECT_EQ(fake::label(g_program.instance), "instance");
 }
@@ -133,11 +132,11 @@ const StartUpFailure START_UP_FAILURES[] = {
     {"no devices",
      [](const TempDirectory&) { fake::script.deviceCount = 0; },
      {"midiOutGetNumDevs", "MessageBoxA window \"There are no MIDI output devices installed\" caption null 0x0",
-      "midiOutReset null", "midiOutClose null", "PostQuitMessage 0"}},
+      "PostQuitMessage 0"}},
     {"open fails",
      [](const TempDirectory&) { fake::script.openResult = MMSYSERR_ALLOCATED; },
      {"midiOutGetNumDevs", OPEN_FAILED, "MessageBoxA window \"Can't open MIDI output device\" caption null 0x0",
-      "midiOutReset null", "midiOutClose null", "PostQuitMessage 0"}},
+      "PostQuitMessage 0"}},
     {"reset fails",
      [](const TempDirectory&) { fake::script.resetResults[0] = MMSYSERR_NODRIVER, fake::script.resetResultCount = 1; },
      {"midiOutGetNumDevs", OPEN_DEVICE_0, "midiOutReset midi1", "midiOutGetErrorTextA 6 size 1000",
@@ -146,8 +145,8 @@ const StartUpFailure START_UP_FAILURES[] = {
     {"no patch names",
      [](const TempDirectory& directory) { directory.remove("gm_ins.nms"); },
      {"midiOutGetNumDevs", OPEN_DEVICE_0, "midiOutReset midi1", "midiOutShortMsg midi1 program 0xC0 0",
-      "midiOutShortMsg midi1 program 0xC0 0", "MessageBoxA window \"Cannot load patch names.\" caption null 0x0",
-      "midiOutReset midi1", "midiOutClose midi1", "PostQuitMessage 0"}},
+      "MessageBoxA window \"Cannot load patch names.\" caption null 0x0", "midiOutReset midi1", "midiOutClose midi1",
+      "PostQuitMessage 0"}},
 };
 
 TEST_F(MainWindowTest, EachStartUpFailureShowsWhyAndReleasesWhatWasMade) {
@@ -205,7 +204,7 @@ TEST_F(MainWindowTest, ShutDownReleasesInOrderAndNothingTwice) {
 
     fake::clearLog();
     EXPECT_EQ(MainWndProc(fake::WINDOW, WM_QUIT, 0, 0), 0); // a quit message sent to the window
-    EXPECT_EQ(fake::calls(), Lines({"midiOutReset null", "midiOutClose null", "PostQuitMessage 0"}));
+    EXPECT_EQ(fake::calls(), Lines({"PostQuitMessage 0"})) << "nothing is called on no device";
 }
 
 TEST_F(MainWindowTest, PaintDrawsThroughBeginAndEndPaint) {

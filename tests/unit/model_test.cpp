@@ -2,8 +2,8 @@
 // the key range.
 #include "display/knob_indicator.h"
 #include "display/panel.h"
-#include "display/panel_change.h"
 #include "display/panel_layout.h"
+#include "display/repaint.h"
 #include "model/keys.h"
 #include "model/midi_messages.h"
 #include "model/parameters.h"
@@ -19,27 +19,16 @@ struct Position {
     double y;
 };
 
-Position knobPosition() { return {g_panel.knobX, g_panel.knobY}; }
-
 Position knobPositionFor(uint32_t value, uint32_t count) {
-    const Position saved = knobPosition();
-    updateKnobIndicator(value, count);
-    const Position expected = knobPosition();
-    g_panel.knobX = saved.x;
-    g_panel.knobY = saved.y;
-    return expected;
-}
-
-// The model reports the knob's reading; the panel turns it into a position.
-void showKnob(const PanelChange& change) {
-    if (change.knobMoved) updateKnobIndicator(change.knobValue, change.knobScale);
+    const POINT dot = knobIndicatorPosition(value, count);
+    return {(double)dot.x, (double)dot.y};
 }
 
 #define EXPECT_KNOB_AT(value, count)                                                                                   \
     do {                                                                                                               \
         const Position expected = knobPositionFor((value), (count));                                                   \
-        EXPECT_EQ(g_panel.knobX, expected.x);                                                                          \
-        EXPECT_EQ(g_panel.knobY, expected.y);                                                                          \
+        EXPECT_EQ(knobIndicatorPosition().x, expected.x);                                                              \
+        EXPECT_EQ(knobIndicatorPosition().y, expected.y);                                                              \
     } while (0)
 
 TEST_F(ModelTest, StartStateOfBothSections) {
@@ -96,22 +85,22 @@ TEST_F(ModelTest, NoScanCodePlaysTwoKeys) {
 TEST_F(ModelTest, PlusAndMinusAtTheirBoundsStillResendTheProgram) {
     g_model.sections[0].params[ParamId::Patch].value = 127;
     g_model.ChannelPatchTable[0] = 127;
-    showKnob(stepSelectedUp(0));
+    stepSelectedUp(0);
     EXPECT_EQ(paramValue(g_model.sections[0], ParamId::Patch), 127);
     EXPECT_EQ(fake::midiMessages(), Lines({"program 0xC0 127"}));
     EXPECT_KNOB_AT(127, 128);
 
     fake::clearLog();
     g_model.sections[0].params[ParamId::Patch].value = 0;
-    showKnob(stepSelectedDown(0));
+    stepSelectedDown(0);
     EXPECT_EQ(paramValue(g_model.sections[0], ParamId::Patch), 0);
     EXPECT_EQ(fake::midiMessages(), Lines({"program 0xC0 0"}));
 }
 
 TEST_F(ModelTest, PlusStepsTheSelectedParameterAndMovesTheKnob) {
-    showKnob(selectParam(0, ParamId::Channel));
+    selectParam(0, ParamId::Channel);
     fake::clearLog();
-    showKnob(stepSelectedUp(0));
+    stepSelectedUp(0);
     EXPECT_EQ(paramValue(g_model.sections[0], ParamId::Channel), 1);
     EXPECT_EQ(fake::midiMessages(), Lines({"program 0xC1 0"}));
     EXPECT_KNOB_AT(1, 16);
@@ -119,10 +108,10 @@ TEST_F(ModelTest, PlusStepsTheSelectedParameterAndMovesTheKnob) {
 }
 
 TEST_F(ModelTest, PlusOfTheInactiveSectionActivatesItFirst) {
-    showKnob(selectParam(1, ParamId::Octave));
-    showKnob(selectParam(0, ParamId::Patch));
+    selectParam(1, ParamId::Octave);
+    selectParam(0, ParamId::Patch);
     fake::clearLog();
-    showKnob(stepSelectedUp(1));
+    stepSelectedUp(1);
     EXPECT_EQ(g_model.activeSection, 1);
     EXPECT_EQ(paramValue(g_model.sections[1], ParamId::Octave), 6);
     EXPECT_EQ(paramValue(g_model.sections[0], ParamId::Patch), 0);
@@ -130,26 +119,26 @@ TEST_F(ModelTest, PlusOfTheInactiveSectionActivatesItFirst) {
 }
 
 TEST_F(ModelTest, KnobClampsAndPassesTheTopValueAsItsCount) {
-    showKnob(selectParam(0, ParamId::Octave));
+    selectParam(0, ParamId::Octave);
     g_model.sections[0].params[ParamId::Octave].value = 10;
-    showKnob(knobStep(+1));
+    knobStep(+1);
     EXPECT_EQ(paramValue(g_model.sections[0], ParamId::Octave), 10);
-    EXPECT_EQ(g_panel.knobX, 407);
-    EXPECT_EQ(g_panel.knobY, 66);
+    EXPECT_EQ(knobIndicatorPosition().x, 407);
+    EXPECT_EQ(knobIndicatorPosition().y, 66);
 
-    showKnob(stepSelectedUp(0)); // the same value reached by +: one step short of the end
-    EXPECT_EQ(g_panel.knobX, 415);
-    EXPECT_EQ(g_panel.knobY, 57);
+    stepSelectedUp(0); // the same value reached by +: one step short of the end
+    EXPECT_EQ(knobIndicatorPosition().x, 415);
+    EXPECT_EQ(knobIndicatorPosition().y, 57);
 
     g_model.sections[0].params[ParamId::Octave].value = 0;
-    showKnob(knobStep(-1));
+    knobStep(-1);
     EXPECT_EQ(paramValue(g_model.sections[0], ParamId::Octave), 0);
     EXPECT_KNOB_AT(0, 10);
 }
 
 TEST_F(ModelTest, KnobStepSendsAndReportsTheKnobAndBothDisplays) {
     const PanelChange change = knobStep(+1);
-    showKnob(change);
+    change;
     EXPECT_EQ(paramValue(g_model.sections[0], ParamId::Patch), 1);
     EXPECT_EQ(fake::calls(), Lines({"midiOutShortMsg midi1 program 0xC0 1"}));
     EXPECT_EQ(change.areas, AREA_KNOB | AREA_DISPLAY_0 | AREA_DISPLAY_1);
@@ -158,15 +147,15 @@ TEST_F(ModelTest, KnobStepSendsAndReportsTheKnobAndBothDisplays) {
 
 TEST_F(ModelTest, KnobCountsOneBelowTheTopAsTheTop) {
     // One step up from count - 2 lands on the top value exactly.
-    showKnob(selectParam(0, ParamId::Transpose));
+    selectParam(0, ParamId::Transpose);
     g_model.sections[0].params[ParamId::Transpose].value = 10;
-    showKnob(knobStep(+1));
+    knobStep(+1);
     EXPECT_EQ(paramValue(g_model.sections[0], ParamId::Transpose), 11);
     EXPECT_KNOB_AT(11, 11);
 }
 
 TEST_F(ModelTest, SelectingMakesTheSectionActiveAndSendsNothing) {
-    showKnob(selectParam(1, ParamId::Volume));
+    selectParam(1, ParamId::Volume);
     EXPECT_EQ(g_model.activeSection, 1);
     EXPECT_EQ(g_model.sections[1].selectedParam, ParamId::Volume);
     EXPECT_EQ(g_model.sections[0].selectedParam, ParamId::Patch);
@@ -185,8 +174,8 @@ TEST_F(ModelTest, ChordModeTogglesAndRepaintsOnlyItsDisplay) {
 }
 
 TEST_F(ModelTest, TabSwitchesSectionsRepaintsAllAndSendsNothing) {
-    showKnob(selectParam(1, ParamId::Octave));
-    showKnob(selectParam(0, ParamId::Patch));
+    selectParam(1, ParamId::Octave);
+    selectParam(0, ParamId::Patch);
     fake::clearLog();
     showPanelChange(fake::WINDOW, switchActiveSection());
     EXPECT_EQ(g_model.activeSection, 1);

@@ -1,9 +1,10 @@
 // The mouse on the panel: hit-testing of a press, the menus it opens, the
 // early ends, the knob and wheel drags, the hand cursor and moving the
 // window.
+#include "app/commands.h"
 #include "app/main_window.h"
 #include "base/program.h"
-#include "devices/patch_menus.h"
+#include "devices/popup_menus.h"
 #include "display/panel.h"
 #include "display/panel_layout.h"
 #include "input/mouse_input.h"
@@ -60,8 +61,8 @@ Lines plus(Lines a, const Lines& b) {
 
 // Parameter buttons -------------------------------------------------------
 
-TEST_F(MouseTest, VolumeButtonSelectsRepaintsAroundItsCommandAndOpensNoMenu) {
-    EXPECT_EQ(press(169, 82), Lines({REPAINT_ALL, "SendMessageA window 0x0111 103 0", REPAINT_ALL}));
+TEST_F(MouseTest, VolumeButtonSelectsRepaintsAndOpensNoMenu) {
+    EXPECT_EQ(press(169, 82), Lines({REPAINT_ALL, REPAINT_ALL}));
     EXPECT_EQ(g_model.sections[0].selectedParam, ParamId::Volume);
     EXPECT_EQ(g_model.activeSection, 0);
     EXPECT_TRUE(fake::midiMessages().empty());
@@ -79,9 +80,7 @@ TEST_F(MouseTest, EveryParameterButtonSelectsItsParameterAndSendsItsCommand) {
             press(button.left + 10, button.top + 3);
             EXPECT_EQ(g_model.activeSection, s);
             EXPECT_EQ(g_model.sections[s].selectedParam, id);
-            EXPECT_EQ(
-                fake::calls({Fn::InvalidateRect, Fn::SendMessageA}),
-                Lines({REPAINT_ALL, "SendMessageA window 0x0111 " + std::to_string(100 + id) + " 0", REPAINT_ALL}));
+            EXPECT_EQ(fake::calls({Fn::InvalidateRect, Fn::SendMessageA}), Lines({REPAINT_ALL, REPAINT_ALL}));
             EXPECT_EQ(fake::count(Fn::TrackPopupMenuEx), id <= ParamId::Octave ? 1u : 0u);
         }
     }
@@ -91,10 +90,9 @@ TEST_F(MouseTest, MenuChoiceArrivesAfterThePressAndSetsTheSelectedParameter) {
     g_menus.PatchMenu = CreatePopupMenu();
     g_menus.ChannelMenu = CreatePopupMenu();
     g_menus.OctaveMenu = CreatePopupMenu();
-    fake::script.menuChoice = CMD_CHANNEL_BASE + 9; // "Channel 10"
+    fake::script.menuChoice = CMD_CHANNEL_ITEMS + 9; // "Channel 10"
     EXPECT_EQ(press(544, 85), Lines({
                                   REPAINT_ALL,
-                                  "SendMessageA window 0x0111 101 0",
                                   "TrackPopupMenuEx menu2 0x40 at 959,828 owner window null",
                                   REPAINT_ALL,
                               }));
@@ -109,30 +107,24 @@ TEST_F(MouseTest, MenuChoiceArrivesAfterThePressAndSetsTheSelectedParameter) {
 
 // What the menu's modal loop does while it is up: the window's paints and
 // bend ticks are handled in the middle of the press.
-LRESULT CALLBACK windowWithMenuLoop(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_COMMAND && wParam >= CMD_PATCH_MENU && wParam <= CMD_OCTAVE_MENU) {
-        MainWndProc(window, WM_PAINT, 0, 0);
-        MainWndProc(window, WM_TIMER, BendTimer, 0);
-    }
-    return MainWndProc(window, message, wParam, lParam);
+void paintAndTick(HWND window) {
+    MainWndProc(window, WM_PAINT, 0, 0);
+    MainWndProc(window, WM_TIMER, BendTimer, 0);
 }
 
 TEST_F(MouseTest, PaintsAndTicksInsideTheMenuLoopSeeTheNewSelection) {
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = windowWithMenuLoop;
-    RegisterClassA(&windowClass);
+    fake::script.menuLoop = paintAndTick;
     createPanelSurfaces(fake::WINDOW);
     g_menus.PatchMenu = CreatePopupMenu();
     g_menus.ChannelMenu = CreatePopupMenu();
     g_menus.OctaveMenu = CreatePopupMenu();
-    fake::script.menuChoice = CMD_CHANNEL_BASE + 3;
+    fake::script.menuChoice = CMD_CHANNEL_ITEMS + 3;
     const Lines calls = press(544, 85);
     EXPECT_EQ(fake::calls({Fn::SendMessageA, Fn::BeginPaint, Fn::EndPaint, Fn::TrackPopupMenuEx}),
               Lines({
-                  "SendMessageA window 0x0111 101 0",
+                  "TrackPopupMenuEx menu2 0x40 at 959,828 owner window null",
                   "BeginPaint window",
                   "EndPaint window",
-                  "TrackPopupMenuEx menu2 0x40 at 959,828 owner window null",
               }));
     const Lines texts = fake::calls({Fn::TextOutA});
     ASSERT_EQ(texts.size(), 8u);
@@ -161,11 +153,39 @@ TEST_F(MouseTest, ButtonEdges) {
         SCOPED_TRACE(testing::Message() << c.x << "," << c.y);
         const Lines calls = press(c.x, c.y);
         if (c.hits) {
-            EXPECT_EQ(fake::count(Fn::SendMessageA), 1u);
-            EXPECT_EQ(fake::count(Fn::DefWindowProcA), 0u);
+            EXPECT_EQ(calls, Lines({REPAINT_ALL, REPAINT_ALL}));
         } else {
             EXPECT_EQ(calls, windowMove(c.x, c.y));
         }
+    }
+}
+
+// Every control by its corners: the right and bottom edges lie outside.
+TEST_F(MouseTest, HitTestFindsTheControlUnderThePoint) {
+    const Control B = Control::SectionButton;
+    struct Case {
+        int x;
+        int y;
+        Control control;
+        int32_t section;
+        int32_t param;
+    };
+    const Case cases[] = {
+        {31, 82, B, 0, ParamId::Patch},  {303, 87, B, 0, ParamId::Chord},  {308, 34, B, 0, ParamId::Plus},
+        {331, 76, B, 0, ParamId::Minus}, {498, 82, B, 1, ParamId::Patch},  {770, 87, B, 1, ParamId::Chord},
+        {493, 53, B, 1, ParamId::Plus},  {470, 57, B, 1, ParamId::Minus},  {636, 22, Control::Reset, 0, 0},
+        {724, 27, Control::Setup, 0, 0}, {770, 27, Control::Off, 0, 0},    {354, 6, Control::Knob, 0, 0},
+        {445, 101, Control::Knob, 0, 0}, {390, 127, Control::Wheel, 0, 0}, {410, 241, Control::Wheel, 0, 0},
+        {446, 50, Control::None, 0, 0},  {411, 200, Control::None, 0, 0},  {100, 50, Control::None, 0, 0},
+        {100, 200, Control::None, 0, 0}, {-1, -1, Control::None, 0, 0},    {800, 250, Control::None, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.x << "," << c.y);
+        const Hit hit = hitTest(POINT{c.x, c.y});
+        EXPECT_EQ(hit.control, c.control);
+        if (c.control != B) continue;
+        EXPECT_EQ(hit.section, c.section);
+        EXPECT_EQ(hit.param, c.param);
     }
 }
 
@@ -239,7 +259,7 @@ TEST_F(MouseTest, SetupEndsThePressWhenCancelled) {
 TEST_F(MouseTest, SetupEndsThePressWhenTheDeviceIsReopened) {
     fake::script.dialogButton = IDOK;
     const Lines calls = press(700, 25);
-    EXPECT_EQ(fake::midiMessages(), Lines({"program 0xC0 0", "program 0xC0 0"}));
+    EXPECT_EQ(fake::midiMessages(), Lines({"program 0xC0 0"})) << "both sections play on channel 1";
     ASSERT_FALSE(calls.empty());
     EXPECT_EQ(calls.back(), "midiOutShortMsg midi2 program 0xC0 0");
     EXPECT_EQ(fake::count(Fn::SendMessageA), 0u);

@@ -1,13 +1,13 @@
 // Painting the panel: one full recomposition into the back buffer per
 // paint, the display lines, the wheel line, the keys, the lamps, the knob,
 // and one copy to the window.
-#include "devices/patch_menus.h"
 #include "display/knob_indicator.h"
 #include "display/paint_panel.h"
 #include "display/panel.h"
 #include "model/keys.h"
 #include "model/midi_messages.h"
 #include "model/parameters.h"
+#include "model/patch_names.h"
 #include "model/performance.h"
 #include "tests/unit/program_test.h"
 
@@ -27,24 +27,15 @@ protected:
     void SetUp() override {
         ProgramTest::SetUp();
         createPanelSurfaces(fake::WINDOW);
-        g_menus.PatchMenu = CreatePopupMenu();
         addPatchName(0, "Acoustic Grand");
-        updateKnobIndicator(0, 127); // the start position, as start-up leaves it
         target = BeginPaint(fake::WINDOW, &paint);
         fake::clearLog();
     }
 
-    // A patch menu item as the patch-name file would give it.
+    // A name as the patch-name file would give it.
     static void addPatchName(int32_t program, const char* text) {
-        char copy[PATCH_NAME_SIZE];
-        std::snprintf(copy, sizeof copy, "%s", text);
-        MENUITEMINFOA item = {};
-        item.cbSize = sizeof item;
-        item.fMask = MIIM_TYPE | MIIM_ID;
-        item.fType = MFT_STRING;
-        item.wID = CMD_PATCH_BASE + (UINT)program;
-        item.dwTypeData = copy;
-        InsertMenuItemA(g_menus.PatchMenu, (UINT)program, TRUE, &item);
+        std::snprintf(g_patchNames.names[program], sizeof g_patchNames.names[program], "%s", text);
+        if ((unsigned)program >= g_patchNames.count) g_patchNames.count = (unsigned)program + 1;
     }
 
     Lines paintedTexts() {
@@ -222,7 +213,6 @@ TEST_F(PaintTest, LongNamesAreCutToTheLine) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.nameLength);
         fake::reset();
-        g_menus.PatchMenu = CreatePopupMenu();
         const std::string name(c.nameLength, 'N');
         addPatchName(0, name.c_str());
         fake::clearLog();
@@ -302,7 +292,7 @@ TEST_F(PaintTest, SectionOneActiveExchangesTheLampsBeforeTheKnob) {
 }
 
 TEST_F(PaintTest, KnobDotIsDrawnWhereTheIndicatorStands) {
-    updateKnobIndicator(64, 128);
+    g_model.sections[0].params[ParamId::Patch].value = 64;
     paintPanel(target);
     const Lines blits = fake::calls({Fn::BitBlt});
     ASSERT_GE(blits.size(), 2u);
@@ -317,14 +307,11 @@ TEST_F(PaintTest, PaintingChangesNoState) {
     std::memcpy(before, g_model.sections, sizeof before);
     int32_t patches[CHANNEL_COUNT];
     std::memcpy(patches, g_model.ChannelPatchTable, sizeof patches);
-    const double x = g_panel.knobX, y = g_panel.knobY;
     paintPanel(target);
     EXPECT_EQ(std::memcmp(before, g_model.sections, sizeof before), 0);
     EXPECT_EQ(std::memcmp(patches, g_model.ChannelPatchTable, sizeof patches), 0);
     EXPECT_EQ(g_model.activeSection, 1);
     EXPECT_EQ(g_model.bendValue, 100);
-    EXPECT_EQ(g_panel.knobX, x);
-    EXPECT_EQ(g_panel.knobY, y);
     EXPECT_TRUE(fake::midiMessages().empty());
     EXPECT_TRUE(fake::calls({Fn::InvalidateRect}).empty());
 }

@@ -40,11 +40,12 @@ TEST_F(PitchBendTest, PageUpRampsUpThenSpringsBack) {
     fake::clearLog();
     timerTick();
     timerTick();
-    EXPECT_EQ(fake::calls(), Lines({WHEEL, "midiOutShortMsg midi1 bend 0xE0 116 67",    // 8692
-                                    WHEEL, "midiOutShortMsg midi1 bend 0xE0 104 71"})); // 9192
+    EXPECT_EQ(fake::midiMessages(), Lines({"bend 0xE0 116 67", "bend 0xE0 104 71"})); // 8692, 9192
+    EXPECT_EQ(fake::calls({fake::Fn::InvalidateRect}), Lines({WHEEL, WHEEL}));
     fake::clearLog();
     timerTick();
-    EXPECT_EQ(fake::calls(), Lines({"KillTimer window id 1", WHEEL, "midiOutShortMsg midi1 bend 0xE0 0 64"}));
+    EXPECT_EQ(fake::midiMessages(), Lines({"bend 0xE0 0 64"}));
+    EXPECT_FALSE(fake::timerRunning(BendTimer));
     EXPECT_EQ(g_model.bendValue, 8192);
     EXPECT_EQ(g_model.bendTarget, 8192);
 }
@@ -133,9 +134,10 @@ TEST_F(PitchBendTest, WheelStepsOf400ClampAtTheBottom) {
 
 TEST_F(PitchBendTest, AWheelStepSetsTheHandRepaintsAndSends) {
     startWheelDrag();
-    onWheelDragMove(fake::WINDOW, WHEEL_Y + 37); // one step however far
-    EXPECT_EQ(fake::calls(), Lines({"SetCursor HAND", LEFT_DISPLAY, RIGHT_DISPLAY, WHEEL,
-                                    "midiOutShortMsg midi1 bend 0xE0 112 60"})); // 7792
+    onWheelDragMove(fake::WINDOW, WHEEL_Y + 37);                  // one step however far
+    EXPECT_EQ(fake::midiMessages(), Lines({"bend 0xE0 112 60"})); // 7792
+    EXPECT_EQ(fake::calls({fake::Fn::SetCursor, fake::Fn::InvalidateRect}),
+              Lines({"SetCursor HAND", LEFT_DISPLAY, RIGHT_DISPLAY, WHEEL}));
     EXPECT_EQ(g_panel.wheelLastY, WHEEL_Y + 37);
 }
 

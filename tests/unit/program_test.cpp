@@ -1,8 +1,9 @@
 #include "tests/unit/program_test.h"
 
 #include "base/program.h"
-#include "devices/patch_menus.h"
+#include "devices/popup_menus.h"
 #include "display/panel.h"
+#include "model/patch_names.h"
 #include "model/performance.h"
 #include "port/midi_out_port.h"
 
@@ -12,13 +13,14 @@ void resetProgramState() {
     g_model = PerformanceModel{};
     g_panel = Panel{};
     g_menus = PopupMenus{};
+    g_patchNames = PatchNames{};
 }
 
 void ProgramTest::SetUp() {
     fake::reset();
     resetProgramState();
     initSections();
-    midiOutOpen(&g_port.handle, 0, (DWORD_PTR)fake::WINDOW, 0, CALLBACK_WINDOW);
+    openPort();
     g_panel.handCursor = LoadCursorA(fake::INSTANCE, "HAND");
     fake::clearLog();
 }

@@ -1,6 +1,5 @@
-#include "display/panel_change.h"
+#include "display/repaint.h"
 
-#include "display/knob_indicator.h"
 #include "display/panel_layout.h"
 
 namespace {
@@ -24,7 +23,6 @@ const AreaRect AREA_RECTS[] = {
 } // namespace
 
 void showPanelChange(HWND window, const PanelChange& change) {
-    if (change.knobMoved) updateKnobIndicator(change.knobValue, change.knobScale);
     // Painting covers the whole panel, so nothing needs erasing first.
     for (const AreaRect& entry : AREA_RECTS) {
         if (change.areas & entry.area) InvalidateRect(window, entry.rect, FALSE);

@@ -1,9 +1,11 @@
-// The patch-name file, the three popup menus and the menu commands.
+// The patch-name file, the popup menus built from it and their commands.
+#include "app/commands.h"
 #include "app/main_window.h"
-#include "devices/patch_menus.h"
+#include "devices/popup_menus.h"
 #include "model/keys.h"
 #include "model/midi_messages.h"
 #include "model/parameters.h"
+#include "model/patch_names.h"
 #include "model/performance.h"
 #include "tests/unit/program_test.h"
 #include "tests/unit/temp_directory.h"
@@ -12,13 +14,15 @@
 
 namespace {
 
+const MenuItemIds MENU_IDS = {CMD_PATCH_ITEMS, CMD_CHANNEL_ITEMS, CMD_OCTAVE_ITEMS};
+
 class PatchMenusTest : public ProgramTest {
 protected:
-    // Builds the menus from a file with this content; the log then holds
-    // only the patch menu's items.
+    // Reads a file with this content and builds the menus from it.
     void build(const std::string& content) {
         directory.write("gm_ins.nms", content);
-        ASSERT_EQ(buildPopupMenus(fake::WINDOW), 1);
+        ASSERT_TRUE(loadPatchNames());
+        buildPopupMenus(MENU_IDS);
     }
 
     Lines patchItems() const {
@@ -29,18 +33,12 @@ protected:
         return items;
     }
 
-    // "text" of every patch item, in order.
-    Lines patchTexts() const {
+    // Every name read, in order, quoted.
+    static Lines patchTexts() {
         Lines texts;
-        for (const std::string& item : patchItems()) texts.push_back(item.substr(item.find('"')));
+        for (unsigned i = 0; i < g_patchNames.count; ++i)
+            texts.push_back("\"" + std::string(patchName((int32_t)i)) + "\"");
         return texts;
-    }
-
-    std::string nameOf(int32_t program) {
-        char buffer[PATCH_NAME_SIZE];
-        std::memset(buffer, 'x', sizeof buffer);
-        patchNameFor(program, buffer);
-        return buffer;
     }
 
     TempDirectory directory;
@@ -66,9 +64,9 @@ TEST_F(PatchMenusTest, FortyEntriesGiveTwoColumnsAndTheRestHaveNoName) {
     const Lines items = patchItems();
     ASSERT_EQ(items.size(), 40u);
     EXPECT_EQ(items[32], item(32, "0x20", "32 Name 32"));
-    EXPECT_EQ(nameOf(39), "39 NAME 39");
-    EXPECT_EQ(nameOf(40), "");
-    EXPECT_EQ(nameOf(127), "");
+    EXPECT_STREQ(patchName(39), "39 Name 39");
+    EXPECT_STREQ(patchName(40), "");
+    EXPECT_STREQ(patchName(-1), "");
 }
 
 TEST_F(PatchMenusTest, TheListEndsAtTheFirstEmptyLineOrTheEndOfTheFile) {
@@ -115,10 +113,9 @@ TEST_F(PatchMenusTest, AtMostAThousandPatchItems) {
     EXPECT_EQ(items.back(), item(999, "0x0", "999 Name 999"));
 }
 
-TEST_F(PatchMenusTest, AMissingFileIsReported) {
-    EXPECT_EQ(buildPopupMenus(fake::WINDOW), 0);
-    EXPECT_EQ(fake::calls(), Lines({"MessageBoxA window \"Cannot load patch names.\" caption null 0x0"}));
-    EXPECT_EQ(g_menus.PatchMenu, nullptr);
+TEST_F(PatchMenusTest, AMissingFileIsNoTable) {
+    EXPECT_FALSE(loadPatchNames());
+    EXPECT_EQ(g_patchNames.count, 0u);
 }
 
 TEST_F(PatchMenusTest, ChannelAndOctaveMenus) {
@@ -136,39 +133,14 @@ TEST_F(PatchMenusTest, ChannelAndOctaveMenus) {
     EXPECT_EQ(Lines(all.begin() + 1, all.end()), expected);
 }
 
-TEST_F(PatchMenusTest, NamesAreShownInCapitals) {
-    build("1=acoustic Grand piano\nx-9 \xe9t\xe9=zz\n" + std::string(140, 'q') + "\n");
-    EXPECT_EQ(nameOf(0), "1 ACOUSTIC GRAND PIANO");
-    EXPECT_EQ(nameOf(1), "X-9 \xe9T\xe9 ZZ") << "only ASCII letters change";
-    EXPECT_EQ(nameOf(2), std::string(126, 'Q'));
-}
-
-TEST_F(PatchMenusTest, MenuCommandsOpenTheirMenuAtTheButton) {
-    build(patchFile(3));
-    fake::clearLog();
-    selectParam(1, ParamId::Channel);
-    onCommand(fake::WINDOW, CMD_CHANNEL_MENU);
-    selectParam(0, ParamId::Patch);
-    onCommand(fake::WINDOW, CMD_PATCH_MENU);
-    selectParam(0, ParamId::Octave);
-    onCommand(fake::WINDOW, CMD_OCTAVE_MENU);
-    onCommand(fake::WINDOW, 103);
-    onCommand(fake::WINDOW, 104);
-    EXPECT_EQ(fake::calls(), Lines({
-                                 "TrackPopupMenuEx menu2 0x40 at 959,828 owner window null", // 544,82 on screen
-                                 "TrackPopupMenuEx menu1 0x40 at 446,828 owner window null",
-                                 "TrackPopupMenuEx menu3 0x40 at 538,828 owner window null",
-                             }));
-}
-
 TEST_F(PatchMenusTest, AChoiceSetsTheSelectedParameter) {
     build(patchFile(3));
     selectParam(0, ParamId::Channel);
     fake::clearLog();
-    onCommand(fake::WINDOW, CMD_CHANNEL_BASE + 9);
+    onCommand(fake::WINDOW, CMD_CHANNEL_ITEMS + 9);
     EXPECT_EQ(g_model.sections[0].params[ParamId::Channel].value, 9);
     EXPECT_EQ(fake::midiMessages(), Lines({"program 0xC9 0"}));
-    EXPECT_TRUE(fake::calls({fake::Fn::InvalidateRect}).empty()) << "the click that opened the menu repaints";
+    EXPECT_EQ(fake::calls({fake::Fn::InvalidateRect}), Lines({"InvalidateRect window all FALSE"}));
 }
 
 TEST_F(PatchMenusTest, CommandRangesAreHalfOpenAndReachOnlyTheirOwnParameter) {
@@ -205,12 +177,14 @@ TEST_F(PatchMenusTest, AChosenItemArrivesAfterTheMenuCloses) {
     registerMainClass(fake::INSTANCE);
     selectParam(0, ParamId::Patch);
     fake::clearLog();
-    fake::script.menuChoice = CMD_PATCH_BASE + 2;
-    onCommand(fake::WINDOW, CMD_PATCH_MENU);
+    fake::script.menuChoice = CMD_PATCH_ITEMS + 2;
+    openParameterMenu(fake::WINDOW, 0, ParamId::Patch);
+    EXPECT_EQ(fake::calls({fake::Fn::TrackPopupMenuEx}),
+              Lines({"TrackPopupMenuEx menu1 0x40 at 446,828 owner window null"})); // 31,82 on the screen
     EXPECT_TRUE(fake::midiMessages().empty());
     fake::dispatchPosted();
     EXPECT_EQ(fake::midiMessages(), Lines({"program 0xC0 2"}));
-    EXPECT_EQ(nameOf(g_model.ChannelPatchTable[0]), "2 NAME 2");
+    EXPECT_EQ(g_model.ChannelPatchTable[0], 2);
 }
 
 TEST_F(PatchMenusTest, MenusAreDestroyedOnce) {

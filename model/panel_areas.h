@@ -1,6 +1,6 @@
-// What an operation of the model changed on the panel, for the window side
-// to show: the areas to repaint and, when the knob's reading changed, the
-// value and the scale its indicator now stands for.
+// Which areas of the panel an operation of the model changed, for the
+// window side to repaint. The panel is always drawn from the model, so the
+// areas are all the window side needs to know.
 #pragma once
 
 #include <cstdint>
@@ -21,9 +21,6 @@ inline uint32_t keysArea(int32_t s) { return AREA_KEYS_0 << s; }
 
 struct PanelChange {
     uint32_t areas = 0;
-    bool knobMoved = false;
-    uint32_t knobValue = 0;
-    uint32_t knobScale = 0; // the count the value is out of
 };
 
 inline PanelChange repaint(uint32_t areas) {
