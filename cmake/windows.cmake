@@ -29,19 +29,22 @@ add_custom_command(TARGET tonvale POST_BUILD
             ${PROJECT_SOURCE_DIR}/resources/gm_ins.nms $<TARGET_FILE_DIR:tonvale>/gm_ins.nms)
 
 if(MINGW AND CMAKE_SIZEOF_VOID_P EQUAL 8)
-    # Helpers of the end-to-end tests, which run the 64-bit build: the test
-    # MIDI driver (test_driver/winmm.dll), the MIDI monitor driver of the run
-    # command (monitor_driver/winmm.dll) and the window probe (test_driver/winprobe.exe).
+    # Helpers of the 64-bit build, which the end-to-end tests run: the test
+    # MIDI driver (test_driver/winmm.dll), the run command's MIDI monitor
+    # (monitor_driver/winmm.dll: the same stand-in winmm.dll with the monitor's
+    # variant, tools/midi_monitor/) and the window probe (test_driver/winprobe.exe).
     set(HELPER_LINK_OPTIONS -static -static-libgcc -static-libstdc++)
     foreach(driver test monitor)
         add_library(${driver}_winmm SHARED tests/e2e/driver/test_winmm.cpp tests/e2e/driver/winmm.def)
         set_target_properties(${driver}_winmm PROPERTIES OUTPUT_NAME winmm PREFIX ""
             RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/${driver}_driver
             ARCHIVE_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/${driver}_driver/lib)
+        target_include_directories(${driver}_winmm PRIVATE ${PROJECT_SOURCE_DIR})
         target_compile_options(${driver}_winmm PRIVATE ${PROGRAM_WARNINGS} ${PROGRAM_HYGIENE})
         target_link_options(${driver}_winmm PRIVATE ${HELPER_LINK_OPTIONS})
     endforeach()
-    target_compile_definitions(monitor_winmm PRIVATE TONVALE_MIDI_MONITOR)
+    target_sources(test_winmm PRIVATE tests/e2e/driver/test_variant.cpp)
+    target_sources(monitor_winmm PRIVATE tools/midi_monitor/midi_monitor.cpp)
 
     add_executable(winprobe tests/e2e/probe/winprobe.cpp)
     set_target_properties(winprobe PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/test_driver)

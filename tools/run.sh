@@ -3,8 +3,9 @@
 #
 # Sound: where an ALSA sequencer exists, FluidSynth (General MIDI sound font)
 # is started and fed from Wine's MIDI device 0. Where there is none
-# (containers, CI), a MIDI monitor driver beside the exe prints each message
-# instead. Without a display the program runs on a virtual screen (Xvfb).
+# (containers, CI), the MIDI monitor (tools/midi_monitor/) beside the exe
+# prints each message instead. Without a display the program runs on a
+# virtual screen (Xvfb).
 #
 # Everything it starts (virtual screen, synthesizer, and the program with the
 # Wine processes of its own prefix) is ended when the program ends, and also

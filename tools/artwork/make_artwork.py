@@ -11,9 +11,10 @@ writes PNGs of the panel as painting composes it, for looking at.
 Needs the Debian packages python3-pil and fonts-dejavu-core. The preview's
 display text uses Wine's Tahoma (package fonts-wine) when it is there.
 
-Every coordinate below is a client pixel of the panel and follows
-display/panel_layout.cpp; the unit tests check the written files against
-that table.
+Coordinates are client pixels of the panel. Where the controls, keys and
+sprites lie is read from the program's display/panel_layout.cpp and .h
+(tools/panel_geometry.py); the unit tests check the written files against
+them.
 """
 
 import argparse
@@ -30,34 +31,34 @@ except ImportError:
 ROOT = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
 FONT_DIR = "/usr/share/fonts/truetype/dejavu"
 
-WIDTH, HEIGHT = 800, 250
+sys.path.insert(0, os.path.join(ROOT, "tools"))
+sys.dont_write_bytecode = True
+import panel_geometry as geometry  # noqa: E402
+
+WIDTH, HEIGHT = geometry.PANEL_WIDTH, geometry.PANEL_HEIGHT
 
 # ---------------------------------------------------------------- geometry
 # Rectangles are (left, top, right, bottom), right and bottom outside.
-LCD = [(32, 34, 302, 76), (499, 34, 769, 76)]
-KEY_BED = [(39, 124, 378, 247), (423, 124, 764, 247)]
-TOP_BUTTONS = [("RESET", (636, 22, 679, 28)), ("SETUP", (682, 22, 725, 28)), ("OFF", (728, 22, 771, 28))]
+LCD = geometry.DISPLAYS
+KEY_BED = geometry.KEY_BEDS
+TOP_BUTTONS = list(zip(("RESET", "SETUP", "OFF"), geometry.TOP_BUTTONS))
 PARAM_LABELS = ["PATCH", "CHAN.", "OCTAVE", "VOLUME", "TRANS.", "CHORD"]
-PARAM_BUTTONS = [
-    [(31, 82, 74, 88), (77, 82, 120, 88), (123, 82, 166, 88), (169, 82, 212, 88), (215, 82, 258, 88),
-     (261, 82, 304, 88)],
-    [(498, 82, 541, 88), (544, 82, 587, 88), (590, 82, 633, 88), (636, 82, 679, 88), (682, 82, 725, 88),
-     (728, 82, 771, 88)],
-]
-PLUS_MINUS = [((308, 34, 332, 54), (308, 57, 332, 77)), ((470, 34, 494, 54), (470, 57, 494, 77))]
-KNOB_RECT = (354, 6, 446, 102)
-WHEEL_RECT = (390, 127, 411, 242)
+PARAM_BUTTONS = [buttons[:len(PARAM_LABELS)] for buttons in geometry.SECTION_BUTTONS]
+PLUS_MINUS = [buttons[len(PARAM_LABELS):] for buttons in geometry.SECTION_BUTTONS]
+KNOB_RECT = geometry.KNOB
+WHEEL_RECT = geometry.WHEEL
 
-KEY_OFFSETS = [0, 24, 34, 58, 68, 102, 126, 136, 160, 170, 194, 204, 238, 262, 272, 296, 306]
-BLACK_KEYS = {1, 3, 6, 8, 10, 13, 15}
+KEY_OFFSETS = geometry.KEY_OFFSETS
+BLACK_KEYS = set(geometry.BLACK_KEYS)
 KEY_LEGEND = "Q2W3ER5T6Y7UI9O0P"
-WHITE_W, BLACK_W, BLACK_H = 34, 21, 90
+WHITE_W, BLACK_W, BLACK_H = geometry.WHITE_KEY_WIDTH, geometry.BLACK_KEY_WIDTH, geometry.BLACK_KEY_HEIGHT
+KEY_TOP = KEY_BED[0][1]
 
 # Sprite source corners.
-WHITE_RELEASED, WHITE_PRESSED = (39, 124), (73, 124)
-BLACK_RELEASED, BLACK_PRESSED = (107, 124), (141, 124)
-LAMP_LIT, LAMP_UNLIT, LAMP_SIZE = (316, 82), (477, 82), 15
-KNOB_DOT, KNOB_FACE, KNOB_SPRITE = (376, 67), (401, 54), (18, 17)
+WHITE_RELEASED, WHITE_PRESSED = geometry.WHITE_KEY_RELEASED[:2], geometry.WHITE_KEY_PRESSED[:2]
+BLACK_RELEASED, BLACK_PRESSED = geometry.BLACK_KEY_RELEASED[:2], geometry.BLACK_KEY_PRESSED[:2]
+LAMP_LIT, LAMP_UNLIT, LAMP_SIZE = geometry.LAMP_LIT[:2], geometry.LAMP_UNLIT[:2], geometry.LAMP_LIT.width
+KNOB_DOT, KNOB_FACE, KNOB_SPRITE = geometry.KNOB_DOT[:2], geometry.KNOB_FACE[:2], geometry.KNOB_DOT[2:]
 PIVOT = (401, 54)
 WHEEL_MARKER = (397, 186)
 
@@ -447,12 +448,12 @@ def draw_key_beds(c):
             c.fill((inner[0], y, inner[2], y + 1), scale(FELT, (1.2, 0.95, 0.62)[i]))
         c.frame(inner, BED_RINGS)
     # The sprites: four keys at the left end of the left bed.
-    c.shade((WHITE_RELEASED[0], 124, WHITE_RELEASED[0] + WHITE_W, HEIGHT), white_key(False))
-    c.shade((WHITE_PRESSED[0], 124, WHITE_PRESSED[0] + WHITE_W, HEIGHT), white_key(True))
-    for x in (107, 141):
-        c.shade((x, 124, x + WHITE_W, HEIGHT), white_key(False))
-    c.shade((BLACK_RELEASED[0], 124, BLACK_RELEASED[0] + BLACK_W, 124 + BLACK_H), black_key(False))
-    c.shade((BLACK_PRESSED[0], 124, BLACK_PRESSED[0] + BLACK_W, 124 + BLACK_H), black_key(True))
+    c.shade((WHITE_RELEASED[0], KEY_TOP, WHITE_RELEASED[0] + WHITE_W, HEIGHT), white_key(False))
+    c.shade((WHITE_PRESSED[0], KEY_TOP, WHITE_PRESSED[0] + WHITE_W, HEIGHT), white_key(True))
+    for x in (BLACK_RELEASED[0], BLACK_PRESSED[0]):
+        c.shade((x, KEY_TOP, x + WHITE_W, HEIGHT), white_key(False))
+    c.shade((BLACK_RELEASED[0], KEY_TOP, BLACK_RELEASED[0] + BLACK_W, KEY_TOP + BLACK_H), black_key(False))
+    c.shade((BLACK_PRESSED[0], KEY_TOP, BLACK_PRESSED[0] + BLACK_W, KEY_TOP + BLACK_H), black_key(True))
 
 
 def draw_key_legend(c):
@@ -730,27 +731,28 @@ def preview(img, folder):
         out = img.copy()
         draw = ImageDraw.Draw(out)
         ink = (52, 57, 55)
-        for section, left in ((0, 32), (1, 499)):
+        for section, (left, _, _, _) in enumerate(LCD):
             draw.text((left + 5, 38), "PATCH: ACOUSTIC GRAND PIANO", font=gui_font, fill=ink)
             draw.text((left + 5, 52), "CHAN  : %.2u   OCT: 05   VOL: 127   TRANSP: 00" % (section + 1),
                       font=gui_font, fill=ink)
             draw.text((left + 240, 64), "OFF", font=gui_font, fill=ink)
             draw.text((left + 5 + 46 * section, 64), "---<>---", font=gui_font, fill=ink)
         y = 241 - math.ceil(114 * bend / 16383)
-        draw.line([(390, y), (410, y)], fill=(120, 110, 90))
-        for bed_left in (39, 423):
-            for k in range(17):
+        draw.line([(WHEEL_RECT[0], y), (WHEEL_RECT[2] - 1, y)], fill=(120, 110, 90))
+        for section, (bed_left, _, _, _) in enumerate(KEY_BED):
+            for k in range(len(KEY_OFFSETS)):
                 if k in BLACK_KEYS:
                     continue
-                source = WHITE_PRESSED if (bed_left, k) in pressed else WHITE_RELEASED
-                out.paste(img.crop((source[0], 124, source[0] + WHITE_W, HEIGHT)), (bed_left + KEY_OFFSETS[k], 124))
+                source = WHITE_PRESSED if (section, k) in pressed else WHITE_RELEASED
+                out.paste(img.crop((source[0], KEY_TOP, source[0] + WHITE_W, HEIGHT)),
+                          (bed_left + KEY_OFFSETS[k], KEY_TOP))
             for k in sorted(BLACK_KEYS):
-                source = BLACK_PRESSED if (bed_left, k) in pressed else BLACK_RELEASED
-                out.paste(img.crop((source[0], 124, source[0] + BLACK_W, 124 + BLACK_H)),
-                          (bed_left + KEY_OFFSETS[k], 124))
+                source = BLACK_PRESSED if (section, k) in pressed else BLACK_RELEASED
+                out.paste(img.crop((source[0], KEY_TOP, source[0] + BLACK_W, KEY_TOP + BLACK_H)),
+                          (bed_left + KEY_OFFSETS[k], KEY_TOP))
         if active == 1:
-            lit = img.crop((LAMP_LIT[0], LAMP_LIT[1], LAMP_LIT[0] + 15, LAMP_LIT[1] + 15))
-            unlit = img.crop((LAMP_UNLIT[0], LAMP_UNLIT[1], LAMP_UNLIT[0] + 15, LAMP_UNLIT[1] + 15))
+            lit = img.crop((LAMP_LIT[0], LAMP_LIT[1], LAMP_LIT[0] + LAMP_SIZE, LAMP_LIT[1] + LAMP_SIZE))
+            unlit = img.crop((LAMP_UNLIT[0], LAMP_UNLIT[1], LAMP_UNLIT[0] + LAMP_SIZE, LAMP_UNLIT[1] + LAMP_SIZE))
             out.paste(unlit, LAMP_LIT)
             out.paste(lit, LAMP_UNLIT)
         w, h = KNOB_SPRITE
@@ -759,7 +761,7 @@ def preview(img, folder):
         return out
 
     start = compose(0, set(), (377, 66), 8192)
-    playing = compose(1, {(39, 0), (39, 4), (39, 7), (39, 1), (423, 6), (423, 9), (423, 13), (423, 16)},
+    playing = compose(1, {(0, 0), (0, 4), (0, 7), (0, 1), (1, 6), (1, 9), (1, 13), (1, 16)},
                       (416, 38), 14000)
     for name, picture in (("artwork", img), ("painted-start", start), ("painted-playing", playing)):
         picture.save(os.path.join(folder, name + ".png"))

@@ -1,7 +1,8 @@
 // A stand-in for the system's winmm.dll with the seven MIDI output calls the
 // program imports. Put beside the exe (with WINEDLLOVERRIDES=winmm=n,b under
-// Wine) it logs every call with a timestamp, or, built as the MIDI monitor,
-// prints each message decoded.
+// Wine) it logs every call with a timestamp. Built with the MIDI monitor
+// (tools/midi_monitor/) instead of test_variant.cpp it also prints each
+// message decoded, and logs only when TONVALE_MIDI_LOG asks it to.
 //
 // Scripted by the environment, read once when the DLL is loaded:
 //   TONVALE_MIDI_LOG      the log file (default "midi.log" in the current folder)
@@ -35,6 +36,8 @@
 // needs <windows.h> first
 #include <mmsystem.h>
 
+#include "tests/e2e/driver/driver_variant.h"
+
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -42,11 +45,6 @@
 
 namespace {
 
-#ifdef TONVALE_MIDI_MONITOR
-const char DEFAULT_DEVICE_NAME[] = "MIDI monitor";
-#else
-const char DEFAULT_DEVICE_NAME[] = "Tonvale Test Synth";
-#endif
 const unsigned MAX_DEVICES = 16;
 const unsigned MAX_RULES = 16;
 const unsigned MAX_HANDLES = 64;
@@ -129,7 +127,7 @@ const char* errorTextFor(MMRESULT code) {
     return nullptr;
 }
 
-// ---- the output: a log file for the tests, decoded lines for the monitor
+// ---- the log
 
 void writeText(HANDLE file, const char* text) {
     if (file == INVALID_HANDLE_VALUE || !file) return;
@@ -151,67 +149,6 @@ void logLine(const char* format, ...) {
     writeText(driver.log, line);
 }
 
-#ifdef TONVALE_MIDI_MONITOR
-const char* const NoteNames[12] = {"C", "C#", "D", "D#", "E", "F", "F#", "G", "G#", "A", "A#", "B"};
-
-// General MIDI's programs, counted from 1 as musicians and gm_ins.nms count them.
-const char* const ProgramNames[] = {
-    "Acoustic Grand Piano", "Bright Acoustic Piano", "Electric Grand Piano", "Honky-tonk Piano",
-    "Electric Piano 1", "Electric Piano 2", "Harpsichord", "Clavi", "Celesta", "Glockenspiel", "Music Box",
-    "Vibraphone", "Marimba", "Xylophone", "Tubular Bells", "Dulcimer", "Drawbar Organ", "Percussive Organ",
-    "Rock Organ", "Church Organ", "Reed Organ", "Accordion", "Harmonica", "Tango Accordion",
-    "Acoustic Guitar (nylon)", "Acoustic Guitar (steel)", "Electric Guitar (jazz)", "Electric Guitar (clean)",
-    "Electric Guitar (muted)", "Overdriven Guitar", "Distortion Guitar", "Guitar Harmonics", "Acoustic Bass",
-    "Electric Bass (finger)", "Electric Bass (pick)", "Fretless Bass", "Slap Bass 1", "Slap Bass 2",
-    "Synth Bass 1", "Synth Bass 2", "Violin", "Viola", "Cello", "Contrabass", "Tremolo Strings",
-    "Pizzicato Strings", "Orchestral Harp", "Timpani", "String Ensemble 1", "String Ensemble 2",
-    "Synth Strings 1", "Synth Strings 2", "Choir Aahs", "Voice Oohs", "Synth Voice", "Orchestra Hit", "Trumpet",
-    "Trombone", "Tuba", "Muted Trumpet", "French Horn", "Brass Section", "Synth Brass 1", "Synth Brass 2",
-    "Soprano Sax", "Alto Sax", "Tenor Sax", "Baritone Sax", "Oboe", "English Horn", "Bassoon", "Clarinet",
-    "Piccolo", "Flute", "Recorder", "Pan Flute", "Blown Bottle", "Shakuhachi", "Whistle", "Ocarina",
-    "Lead 1 (square)", "Lead 2 (sawtooth)", "Lead 3 (calliope)", "Lead 4 (chiff)", "Lead 5 (charang)",
-    "Lead 6 (voice)", "Lead 7 (fifths)", "Lead 8 (bass + lead)", "Pad 1 (new age)", "Pad 2 (warm)",
-    "Pad 3 (polysynth)", "Pad 4 (choir)", "Pad 5 (bowed)", "Pad 6 (metallic)", "Pad 7 (halo)", "Pad 8 (sweep)",
-    "FX 1 (rain)", "FX 2 (soundtrack)", "FX 3 (crystal)", "FX 4 (atmosphere)", "FX 5 (brightness)",
-    "FX 6 (goblins)", "FX 7 (echoes)", "FX 8 (sci-fi)", "Sitar", "Banjo", "Shamisen", "Koto", "Kalimba",
-    "Bag pipe", "Fiddle", "Shanai", "Tinkle Bell", "Agogo", "Steel Drums", "Woodblock", "Taiko Drum",
-    "Melodic Tom", "Synth Drum", "Reverse Cymbal", "Guitar Fret Noise", "Breath Noise", "Seashore",
-    "Bird Tweet", "Telephone Ring", "Helicopter", "Applause", "Gunshot",
-};
-static_assert(sizeof ProgramNames / sizeof ProgramNames[0] == 128, "one name for each program");
-
-const int BEND_CENTRE = 8192;
-const double BEND_RANGE_SEMITONES = 2.0; // a synthesizer's range until told otherwise
-
-void monitorLine(const char* format, ...) {
-    char line[256];
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(line, sizeof line - 1, format, args);
-    va_end(args);
-    std::strncat(line, "\n", sizeof line - std::strlen(line) - 1);
-    writeText(GetStdHandle(STD_OUTPUT_HANDLE), line);
-}
-
-void monitorMessage(DWORD message) {
-    const unsigned status = message & 0xFF, data1 = (message >> 8) & 0x7F, data2 = (message >> 16) & 0x7F;
-    const unsigned channel = (status & 0x0F) + 1;
-    char note[16];
-    std::snprintf(note, sizeof note, "%s%d (%u)", NoteNames[data1 % 12], (int)data1 / 12 - 1, data1);
-    switch (status & 0xF0) {
-    case 0x80: monitorLine("note-off  ch %-2u  %-9s vel %u", channel, note, data2); break;
-    case 0x90: monitorLine("note-on   ch %-2u  %-9s vel %u", channel, note, data2); break;
-    case 0xC0: monitorLine("program   ch %-2u  %u %s", channel, data1 + 1, ProgramNames[data1]); break;
-    case 0xE0: {
-        const int offset = (int)(data1 | data2 << 7) - BEND_CENTRE;
-        monitorLine("bend      ch %-2u  %+d (%+.2f st)", channel, offset, offset * BEND_RANGE_SEMITONES / BEND_CENTRE);
-        break;
-    }
-    default: monitorLine("message   %08lX", (unsigned long)message); break;
-    }
-}
-#endif
-
 // ---- the script
 
 void readDeviceNames() {
@@ -221,7 +158,7 @@ void readDeviceNames() {
     SetLastError(ERROR_SUCCESS);
     const DWORD length = GetEnvironmentVariableA("TONVALE_MIDI_DEVICES", names, sizeof names);
     if (length == 0 && GetLastError() == ERROR_ENVVAR_NOT_FOUND) {
-        std::snprintf(driver.deviceNames[0], MAXPNAMELEN, "%s", DEFAULT_DEVICE_NAME);
+        std::snprintf(driver.deviceNames[0], MAXPNAMELEN, "%s", DRIVER_VARIANT.defaultDeviceName);
         driver.deviceCount = 1;
         return;
     }
@@ -282,12 +219,11 @@ void openLog() {
     char path[MAX_PATH];
     const DWORD length = GetEnvironmentVariableA("TONVALE_MIDI_LOG", path, sizeof path);
     if (length == 0 || length >= sizeof path) {
-#ifdef TONVALE_MIDI_MONITOR
-        driver.log = INVALID_HANDLE_VALUE; // the monitor logs only when asked
-        return;
-#else
-        std::snprintf(path, sizeof path, "midi.log");
-#endif
+        if (!DRIVER_VARIANT.defaultLogPath) {
+            driver.log = INVALID_HANDLE_VALUE;
+            return;
+        }
+        std::snprintf(path, sizeof path, "%s", DRIVER_VARIANT.defaultLogPath);
     }
     driver.log = CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -398,9 +334,7 @@ BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
     readFailureRules();
     logLine("loaded frequency=%lld devices=%u pid=%lu", (long long)driver.frequency.QuadPart, driver.deviceCount,
             (unsigned long)GetCurrentProcessId());
-#ifdef TONVALE_MIDI_MONITOR
-    monitorLine("MIDI monitor: %u device(s); the messages the program sends are shown here.", driver.deviceCount);
-#endif
+    if (DRIVER_VARIANT.loaded) DRIVER_VARIANT.loaded(driver.deviceCount);
     return TRUE;
 }
 
@@ -445,9 +379,7 @@ MMRESULT WINAPI midiOutOpen(LPHMIDIOUT handle, UINT device, DWORD_PTR callback, 
     openRecords[number] = {callback, flags};
     *handle = handleFromNumber(number);
     logLine("midiOutOpen %u %s = 0 h%u", device, callbackKind(callback, flags), number);
-#ifdef TONVALE_MIDI_MONITOR
-    monitorLine("open      device %u  \"%s\"", device, driver.deviceNames[device]);
-#endif
+    if (DRIVER_VARIANT.opened) DRIVER_VARIANT.opened(device, driver.deviceNames[device]);
     notify(callback, flags, MM_MOM_OPEN, *handle);
     return MMSYSERR_NOERROR;
 }
@@ -456,9 +388,7 @@ MMRESULT WINAPI midiOutReset(HMIDIOUT handle) {
     const MMRESULT result = checkedResult(RESET, handle);
     char name[16];
     logLine("midiOutReset %s = %u", handleName(handle, name, sizeof name), result);
-#ifdef TONVALE_MIDI_MONITOR
-    if (result == MMSYSERR_NOERROR) monitorLine("reset     all notes off");
-#endif
+    if (result == MMSYSERR_NOERROR && DRIVER_VARIANT.reset) DRIVER_VARIANT.reset();
     return result;
 }
 
@@ -474,9 +404,7 @@ MMRESULT WINAPI midiOutShortMsg(HMIDIOUT handle, DWORD message) {
     }
     char name[16];
     logLine("midiOutShortMsg %s %08lX = %u", handleName(handle, name, sizeof name), (unsigned long)message, result);
-#ifdef TONVALE_MIDI_MONITOR
-    if (result == MMSYSERR_NOERROR) monitorMessage(message);
-#endif
+    if (result == MMSYSERR_NOERROR && DRIVER_VARIANT.sent) DRIVER_VARIANT.sent(message);
     return result;
 }
 
@@ -488,9 +416,7 @@ MMRESULT WINAPI midiOutClose(HMIDIOUT handle) {
     writeStamps();
     const unsigned number = openHandleNumber(handle);
     driver.handleOpen[number] = false;
-#ifdef TONVALE_MIDI_MONITOR
-    monitorLine("close");
-#endif
+    if (DRIVER_VARIANT.closed) DRIVER_VARIANT.closed();
     notify(openRecords[number].callback, openRecords[number].flags, MM_MOM_CLOSE, handle);
     return MMSYSERR_NOERROR;
 }
