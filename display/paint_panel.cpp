@@ -89,30 +89,14 @@ void drawWheelLine(HDC backBuffer) {
     LineTo(backBuffer, wheel.right, y);
 }
 
-void drawWhiteKeys(HDC backBuffer, const KeyboardSection& section, const RECT& bed) {
-    const int x = bed.left;
-    const int y = bed.top;
-    int offset = 0;
+// The keys of one colour at their place in the key bed.
+void drawKeys(HDC backBuffer, const KeyboardSection& section, const RECT& bed, bool black) {
     for (int k = 0; k < KEY_COUNT; ++k) {
-        if (isBlackKey(k)) continue;
-        copySprite(backBuffer, section.keyDown[k] ? WHITE_KEY_PRESSED : WHITE_KEY_RELEASED, x + offset, y);
-        offset += WHITE_KEY_WIDTH;
-    }
-}
-
-// A black key lies over the right part of the white key before it; E and B
-// have no black key after them, so their white key's width is skipped.
-void drawBlackKeys(HDC backBuffer, const KeyboardSection& section, const RECT& bed) {
-    const int x = bed.left + BLACK_KEY_INSET;
-    const int y = bed.top;
-    int offset = 0;
-    for (int k = 0; k < KEY_COUNT; ++k) {
-        if (isBlackKey(k)) {
-            copySprite(backBuffer, section.keyDown[k] ? BLACK_KEY_PRESSED : BLACK_KEY_RELEASED, x + offset, y);
-            offset += WHITE_KEY_WIDTH;
-        } else if (k == 4 || k == 11) {
-            offset += WHITE_KEY_WIDTH;
-        }
+        if (isBlackKey(k) != black) continue;
+        const bool down = section.keyDown[k];
+        const SpriteArea& sprite = black ? (down ? BLACK_KEY_PRESSED : BLACK_KEY_RELEASED)
+                                         : (down ? WHITE_KEY_PRESSED : WHITE_KEY_RELEASED);
+        copySprite(backBuffer, sprite, bed.left + KEY_OFFSETS[k], bed.top);
     }
 }
 
@@ -145,8 +129,9 @@ void paintPanel(HDC target) {
     for (int32_t s = 0; s < SECTION_COUNT; ++s) drawDisplay(backBuffer, s);
     drawWheelLine(backBuffer);
     for (int32_t s = 0; s < SECTION_COUNT; ++s) {
-        drawWhiteKeys(backBuffer, g_model.sections[s], sectionKeyBedRect(s));
-        drawBlackKeys(backBuffer, g_model.sections[s], sectionKeyBedRect(s));
+        // A black key lies over the right part of the white key before it.
+        drawKeys(backBuffer, g_model.sections[s], sectionKeyBedRect(s), false);
+        drawKeys(backBuffer, g_model.sections[s], sectionKeyBedRect(s), true);
     }
     drawLamps(backBuffer);
     drawKnobIndicator(backBuffer);

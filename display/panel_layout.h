@@ -58,7 +58,6 @@ Hit hitTest(POINT point);
 constexpr int WHITE_KEY_WIDTH = 34;
 constexpr int BLACK_KEY_WIDTH = 21;
 constexpr int BLACK_KEY_HEIGHT = 90;
-constexpr int BLACK_KEY_INSET = 24;
 extern const int KEY_OFFSETS[17];
 bool isBlackKey(int keyIndex);
 

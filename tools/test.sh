@@ -39,6 +39,17 @@ cmake --build build/host -j "$jobs"
 program_folders=(app base port model input display devices platform)
 clang-tidy -p build/host --quiet $(find "${program_folders[@]}" -name '*.cpp' | sort) 2>&1 | { grep -v 'warnings generated' || true; }
 clang-format --dry-run --Werror $(find "${program_folders[@]}" -name '*.cpp' -o -name '*.h' | sort)
+# Each folder includes only its own headers and those of the folders below
+# it, top to bottom as the README's layout table has them.
+layers=(app input devices display model port base resources platform)
+for ((i = 1; i < ${#layers[@]}; i++)); do
+    for ((j = 0; j < i; j++)); do
+        if grep -n "#include \"${layers[j]}/" $(find "${layers[i]}" -type f); then
+            echo "${layers[i]}/ includes a header of ${layers[j]}/, which is above it" >&2
+            exit 1
+        fi
+    done
+done
 ctest --test-dir build/host --output-on-failure --label-exclude e2e
 # The real program under Wine on a busy two-core machine: a test that trips
 # over the machine rather than the program gets one more run.
