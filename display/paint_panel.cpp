@@ -94,8 +94,8 @@ void drawKeys(HDC backBuffer, const KeyboardSection& section, const RECT& bed, b
     for (int k = 0; k < KEY_COUNT; ++k) {
         if (isBlackKey(k) != black) continue;
         const bool down = section.keyDown[k];
-        const SpriteArea& sprite = black ? (down ? BLACK_KEY_PRESSED : BLACK_KEY_RELEASED)
-                                         : (down ? WHITE_KEY_PRESSED : WHITE_KEY_RELEASED);
+        const SpriteArea& sprite =
+            black ? (down ? BLACK_KEY_PRESSED : BLACK_KEY_RELEASED) : (down ? WHITE_KEY_PRESSED : WHITE_KEY_RELEASED);
         copySprite(backBuffer, sprite, bed.left + KEY_OFFSETS[k], bed.top);
     }
 }

@@ -48,17 +48,17 @@ bool contains(const RECT& rect, POINT point) {
 Hit hitOf(int index) {
     Hit hit;
     if (index >= LAYOUT_SECTION_0_BUTTONS && index < LAYOUT_KNOB) {
-        hit.control = Control::SectionButton;
+        hit.control = Control::SECTION_BUTTON;
         hit.section = (index - LAYOUT_SECTION_0_BUTTONS) / SECTION_BUTTON_COUNT;
         hit.param = (index - LAYOUT_SECTION_0_BUTTONS) % SECTION_BUTTON_COUNT;
         return hit;
     }
     switch (index) {
-    case LAYOUT_TOP_BUTTONS + TOP_BUTTON_RESET: hit.control = Control::Reset; break;
-    case LAYOUT_TOP_BUTTONS + TOP_BUTTON_SETUP: hit.control = Control::Setup; break;
-    case LAYOUT_TOP_BUTTONS + TOP_BUTTON_OFF: hit.control = Control::Off; break;
-    case LAYOUT_KNOB: hit.control = Control::Knob; break;
-    case LAYOUT_WHEEL: hit.control = Control::Wheel; break;
+    case LAYOUT_TOP_BUTTONS + TOP_BUTTON_RESET: hit.control = Control::RESET; break;
+    case LAYOUT_TOP_BUTTONS + TOP_BUTTON_SETUP: hit.control = Control::SETUP; break;
+    case LAYOUT_TOP_BUTTONS + TOP_BUTTON_OFF: hit.control = Control::OFF; break;
+    case LAYOUT_KNOB: hit.control = Control::KNOB; break;
+    case LAYOUT_WHEEL: hit.control = Control::WHEEL; break;
     default: break; // a display or a key bed
     }
     return hit;

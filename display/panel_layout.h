@@ -43,10 +43,10 @@ inline const RECT& sectionButtonRect(int32_t s, int32_t paramId) {
 
 // What a point of the panel hits. The displays, the key beds and the bare
 // panel are no control: a press there moves the window.
-enum class Control { None, SectionButton, Reset, Setup, Off, Knob, Wheel };
+enum class Control { NONE, SECTION_BUTTON, RESET, SETUP, OFF, KNOB, WHEEL };
 
 struct Hit {
-    Control control = Control::None;
+    Control control = Control::NONE;
     int32_t section = 0; // of a section button
     int32_t param = 0;   // a section button's ParamId
 };

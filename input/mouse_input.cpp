@@ -63,20 +63,20 @@ void onLeftButtonDown(HWND window, LPARAM position) {
     const POINT point = pointOf(position);
     const Hit hit = hitTest(point);
     switch (hit.control) {
-    case Control::SectionButton:
+    case Control::SECTION_BUTTON:
         if (pressSectionButton(window, hit.section, hit.param)) moveWithPointer(window, position);
         return;
-    case Control::Reset:
+    case Control::RESET:
         if (resetAll(window)) moveWithPointer(window, position); // unless the window is gone
         return;
     // The dialog's modal loop (paints and bend ticks still come) has taken
     // the button's release: a window move now would leave the window
     // following the pointer, no button held, until the next click.
-    case Control::Setup: runDeviceSetup(window); return;
-    case Control::Off: switchOff(window); return;
-    case Control::Knob: startKnobDrag(window, point); return;
-    case Control::Wheel: startWheelDrag(window, point.y); return;
-    case Control::None: moveWithPointer(window, position); return;
+    case Control::SETUP: runDeviceSetup(window); return;
+    case Control::OFF: switchOff(window); return;
+    case Control::KNOB: startKnobDrag(window, point); return;
+    case Control::WHEEL: startWheelDrag(window, point.y); return;
+    case Control::NONE: moveWithPointer(window, position); return;
     }
 }
 
@@ -85,7 +85,7 @@ void onMouseMove(HWND window, LPARAM position) {
     if (g_panel.knobDragging && !dragKnob(window, point)) return;
     if (g_panel.wheelDragging && !onWheelDragMove(window, point.y)) return;
     // Elsewhere the class arrow, which WM_SETCURSOR has already put up.
-    if (hitTest(point).control != Control::None) SetCursor(g_panel.handCursor);
+    if (hitTest(point).control != Control::NONE) SetCursor(g_panel.handCursor);
 }
 
 void onLeftButtonUp(HWND window) {

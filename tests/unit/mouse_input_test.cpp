@@ -162,7 +162,7 @@ TEST_F(MouseTest, ButtonEdges) {
 
 // Every control by its corners: the right and bottom edges lie outside.
 TEST_F(MouseTest, HitTestFindsTheControlUnderThePoint) {
-    const Control B = Control::SectionButton;
+    const Control B = Control::SECTION_BUTTON;
     struct Case {
         int x;
         int y;
@@ -173,11 +173,11 @@ TEST_F(MouseTest, HitTestFindsTheControlUnderThePoint) {
     const Case cases[] = {
         {31, 82, B, 0, ParamId::Patch},  {303, 87, B, 0, ParamId::Chord},  {308, 34, B, 0, ParamId::Plus},
         {331, 76, B, 0, ParamId::Minus}, {498, 82, B, 1, ParamId::Patch},  {770, 87, B, 1, ParamId::Chord},
-        {493, 53, B, 1, ParamId::Plus},  {470, 57, B, 1, ParamId::Minus},  {636, 22, Control::Reset, 0, 0},
-        {724, 27, Control::Setup, 0, 0}, {770, 27, Control::Off, 0, 0},    {354, 6, Control::Knob, 0, 0},
-        {445, 101, Control::Knob, 0, 0}, {390, 127, Control::Wheel, 0, 0}, {410, 241, Control::Wheel, 0, 0},
-        {446, 50, Control::None, 0, 0},  {411, 200, Control::None, 0, 0},  {100, 50, Control::None, 0, 0},
-        {100, 200, Control::None, 0, 0}, {-1, -1, Control::None, 0, 0},    {800, 250, Control::None, 0, 0},
+        {493, 53, B, 1, ParamId::Plus},  {470, 57, B, 1, ParamId::Minus},  {636, 22, Control::RESET, 0, 0},
+        {724, 27, Control::SETUP, 0, 0}, {770, 27, Control::OFF, 0, 0},    {354, 6, Control::KNOB, 0, 0},
+        {445, 101, Control::KNOB, 0, 0}, {390, 127, Control::WHEEL, 0, 0}, {410, 241, Control::WHEEL, 0, 0},
+        {446, 50, Control::NONE, 0, 0},  {411, 200, Control::NONE, 0, 0},  {100, 50, Control::NONE, 0, 0},
+        {100, 200, Control::NONE, 0, 0}, {-1, -1, Control::NONE, 0, 0},    {800, 250, Control::NONE, 0, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.x << "," << c.y);
