@@ -1,5 +1,6 @@
 #include "display/knob_indicator.h"
 
+#include "display/panel_layout.h"
 #include "model/parameters.h"
 
 #include <cmath>
@@ -8,20 +9,23 @@ namespace {
 
 const double PI = 3.14159265358979323846;
 
+struct Spot {
+    double x;
+    double y;
+};
+
 // The knob turns about its pivot; the artwork draws the dot's centre at
 // (385, 75), which fixes both the radius and the ends of the sweep.
-const double PIVOT_X = 401;
-const double PIVOT_Y = 54;
-const double DOT_CENTRE_X = 385;
-const double DOT_CENTRE_Y = 75;
-const double SPRITE_HALF_WIDTH = 9;
-const double SPRITE_HALF_HEIGHT = 8;
+const Spot PIVOT = {401, 54};
+const Spot DOT_CENTRE = {385, 75};
+// The sprite is placed by its top-left corner, in whole pixels.
+const Spot SPRITE_HALF = {KNOB_DOT.width / 2, KNOB_DOT.height / 2};
 
 } // namespace
 
 POINT knobIndicatorPosition(uint32_t value, uint32_t count) {
-    const double dx = DOT_CENTRE_X - PIVOT_X;
-    const double dy = PIVOT_Y - DOT_CENTRE_Y; // counted upwards
+    const double dx = DOT_CENTRE.x - PIVOT.x;
+    const double dy = PIVOT.y - DOT_CENTRE.y; // counted upwards
     // Bearing of the artwork's dot, clockwise from straight up: lower left.
     const double a = std::atan2(dx, dy) * 180.0 * (1.0 / PI);
     const double sweep = 2.0 * std::fabs(a);
@@ -30,8 +34,8 @@ POINT knobIndicatorPosition(uint32_t value, uint32_t count) {
     if (theta >= 360.0) theta -= 360.0;
     const double r = std::trunc(std::sqrt(dx * dx + dy * dy));
     const double radians = theta * PI / 180.0;
-    const double x = (PIVOT_X - SPRITE_HALF_WIDTH) + std::trunc(r * std::sin(radians));
-    const double y = PIVOT_Y - std::trunc(r * std::cos(radians)) - SPRITE_HALF_HEIGHT;
+    const double x = (PIVOT.x - SPRITE_HALF.x) + std::trunc(r * std::sin(radians));
+    const double y = PIVOT.y - std::trunc(r * std::cos(radians)) - SPRITE_HALF.y;
     return POINT{(LONG)x, (LONG)y};
 }
 
