@@ -57,7 +57,7 @@ def panel_picture(windows_build, path):
         tonvale.wait_for_window()
         for key in ("q", "e", "t"):
             tonvale.key_down(key)
-        tonvale.midi.wait_for_messages(5)  # the two programs of the start, then the three notes
+        tonvale.midi.wait_for_messages(4)  # the program of the start, then the three notes
         shot, previous = tonvale.screenshot(), None
         while previous is None or shot.rgb != previous.rgb:  # painted to the end
             time.sleep(0.3)
@@ -78,7 +78,7 @@ def program_key_table():
     with open(os.path.join(ROOT, "model", "performance.cpp")) as f:
         source = f.read()
     table = re.search(r"SECTION_SCAN_CODES\[SECTION_COUNT\]\[KEY_COUNT\] = \{(.*?)\n\};", source, re.S)
-    octave = re.search(r"\{(\d+), \d+\},\s*// Octave", source)
+    octave = re.search(r"\{(\d+), \w+\},\s*// Octave", source)
     if not table or not octave:
         sys.exit("model/performance.cpp no longer has the key table or start octave this script reads")
     sections = [[int(code, 16) for code in re.findall(r"0x[0-9A-Fa-f]{2}", row)]
