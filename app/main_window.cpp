@@ -12,6 +12,7 @@
 #include "input/pitch_bend.h"
 #include "model/patch_names.h"
 #include "port/midi_out_port.h"
+#include "settings/settings.h"
 
 namespace {
 
@@ -28,6 +29,7 @@ bool startUp(HWND window) {
         showMessage(window, "There are no MIDI output devices installed");
         return false;
     }
+    restoreSettings();
     if (!openSelectedDevice(window)) return false;
     if (!loadPatchNames()) {
         showMessage(window, "Cannot load patch names.");
@@ -36,6 +38,7 @@ bool startUp(HWND window) {
     buildPopupMenus(MenuItemIds{CMD_PATCH_ITEMS, CMD_CHANNEL_ITEMS, CMD_OCTAVE_ITEMS});
     createPanelSurfaces(window);
     loadHandCursor();
+    watchSettings(window);
     return true;
 }
 
@@ -47,16 +50,37 @@ LONG placeWithin(LONG start, LONG size, LONG low, LONG high) {
     return start < low ? low : start;
 }
 
+RECT panelAt(POINT corner) { return {corner.x, corner.y, corner.x + PANEL_WIDTH, corner.y + PANEL_HEIGHT}; }
+
+// Where the panel was left last time, if any of it would be on a screen;
+// else where it has always stood.
+POINT startCorner() {
+    POINT corner;
+    if (!rememberedWindowPosition(&corner)) return {WINDOW_X, WINDOW_Y};
+    const RECT panel = panelAt(corner);
+    return MonitorFromRect(&panel, MONITOR_DEFAULTTONULL) ? corner : POINT{WINDOW_X, WINDOW_Y};
+}
+
 // The panel wholly on the screen it would be on, so that a small screen
 // does not hide most of it below its bottom edge.
 POINT panelPosition() {
-    const RECT panel = {WINDOW_X, WINDOW_Y, WINDOW_X + PANEL_WIDTH, WINDOW_Y + PANEL_HEIGHT};
+    const POINT start = startCorner();
+    const RECT panel = panelAt(start);
     MONITORINFO monitor = {};
     monitor.cbSize = sizeof monitor;
-    if (!GetMonitorInfoA(MonitorFromRect(&panel, MONITOR_DEFAULTTONEAREST), &monitor)) return {WINDOW_X, WINDOW_Y};
+    if (!GetMonitorInfoA(MonitorFromRect(&panel, MONITOR_DEFAULTTONEAREST), &monitor)) return start;
     const RECT& work = monitor.rcWork;
-    return {placeWithin(WINDOW_X, PANEL_WIDTH, work.left, work.right),
-            placeWithin(WINDOW_Y, PANEL_HEIGHT, work.top, work.bottom)};
+    return {placeWithin(start.x, PANEL_WIDTH, work.left, work.right),
+            placeWithin(start.y, PANEL_HEIGHT, work.top, work.bottom)};
+}
+
+// The bend ramp's, and any timer not ours, as always.
+void onTimer(HWND window, UINT_PTR id) {
+    if (id == SETTINGS_TIMER) {
+        onSettingsTimer(window);
+    } else {
+        onBendTimer(window);
+    }
 }
 
 void paintWindow(HWND window) {
@@ -99,6 +123,7 @@ ATOM registerMainClass(HINSTANCE instance) {
 
 bool createMainWindow(HINSTANCE instance, int showCommand) {
     g_program.instance = instance;
+    loadSettings(); // the window goes where it was left
     const POINT position = panelPosition();
     const HWND window = CreateWindowExA(0, MAIN_CLASS_NAME, MAIN_CLASS_NAME, WS_POPUP, position.x, position.y,
                                         PANEL_WIDTH, PANEL_HEIGHT, nullptr, nullptr, instance, nullptr);
@@ -122,17 +147,32 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case WM_QUIT: shutDown(window); return 0; // only when sent straight to the window
     case WM_KEYDOWN:
     case WM_KEYUP: onKeyMessage(window, wParam, lParam); return 0;
-    case WM_CHAR: onCharMessage(window, (unsigned char)(wParam & 0xFF)); return 0;
-    case WM_COMMAND: onCommand(window, wParam); return 0;
-    case WM_TIMER: onBendTimer(window); return 0; // the bend ramp is the only timer
-    case WM_MOUSEMOVE: onMouseMove(window, lParam); return 0;
-    case WM_LBUTTONDOWN: onLeftButtonDown(window, lParam); return 0;
+    case WM_MOVE: onWindowMoved(window); return 0;
+    // After these, something remembered may have changed; a key's note changes nothing of it.
+    case WM_CHAR:
+        onCharMessage(window, (unsigned char)(wParam & 0xFF));
+        noteSettingsChange(window);
+        return 0;
+    case WM_COMMAND:
+        onCommand(window, wParam);
+        noteSettingsChange(window);
+        return 0;
+    case WM_TIMER: onTimer(window, wParam); return 0;
+    case WM_MOUSEMOVE:
+        onMouseMove(window, lParam);
+        noteSettingsChange(window);
+        return 0;
+    case WM_LBUTTONDOWN:
+        onLeftButtonDown(window, lParam);
+        noteSettingsChange(window);
+        return 0;
     case WM_LBUTTONUP: onLeftButtonUp(window); return 0;
     default: return DefWindowProcA(window, message, wParam, lParam);
     }
 }
 
 void shutDown(HWND) {
+    saveSettingsAtEnd();
     releaseHandCursor();
     destroyPopupMenus();
     releasePanelSurfaces();

@@ -10,6 +10,10 @@
 
 namespace {
 
+// A device's entry in the setup list: its name, or a stand-in for a device
+// that cannot say.
+const size_t DEVICE_ENTRY_SIZE = MAXPNAMELEN + 32;
+
 // The system's text for a MIDI result code; a code it does not know still
 // gets a readable message.
 void showMidiError(HWND window, MMRESULT code) {
@@ -22,7 +26,7 @@ void fillDeviceList(HWND dialog) {
     // Inserted at the end in index order, never sorted, so that a list
     // position is a device index.
     for (uint32_t i = 0; i < g_port.deviceCount; ++i) {
-        char name[MAXPNAMELEN + 32];
+        char name[DEVICE_ENTRY_SIZE];
         outputDeviceName(i, name, sizeof name);
         SendDlgItemMessageA(dialog, IDC_DEVICE_LIST, LB_INSERTSTRING, (WPARAM)-1, (LPARAM)name);
     }
@@ -32,7 +36,13 @@ void fillDeviceList(HWND dialog) {
 void takeSelectedDevice(HWND dialog) {
     const LRESULT selected = SendDlgItemMessageA(dialog, IDC_DEVICE_LIST, LB_GETCURSEL, 0, 0);
     // With nothing selected the device stays as it was.
-    if (selected != LB_ERR) g_port.deviceIndex = (uint32_t)selected;
+    if (selected == LB_ERR) return;
+    g_port.deviceIndex = (uint32_t)selected;
+    // Its name as listed, so that it is found again under another number.
+    char name[DEVICE_ENTRY_SIZE];
+    if (SendDlgItemMessageA(dialog, IDC_DEVICE_LIST, LB_GETTEXT, (WPARAM)selected, (LPARAM)name) != LB_ERR) {
+        keepDeviceName(name);
+    }
 }
 
 } // namespace

@@ -12,18 +12,6 @@ const uint8_t SECTION_SCAN_CODES[SECTION_COUNT][KEY_COUNT] = {
     {0x2C, 0x1F, 0x2D, 0x20, 0x2E, 0x2F, 0x22, 0x30, 0x23, 0x31, 0x24, 0x32, 0x33, 0x26, 0x34, 0x27, 0x35},
 };
 
-namespace {
-
-const ParamSlot START_PARAMS[SELECTABLE_PARAM_COUNT] = {
-    {0, 128},           // Patch
-    {0, CHANNEL_COUNT}, // Channel
-    {5, OCTAVE_COUNT},  // Octave
-    {127, 128},         // Volume
-    {0, 12},            // Transpose
-};
-
-} // namespace
-
 void initSections() {
     std::fill(std::begin(g_model.ChannelPatchTable), std::end(g_model.ChannelPatchTable), 0);
     for (int s = 0; s < SECTION_COUNT; ++s) {

@@ -28,6 +28,15 @@ struct ParamSlot {
     int32_t count = 0; // values run 0..count-1; 0 for Chord, Plus and Minus
 };
 
+// The start value and the range of each parameter the knob can select.
+inline constexpr ParamSlot START_PARAMS[SELECTABLE_PARAM_COUNT] = {
+    {0, 128},           // Patch
+    {0, CHANNEL_COUNT}, // Channel
+    {5, OCTAVE_COUNT},  // Octave
+    {127, 128},         // Volume
+    {0, 12},            // Transpose
+};
+
 // One note a key's press set sounding, as it went out: its release ends
 // exactly this note, whatever changed in between.
 struct Voice {

@@ -56,6 +56,7 @@ TONVALE_DECLARE_HANDLE(HMIDIOUT);
 TONVALE_DECLARE_HANDLE(HMONITOR);
 #undef TONVALE_DECLARE_HANDLE
 typedef HICON HCURSOR;
+typedef HINSTANCE HMODULE;
 typedef void* HGDIOBJ;
 typedef HMIDIOUT* LPHMIDIOUT;
 
@@ -87,6 +88,7 @@ struct MONITORINFO {
     RECT rcWork;
     DWORD dwFlags;
 };
+#define MONITOR_DEFAULTTONULL 0x00000000
 #define MONITOR_DEFAULTTONEAREST 0x00000002
 
 struct MSG {
@@ -157,6 +159,7 @@ struct MIDIOUTCAPSA {
 // Window messages.
 #define WM_CREATE 0x0001
 #define WM_DESTROY 0x0002
+#define WM_MOVE 0x0003
 #define WM_PAINT 0x000F
 #define WM_CLOSE 0x0010
 #define WM_QUIT 0x0012
@@ -178,6 +181,7 @@ struct MIDIOUTCAPSA {
 #define LB_INSERTSTRING 0x0181
 #define LB_SETCURSEL 0x0186
 #define LB_GETCURSEL 0x0188
+#define LB_GETTEXT 0x0189
 #define LB_ERR (-1)
 
 // Windows, classes, dialogs and message boxes.
@@ -228,6 +232,22 @@ struct MIDIOUTCAPSA {
 #define CALLBACK_NULL 0x00000000L
 #define CALLBACK_WINDOW 0x00010000L
 
+// Files.
+struct SECURITY_ATTRIBUTES;
+struct OVERLAPPED;
+#define MAX_PATH 260
+#define INVALID_HANDLE_VALUE ((HANDLE)(intptr_t)-1)
+#define INVALID_FILE_ATTRIBUTES ((DWORD)-1)
+#define FILE_ATTRIBUTE_DIRECTORY 0x00000010
+#define FILE_ATTRIBUTE_NORMAL 0x00000080
+#define GENERIC_READ 0x80000000u
+#define GENERIC_WRITE 0x40000000u
+#define FILE_SHARE_READ 0x00000001
+#define CREATE_ALWAYS 2
+#define OPEN_EXISTING 3
+#define MOVEFILE_REPLACE_EXISTING 0x00000001
+#define MOVEFILE_WRITE_THROUGH 0x00000008
+
 // USER32
 ATOM WINAPI RegisterClassA(const WNDCLASSA* wndClass);
 HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y, int width,
@@ -261,6 +281,7 @@ HWND WINAPI SetCapture(HWND window);
 BOOL WINAPI ReleaseCapture(void);
 BOOL WINAPI PtInRect(const RECT* rect, POINT point);
 BOOL WINAPI ClientToScreen(HWND window, POINT* point);
+BOOL WINAPI GetWindowRect(HWND window, RECT* rect);
 HMONITOR WINAPI MonitorFromRect(const RECT* rect, DWORD flags);
 BOOL WINAPI GetMonitorInfoA(HMONITOR monitor, MONITORINFO* info);
 HMENU WINAPI CreatePopupMenu(void);
@@ -272,6 +293,20 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND own
                                LPARAM initParam);
 BOOL WINAPI EndDialog(HWND dialog, INT_PTR result);
 LRESULT WINAPI SendDlgItemMessageA(HWND dialog, int itemId, UINT message, WPARAM wParam, LPARAM lParam);
+
+// KERNEL32
+DWORD WINAPI GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size);
+DWORD WINAPI GetEnvironmentVariableA(LPCSTR name, LPSTR buffer, DWORD size);
+DWORD WINAPI GetFileAttributesA(LPCSTR fileName);
+BOOL WINAPI CreateDirectoryA(LPCSTR pathName, SECURITY_ATTRIBUTES* security);
+HANDLE WINAPI CreateFileA(LPCSTR fileName, DWORD access, DWORD shareMode, SECURITY_ATTRIBUTES* security,
+                          DWORD creationDisposition, DWORD flagsAndAttributes, HANDLE templateFile);
+BOOL WINAPI ReadFile(HANDLE file, void* buffer, DWORD bytesToRead, DWORD* bytesRead, OVERLAPPED* overlapped);
+BOOL WINAPI WriteFile(HANDLE file, const void* buffer, DWORD bytesToWrite, DWORD* bytesWritten, OVERLAPPED* overlapped);
+BOOL WINAPI FlushFileBuffers(HANDLE file);
+BOOL WINAPI CloseHandle(HANDLE object);
+BOOL WINAPI MoveFileExA(LPCSTR existingFileName, LPCSTR newFileName, DWORD flags);
+BOOL WINAPI DeleteFileA(LPCSTR fileName);
 
 // GDI32
 HDC WINAPI CreateCompatibleDC(HDC dc);

@@ -1,6 +1,7 @@
 #include "port/midi_out_port.h"
 
 #include <cstdio>
+#include <cstring>
 
 MidiOutPort g_port;
 
@@ -15,6 +16,26 @@ void outputDeviceName(uint32_t i, char* name, size_t size) {
         std::snprintf(name, size, "%.*s", (int)sizeof caps.szPname, caps.szPname);
     } else {
         std::snprintf(name, size, "MIDI output %u (unavailable)", i + 1);
+    }
+}
+
+void keepDeviceName(const char* name) {
+    std::strncpy(g_port.deviceName, name, sizeof g_port.deviceName - 1);
+    g_port.deviceName[sizeof g_port.deviceName - 1] = 0;
+}
+
+void selectDeviceNamed(const char* name) {
+    keepDeviceName(name);
+    g_port.deviceIndex = 0;
+    if (!g_port.deviceName[0]) return;
+    for (uint32_t i = 0; i < g_port.deviceCount; ++i) {
+        // As the setup list names it, which is where the name came from.
+        char listed[MAXPNAMELEN + 32];
+        outputDeviceName(i, listed, sizeof listed);
+        if (std::strcmp(listed, g_port.deviceName) == 0) {
+            g_port.deviceIndex = i;
+            return;
+        }
     }
 }
 

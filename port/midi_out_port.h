@@ -11,6 +11,9 @@ struct MidiOutPort {
     HMIDIOUT handle = nullptr; // null while no device is open
     uint32_t deviceIndex = 0;  // the selected device, as midiOutOpen takes it
     uint32_t deviceCount = 0;  // read once at start-up
+    // The device asked for by name, in SETUP or by the settings; device 0
+    // stands in while no device has it. Empty: device 0 by default.
+    char deviceName[MAXPNAMELEN] = {};
 };
 
 extern MidiOutPort g_port;
@@ -21,6 +24,14 @@ uint32_t countOutputDevices();
 // The name of output device i, or a readable stand-in when the system
 // cannot say; always terminated.
 void outputDeviceName(uint32_t i, char* name, size_t size);
+
+// The name the selected device was chosen by, cut to the system's length.
+void keepDeviceName(const char* name);
+
+// Selects the device with this name, or device 0 when none has it; the
+// name is kept either way. Device numbers change as devices come and go,
+// names do not.
+void selectDeviceNamed(const char* name);
 
 // The system's text for a result code, or a readable stand-in.
 void midiErrorText(MMRESULT code, char* text, size_t size);

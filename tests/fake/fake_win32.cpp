@@ -1,8 +1,10 @@
 #include "tests/fake/fake_win32.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <map>
 
 namespace fake {
 
@@ -89,6 +91,39 @@ void stopTimers(HWND window, UINT_PTR id, bool anyId) {
 void startTimer(HWND window, UINT_PTR id) {
     stopTimers(window, id, false);
     if (timerCount < TIMER_CAPACITY) timers[timerCount++] = {window, id};
+}
+
+// Inserted into the setup dialog's list, for LB_GETTEXT.
+constexpr size_t LIST_CAPACITY = 16;
+char listItems[LIST_CAPACITY][64];
+size_t listItemCount;
+
+RECT windowRect;
+
+std::map<std::string, std::string> files;
+std::vector<std::string> madeFolders;
+struct OpenFile {
+    bool open;
+    std::string path;
+    size_t position;
+};
+constexpr size_t OPEN_FILE_CAPACITY = 4;
+OpenFile openFiles[OPEN_FILE_CAPACITY];
+const uintptr_t FIRST_FILE_HANDLE = 0x5000;
+
+std::string folderOf(const std::string& path) {
+    const size_t slash = path.rfind('\\');
+    return slash == std::string::npos ? "" : path.substr(0, slash);
+}
+
+bool folderExists(const std::string& folder) {
+    return folder == folderOf(script.modulePath) || (script.appData && folder == script.appData) ||
+           std::find(madeFolders.begin(), madeFolders.end(), folder) != madeFolders.end();
+}
+
+OpenFile* openFileOf(HANDLE handle) {
+    const uintptr_t i = (uintptr_t)handle - FIRST_FILE_HANDLE;
+    return i < OPEN_FILE_CAPACITY && openFiles[i].open ? &openFiles[i] : nullptr;
 }
 
 WNDPROC windowProc;
@@ -303,6 +338,11 @@ void reset() {
     resetCalls = 0;
     listCurrentSelection = LB_ERR;
     endDialogResult = 0;
+    listItemCount = 0;
+    windowRect = RECT{};
+    files.clear();
+    madeFolders.clear();
+    for (OpenFile& file : openFiles) file = OpenFile{};
     addLabel((uintptr_t)WINDOW, "window");
     addLabel((uintptr_t)DIALOG, "dialog");
     addLabel((uintptr_t)INSTANCE, "instance");
@@ -387,6 +427,23 @@ LPARAM keyData(unsigned scanCode, bool previouslyDown, bool releasing) {
 
 LPARAM pointData(int x, int y) { return (LPARAM)(DWORD)((WORD)x | (DWORD)(WORD)y << 16); }
 
+void putFile(const std::string& path, const std::string& content) { files[path] = content; }
+
+const std::string* fileContent(const std::string& path) {
+    const auto found = files.find(path);
+    return found == files.end() ? nullptr : &found->second;
+}
+
+std::vector<std::string> filePaths() {
+    std::vector<std::string> paths;
+    for (const auto& file : files) paths.push_back(file.first);
+    return paths;
+}
+
+void moveWindow(int x, int y) {
+    windowRect = RECT{x, y, x + windowRect.right - windowRect.left, y + windowRect.bottom - windowRect.top};
+}
+
 } // namespace fake
 
 using fake::Fn;
@@ -412,6 +469,7 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
         {(intptr_t)exStyle, (intptr_t)style, x, y, width, height, (intptr_t)parent, (intptr_t)menu, (intptr_t)instance},
         windowName, className);
     (void)param;
+    fake::windowRect = RECT{x, y, x + width, y + height};
     // As the system does: a window procedure that fails WM_CREATE gets its
     // window destroyed before CreateWindowEx returns null.
     if (fake::deliver(fake::WINDOW, WM_CREATE, 0, 0) == -1) {
@@ -588,7 +646,16 @@ BOOL WINAPI ClientToScreen(HWND, POINT* point) {
 }
 
 // Queries of where things are, like PtInRect: answered, not logged.
-HMONITOR WINAPI MonitorFromRect(const RECT*, DWORD) { return (HMONITOR)fake::WINDOW; }
+HMONITOR WINAPI MonitorFromRect(const RECT* r, DWORD flags) {
+    const RECT& work = script.workArea;
+    const bool meets = r->left < work.right && work.left < r->right && r->top < work.bottom && work.top < r->bottom;
+    return meets || flags != MONITOR_DEFAULTTONULL ? (HMONITOR)fake::WINDOW : nullptr;
+}
+
+BOOL WINAPI GetWindowRect(HWND, RECT* rect) {
+    *rect = fake::windowRect;
+    return TRUE;
+}
 
 BOOL WINAPI GetMonitorInfoA(HMONITOR, MONITORINFO* info) {
     const RECT& work = script.workArea;
@@ -651,6 +718,7 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND own
            fake::resourceName(templateName).c_str());
     if (script.dialogFails) return -1;
     fake::endDialogResult = 0;
+    fake::listItemCount = 0;
     dialogFunc(fake::DIALOG, WM_INITDIALOG, 0, initParam);
     dialogFunc(fake::DIALOG, WM_COMMAND, (WPARAM)script.dialogButton, 0);
     return fake::endDialogResult;
@@ -666,6 +734,14 @@ LRESULT WINAPI SendDlgItemMessageA(HWND dialog, int itemId, UINT message, WPARAM
     const char* text = message == LB_INSERTSTRING ? (const char*)lParam : nullptr;
     record(Fn::SendDlgItemMessageA, {(intptr_t)dialog, itemId, (intptr_t)message, (intptr_t)wParam, lParam}, text);
     switch (message) {
+    case LB_INSERTSTRING:
+        if (fake::listItemCount == fake::LIST_CAPACITY) return LB_ERR;
+        fake::copyText(fake::listItems[fake::listItemCount], sizeof fake::listItems[0], text);
+        return (LRESULT)fake::listItemCount++;
+    case LB_GETTEXT:
+        if (wParam >= fake::listItemCount) return LB_ERR;
+        std::strcpy((char*)lParam, fake::listItems[wParam]);
+        return (LRESULT)std::strlen((char*)lParam);
     case LB_SETCURSEL: fake::listCurrentSelection = (LRESULT)wParam; return (LRESULT)wParam;
     case LB_GETCURSEL: return script.listSelection != LB_ERR - 1 ? script.listSelection : fake::listCurrentSelection;
     default: return 0;
@@ -800,3 +876,88 @@ MMRESULT WINAPI midiOutShortMsg(HMIDIOUT handle, DWORD message) {
     if (!handle) return script.noDeviceResult;
     return script.shortMessageResult;
 }
+
+// KERNEL32: files held in memory (fake::files), not logged.
+
+DWORD WINAPI GetModuleFileNameA(HMODULE, LPSTR fileName, DWORD size) {
+    const int length = std::snprintf(fileName, size, "%s", script.modulePath);
+    return (DWORD)length < size ? (DWORD)length : size; // cut: the whole size, as the system says
+}
+
+DWORD WINAPI GetEnvironmentVariableA(LPCSTR name, LPSTR buffer, DWORD size) {
+    if (std::strcmp(name, "APPDATA") != 0 || !script.appData) return 0;
+    const DWORD length = (DWORD)std::strlen(script.appData);
+    if (length >= size) return length + 1; // the size it needs
+    std::strcpy(buffer, script.appData);
+    return length;
+}
+
+DWORD WINAPI GetFileAttributesA(LPCSTR fileName) {
+    if (fake::files.count(fileName)) return FILE_ATTRIBUTE_NORMAL;
+    return fake::folderExists(fileName) ? FILE_ATTRIBUTE_DIRECTORY : INVALID_FILE_ATTRIBUTES;
+}
+
+BOOL WINAPI CreateDirectoryA(LPCSTR pathName, SECURITY_ATTRIBUTES*) {
+    if (fake::folderExists(pathName) || !fake::folderExists(fake::folderOf(pathName))) return FALSE;
+    fake::madeFolders.push_back(pathName);
+    return TRUE;
+}
+
+HANDLE WINAPI CreateFileA(LPCSTR fileName, DWORD, DWORD, SECURITY_ATTRIBUTES*, DWORD creationDisposition, DWORD,
+                          HANDLE) {
+    const std::string path = fileName;
+    if (creationDisposition == OPEN_EXISTING && !fake::files.count(path)) return INVALID_HANDLE_VALUE;
+    if (creationDisposition == CREATE_ALWAYS) {
+        if (!fake::folderExists(fake::folderOf(path))) return INVALID_HANDLE_VALUE;
+        fake::files[path].clear();
+    }
+    for (size_t i = 0; i < fake::OPEN_FILE_CAPACITY; ++i) {
+        if (fake::openFiles[i].open) continue;
+        fake::openFiles[i] = fake::OpenFile{true, path, 0};
+        return (HANDLE)(fake::FIRST_FILE_HANDLE + i);
+    }
+    return INVALID_HANDLE_VALUE;
+}
+
+BOOL WINAPI ReadFile(HANDLE handle, void* buffer, DWORD bytesToRead, DWORD* bytesRead, OVERLAPPED*) {
+    fake::OpenFile* file = fake::openFileOf(handle);
+    if (!file) return FALSE;
+    const std::string& content = fake::files[file->path];
+    const size_t count = std::min((size_t)bytesToRead, content.size() - std::min(file->position, content.size()));
+    std::memcpy(buffer, content.data() + file->position, count);
+    file->position += count;
+    *bytesRead = (DWORD)count;
+    return TRUE;
+}
+
+BOOL WINAPI WriteFile(HANDLE handle, const void* buffer, DWORD bytesToWrite, DWORD* bytesWritten, OVERLAPPED*) {
+    fake::OpenFile* file = fake::openFileOf(handle);
+    if (!file) return FALSE;
+    // A full disk takes what fits and fails.
+    const size_t count = std::min((size_t)bytesToWrite, script.diskSpace);
+    script.diskSpace -= script.diskSpace == (size_t)-1 ? 0 : count;
+    fake::files[file->path].append((const char*)buffer, count);
+    *bytesWritten = (DWORD)count;
+    return count == bytesToWrite;
+}
+
+BOOL WINAPI FlushFileBuffers(HANDLE handle) { return fake::openFileOf(handle) != nullptr; }
+
+BOOL WINAPI CloseHandle(HANDLE handle) {
+    fake::OpenFile* file = fake::openFileOf(handle);
+    if (!file) return FALSE;
+    file->open = false;
+    return TRUE;
+}
+
+BOOL WINAPI MoveFileExA(LPCSTR existingFileName, LPCSTR newFileName, DWORD flags) {
+    const auto from = fake::files.find(existingFileName);
+    if (script.moveFails || from == fake::files.end()) return FALSE;
+    if (fake::files.count(newFileName) && !(flags & MOVEFILE_REPLACE_EXISTING)) return FALSE;
+    const std::string content = from->second;
+    fake::files.erase(from);
+    fake::files[newFileName] = content;
+    return TRUE;
+}
+
+BOOL WINAPI DeleteFileA(LPCSTR fileName) { return fake::files.erase(fileName) != 0; }

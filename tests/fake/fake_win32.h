@@ -91,6 +91,14 @@ struct Script {
     INT_PTR dialogButton = IDCANCEL;
     bool dialogFails = false;
     LRESULT listSelection = LB_ERR - 1;
+
+    // Files. The program's path and %APPDATA% (null: not set); both
+    // folders exist, and others once CreateDirectoryA has made them.
+    const char* modulePath = "C:\\Tonvale\\tonvale.exe";
+    const char* appData = "C:\\Users\\Musician\\AppData\\Roaming";
+    // Bytes WriteFile may still write before the disk is full.
+    size_t diskSpace = (size_t)-1;
+    bool moveFails = false;
 };
 
 extern Script script;
@@ -122,6 +130,15 @@ void dispatchPosted();
 // Whether a window timer with this id was set and has not been killed since
 // (destroying the window kills its timers, as on Windows).
 bool timerRunning(UINT_PTR id);
+
+// Files live in memory, by path, and are seen by their content; the file
+// calls are not logged.
+void putFile(const std::string& path, const std::string& content);
+// The content of a file, or null when there is none.
+const std::string* fileContent(const std::string& path);
+std::vector<std::string> filePaths();
+// The window as the user or the system moved it; GetWindowRect answers it.
+void moveWindow(int x, int y);
 
 // The label the fake gave a handle ("window", "HAND", "menu2", "null"...).
 std::string label(const void* handle);

@@ -1,0 +1,139 @@
+#include "settings/settings.h"
+
+#include "model/performance.h"
+#include "port/midi_out_port.h"
+#include "settings/settings_file.h"
+
+#include <algorithm>
+#include <cstring>
+#include <iterator>
+
+SettingsStore g_settings;
+
+namespace {
+
+// Long enough for a knob drag's steps to come to rest, short enough that a
+// program killed loses no more than the last second.
+const UINT SETTLE_MS = 1000;
+
+bool same(const Settings& a, const Settings& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+bool anyKeyHeld() {
+    for (const KeyboardSection& section : g_model.sections) {
+        if (std::find(std::begin(section.keyDown), std::end(section.keyDown), true) != std::end(section.keyDown)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+Settings captured() {
+    Settings now;
+    std::copy(std::begin(g_model.ChannelPatchTable), std::end(g_model.ChannelPatchTable), now.patches);
+    for (int32_t s = 0; s < SECTION_COUNT; ++s) {
+        const KeyboardSection& section = g_model.sections[s];
+        SectionSettings& kept = now.sections[s];
+        for (int32_t id = ParamId::Channel; id < SELECTABLE_PARAM_COUNT; ++id)
+            kept.values[id] = paramValue(section, id);
+        kept.chord = chordModeOn(s) ? 1 : 0;
+        kept.selected = section.selectedParam;
+    }
+    now.activeSection = g_model.activeSection;
+    copyDeviceName(now.deviceName, g_port.deviceName, deviceNameLength(g_port.deviceName));
+    now.windowKnown = g_settings.windowKnown ? 1 : 0;
+    now.windowX = g_settings.windowPosition.x;
+    now.windowY = g_settings.windowPosition.y;
+    return now;
+}
+
+// A failed save is no news to the musician: it is tried again with the
+// next change, and at the end.
+void save(const Settings& settings) {
+    if (!g_settings.path[0] || (g_settings.savedKnown && same(settings, g_settings.saved))) return;
+    char text[SETTINGS_TEXT_SIZE];
+    const size_t length = writeSettingsText(settings, text);
+    if (!writeSettingsFile(g_settings.path, text, length)) return;
+    g_settings.saved = settings;
+    g_settings.savedKnown = true;
+}
+
+void trackWindow(HWND window) {
+    RECT rect;
+    g_settings.windowKnown = GetWindowRect(window, &rect) != 0;
+    if (g_settings.windowKnown) g_settings.windowPosition = POINT{rect.left, rect.top};
+}
+
+} // namespace
+
+void loadSettings() {
+    g_settings.remembered = Settings{};
+    if (!nameSettingsFile(g_settings.path)) return;
+    char text[SETTINGS_FILE_LIMIT];
+    size_t length = 0;
+    if (!readSettingsFile(g_settings.path, text, sizeof text, &length)) return;
+    readSettingsText(text, length, g_settings.remembered);
+    g_settings.saved = g_settings.remembered;
+    g_settings.savedKnown = true;
+}
+
+bool rememberedWindowPosition(POINT* position) {
+    const Settings& remembered = g_settings.remembered;
+    if (!remembered.windowKnown) return false;
+    *position = POINT{remembered.windowX, remembered.windowY};
+    return true;
+}
+
+void restoreSettings() {
+    restoreModel(g_settings.remembered);
+    selectDeviceNamed(g_settings.remembered.deviceName);
+}
+
+void restoreModel(const Settings& settings) {
+    std::copy(std::begin(settings.patches), std::end(settings.patches), g_model.ChannelPatchTable);
+    for (int32_t s = 0; s < SECTION_COUNT; ++s) {
+        KeyboardSection& section = g_model.sections[s];
+        const SectionSettings& kept = settings.sections[s];
+        for (int32_t id = ParamId::Channel; id < SELECTABLE_PARAM_COUNT; ++id)
+            section.params[id].value = kept.values[id];
+        // Two sections on one channel play one patch.
+        section.params[ParamId::Patch].value = g_model.ChannelPatchTable[paramValue(section, ParamId::Channel)];
+        section.params[ParamId::Chord].value = kept.chord;
+        section.selectedParam = kept.selected;
+    }
+    g_model.activeSection = settings.activeSection;
+}
+
+void watchSettings(HWND window) {
+    trackWindow(window);
+    g_settings.pending = captured();
+    g_settings.watching = true;
+}
+
+void noteSettingsChange(HWND window) {
+    if (!g_settings.watching) return;
+    const Settings now = captured();
+    if (same(now, g_settings.pending)) return;
+    g_settings.pending = now;
+    // Set again, the timer starts its wait over: forty knob steps make one save.
+    SetTimer(window, SETTINGS_TIMER, SETTLE_MS, nullptr);
+}
+
+void onWindowMoved(HWND window) {
+    if (!g_settings.watching) return;
+    trackWindow(window);
+    noteSettingsChange(window);
+}
+
+void onSettingsTimer(HWND window) {
+    // A save waits while a key is held, a second at a time: writing a file
+    // is no business of a performance.
+    if (!g_settings.watching || anyKeyHeld()) return;
+    KillTimer(window, SETTINGS_TIMER);
+    save(g_settings.pending);
+}
+
+void saveSettingsAtEnd() {
+    if (!g_settings.watching) return;
+    g_settings.watching = false;
+    save(captured());
+}

@@ -1,0 +1,53 @@
+// The settings file's text: an INI file a musician can read and edit in
+// Notepad. Reading takes any bytes at all and keeps, value by value, what
+// is there and valid; writing gives one layout. No system call here, so
+// that anything can be fed to the reader.
+#pragma once
+
+#include "model/performance.h"
+#include "platform/win32.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <type_traits>
+
+struct SectionSettings {
+    // By ParamId, Channel..Transpose; the Patch entry is not used: a
+    // section's patch is the one remembered for its channel.
+    int32_t values[SELECTABLE_PARAM_COUNT] = {START_PARAMS[0].value, START_PARAMS[1].value, START_PARAMS[2].value,
+                                              START_PARAMS[3].value, START_PARAMS[4].value};
+    int32_t chord = 0; // 0 off, 1 on
+    int32_t selected = ParamId::Patch;
+};
+
+// Everything remembered between runs, with the start values of a first run.
+struct Settings {
+    SectionSettings sections[SECTION_COUNT];
+    int32_t patches[CHANNEL_COUNT] = {}; // the patch remembered per channel
+    int32_t activeSection = 0;
+    int32_t windowKnown = 0; // 1 when windowX and windowY say where the panel was
+    int32_t windowX = 0;
+    int32_t windowY = 0;
+    // The MIDI output device by name, zero-filled after it; empty: device 0.
+    char deviceName[MAXPNAMELEN] = {};
+};
+// Whole numbers and bytes with no padding: two records are the same
+// settings exactly when their bytes are the same.
+static_assert(std::has_unique_object_representations_v<Settings>, "settings compare byte for byte");
+
+// Room for the text writeSettingsText makes, with any device name.
+constexpr size_t SETTINGS_TEXT_SIZE = 2048;
+
+// Each value of text that names something remembered and is valid replaces
+// that value in settings; everything else is left as it was.
+void readSettingsText(const char* text, size_t length, Settings& settings);
+
+// The file's text for settings, with CR LF line ends, terminated; its length.
+size_t writeSettingsText(const Settings& settings, char (&text)[SETTINGS_TEXT_SIZE]);
+
+// The length of a name held in MAXPNAMELEN characters, terminated or not.
+size_t deviceNameLength(const char (&name)[MAXPNAMELEN]);
+
+// A device name as the settings keep it: at most MAXPNAMELEN - 1
+// characters, zero-filled after them.
+void copyDeviceName(char (&to)[MAXPNAMELEN], const char* from, size_t length);
