@@ -1,0 +1,250 @@
+// Settings kept between runs: what a file of any shape gives, what is
+// written, where, and when.
+#include "app/main_window.h"
+#include "model/performance.h"
+#include "port/midi_out_port.h"
+#include "settings/settings.h"
+#include "tests/unit/key_messages.h"
+#include "tests/unit/program_test.h"
+#include "tests/unit/temp_directory.h"
+
+#include <cstring>
+
+namespace {
+
+const char ROAMING_FILE[] = "C:\\Users\\Musician\\AppData\\Roaming\\Tonvale\\tonvale.ini";
+const char PORTABLE_FILE[] = "C:\\Tonvale\\tonvale.ini";
+
+// The values of a record in one line, the patches only where not 0.
+std::string describe(const Settings& settings) {
+    std::string text;
+    for (const SectionSettings& s : settings.sections) {
+        text += "ch" + std::to_string(s.values[ParamId::Channel]) + " oct" + std::to_string(s.values[ParamId::Octave]) +
+                " vol" + std::to_string(s.values[ParamId::Volume]) + " tr" +
+                std::to_string(s.values[ParamId::Transpose]) + " chord" + std::to_string(s.chord) + " sel" +
+                std::to_string(s.selected) + " | ";
+    }
+    text += "patches";
+    for (int32_t c = 0; c < CHANNEL_COUNT; ++c) {
+        if (settings.patches[c]) text += " " + std::to_string(c) + ":" + std::to_string(settings.patches[c]);
+    }
+    text += " | active" + std::to_string(settings.activeSection) + " device \"" + settings.deviceName + "\"";
+    if (settings.windowKnown)
+        text += " at " + std::to_string(settings.windowX) + "," + std::to_string(settings.windowY);
+    return text;
+}
+
+const char START[] =
+    "ch0 oct5 vol127 tr0 chord0 sel0 | ch0 oct5 vol127 tr0 chord0 sel0 | patches | active0 device \"\"";
+
+struct BrokenInput {
+    const char* what;
+    std::string text;
+    const char* expected;
+};
+
+const char BINARY[] = "\0\xFF\x01[Left\0]\nChannel=\xFF\n\x1A";
+
+const BrokenInput BROKEN_INPUTS[] = {
+    {"empty", "", START},
+    {"binary", std::string(BINARY, sizeof BINARY - 1), START},
+    {"truncated", "[Left]\r\nOctave=3\r\nChan",
+     "ch0 oct3 vol127 tr0 chord0 sel0 | ch0 oct5 vol127 tr0 chord0 sel0 | patches | active0 device \"\""},
+    {"out of range and not numbers",
+     "[Left]\nChannel=17\nOctave=-1\nVolume=12x\nTranspose=99999999999\nChord=2\nSelected=Knob\n"
+     "[Right]\nChannel=16\nVolume=0\n[Patches]\nChannel1=0\nChannel2=129\nChannel3=+5\n"
+     "[General]\nActiveSection=2\nWindowX=40000\nWindowY=0",
+     "ch0 oct5 vol127 tr0 chord0 sel0 | ch15 oct5 vol0 tr0 chord0 sel0 | patches | active0 device \"\""},
+    {"edited by hand",
+     "\xEF\xBB\xBF; mine\n  [ left ]  \n chord = ON \nselected= octave\nUnknown=3\n[Nope]\nChannel=4\n"
+     "[Patches]\nChannel2=33\nChannel10=50\nChannel17=5\n[General]\nactivesection=right\nDevice= Alpha Port \n"
+     "WindowX=-10\nWindowY=20\n",
+     "ch0 oct5 vol127 tr0 chord1 sel2 | ch0 oct5 vol127 tr0 chord0 sel0 | patches 1:32 | active1 device \"Alpha "
+     "Port\" at -10,20"},
+    {"a device name too long for any device, one window coordinate",
+     "[General]\nDevice=" + std::string(32, 'n') + "\nWindowX=100\n", START},
+};
+
+TEST(SettingsText, EachValueThatCannotBeReadKeepsItsStartValue) {
+    for (const BrokenInput& input : BROKEN_INPUTS) {
+        Settings settings;
+        readSettingsText(input.text.data(), input.text.size(), settings);
+        EXPECT_EQ(describe(settings), input.expected) << input.what;
+    }
+}
+
+TEST(SettingsText, WhatIsWrittenIsReadBackTheSame) {
+    Settings settings;
+    settings.sections[0].values[ParamId::Channel] = 1;
+    settings.sections[0].values[ParamId::Octave] = 3;
+    settings.sections[0].selected = ParamId::Octave;
+    settings.sections[1].chord = 1;
+    settings.patches[1] = 32;
+    settings.activeSection = 1;
+    copyDeviceName(settings.deviceName, "Alpha Port", 10);
+    settings.windowKnown = 1;
+    settings.windowX = -10;
+    char text[SETTINGS_TEXT_SIZE];
+    const size_t length = writeSettingsText(settings, text);
+    EXPECT_EQ(std::string(text, length),
+              "; Tonvale's settings, kept between runs. Delete this file to start afresh.\r\n\r\n"
+              "[Left]\r\nChannel=2\r\nOctave=3\r\nVolume=127\r\nTranspose=0\r\nChord=Off\r\nSelected=Octave\r\n\r\n"
+              "[Right]\r\nChannel=1\r\nOctave=5\r\nVolume=127\r\nTranspose=0\r\nChord=On\r\nSelected=Patch\r\n\r\n"
+              "[Patches]\r\nChannel1=1\r\nChannel2=33\r\nChannel3=1\r\nChannel4=1\r\nChannel5=1\r\nChannel6=1\r\n"
+              "Channel7=1\r\nChannel8=1\r\nChannel9=1\r\nChannel10=1\r\nChannel11=1\r\nChannel12=1\r\nChannel13=1\r\n"
+              "Channel14=1\r\nChannel15=1\r\nChannel16=1\r\n\r\n"
+              "[General]\r\nActiveSection=Right\r\nDevice=Alpha Port\r\nWindowX=-10\r\nWindowY=0\r\n");
+    Settings read;
+    readSettingsText(text, length, read);
+    EXPECT_EQ(describe(read), describe(settings));
+    EXPECT_EQ(std::memcmp(&read, &settings, sizeof read), 0);
+}
+
+class SettingsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fake::reset();
+        resetProgramState();
+        g_settings = SettingsStore{};
+        directory.write("gm_ins.nms", patchFile(3));
+        fake::script.deviceCount = 2;
+        fake::script.deviceNames[0] = "Zeta Synth";
+        fake::script.deviceNames[1] = "Alpha Port";
+    }
+
+    void start() {
+        registerMainClass(fake::INSTANCE);
+        ASSERT_TRUE(createMainWindow(fake::INSTANCE, SW_SHOWDEFAULT));
+        fake::clearLog();
+    }
+
+    static void send(UINT message, WPARAM wParam, LPARAM lParam = 0) {
+        MainWndProc(fake::WINDOW, message, wParam, lParam);
+    }
+    static std::string file(const char* path) {
+        const std::string* content = fake::fileContent(path);
+        return content ? *content : "(none)";
+    }
+    static bool saysLine(const char* path, const char* line) {
+        return file(path).find(std::string("\r\n") + line + "\r\n") != std::string::npos;
+    }
+
+    TempDirectory directory;
+};
+
+TEST_F(SettingsTest, ARememberedFileIsReadBeforeTheDeviceOpensAndThePanelIsWhereItWasLeft) {
+    fake::putFile(ROAMING_FILE, "[Left]\nChannel=2\nOctave=3\nSelected=Octave\n[Patches]\nChannel2=33\n"
+                                "[General]\nActiveSection=Right\nDevice=Alpha Port\nWindowX=100\nWindowY=50\n");
+    registerMainClass(fake::INSTANCE);
+    ASSERT_TRUE(createMainWindow(fake::INSTANCE, SW_SHOWDEFAULT));
+    EXPECT_EQ(fake::calls({fake::Fn::CreateWindowExA, fake::Fn::midiOutGetDevCapsA, fake::Fn::midiOutOpen,
+                           fake::Fn::midiOutShortMsg}),
+              Lines({
+                  "CreateWindowExA ex 0x0 \"Tonvale 1.0 (beta)\" \"Tonvale 1.0 (beta)\" style 0x80000000 at 100,50 "
+                  "size 800x250 parent null menu null instance",
+                  "midiOutGetDevCapsA 0 size 52",
+                  "midiOutGetDevCapsA 1 size 52",
+                  "midiOutOpen device 1 callback window instance 0 flags 0x10000 -> midi1",
+                  "midiOutShortMsg midi1 program 0xC1 32", // sent though Octave is selected
+                  "midiOutShortMsg midi1 program 0xC0 0",
+              }));
+    EXPECT_EQ(g_model.activeSection, 1);
+    fake::clearLog();
+    keyPress(scan::Q);
+    EXPECT_EQ(fake::midiMessages(), Lines({"note-on 0x91 36 127"}));
+}
+
+TEST_F(SettingsTest, AMissingDeviceFallsBackToDevice0AndAPanelOffEveryScreenToItsStartPosition) {
+    fake::putFile(ROAMING_FILE, "[General]\nDevice=Gone Synth\nWindowX=3000\nWindowY=50\n");
+    start();
+    EXPECT_EQ(g_port.deviceIndex, 0u);
+    RECT at;
+    GetWindowRect(fake::WINDOW, &at);
+    EXPECT_EQ(at.left, 415);
+    EXPECT_EQ(at.top, 746);
+    DestroyWindow(fake::WINDOW);
+    EXPECT_TRUE(saysLine(ROAMING_FILE, "Device=Gone Synth")) << "remembered until another is chosen";
+}
+
+TEST_F(SettingsTest, AKnobDragIsSavedOnceASecondAfterItEndsAndNotWhileAKeyIsHeld) {
+    start();
+    send(WM_LBUTTONDOWN, 0, fake::pointData(400, 50));
+    for (int x = 401; x <= 440; ++x) send(WM_MOUSEMOVE, 0, fake::pointData(x, 50));
+    send(WM_LBUTTONUP, 0, fake::pointData(440, 50));
+    EXPECT_EQ(fake::calls({fake::Fn::SetTimer}), Lines(40, "SetTimer window id 2 1000ms"))
+        << "each step restarts the wait";
+    EXPECT_EQ(file(ROAMING_FILE), "(none)");
+
+    keyPress(scan::Q);
+    send(WM_TIMER, SETTINGS_TIMER);
+    EXPECT_EQ(file(ROAMING_FILE), "(none)") << "nothing is written while a key is held";
+    EXPECT_TRUE(fake::timerRunning(SETTINGS_TIMER));
+    keyRelease(scan::Q);
+    send(WM_TIMER, SETTINGS_TIMER);
+    EXPECT_TRUE(saysLine(ROAMING_FILE, "Channel1=41"));
+    EXPECT_FALSE(fake::timerRunning(SETTINGS_TIMER));
+    EXPECT_EQ(fake::filePaths(), Lines({ROAMING_FILE})) << "the new file took the old one's place";
+
+    fake::putFile(ROAMING_FILE, "as edited");
+    typeCharacter('\t');
+    typeCharacter('\t'); // and back: nothing to save
+    DestroyWindow(fake::WINDOW);
+    EXPECT_EQ(file(ROAMING_FILE), "as edited");
+}
+
+TEST_F(SettingsTest, AFailedSaveKeepsTheOldFileSaysNothingAndIsTriedAgainWithTheNextChange) {
+    const struct {
+        const char* what;
+        size_t diskSpace;
+        bool moveFails;
+    } failures[] = {{"disk full", 100, false}, {"cannot replace", (size_t)-1, true}};
+    for (const auto& failure : failures) {
+        SCOPED_TRACE(failure.what);
+        SetUp();
+        fake::putFile(ROAMING_FILE, "[Left]\nOctave=4\n");
+        start();
+        fake::script.diskSpace = failure.diskSpace;
+        fake::script.moveFails = failure.moveFails;
+        typeCharacter('\t');
+        send(WM_TIMER, SETTINGS_TIMER);
+        EXPECT_EQ(file(ROAMING_FILE), "[Left]\nOctave=4\n");
+        EXPECT_EQ(fake::filePaths(), Lines({ROAMING_FILE})) << "no half-written file is left";
+        EXPECT_EQ(fake::count(fake::Fn::MessageBoxA), 0u);
+
+        fake::script = fake::Script();
+        fake::script.deviceCount = 2;
+        typeCharacter('\t');
+        typeCharacter('\t');
+        send(WM_TIMER, SETTINGS_TIMER);
+        EXPECT_TRUE(saysLine(ROAMING_FILE, "ActiveSection=Right"));
+        EXPECT_TRUE(saysLine(ROAMING_FILE, "Octave=4"));
+    }
+}
+
+TEST_F(SettingsTest, AFileBesideTheProgramIsUsedInsteadAndTheEndSavesWhatIsPending) {
+    fake::putFile(PORTABLE_FILE, "");
+    start();
+    send(WM_CHAR, '\t');
+    DestroyWindow(fake::WINDOW);
+    EXPECT_TRUE(saysLine(PORTABLE_FILE, "ActiveSection=Right"));
+    EXPECT_EQ(file(ROAMING_FILE), "(none)");
+
+    SetUp(); // a first run makes the folder under %APPDATA% at the end
+    start();
+    fake::moveWindow(20, 30);
+    send(WM_MOVE, 0);
+    DestroyWindow(fake::WINDOW);
+    EXPECT_TRUE(saysLine(ROAMING_FILE, "WindowX=20\r\nWindowY=30"));
+}
+
+TEST_F(SettingsTest, SetupKeepsTheChosenDeviceByName) {
+    start();
+    fake::script.dialogButton = IDOK;
+    fake::script.listSelection = 1;
+    send(WM_LBUTTONDOWN, 0, fake::pointData(700, 25)); // SETUP
+    EXPECT_STREQ(g_port.deviceName, "Alpha Port");
+    DestroyWindow(fake::WINDOW);
+    EXPECT_TRUE(saysLine(ROAMING_FILE, "Device=Alpha Port"));
+}
+
+} // namespace
