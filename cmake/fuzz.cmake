@@ -19,9 +19,10 @@ target_compile_options(fake_win32_fuzz PRIVATE ${PROGRAM_WARNINGS} ${FUZZ_SANITI
 
 add_executable(window_messages_fuzzer tests/fuzz/window_messages_fuzzer.cpp tests/property/wire_check.cpp)
 add_executable(patch_names_fuzzer tests/fuzz/patch_names_fuzzer.cpp)
+add_executable(settings_fuzzer tests/fuzz/settings_fuzzer.cpp)
 # Start-up reads the real patch-name file from here.
 target_compile_definitions(window_messages_fuzzer PRIVATE TONVALE_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
-foreach(target window_messages_fuzzer patch_names_fuzzer)
+foreach(target window_messages_fuzzer patch_names_fuzzer settings_fuzzer)
     target_compile_options(${target} PRIVATE ${PROGRAM_WARNINGS} ${FUZZ_SANITIZERS} -fsanitize=fuzzer)
     target_link_options(${target} PRIVATE ${FUZZ_SANITIZERS} -fsanitize=fuzzer)
     target_link_libraries(${target} PRIVATE tonvale_fuzz fake_win32_fuzz)

@@ -21,7 +21,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir -p build/fuzz/findings
 failed=()
-for target in window_messages patch_names; do
+for target in window_messages patch_names settings; do
     fuzzer=build/fuzz/${target}_fuzzer
     echo "== $target: regression inputs and seed corpus"
     for input in tests/fuzz/regressions/$target/* tests/fuzz/corpus/$target/*; do

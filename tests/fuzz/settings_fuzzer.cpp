@@ -1,0 +1,103 @@
+// libFuzzer target: the settings reader. Whatever the file holds, read from
+// the file as start-up reads it: every value is in range, the device name
+// is terminated, what is written reads back as the same settings, and the
+// model the settings are restored into starts with well-formed program
+// changes on the device chosen, or on device 0.
+#include "model/midi_messages.h"
+#include "model/performance.h"
+#include "port/midi_out_port.h"
+#include "settings/settings.h"
+#include "settings/settings_file.h"
+#include "tests/fake/fake_win32.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+const char SETTINGS_PATH[] = "C:\\Users\\Musician\\AppData\\Roaming\\Tonvale\\tonvale.ini";
+
+[[noreturn]] void fail(const std::string& reason) {
+    std::fprintf(stderr, "settings_fuzzer: %s\n", reason.c_str());
+    std::abort();
+}
+
+void expectWithin(const char* what, int32_t value, int32_t low, int32_t high) {
+    if (value < low || value > high) {
+        fail(std::string(what) + " is " + std::to_string(value) + ", not in " + std::to_string(low) + ".." +
+             std::to_string(high));
+    }
+}
+
+void checkRanges(const Settings& settings) {
+    for (const SectionSettings& section : settings.sections) {
+        for (int32_t id = ParamId::Channel; id < SELECTABLE_PARAM_COUNT; ++id) {
+            expectWithin("a section's value", section.values[id], 0, START_PARAMS[id].count - 1);
+        }
+        expectWithin("chord", section.chord, 0, 1);
+        expectWithin("the selected parameter", section.selected, 0, SELECTABLE_PARAM_COUNT - 1);
+    }
+    for (int32_t patch : settings.patches) expectWithin("a channel's patch", patch, 0, 127);
+    expectWithin("the percussion channel's patch", settings.patches[PERCUSSION_CHANNEL], 0, 0);
+    expectWithin("the active section", settings.activeSection, 0, 1);
+    if (!std::memchr(settings.deviceName, 0, sizeof settings.deviceName)) fail("the device name is not ended");
+    if (settings.windowKnown) {
+        expectWithin("the window's x", settings.windowX, -32768, 32767);
+        expectWithin("the window's y", settings.windowY, -32768, 32767);
+    }
+}
+
+void checkWrittenReadsBack(const Settings& settings) {
+    char text[SETTINGS_TEXT_SIZE];
+    const size_t length = writeSettingsText(settings, text);
+    Settings again;
+    readSettingsText(text, length, again);
+    if (std::memcmp(&again, &settings, sizeof again) != 0)
+        fail("the written file reads back otherwise:\n" + std::string(text));
+}
+
+// Start-up's part: the model restored, the device chosen by name, both
+// programs sent.
+void checkStart(const Settings& settings) {
+    g_model = PerformanceModel{};
+    g_port = MidiOutPort{};
+    initSections();
+    restoreModel(settings);
+    g_port.deviceCount = fake::script.deviceCount;
+    selectDeviceNamed(settings.deviceName);
+    expectWithin("the device", (int32_t)g_port.deviceIndex, 0, (int32_t)g_port.deviceCount - 1);
+    midiOutOpen(&g_port.handle, g_port.deviceIndex, 0, 0, CALLBACK_WINDOW);
+    fake::clearLog();
+    for (const KeyboardSection& section : g_model.sections) {
+        expectWithin("a section's patch", paramValue(section, ParamId::Patch), 0, 127);
+        sendProgramChange(section);
+    }
+    for (size_t i = 0; i < fake::callCount(); ++i) {
+        const DWORD message = (DWORD)fake::call(i).args[1];
+        if ((message & 0xF0) != 0xC0 || (message & 0xFFFF8000u) != 0) {
+            fail("sent " + fake::describeShortMessage(message));
+        }
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    fake::reset();
+    fake::script.deviceCount = 2;
+    fake::script.deviceNames[1] = "Alpha Port";
+    fake::putFile(SETTINGS_PATH, std::string((const char*)data, size));
+    g_settings = SettingsStore{};
+    loadSettings();
+    if (std::strcmp(g_settings.path, SETTINGS_PATH) != 0) fail("the file read is " + std::string(g_settings.path));
+    Settings direct;
+    readSettingsText((const char*)data, size < SETTINGS_FILE_LIMIT ? size : SETTINGS_FILE_LIMIT, direct);
+    if (std::memcmp(&direct, &g_settings.remembered, sizeof direct) != 0)
+        fail("the file read otherwise than its bytes");
+    checkRanges(g_settings.remembered);
+    checkWrittenReadsBack(g_settings.remembered);
+    checkStart(g_settings.remembered);
+    return 0;
+}
