@@ -7,6 +7,7 @@ everything it starts is ended and removed when the test ends, pass or fail.
 Python 3 standard library only.
 """
 
+import getpass
 import json
 import os
 import re
@@ -117,6 +118,12 @@ def stop_wineserver(prefix):
             subprocess.run(command, env=env, timeout=30, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         except subprocess.TimeoutExpired:
             pass
+
+
+def settings_file(prefix):
+    """Where the program keeps its settings in a prefix: %APPDATA%\\Tonvale\\tonvale.ini,
+    %APPDATA% being the Wine user's AppData\\Roaming; Wine names the user after the Unix one."""
+    return os.path.join(prefix, "drive_c", "users", getpass.getuser(), "AppData", "Roaming", "Tonvale", "tonvale.ini")
 
 
 def runs_folder(prefix):
@@ -451,6 +458,8 @@ class Session:
         self.size = size  # the screen's width and height
         os.makedirs(runs_folder(self.prefix), exist_ok=True)
         self.folder = tempfile.mkdtemp(prefix="test-", dir=runs_folder(self.prefix))
+        # The tests share the prefix: each one starts as a first run, with no settings kept by another.
+        shutil.rmtree(os.path.dirname(settings_file(self.prefix)), ignore_errors=True)
         self.processes = []
         self.display = None
         self.xvfb = None
@@ -649,6 +658,11 @@ class Tonvale:
         self.press(key, window=window)
         self.wait_until_gone(window)
 
+    def kill(self):
+        """Ends the program at once (SIGKILL), as a crash or a power cut would, and waits until it is gone."""
+        self.process.kill()
+        self.process.wait(DEFAULT_TIMEOUT)
+
     def close(self):
         """Sends WM_CLOSE to the main window (what the system does for Alt+F4 or the task bar)."""
         self.session.probe("post", hex(self.main_window().hwnd), WM_CLOSE, 0, 0)
@@ -843,6 +857,10 @@ class E2ETest(unittest.TestCase):
         if wait_for_window:
             tonvale.wait_for_window()
         return tonvale
+
+    def settings_file(self):
+        """The settings file the program uses in this test's prefix (one beside the exe comes first)."""
+        return settings_file(self.session.prefix if self.session else Config.prefix)
 
     def _end_session(self):
         if self.session is None:
