@@ -14,7 +14,8 @@
 #   TONVALE_PREBUILT=DIR     run DIR/tonvale.exe as built, without installing
 #                            or building anything (the tests do)
 #   TONVALE_WINEPREFIX=DIR   the Wine prefix (default build/wineprefix, made
-#                            on the first run)
+#                            on the first run); the program keeps its settings
+#                            there, in %APPDATA%\Tonvale\tonvale.ini
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/packages.sh
@@ -113,6 +114,8 @@ else
 fi
 
 cd "$run_dir"
+# A fresh folder each run, so the settings are those of the prefix's user.
+echo "Settings are kept in $WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/Tonvale/tonvale.ini"
 echo "Q row and digits: left section; Z row and home row: right section; Tab switches; OFF quits"
 status=0
 in_background env WINEDLLOVERRIDES="$overrides" wine tonvale.exe || status=$?
