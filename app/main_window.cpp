@@ -90,6 +90,31 @@ void paintWindow(HWND window) {
     EndPaint(window, &paint);
 }
 
+LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE: return startUp(window) ? 0 : -1;
+    case WM_DESTROY: shutDown(window); return 0;
+    case WM_PAINT: paintWindow(window); return 0;
+    case WM_QUIT: shutDown(window); return 0; // only when sent straight to the window
+    case WM_KEYDOWN:
+    case WM_KEYUP: onKeyMessage(window, wParam, lParam); return 0;
+    case WM_MOVE: onWindowMoved(window); return 0;
+    case WM_CHAR: onCharMessage(window, (unsigned char)(wParam & 0xFF)); return 0;
+    case WM_COMMAND: onCommand(window, wParam); return 0;
+    case WM_TIMER: onTimer(window, wParam); return 0;
+    case WM_MOUSEMOVE: onMouseMove(window, lParam); return 0;
+    case WM_LBUTTONDOWN: onLeftButtonDown(window, lParam); return 0;
+    case WM_LBUTTONUP: onLeftButtonUp(window); return 0;
+    default: return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+// Tab, a click, a drag step, a menu's choice: after these something kept
+// between runs may have changed. A key's note never changes any of it.
+bool mayChangeSettings(UINT message) {
+    return message == WM_CHAR || message == WM_COMMAND || message == WM_MOUSEMOVE || message == WM_LBUTTONDOWN;
+}
+
 } // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR, int showCommand) {
@@ -140,35 +165,9 @@ bool createMainWindow(HINSTANCE instance, int showCommand) {
 }
 
 LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_CREATE: return startUp(window) ? 0 : -1;
-    case WM_DESTROY: shutDown(window); return 0;
-    case WM_PAINT: paintWindow(window); return 0;
-    case WM_QUIT: shutDown(window); return 0; // only when sent straight to the window
-    case WM_KEYDOWN:
-    case WM_KEYUP: onKeyMessage(window, wParam, lParam); return 0;
-    case WM_MOVE: onWindowMoved(window); return 0;
-    // After these, something remembered may have changed; a key's note changes nothing of it.
-    case WM_CHAR:
-        onCharMessage(window, (unsigned char)(wParam & 0xFF));
-        noteSettingsChange(window);
-        return 0;
-    case WM_COMMAND:
-        onCommand(window, wParam);
-        noteSettingsChange(window);
-        return 0;
-    case WM_TIMER: onTimer(window, wParam); return 0;
-    case WM_MOUSEMOVE:
-        onMouseMove(window, lParam);
-        noteSettingsChange(window);
-        return 0;
-    case WM_LBUTTONDOWN:
-        onLeftButtonDown(window, lParam);
-        noteSettingsChange(window);
-        return 0;
-    case WM_LBUTTONUP: onLeftButtonUp(window); return 0;
-    default: return DefWindowProcA(window, message, wParam, lParam);
-    }
+    const LRESULT result = handleMessage(window, message, wParam, lParam);
+    if (mayChangeSettings(message)) noteSettingsChange(window);
+    return result;
 }
 
 void shutDown(HWND) {
