@@ -72,8 +72,8 @@ void checkStart(const Settings& settings) {
     fake::clearLog();
     for (const KeyboardSection& section : g_model.sections) {
         expectWithin("a section's patch", paramValue(section, ParamId::Patch), 0, 127);
-        sendProgramChange(section);
     }
+    sendSectionPrograms();
     for (size_t i = 0; i < fake::callCount(); ++i) {
         const DWORD message = (DWORD)fake::call(i).args[1];
         if ((message & 0xF0) != 0xC0 || (message & 0xFFFF8000u) != 0) {
