@@ -135,15 +135,20 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR, int sh
 }
 
 ATOM registerMainClass(HINSTANCE instance) {
-    WNDCLASSA windowClass = {};
+    WNDCLASSEXA windowClass = {};
+    windowClass.cbSize = sizeof windowClass;
     windowClass.style = CS_HREDRAW | CS_VREDRAW; // no CS_DBLCLKS: a fast second click is a click
     windowClass.lpfnWndProc = MainWndProc;
     windowClass.hInstance = instance;
-    windowClass.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
+    // The exe's own icon in the taskbar and Alt+Tab too; the small one is
+    // the icon's own small image, not the large one shrunk.
+    windowClass.hIcon = LoadIconA(instance, "APPICON");
+    windowClass.hIconSm = (HICON)LoadImageA(instance, "APPICON", IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                            GetSystemMetrics(SM_CYSMICON), 0);
     windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
     windowClass.lpszClassName = MAIN_CLASS_NAME;
-    return RegisterClassA(&windowClass);
+    return RegisterClassExA(&windowClass);
 }
 
 bool createMainWindow(HINSTANCE instance, int showCommand) {

@@ -11,10 +11,27 @@ set(PROGRAM_CXX_OPTIONS ${PROGRAM_WARNINGS} ${PROGRAM_HYGIENE})
 target_compile_options(tonvale PRIVATE "$<$<COMPILE_LANGUAGE:CXX>:${PROGRAM_CXX_OPTIONS}>")
 target_compile_definitions(tonvale PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
 target_link_libraries(tonvale PRIVATE user32 gdi32 winmm)
+# The version information's four numbers, from the version project() sets.
+foreach(part MAJOR MINOR PATCH TWEAK)
+    if(PROJECT_VERSION_${part} STREQUAL "")
+        list(APPEND FILE_VERSION_NUMBERS 0)
+    else()
+        list(APPEND FILE_VERSION_NUMBERS ${PROJECT_VERSION_${part}})
+    endif()
+endforeach()
+list(JOIN FILE_VERSION_NUMBERS "," FILE_VERSION)
+# The text goes in unquoted, one number token that the script quotes itself:
+# windres loses the quotes of a quoted definition on its way to the preprocessor.
+set_property(SOURCE resources/tonvale.rc APPEND PROPERTY COMPILE_DEFINITIONS
+             TONVALE_FILE_VERSION=${FILE_VERSION} TONVALE_VERSION_TEXT=${PROJECT_VERSION})
 # The resource compiler reads these files, but no dependency scan sees them.
-set(RESOURCE_FILES tonvale.ico panel.bmp hand.cur)
+set(RESOURCE_FILES tonvale.manifest tonvale.ico panel.bmp hand.cur)
 list(TRANSFORM RESOURCE_FILES PREPEND ${PROJECT_SOURCE_DIR}/resources/)
 set_source_files_properties(resources/tonvale.rc PROPERTIES OBJECT_DEPENDS "${RESOURCE_FILES}")
+if(MSVC)
+    # The resource script embeds the manifest; the linker must not add its own.
+    target_link_options(tonvale PRIVATE /MANIFEST:NO)
+endif()
 if(MINGW)
     # One self-contained exe: no MinGW runtime DLLs to ship beside it.
     target_link_options(tonvale PRIVATE -static -static-libgcc -static-libstdc++)

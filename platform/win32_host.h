@@ -104,7 +104,8 @@ typedef LRESULT(CALLBACK* WNDPROC)(HWND, UINT, WPARAM, LPARAM);
 typedef INT_PTR(CALLBACK* DLGPROC)(HWND, UINT, WPARAM, LPARAM);
 typedef void(CALLBACK* TIMERPROC)(HWND, UINT, UINT_PTR, DWORD);
 
-struct WNDCLASSA {
+struct WNDCLASSEXA {
+    UINT cbSize;
     UINT style;
     WNDPROC lpfnWndProc;
     int cbClsExtra;
@@ -115,6 +116,7 @@ struct WNDCLASSA {
     HBRUSH hbrBackground;
     LPCSTR lpszMenuName;
     LPCSTR lpszClassName;
+    HICON hIconSm;
 };
 
 struct PAINTSTRUCT {
@@ -194,7 +196,9 @@ struct MIDIOUTCAPSA {
 #define MB_OK 0x00000000L
 #define IDOK 1
 #define IDCANCEL 2
-#define IDI_APPLICATION MAKEINTRESOURCEA(32512)
+#define IMAGE_ICON 1
+#define SM_CXSMICON 49
+#define SM_CYSMICON 50
 #define IDC_ARROW MAKEINTRESOURCEA(32512)
 
 // Virtual-key codes.
@@ -249,7 +253,7 @@ struct OVERLAPPED;
 #define MOVEFILE_WRITE_THROUGH 0x00000008
 
 // USER32
-ATOM WINAPI RegisterClassA(const WNDCLASSA* wndClass);
+ATOM WINAPI RegisterClassExA(const WNDCLASSEXA* wndClass);
 HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y, int width,
                             int height, HWND parent, HMENU menu, HINSTANCE instance, void* param);
 BOOL WINAPI ShowWindow(HWND window, int showCommand);
@@ -264,6 +268,8 @@ void WINAPI PostQuitMessage(int exitCode);
 int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 HWND WINAPI SetFocus(HWND window);
 HICON WINAPI LoadIconA(HINSTANCE instance, LPCSTR name);
+HANDLE WINAPI LoadImageA(HINSTANCE instance, LPCSTR name, UINT type, int width, int height, UINT flags);
+int WINAPI GetSystemMetrics(int index);
 HCURSOR WINAPI LoadCursorA(HINSTANCE instance, LPCSTR name);
 HCURSOR WINAPI SetCursor(HCURSOR cursor);
 BOOL WINAPI DestroyCursor(HCURSOR cursor);

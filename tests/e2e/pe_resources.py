@@ -1,10 +1,10 @@
-"""Reads resources out of a built Windows executable: the dialog templates
-and the icon as the system will load them, not as the resource script meant
-them."""
+"""Reads resources out of a built Windows executable: the dialog templates,
+the icon, the version information and the manifest as the system will load
+them, not as the resource script meant them."""
 
 import struct
 
-RT_DIALOG, RT_GROUP_ICON = 5, 14
+RT_DIALOG, RT_GROUP_ICON, RT_VERSION, RT_MANIFEST = 5, 14, 16, 24
 DS_SETFONT, DS_SHELLFONT = 0x40, 0x48
 CLASS_ATOMS = {0x80: "button", 0x81: "edit", 0x82: "static", 0x83: "listbox", 0x84: "scrollbar", 0x85: "combobox"}
 
@@ -160,3 +160,46 @@ def first_icon(exe_path):
     count, = struct.unpack_from("<H", group, 4)
     entries = [struct.unpack_from("<BBBBHHIH", group, 6 + 14 * i) for i in range(count)]
     return name, [(width or 256, height or 256, bits) for width, height, _, _, _, bits, _, _ in entries]
+
+
+def _version_blocks(data, at, end):
+    """(key, value, children start, block end) of the VS_VERSIONINFO blocks
+    from at to end; a text value (type 1) is decoded, a binary one kept."""
+    while at + 6 <= end:
+        length, value_length, kind = struct.unpack_from("<HHH", data, at)
+        if length == 0:
+            return
+        reader = _Reader(data)
+        reader.at = at + 6
+        key = reader.text()
+        reader.align()
+        size = value_length * 2 if kind == 1 else value_length
+        value = data[reader.at:reader.at + size]
+        if kind == 1:
+            value = value.decode("utf-16-le").rstrip("\0")
+        children = (reader.at + size + 3) & ~3
+        yield key, value, children, at + length
+        at = (at + length + 3) & ~3
+
+
+def version_info(exe_path):
+    """The version resource: its strings by name, and the file and product
+    versions of its fixed part as (major, minor, patch, build)."""
+    data = PeImage(exe_path).resource(RT_VERSION, 1)
+    [(key, fixed, children, end)] = list(_version_blocks(data, 0, len(data)))
+    signature, _, file_ms, file_ls, product_ms, product_ls = struct.unpack_from("<6I", fixed)
+    assert key == "VS_VERSION_INFO" and signature == 0xFEEF04BD, "not a version resource"
+    info = {"file version": (file_ms >> 16, file_ms & 0xFFFF, file_ls >> 16, file_ls & 0xFFFF),
+            "product version": (product_ms >> 16, product_ms & 0xFFFF, product_ls >> 16, product_ls & 0xFFFF)}
+    for key, _, table_start, table_end in _version_blocks(data, children, end):
+        if key != "StringFileInfo":
+            continue
+        for _, _, strings_start, strings_end in _version_blocks(data, table_start, table_end):
+            for name, text, _, _ in _version_blocks(data, strings_start, strings_end):
+                info[name] = text
+    return info
+
+
+def manifest(exe_path):
+    """The manifest Windows reads when the process starts (resource id 1)."""
+    return PeImage(exe_path).resource(RT_MANIFEST, 1).decode("utf-8")

@@ -18,8 +18,8 @@ namespace {
 
 // clang-format off
 const char* const FN_NAMES[] = {
-    "RegisterClassA", "CreateWindowExA", "ShowWindow", "UpdateWindow", "DestroyWindow", "DefWindowProcA",
-    "SendMessageA", "PostQuitMessage", "MessageBoxA", "SetFocus", "LoadIconA", "LoadCursorA", "SetCursor",
+    "RegisterClassExA", "CreateWindowExA", "ShowWindow", "UpdateWindow", "DestroyWindow", "DefWindowProcA",
+    "SendMessageA", "PostQuitMessage", "MessageBoxA", "SetFocus", "LoadIconA", "LoadImageA", "LoadCursorA", "SetCursor",
     "DestroyCursor", "GetSysColorBrush", "LoadBitmapA", "BeginPaint", "EndPaint", "InvalidateRect", "GetDC",
     "ReleaseDC", "SetTimer", "KillTimer", "SetCapture", "ReleaseCapture", "CreatePopupMenu", "InsertMenuItemA",
     "TrackPopupMenuEx", "DestroyMenu", "DialogBoxParamA", "EndDialog", "SendDlgItemMessageA", "CreateCompatibleDC",
@@ -223,10 +223,10 @@ std::string describe(const Call& c) {
     const intptr_t* a = c.args;
     std::string n = name(c.fn);
     switch (c.fn) {
-    case Fn::RegisterClassA:
+    case Fn::RegisterClassExA:
         return n + format(" \"%s\" style 0x%x extra %d %d ", c.text, (unsigned)a[0], (int)a[2], (int)a[3]) +
-               handleArg(a[4]) + " icon " + handleArg(a[5]) + " cursor " + handleArg(a[6]) + " brush " +
-               handleArg(a[7]) + (a[8] ? " menu" : " no menu");
+               handleArg(a[4]) + " icon " + handleArg(a[5]) + " small " + handleArg(c.result) + " cursor " +
+               handleArg(a[6]) + " brush " + handleArg(a[7]) + (a[8] ? " menu" : " no menu");
     case Fn::CreateWindowExA:
         return n +
                format(" ex 0x%x \"%s\" \"%s\" style 0x%08x at %d,%d size %dx%d parent ", (unsigned)a[0], c.text2,
@@ -241,6 +241,9 @@ std::string describe(const Call& c) {
     case Fn::MessageBoxA:
         return n + " " + handleArg(a[0]) + " " + quoted(c.text) + " caption " +
                (a[1] ? quoted(c.text2) : std::string("null")) + format(" 0x%x", (unsigned)a[2]);
+    case Fn::LoadImageA:
+        return n + " " + handleArg(a[0]) + " " + c.text + format(" type %d %dx%d flags 0x%x", (int)a[1], (int)a[2],
+                                                                   (int)a[3], (unsigned)a[4]);
     case Fn::LoadIconA:
     case Fn::LoadCursorA:
     case Fn::LoadBitmapA: return n + " " + handleArg(a[0]) + " " + c.text;
@@ -452,11 +455,14 @@ using fake::script;
 
 // USER32
 
-ATOM WINAPI RegisterClassA(const WNDCLASSA* c) {
-    record(Fn::RegisterClassA,
-           {(intptr_t)c->style, (intptr_t)c->lpfnWndProc, c->cbClsExtra, c->cbWndExtra, (intptr_t)c->hInstance,
-            (intptr_t)c->hIcon, (intptr_t)c->hCursor, (intptr_t)c->hbrBackground, (intptr_t)c->lpszMenuName},
-           c->lpszClassName);
+ATOM WINAPI RegisterClassExA(const WNDCLASSEXA* c) {
+    fake::Call& call = record(Fn::RegisterClassExA,
+                              {(intptr_t)c->style, (intptr_t)c->lpfnWndProc, c->cbClsExtra, c->cbWndExtra,
+                               (intptr_t)c->hInstance, (intptr_t)c->hIcon, (intptr_t)c->hCursor,
+                               (intptr_t)c->hbrBackground, (intptr_t)c->lpszMenuName},
+                              c->lpszClassName);
+    call.result = (intptr_t)c->hIconSm;
+    if (c->cbSize != sizeof *c) return 0; // as the system refuses it
     if (script.registerClassFails) return 0;
     fake::windowProc = c->lpfnWndProc;
     return 0xC001;
@@ -545,9 +551,20 @@ HWND WINAPI SetFocus(HWND window) {
 HICON WINAPI LoadIconA(HINSTANCE instance, LPCSTR name) {
     const std::string resource = fake::resourceName(name);
     fake::Call& call = record(Fn::LoadIconA, {(intptr_t)instance}, resource.c_str());
-    call.result = (intptr_t)fake::newNamedHandle(resource == "#32512" ? "IDI_APPLICATION" : resource.c_str());
+    call.result = (intptr_t)fake::newNamedHandle(resource.c_str());
     return (HICON)call.result;
 }
+
+HANDLE WINAPI LoadImageA(HINSTANCE instance, LPCSTR name, UINT type, int width, int height, UINT flags) {
+    const std::string resource = fake::resourceName(name);
+    fake::Call& call =
+        record(Fn::LoadImageA, {(intptr_t)instance, (intptr_t)type, width, height, (intptr_t)flags}, resource.c_str());
+    call.result = (intptr_t)fake::addLabel(fake::nextHandle++, "%s-%dx%d", resource.c_str(), width, height);
+    return (HANDLE)call.result;
+}
+
+// A query, like PtInRect: answered, not logged. The small icon's size at 96 DPI.
+int WINAPI GetSystemMetrics(int index) { return index == SM_CXSMICON || index == SM_CYSMICON ? 16 : 0; }
 
 HCURSOR WINAPI LoadCursorA(HINSTANCE instance, LPCSTR name) {
     const std::string resource = fake::resourceName(name);

@@ -22,8 +22,8 @@ namespace fake {
 // One name after another, as FN_NAMES spells them.
 // clang-format off
 enum class Fn {
-    RegisterClassA, CreateWindowExA, ShowWindow, UpdateWindow, DestroyWindow, DefWindowProcA, SendMessageA,
-    PostQuitMessage, MessageBoxA, SetFocus, LoadIconA, LoadCursorA, SetCursor, DestroyCursor, GetSysColorBrush,
+    RegisterClassExA, CreateWindowExA, ShowWindow, UpdateWindow, DestroyWindow, DefWindowProcA, SendMessageA,
+    PostQuitMessage, MessageBoxA, SetFocus, LoadIconA, LoadImageA, LoadCursorA, SetCursor, DestroyCursor, GetSysColorBrush,
     LoadBitmapA, BeginPaint, EndPaint, InvalidateRect, GetDC, ReleaseDC, SetTimer, KillTimer, SetCapture,
     ReleaseCapture, CreatePopupMenu, InsertMenuItemA, TrackPopupMenuEx, DestroyMenu, DialogBoxParamA, EndDialog,
     SendDlgItemMessageA, CreateCompatibleDC, CreateCompatibleBitmap, SelectObject, DeleteDC, DeleteObject,

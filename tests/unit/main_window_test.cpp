@@ -12,6 +12,8 @@
 #include "tests/unit/program_test.h"
 #include "tests/unit/temp_directory.h"
 
+#include <algorithm>
+
 namespace {
 
 class MainWindowTest : public ::testing::Test {
@@ -41,8 +43,8 @@ protected:
 };
 
 const char* const REGISTER_CLASS =
-    "RegisterClassA \"Tonvale 1.0 (beta)\" style 0x3 extra 0 0 instance icon IDI_APPLICATION cursor IDC_ARROW "
-    "brush sysbrush15 no menu";
+    "RegisterClassExA \"Tonvale 1.0 (beta)\" style 0x3 extra 0 0 instance icon APPICON small APPICON-16x16 "
+    "cursor IDC_ARROW brush sysbrush15 no menu";
 const char* const CREATE_WINDOW =
     "CreateWindowExA ex 0x0 \"Tonvale 1.0 (beta)\" \"Tonvale 1.0 (beta)\" style 0x80000000 at 415,746 size 800x250 "
     "parent null menu null instance";
@@ -52,7 +54,8 @@ const char* const OPEN_FAILED = "midiOutOpen device 0 callback null instance 0 f
 TEST_F(MainWindowTest, StartUpRunsInItsOrder) {
     EXPECT_EQ(start(), 1);
     EXPECT_EQ(callsWithoutMenuItems(), Lines({
-                                           "LoadIconA null #32512",
+                                           "LoadIconA instance APPICON",
+                                           "LoadImageA instance APPICON type 1 16x16 flags 0x0",
                                            "LoadCursorA null #32512",
                                            "GetSysColorBrush 15",
                                            REGISTER_CLASS,
@@ -113,7 +116,7 @@ TEST_F(MainWindowTest, WinMainRunsTheLoopAndExitsWithZero) {
 TEST_F(MainWindowTest, WinMainWithAPreviousInstanceDoesNotRegisterAgain) {
     fake::script.deviceCount = 0; // end at once; only the class matters here
     EXPECT_EQ(WinMain(fake::INSTANCE, fake::INSTANCE, nullptr, SW_SHOWDEFAULT), 0);
-    EXPECT_EQ(fake::count(fake::Fn::RegisterClassA), 0u);
+    EXPECT_EQ(fake::count(fake::Fn::RegisterClassExA), 0u);
 }
 
 TEST_F(MainWindowTest, AFailedRegistrationEndsWithZero) {
@@ -155,9 +158,11 @@ TEST_F(MainWindowTest, EachStartUpFailureShowsWhyAndReleasesWhatWasMade) {
         SetUp();
         failure.arrange(directory);
         EXPECT_EQ(start(), 0);
+        // What follows the class, the window and its focus.
         Lines calls = fake::calls();
-        ASSERT_GE(calls.size(), 6u);
-        EXPECT_EQ(Lines(calls.begin() + 6, calls.end()), failure.expected) << "no window is shown";
+        const auto focus = std::find(calls.begin(), calls.end(), "SetFocus window");
+        ASSERT_NE(focus, calls.end());
+        EXPECT_EQ(Lines(focus + 1, calls.end()), failure.expected) << "no window is shown";
         EXPECT_EQ(WinMain(fake::INSTANCE, nullptr, nullptr, SW_SHOWDEFAULT), 0) << "exit code";
     }
 }
