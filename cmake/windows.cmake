@@ -25,7 +25,7 @@ list(JOIN FILE_VERSION_NUMBERS "," FILE_VERSION)
 set_property(SOURCE resources/tonvale.rc APPEND PROPERTY COMPILE_DEFINITIONS
              TONVALE_FILE_VERSION=${FILE_VERSION} TONVALE_VERSION_TEXT=${PROJECT_VERSION})
 # The resource compiler reads these files, but no dependency scan sees them.
-set(RESOURCE_FILES tonvale.manifest tonvale.ico panel.bmp hand.cur)
+set(RESOURCE_FILES tonvale.manifest tonvale.ico panel.bmp panel-2x.bmp hand.cur)
 list(TRANSFORM RESOURCE_FILES PREPEND ${PROJECT_SOURCE_DIR}/resources/)
 set_source_files_properties(resources/tonvale.rc PROPERTIES OBJECT_DEPENDS "${RESOURCE_FILES}")
 if(MSVC)

@@ -61,12 +61,15 @@ const std::vector<uint8_t>& panelFile() {
     return bytes;
 }
 
-// A pixel of the artwork in panel coordinates (rows are stored bottom-up).
-Rgb pixel(int x, int y) {
-    const std::vector<uint8_t>& b = panelFile();
-    size_t at = BMP_HEADERS + size_t(PANEL_HEIGHT - 1 - y) * BMP_STRIDE + size_t(x) * 3;
+// A pixel of a 24-bit bitmap of the panel drawn at scale (rows are stored
+// bottom-up, each a multiple of 4 bytes already).
+Rgb pixelAt(const std::vector<uint8_t>& b, int scale, int x, int y) {
+    size_t at = BMP_HEADERS + size_t(PANEL_HEIGHT * scale - 1 - y) * BMP_STRIDE * scale + size_t(x) * 3;
     return {b[at + 2], b[at + 1], b[at]};
 }
+
+// A pixel of the artwork in panel coordinates.
+Rgb pixel(int x, int y) { return pixelAt(panelFile(), 1, x, y); }
 
 double meanLuma(int left, int top, int width, int height) {
     double sum = 0;
@@ -264,6 +267,36 @@ TEST_F(PanelArtwork, DisplayFacesAreOneGreyGreenOnWhichTheDisplayTextReads) {
     EXPECT_GE(face.g, face.b) << face;
     EXPECT_LE(face.g - face.r, 40) << "grey-green, not green: " << face;
     EXPECT_GE(contrast(face, Rgb{52, 57, 55}), 4.5) << face;
+}
+
+// The artwork for high display scales: the same panel, drawn at twice the
+// size, with the flat areas that painting copies over still flat.
+TEST_F(PanelArtwork, TheDoubleSizeArtworkIsTheSamePanelAtTwiceTheSize) {
+    const std::vector<uint8_t> b = readResource("panel-2x.bmp");
+    ASSERT_EQ(b.size(), BMP_HEADERS + BMP_STRIDE * 2 * PANEL_HEIGHT * 2);
+    ASSERT_EQ(int32_t(le32(b, 18)), PANEL_WIDTH * 2);
+    ASSERT_EQ(int32_t(le32(b, 22)), PANEL_HEIGHT * 2);
+    ASSERT_EQ(le16(b, 28), 24u);
+    ASSERT_EQ(le32(b, 30), 0u);
+    double difference = 0;
+    for (int y = 0; y < PANEL_HEIGHT; ++y)
+        for (int x = 0; x < PANEL_WIDTH; ++x) {
+            double block = 0;
+            for (int i = 0; i < 4; ++i) block += luma(pixelAt(b, 2, 2 * x + i % 2, 2 * y + i / 2)) / 4;
+            difference += std::fabs(block - luma(pixel(x, y)));
+        }
+    EXPECT_LT(difference / (PANEL_WIDTH * PANEL_HEIGHT), 6) << "mean brightness difference per panel pixel";
+    const Rgb knobFace = pixel(KNOB_FACE.left, KNOB_FACE.top), displayFace = pixel(32, 34);
+    int odd = 0;
+    for (int y = 2 * KNOB_FACE.top; y < 2 * (KNOB_FACE.top + KNOB_FACE.height); ++y)
+        for (int x = 2 * KNOB_FACE.left; x < 2 * (KNOB_FACE.left + KNOB_FACE.width); ++x)
+            odd += pixelAt(b, 2, x, y) != knobFace;
+    for (int lcd : {LAYOUT_LCD_0, LAYOUT_LCD_1}) {
+        const RECT& r = PanelLayout[lcd];
+        for (int y = 2 * r.top; y < 2 * r.bottom; ++y)
+            for (int x = 2 * r.left; x < 2 * r.right; ++x) odd += pixelAt(b, 2, x, y) != displayFace;
+    }
+    EXPECT_EQ(odd, 0) << "pixels of the knob face or the displays that are not flat";
 }
 
 // The cursor file: one 32 x 32 monochrome image with its mask.

@@ -4,17 +4,20 @@
     /usr/bin/python3 tools/artwork/make_artwork.py [--preview DIR]
 
 Writes resources/panel.bmp (the bitmap "MAINBMP": 800 x 250, 24 bits per
-pixel, uncompressed, bottom-up) and resources/hand.cur (the cursor "HAND":
-32 x 32, monochrome with its mask, hot spot 6, 0). With --preview it also
-writes PNGs of the panel as painting composes it, for looking at.
+pixel, uncompressed, bottom-up), the same panel drawn at twice the size for
+high display scales (resources/panel-2x.bmp, "MAINBMP2X": 1600 x 500) and
+resources/hand.cur (the cursor "HAND": 32 x 32, monochrome with its mask,
+hot spot 6, 0). With --preview it also writes PNGs of the panel as painting
+composes it, for looking at.
 
 Needs the Debian packages python3-pil and fonts-dejavu-core. The preview's
 display text uses Wine's Tahoma (package fonts-wine) when it is there.
 
-Coordinates are client pixels of the panel. Where the controls, keys and
-sprites lie is read from the program's display/panel_layout.cpp and .h
-(tools/panel_geometry.py); the unit tests check the written files against
-them.
+Coordinates are client pixels of the panel at 96 DPI. Where the controls,
+keys and sprites lie is read from the program's display/panel_layout.cpp
+and .h (tools/panel_geometry.py); the unit tests check the written files
+against them. The canvas turns coordinates into pixels of the scale it draws
+at, so shapes and lettering are drawn afresh at 2x rather than enlarged.
 """
 
 import argparse
@@ -36,6 +39,7 @@ sys.dont_write_bytecode = True
 import panel_geometry as geometry  # noqa: E402
 
 WIDTH, HEIGHT = geometry.PANEL_WIDTH, geometry.PANEL_HEIGHT
+SCALES = {1: "panel.bmp", 2: "panel-2x.bmp"}
 
 # ---------------------------------------------------------------- geometry
 # Rectangles are (left, top, right, bottom), right and bottom outside.
@@ -85,38 +89,67 @@ def scale(c, f):
 
 
 def panel_colour(y):
-    return mix(PANEL_TOP, PANEL_BOTTOM, y / (HEIGHT - 1))
+    return mix(PANEL_TOP, PANEL_BOTTOM, min(1.0, max(0.0, y / (HEIGHT - 1))))
 
 
 class Canvas:
-    def __init__(self):
-        self.img = Image.new("RGB", (WIDTH, HEIGHT))
+    """The panel at `scale` pixels per panel pixel. Drawing takes panel
+    coordinates: pixel-art parts (fills, shading, frames) cover a scale x scale
+    block per panel pixel; round shapes, strokes and lettering are sampled at
+    the canvas's own pixels, so they are as sharp as its size allows."""
+
+    def __init__(self, scale=1):
+        self.scale = scale
+        self.width, self.height = WIDTH * scale, HEIGHT * scale
+        self.img = Image.new("RGB", (self.width, self.height))
         self.px = self.img.load()
-        for y in range(HEIGHT):
-            c = panel_colour(y)
-            for x in range(WIDTH):
+        for y in range(self.height):
+            c = self.background(y)
+            for x in range(self.width):
                 self.px[x, y] = c
 
+    def background(self, y):
+        """The panel's colour on the canvas's row y."""
+        return panel_colour((y + 0.5) / self.scale - 0.5)
+
+    def block(self, x, y):
+        """The canvas pixels of panel pixel (x, y)."""
+        s = self.scale
+        for py in range(y * s, (y + 1) * s):
+            for px in range(x * s, (x + 1) * s):
+                yield px, py
+
     def fill(self, rect, colour):
-        left, top, right, bottom = rect
-        for y in range(top, bottom):
-            for x in range(left, right):
-                self.px[x, y] = colour
+        self.shade(rect, lambda x, y: colour)
 
     def shade(self, rect, colour_at):
         left, top, right, bottom = rect
         for y in range(top, bottom):
             for x in range(left, right):
-                self.px[x, y] = colour_at(x - left, y - top)
+                colour = colour_at(x - left, y - top)
+                for p in self.block(x, y):
+                    self.px[p] = colour
+
+    def modify(self, x, y, change):
+        """Panel pixel (x, y) with each of its canvas pixels changed by change(colour)."""
+        for p in self.block(x, y):
+            self.px[p] = change(self.px[p])
 
     def blend(self, x, y, colour, alpha):
-        if alpha <= 0 or not (0 <= x < WIDTH and 0 <= y < HEIGHT):
+        if 0 <= x < WIDTH and 0 <= y < HEIGHT:
+            for px, py in self.block(x, y):
+                self._blend(px, py, colour, alpha)
+
+    def _blend(self, x, y, colour, alpha):
+        """One canvas pixel."""
+        if alpha <= 0 or not (0 <= x < self.width and 0 <= y < self.height):
             return
         self.px[x, y] = colour if alpha >= 1 else mix(self.px[x, y], colour, alpha)
 
     def put(self, x, y, colour):
         if 0 <= x < WIDTH and 0 <= y < HEIGHT:
-            self.px[x, y] = colour
+            for p in self.block(x, y):
+                self.px[p] = colour
 
     def ring(self, rect, top_left, bottom_right):
         """A one-pixel frame just outside rect: the top and left edges in one
@@ -139,73 +172,85 @@ class Canvas:
 
     def round_shape(self, cx, cy, radius, colour_at, samples=4):
         """Anti-aliased disc about the continuous point (cx, cy); colour_at(dx,
-        dy, r) colours each covered pixel from its offset to the centre."""
-        for y in range(int(cy - radius) - 1, int(cy + radius) + 2):
-            for x in range(int(cx - radius) - 1, int(cx + radius) + 2):
-                dx, dy = x + 0.5 - cx, y + 0.5 - cy
+        dy, r) colours each covered pixel from its offset to the centre, in
+        panel pixels."""
+        s = self.scale
+        margin = 0.75 / s  # a little over half a canvas pixel's diagonal
+        for y in range(int((cy - radius) * s) - 1, int((cy + radius) * s) + 2):
+            for x in range(int((cx - radius) * s) - 1, int((cx + radius) * s) + 2):
+                dx, dy = (x + 0.5) / s - cx, (y + 0.5) / s - cy
                 r = math.hypot(dx, dy)
-                if r > radius + 0.75:
+                if r > radius + margin:
                     continue
-                if r < radius - 0.75:
+                if r < radius - margin:
                     cover = 1.0
                 else:
                     inside = 0
                     for sy in range(samples):
                         for sx in range(samples):
-                            ox = x + (sx + 0.5) / samples - cx
-                            oy = y + (sy + 0.5) / samples - cy
+                            ox = (x + (sx + 0.5) / samples) / s - cx
+                            oy = (y + (sy + 0.5) / samples) / s - cy
                             inside += ox * ox + oy * oy <= radius * radius
                     cover = inside / (samples * samples)
-                self.blend(x, y, colour_at(dx, dy, r), cover)
+                self._blend(x, y, colour_at(dx, dy, r), cover)
 
     def stroke(self, x0, y0, x1, y1, width, colour, samples=4):
         """An anti-aliased straight stroke between two continuous points."""
+        s = self.scale
         length2 = (x1 - x0) ** 2 + (y1 - y0) ** 2
-        for y in range(int(min(y0, y1) - width) - 1, int(max(y0, y1) + width) + 2):
-            for x in range(int(min(x0, x1) - width) - 1, int(max(x0, x1) + width) + 2):
+        for y in range(int((min(y0, y1) - width) * s) - 1, int((max(y0, y1) + width) * s) + 2):
+            for x in range(int((min(x0, x1) - width) * s) - 1, int((max(x0, x1) + width) * s) + 2):
                 inside = 0
                 for sy in range(samples):
                     for sx in range(samples):
-                        px, py = x + (sx + 0.5) / samples, y + (sy + 0.5) / samples
+                        px, py = (x + (sx + 0.5) / samples) / s, (y + (sy + 0.5) / samples) / s
                         t = max(0.0, min(1.0, ((px - x0) * (x1 - x0) + (py - y0) * (y1 - y0)) / length2))
                         inside += math.hypot(px - x0 - t * (x1 - x0), py - y0 - t * (y1 - y0)) <= width / 2
-                self.blend(x, y, colour, inside / (samples * samples))
+                self._blend(x, y, colour, inside / (samples * samples))
 
 
 # -------------------------------------------------------------------- text
 def font(name, size):
+    """A face and its size in panel pixels; lettering loads it at the canvas's scale."""
     path = os.path.join(FONT_DIR, name)
     if not os.path.exists(path):
         sys.exit("make_artwork.py needs %s: apt-get install fonts-dejavu-core" % path)
-    return ImageFont.truetype(path, size)
+    return path, size
 
 
-def text_width(f, s, spacing):
-    return sum(f.getlength(ch) for ch in s) + spacing * (len(s) - 1)
+def text_width(f, s, spacing, scale):
+    return sum(f.getlength(ch) / scale for ch in s) + spacing * (len(s) - 1)
 
 
-def lettering(canvas, x, baseline, s, f, colour, spacing=0.0, shadow=LABEL_SHADOW, anchor="left"):
+def lettering(canvas, x, baseline, s, face, colour, spacing=0.0, shadow=LABEL_SHADOW, anchor="left"):
     """Draws s with its baseline at baseline, starting at x (or centred on x), one
     character at a time so the letter spacing can be opened; a dark copy one
     pixel lower makes it read as engraved."""
+    scale = canvas.scale
+    f = ImageFont.truetype(face[0], face[1] * scale)
     if anchor == "centre":
-        x -= text_width(f, s, spacing) / 2
+        x -= text_width(f, s, spacing, scale) / 2
     draw = ImageDraw.Draw(canvas.img)
     for dy, c in ((1, shadow), (0, colour)):
         pen = x
         for ch in s:
-            draw.text((round(pen), baseline + dy), ch, font=f, fill=c, anchor="ls")
-            pen += f.getlength(ch) + spacing
+            draw.text((round(pen * scale), (baseline + dy) * scale), ch, font=f, fill=c, anchor="ls")
+            pen += f.getlength(ch) / scale + spacing
 
 
 # -------------------------------------------------------------- the panel
 def draw_panel_edges(c):
+    def lit(colour):
+        return mix(colour, (255, 255, 255), 0.18)
+
+    def dark(colour):
+        return scale(colour, 0.55)
     for x in range(WIDTH):
-        c.px[x, 0] = mix(c.px[x, 0], (255, 255, 255), 0.18)
-        c.px[x, HEIGHT - 1] = scale(c.px[x, HEIGHT - 1], 0.55)
+        c.modify(x, 0, lit)
+        c.modify(x, HEIGHT - 1, dark)
     for y in range(HEIGHT):
-        c.px[0, y] = mix(c.px[0, y], (255, 255, 255), 0.18)
-        c.px[WIDTH - 1, y] = scale(c.px[WIDTH - 1, y], 0.55)
+        c.modify(0, y, lit)
+        c.modify(WIDTH - 1, y, dark)
 
 
 def draw_screw(c, cx, cy):
@@ -220,8 +265,8 @@ def draw_title(c):
     lettering(c, 160, 24, "TWIN SECTION MIDI KEYBOARD", font("DejaVuSans.ttf", 8), (166, 176, 160),
               spacing=1.2)
     for x in range(160, 301):
-        c.px[x, 14] = mix(c.px[x, 14], (166, 176, 160), 0.55)
-        c.px[x, 15] = mix(c.px[x, 15], (30, 30, 30), 0.5)
+        c.modify(x, 14, lambda colour: mix(colour, (166, 176, 160), 0.55))
+        c.modify(x, 15, lambda colour: mix(colour, (30, 30, 30), 0.5))
 
 
 BED_RINGS = [((22, 22, 22), (22, 22, 22)), ((40, 40, 40), (120, 119, 116)), ((112, 111, 108), (44, 44, 44))]
@@ -374,7 +419,7 @@ def draw_wheel(c):
             level *= 1.2
         return (int(level), int(level), int(level * 1.04))
     c.shade(WHEEL_RECT, at)
-    c.px[WHEEL_MARKER] = WHEEL_MARKER_COLOUR
+    c.put(*WHEEL_MARKER, WHEEL_MARKER_COLOUR)
 
 
 # A key's repaint covers the key bed rectangle, which ends three rows above
@@ -470,8 +515,8 @@ def draw_wheel_label(c):
     lettering(c, 400.5, 116, "BEND", font("DejaVuSans-Bold.ttf", 8), LABEL, spacing=0.8, anchor="centre")
 
 
-def draw_panel():
-    c = Canvas()
+def draw_panel(scale=1):
+    c = Canvas(scale)
     draw_panel_edges(c)
     for x, y in ((9, 9), (790, 9), (9, 239), (790, 239)):
         draw_screw(c, x, y)
@@ -492,29 +537,33 @@ def draw_panel():
 
 
 def check_panel(c):
-    """What painting relies on, checked before anything is written."""
-    px = c.px
+    """What painting relies on, checked before anything is written; in the
+    canvas's own pixels, as painting copies them at that scale."""
+    px, s = c.px, c.scale
     face = KNOB_FACE_COLOUR
-    dot = (KNOB_DOT[0], KNOB_DOT[1], KNOB_DOT[0] + KNOB_SPRITE[0], KNOB_DOT[1] + KNOB_SPRITE[1])
+    dot = tuple(v * s for v in (KNOB_DOT[0], KNOB_DOT[1], KNOB_DOT[0] + KNOB_SPRITE[0], KNOB_DOT[1] + KNOB_SPRITE[1]))
     for bx, by in knob_landing_boxes() | {KNOB_FACE}:
-        for y in range(by, by + KNOB_SPRITE[1]):
-            for x in range(bx, bx + KNOB_SPRITE[0]):
+        for y in range(by * s, (by + KNOB_SPRITE[1]) * s):
+            for x in range(bx * s, (bx + KNOB_SPRITE[0]) * s):
                 inside_dot = dot[0] <= x < dot[2] and dot[1] <= y < dot[3]
                 assert inside_dot or px[x, y] == face, "knob face not flat at %d, %d" % (x, y)
     for x, y in ((dot[0], dot[1]), (dot[2] - 1, dot[1]), (dot[0], dot[3] - 1), (dot[2] - 1, dot[3] - 1)):
         assert px[x, y] == face, "indicator sprite corner %d, %d is not knob face" % (x, y)
     # The lamp cells are exchanged whole: everything but the lens must match.
-    for dy in range(LAMP_SIZE):
-        for dx in range(LAMP_SIZE):
-            if (dx - 7) ** 2 + (dy - 7) ** 2 > 6.5 ** 2:
-                lit, unlit = px[LAMP_LIT[0] + dx, LAMP_LIT[1] + dy], px[LAMP_UNLIT[0] + dx, LAMP_UNLIT[1] + dy]
+    size = LAMP_SIZE * s
+    for dy in range(size):
+        for dx in range(size):
+            ox, oy = (dx + 0.5) / s - 0.5 - 7, (dy + 0.5) / s - 0.5 - 7
+            if ox * ox + oy * oy > 6.5 ** 2:
+                lit = px[LAMP_LIT[0] * s + dx, LAMP_LIT[1] * s + dy]
+                unlit = px[LAMP_UNLIT[0] * s + dx, LAMP_UNLIT[1] * s + dy]
                 assert lit == unlit, "lamp cells differ at %d, %d" % (dx, dy)
     for lamp in (LAMP_LIT, LAMP_UNLIT):
-        for dx, dy in ((0, 0), (14, 0), (0, 14), (14, 14)):
-            assert px[lamp[0] + dx, lamp[1] + dy] == panel_colour(lamp[1] + dy), "lamp cell corner"
+        for dx, dy in ((0, 0), (size - 1, 0), (0, size - 1), (size - 1, size - 1)):
+            assert px[lamp[0] * s + dx, lamp[1] * s + dy] == c.background(lamp[1] * s + dy), "lamp cell corner"
     for rect in LCD:
-        for y in range(rect[1], rect[3]):
-            for x in range(rect[0], rect[2]):
+        for y in range(rect[1] * s, rect[3] * s):
+            for x in range(rect[0] * s, rect[2] * s):
                 assert px[x, y] == LCD_FACE, "display face not flat at %d, %d" % (x, y)
 
 
@@ -796,15 +845,17 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("--preview", metavar="DIR", help="also write PNG previews into DIR")
     args = parser.parse_args()
-    img = draw_panel()
-    with open(os.path.join(ROOT, "resources", "panel.bmp"), "wb") as f:
-        f.write(bmp_bytes(img))
+    panels = {scale: draw_panel(scale) for scale in SCALES}
+    for scale, name in SCALES.items():
+        with open(os.path.join(ROOT, "resources", name), "wb") as f:
+            f.write(bmp_bytes(panels[scale]))
     with open(os.path.join(ROOT, "resources", "hand.cur"), "wb") as f:
         f.write(cursor_bytes())
     with open(os.path.join(ROOT, "resources", "tonvale.ico"), "wb") as f:
         f.write(icon_bytes())
     if args.preview:
-        preview(img, args.preview)
+        preview(panels[1], args.preview)
+        panels[2].save(os.path.join(args.preview, "artwork-at-2x-scale.png"))
 
 
 if __name__ == "__main__":
