@@ -20,6 +20,67 @@ const char MAIN_CLASS_NAME[] = "Tonvale " TONVALE_VERSION " (beta)";
 const LONG WINDOW_X = 415;
 const LONG WINDOW_Y = 746;
 
+// Where the panel's edge goes on one axis: where it has always stood, unless
+// that leaves part of it outside the work area; then moved by the least
+// distance that brings it inside, or to the start of a work area too small.
+LONG placeWithin(LONG start, LONG size, LONG low, LONG high) {
+    if (start + size > high) start = high - size;
+    return start < low ? low : start;
+}
+
+// The window's rectangle with its corner there, at the size of the scale.
+RECT panelAt(POINT corner, int32_t dpi) {
+    return {corner.x, corner.y, corner.x + toPixels(PANEL_WIDTH, dpi), corner.y + toPixels(PANEL_HEIGHT, dpi)};
+}
+
+// Where the panel was left last time, if any of it would be on a screen;
+// else where it has always stood, at a display scale where it stands at 100 %.
+POINT startCorner(int32_t dpi) {
+    const POINT standing = {toPixels(WINDOW_X, dpi), toPixels(WINDOW_Y, dpi)};
+    POINT corner;
+    if (!rememberedWindowPosition(&corner)) return standing;
+    const RECT panel = panelAt(corner, dpi);
+    return MonitorFromRect(&panel, MONITOR_DEFAULTTONULL) ? corner : standing;
+}
+
+// The panel wholly on the screen it would be on, so that a small screen
+// does not hide most of it below its bottom edge.
+RECT panelPlace(int32_t dpi) {
+    const RECT panel = panelAt(startCorner(dpi), dpi);
+    const LONG width = panel.right - panel.left, height = panel.bottom - panel.top;
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof monitor;
+    if (!GetMonitorInfoA(MonitorFromRect(&panel, MONITOR_DEFAULTTONEAREST), &monitor)) return panel;
+    const RECT& work = monitor.rcWork;
+    const LONG left = placeWithin(panel.left, width, work.left, work.right);
+    const LONG top = placeWithin(panel.top, height, work.top, work.bottom);
+    return {left, top, left + width, top + height};
+}
+
+void moveWindowTo(HWND window, const RECT& place) {
+    SetWindowPos(window, nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// Moved to a monitor of another scale: the panel is made again for the
+// scale, takes the place the system suggests and is drawn whole.
+void onDpiChanged(HWND window, int32_t dpi, const RECT* suggested) {
+    if (dpi <= 0) return;
+    releasePanelSurfaces();
+    createPanelSurfaces(window, dpi);
+    moveWindowTo(window, suggested ? *suggested : panelPlace(dpi));
+    InvalidateRect(window, nullptr, FALSE);
+}
+
+// The bend ramp's, and any timer not ours, as always.
+void onTimer(HWND window, UINT_PTR id) {
+    if (id == SETTINGS_TIMER) {
+        onSettingsTimer(window);
+    } else {
+        onBendTimer(window);
+    }
+}
+
 // Runs inside window creation. False makes creation fail; the window is then
 // destroyed at once and shutDown releases whatever was made here.
 bool startUp(HWND window) {
@@ -36,51 +97,13 @@ bool startUp(HWND window) {
         return false;
     }
     buildPopupMenus(MenuItemIds{CMD_PATCH_ITEMS, CMD_CHANNEL_ITEMS, CMD_OCTAVE_ITEMS});
-    createPanelSurfaces(window);
+    createPanelSurfaces(window, windowDpi(window));
+    // Made at the size of 100 %, before its monitor's scale was known; still
+    // hidden, the window takes the size and place of that scale.
+    if (g_panel.dpi != BASE_DPI) moveWindowTo(window, panelPlace(g_panel.dpi));
     loadHandCursor();
     watchSettings(window);
     return true;
-}
-
-// Where the panel's edge goes on one axis: where it has always stood, unless
-// that leaves part of it outside the work area; then moved by the least
-// distance that brings it inside, or to the start of a work area too small.
-LONG placeWithin(LONG start, LONG size, LONG low, LONG high) {
-    if (start + size > high) start = high - size;
-    return start < low ? low : start;
-}
-
-RECT panelAt(POINT corner) { return {corner.x, corner.y, corner.x + PANEL_WIDTH, corner.y + PANEL_HEIGHT}; }
-
-// Where the panel was left last time, if any of it would be on a screen;
-// else where it has always stood.
-POINT startCorner() {
-    POINT corner;
-    if (!rememberedWindowPosition(&corner)) return {WINDOW_X, WINDOW_Y};
-    const RECT panel = panelAt(corner);
-    return MonitorFromRect(&panel, MONITOR_DEFAULTTONULL) ? corner : POINT{WINDOW_X, WINDOW_Y};
-}
-
-// The panel wholly on the screen it would be on, so that a small screen
-// does not hide most of it below its bottom edge.
-POINT panelPosition() {
-    const POINT start = startCorner();
-    const RECT panel = panelAt(start);
-    MONITORINFO monitor = {};
-    monitor.cbSize = sizeof monitor;
-    if (!GetMonitorInfoA(MonitorFromRect(&panel, MONITOR_DEFAULTTONEAREST), &monitor)) return start;
-    const RECT& work = monitor.rcWork;
-    return {placeWithin(start.x, PANEL_WIDTH, work.left, work.right),
-            placeWithin(start.y, PANEL_HEIGHT, work.top, work.bottom)};
-}
-
-// The bend ramp's, and any timer not ours, as always.
-void onTimer(HWND window, UINT_PTR id) {
-    if (id == SETTINGS_TIMER) {
-        onSettingsTimer(window);
-    } else {
-        onBendTimer(window);
-    }
 }
 
 void paintWindow(HWND window) {
@@ -105,6 +128,7 @@ LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_MOUSEMOVE: onMouseMove(window, lParam); return 0;
     case WM_LBUTTONDOWN: onLeftButtonDown(window, lParam); return 0;
     case WM_LBUTTONUP: onLeftButtonUp(window); return 0;
+    case WM_DPICHANGED: onDpiChanged(window, LOWORD(wParam), (const RECT*)lParam); return 0;
     default: return DefWindowProcA(window, message, wParam, lParam);
     }
 }
@@ -154,8 +178,8 @@ ATOM registerMainClass(HINSTANCE instance) {
 bool createMainWindow(HINSTANCE instance, int showCommand) {
     g_program.instance = instance;
     loadSettings(); // the window goes where it was left
-    const POINT position = panelPosition();
-    const HWND window = CreateWindowExA(0, MAIN_CLASS_NAME, MAIN_CLASS_NAME, WS_POPUP, position.x, position.y,
+    const RECT place = panelPlace(BASE_DPI);
+    const HWND window = CreateWindowExA(0, MAIN_CLASS_NAME, MAIN_CLASS_NAME, WS_POPUP, place.left, place.top,
                                         PANEL_WIDTH, PANEL_HEIGHT, nullptr, nullptr, instance, nullptr);
     if (!window) {
         // Windows destroys a window whose start-up failed with WM_DESTROY, and

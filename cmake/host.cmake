@@ -31,6 +31,7 @@ add_executable(unit_tests
     tests/unit/mouse_input_test.cpp
     tests/unit/artwork_test.cpp
     tests/unit/settings_test.cpp
+    tests/unit/display_scale_test.cpp
 )
 target_compile_options(unit_tests PRIVATE ${PROGRAM_WARNINGS} ${SANITIZERS})
 # The resource tests read the committed files where they lie.

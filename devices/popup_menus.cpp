@@ -1,5 +1,6 @@
 #include "devices/popup_menus.h"
 
+#include "display/panel.h"
 #include "display/panel_layout.h"
 #include "model/patch_names.h"
 #include "model/performance.h"
@@ -77,7 +78,7 @@ void openParameterMenu(HWND window, int32_t s, int32_t param) {
     const HMENU menu = menuOf(param);
     if (!menu) return;
     const RECT& button = sectionButtonRect(s, param);
-    POINT corner = {button.left, button.top};
+    POINT corner = {toPixels(button.left, g_panel.dpi), toPixels(button.top, g_panel.dpi)};
     ClientToScreen(window, &corner); // menus are placed in screen coordinates
     // A modal loop: paints and bend ticks still reach the window meanwhile.
     TrackPopupMenuEx(menu, TPM_VERTICAL | TPM_LEFTALIGN | TPM_TOPALIGN | TPM_LEFTBUTTON, corner.x, corner.y, window,

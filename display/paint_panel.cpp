@@ -25,12 +25,17 @@ const int MARKER_LINE_Y = 64;
 const int CHORD_STATE_X = 240;
 const int MARKER_STEP = 46; // the marker sits under the selected parameter's value
 
+// Everything is placed in panel units and drawn at the window's scale, from
+// the artwork made for that scale.
+int px(int units) { return toPixels(units, g_panel.dpi); }
+
 void copySprite(HDC backBuffer, const SpriteArea& sprite, int x, int y) {
-    BitBlt(backBuffer, x, y, sprite.width, sprite.height, g_panel.artworkDC, sprite.left, sprite.top, SRCCOPY);
+    BitBlt(backBuffer, px(x), px(y), px(x + sprite.width) - px(x), px(y + sprite.height) - px(y), g_panel.artworkDC,
+           px(sprite.left), px(sprite.top), SRCCOPY);
 }
 
 void drawText(HDC backBuffer, int x, int y, const char* text, size_t length) {
-    TextOutA(backBuffer, x, y, text, (int)length);
+    TextOutA(backBuffer, px(x), px(y), text, (int)length);
 }
 
 // ASCII letters only: the name's other bytes are drawn as they stand.
@@ -85,8 +90,11 @@ void drawWheelLine(HDC backBuffer) {
     const RECT& wheel = wheelRect;
     const double perValue = 1.0 / BEND_MAX;
     const int y = (int)(wheel.bottom - (double)(wheel.bottom - 1 - wheel.top) * g_model.bendValue * perValue - 1);
-    MoveToEx(backBuffer, wheel.left, y, nullptr);
-    LineTo(backBuffer, wheel.right, y);
+    // One row of the panel: as many pixel rows as the scale gives it.
+    for (int row = px(y); row < px(y + 1); ++row) {
+        MoveToEx(backBuffer, px(wheel.left), row, nullptr);
+        LineTo(backBuffer, px(wheel.right), row);
+    }
 }
 
 // The keys of one colour at their place in the key bed.
@@ -119,10 +127,13 @@ void drawKnobIndicator(HDC backBuffer) {
 
 void paintPanel(HDC target) {
     const HDC backBuffer = g_panel.backBufferDC;
-    const HGDIOBJ font = GetStockObject(DEFAULT_GUI_FONT);
+    const HGDIOBJ font = g_panel.displayFont ? (HGDIOBJ)g_panel.displayFont : GetStockObject(DEFAULT_GUI_FONT);
     const HPEN wheelPen = CreatePen(PS_SOLID, 1, WHEEL_PEN_COLOUR);
-    BitBlt(backBuffer, 0, 0, PANEL_WIDTH, PANEL_HEIGHT, g_panel.artworkDC, 0, 0, SRCCOPY);
-    SelectObject(backBuffer, font); // a stock font may stay selected
+    const int width = px(PANEL_WIDTH), height = px(PANEL_HEIGHT);
+    BitBlt(backBuffer, 0, 0, width, height, g_panel.artworkDC, 0, 0, SRCCOPY);
+    // The font may stay selected: a stock one, or the panel's own, which is
+    // deleted only after the back buffer's DC.
+    SelectObject(backBuffer, font);
     const HGDIOBJ previousPen = SelectObject(backBuffer, wheelPen);
     SetBkMode(backBuffer, TRANSPARENT);
     SetTextColor(backBuffer, TEXT_COLOUR);
@@ -136,7 +147,7 @@ void paintPanel(HDC target) {
     drawLamps(backBuffer);
     drawKnobIndicator(backBuffer);
     // One copy to the window, so it never shows a half-composed panel.
-    BitBlt(target, 0, 0, PANEL_WIDTH, PANEL_HEIGHT, backBuffer, 0, 0, SRCCOPY);
+    BitBlt(target, 0, 0, width, height, backBuffer, 0, 0, SRCCOPY);
     SelectObject(backBuffer, previousPen);
     DeleteObject(wheelPen);
 }

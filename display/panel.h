@@ -1,16 +1,20 @@
 // What the panel remembers between messages: the drawing surfaces and the
-// cursor made at start-up, and the drag under way.
+// cursor made at start-up, the display scale they are made for, and the drag
+// under way.
 #pragma once
 
+#include "display/panel_scale.h"
 #include "platform/win32.h"
 
 #include <cstdint>
 
 struct Panel {
-    HDC artworkDC = nullptr;    // holds the panel artwork, only ever read
+    int32_t dpi = BASE_DPI;     // the window's display scale, 96 = 100 %
+    HDC artworkDC = nullptr;    // holds the panel artwork at that scale, only ever read
     HDC backBufferDC = nullptr; // where each paint composes the whole panel
     HBITMAP artworkBitmap = nullptr;
     HBITMAP backBufferBitmap = nullptr;
+    HFONT displayFont = nullptr;  // the displays' font at a scale other than 100 %
     HCURSOR handCursor = nullptr; // "HAND", shown over controls and during drags
     bool knobDragging = false;
     int32_t knobLastX = 0; // pointer x at the last knob step
@@ -20,9 +24,13 @@ struct Panel {
 
 extern Panel g_panel;
 
-void createPanelSurfaces(HWND window);
-// Each surface is released once; the DCs go first so that no bitmap is
-// still selected into a DC when it is deleted.
+// The scale of the monitor the window is on.
+int32_t windowDpi(HWND window);
+// The back buffer, the artwork and the displays' font for a scale: at 100 %
+// the artwork as drawn and the stock font.
+void createPanelSurfaces(HWND window, int32_t dpi = BASE_DPI);
+// Each surface is released once; the DCs go first so that no bitmap or font
+// is still selected into a DC when it is deleted.
 void releasePanelSurfaces();
 
 void loadHandCursor();

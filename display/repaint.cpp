@@ -1,5 +1,6 @@
 #include "display/repaint.h"
 
+#include "display/panel.h"
 #include "display/panel_layout.h"
 
 namespace {
@@ -25,6 +26,12 @@ const AreaRect AREA_RECTS[] = {
 void showPanelChange(HWND window, const PanelChange& change) {
     // Painting covers the whole panel, so nothing needs erasing first.
     for (const AreaRect& entry : AREA_RECTS) {
-        if (change.areas & entry.area) InvalidateRect(window, entry.rect, FALSE);
+        if (!(change.areas & entry.area)) continue;
+        if (!entry.rect) {
+            InvalidateRect(window, nullptr, FALSE);
+            continue;
+        }
+        const RECT pixels = toPixels(*entry.rect, g_panel.dpi);
+        InvalidateRect(window, &pixels, FALSE);
     }
 }

@@ -11,8 +11,9 @@
 namespace {
 
 // Signed halves: with the mouse captured, a pointer left of or above the
-// window reads as a small negative number, not as one near 65535.
-POINT pointOf(LPARAM position) { return POINT{GET_X_LPARAM(position), GET_Y_LPARAM(position)}; }
+// window reads as a small negative number, not as one near 65535. From here
+// on every test and drag works in the panel's own units, at any scale.
+POINT pointOf(LPARAM position) { return toPanel(POINT{GET_X_LPARAM(position), GET_Y_LPARAM(position)}, g_panel.dpi); }
 
 // The borderless window moves with the pointer, as if the press had been
 // on a title bar.

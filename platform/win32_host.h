@@ -57,6 +57,7 @@ TONVALE_DECLARE_HANDLE(HMONITOR);
 #undef TONVALE_DECLARE_HANDLE
 typedef HICON HCURSOR;
 typedef HINSTANCE HMODULE;
+typedef INT_PTR(WINAPI* FARPROC)();
 typedef void* HGDIOBJ;
 typedef HMIDIOUT* LPHMIDIOUT;
 
@@ -90,6 +91,24 @@ struct MONITORINFO {
 };
 #define MONITOR_DEFAULTTONULL 0x00000000
 #define MONITOR_DEFAULTTONEAREST 0x00000002
+
+#define LF_FACESIZE 32
+struct LOGFONTA {
+    LONG lfHeight;
+    LONG lfWidth;
+    LONG lfEscapement;
+    LONG lfOrientation;
+    LONG lfWeight;
+    BYTE lfItalic;
+    BYTE lfUnderline;
+    BYTE lfStrikeOut;
+    BYTE lfCharSet;
+    BYTE lfOutPrecision;
+    BYTE lfClipPrecision;
+    BYTE lfQuality;
+    BYTE lfPitchAndFamily;
+    CHAR lfFaceName[LF_FACESIZE];
+};
 
 struct MSG {
     HWND hwnd;
@@ -178,6 +197,7 @@ struct MIDIOUTCAPSA {
 #define WM_LBUTTONDOWN 0x0201
 #define WM_LBUTTONUP 0x0202
 #define WM_RBUTTONDOWN 0x0204
+#define WM_DPICHANGED 0x02E0
 
 // List box messages.
 #define LB_INSERTSTRING 0x0181
@@ -193,6 +213,8 @@ struct MIDIOUTCAPSA {
 #define COLOR_BTNFACE 15
 #define SW_SHOWDEFAULT 10
 #define HTCAPTION 2
+#define SWP_NOZORDER 0x0004
+#define SWP_NOACTIVATE 0x0010
 #define MB_OK 0x00000000L
 #define IDOK 1
 #define IDCANCEL 2
@@ -224,6 +246,8 @@ struct MIDIOUTCAPSA {
 #define DEFAULT_GUI_FONT 17
 #define PS_SOLID 0
 #define TRANSPARENT 1
+#define HALFTONE 4
+#define LOGPIXELSX 88
 
 // Multimedia MIDI output.
 #define MMSYSERR_NOERROR 0
@@ -258,6 +282,7 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
                             int height, HWND parent, HMENU menu, HINSTANCE instance, void* param);
 BOOL WINAPI ShowWindow(HWND window, int showCommand);
 BOOL WINAPI UpdateWindow(HWND window);
+BOOL WINAPI SetWindowPos(HWND window, HWND insertAfter, int x, int y, int width, int height, UINT flags);
 BOOL WINAPI DestroyWindow(HWND window);
 BOOL WINAPI GetMessageA(MSG* msg, HWND window, UINT filterMin, UINT filterMax);
 BOOL WINAPI TranslateMessage(const MSG* msg);
@@ -313,6 +338,8 @@ BOOL WINAPI FlushFileBuffers(HANDLE file);
 BOOL WINAPI CloseHandle(HANDLE object);
 BOOL WINAPI MoveFileExA(LPCSTR existingFileName, LPCSTR newFileName, DWORD flags);
 BOOL WINAPI DeleteFileA(LPCSTR fileName);
+HMODULE WINAPI GetModuleHandleA(LPCSTR name);
+FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR name);
 
 // GDI32
 HDC WINAPI CreateCompatibleDC(HDC dc);
@@ -323,6 +350,13 @@ BOOL WINAPI DeleteObject(HGDIOBJ object);
 HGDIOBJ WINAPI GetStockObject(int index);
 HPEN WINAPI CreatePen(int style, int width, COLORREF color);
 BOOL WINAPI BitBlt(HDC dest, int x, int y, int width, int height, HDC source, int sourceX, int sourceY, DWORD rop);
+BOOL WINAPI StretchBlt(HDC dest, int x, int y, int width, int height, HDC source, int sourceX, int sourceY,
+                       int sourceWidth, int sourceHeight, DWORD rop);
+int WINAPI SetStretchBltMode(HDC dc, int mode);
+BOOL WINAPI SetBrushOrgEx(HDC dc, int x, int y, POINT* previous);
+int WINAPI GetDeviceCaps(HDC dc, int index);
+int WINAPI GetObjectA(HGDIOBJ object, int size, void* buffer);
+HFONT WINAPI CreateFontIndirectA(const LOGFONTA* font);
 int WINAPI SetBkMode(HDC dc, int mode);
 COLORREF WINAPI SetTextColor(HDC dc, COLORREF color);
 BOOL WINAPI TextOutA(HDC dc, int x, int y, LPCSTR text, int length);

@@ -18,14 +18,15 @@ namespace {
 
 // clang-format off
 const char* const FN_NAMES[] = {
-    "RegisterClassExA", "CreateWindowExA", "ShowWindow", "UpdateWindow", "DestroyWindow", "DefWindowProcA",
-    "SendMessageA", "PostQuitMessage", "MessageBoxA", "SetFocus", "LoadIconA", "LoadImageA", "LoadCursorA", "SetCursor",
-    "DestroyCursor", "GetSysColorBrush", "LoadBitmapA", "BeginPaint", "EndPaint", "InvalidateRect", "GetDC",
-    "ReleaseDC", "SetTimer", "KillTimer", "SetCapture", "ReleaseCapture", "CreatePopupMenu", "InsertMenuItemA",
-    "TrackPopupMenuEx", "DestroyMenu", "DialogBoxParamA", "EndDialog", "SendDlgItemMessageA", "CreateCompatibleDC",
-    "CreateCompatibleBitmap", "SelectObject", "DeleteDC", "DeleteObject", "GetStockObject", "CreatePen", "BitBlt",
-    "SetBkMode", "SetTextColor", "TextOutA", "MoveToEx", "LineTo", "midiOutGetNumDevs", "midiOutGetDevCapsA",
-    "midiOutOpen", "midiOutReset", "midiOutClose", "midiOutGetErrorTextA", "midiOutShortMsg",
+    "RegisterClassExA", "CreateWindowExA", "ShowWindow", "UpdateWindow", "SetWindowPos", "DestroyWindow",
+    "DefWindowProcA", "SendMessageA", "PostQuitMessage", "MessageBoxA", "SetFocus", "LoadIconA", "LoadImageA",
+    "LoadCursorA", "SetCursor", "DestroyCursor", "GetSysColorBrush", "LoadBitmapA", "BeginPaint", "EndPaint",
+    "InvalidateRect", "GetDC", "ReleaseDC", "SetTimer", "KillTimer", "SetCapture", "ReleaseCapture", "CreatePopupMenu",
+    "InsertMenuItemA", "TrackPopupMenuEx", "DestroyMenu", "DialogBoxParamA", "EndDialog", "SendDlgItemMessageA",
+    "CreateCompatibleDC", "CreateCompatibleBitmap", "SelectObject", "DeleteDC", "DeleteObject", "GetStockObject",
+    "CreatePen", "CreateFontIndirectA", "BitBlt", "StretchBlt", "SetStretchBltMode", "SetBrushOrgEx", "SetBkMode",
+    "SetTextColor", "TextOutA", "MoveToEx", "LineTo", "midiOutGetNumDevs", "midiOutGetDevCapsA", "midiOutOpen",
+    "midiOutReset", "midiOutClose", "midiOutGetErrorTextA", "midiOutShortMsg",
 };
 // clang-format on
 static_assert(sizeof FN_NAMES / sizeof FN_NAMES[0] == (size_t)Fn::Count, "a name for every function");
@@ -48,8 +49,8 @@ HandleLabel labels[LABEL_CAPACITY];
 size_t labelCount;
 uintptr_t nextHandle;
 
-enum Kind { KIND_DC, KIND_BITMAP, KIND_MENU, KIND_PEN, KIND_MIDI, KIND_COUNT };
-const char* const KIND_PREFIX[KIND_COUNT] = {"dc", "bitmap", "menu", "pen", "midi"};
+enum Kind { KIND_DC, KIND_BITMAP, KIND_MENU, KIND_PEN, KIND_FONT, KIND_MIDI, KIND_COUNT };
+const char* const KIND_PREFIX[KIND_COUNT] = {"dc", "bitmap", "menu", "pen", "font", "midi"};
 unsigned kindSerial[KIND_COUNT];
 
 struct MenuItem {
@@ -233,6 +234,16 @@ std::string describe(const Call& c) {
                       c.text, (unsigned)a[1], (int)a[2], (int)a[3], (int)a[4], (int)a[5]) +
                handleArg(a[6]) + " menu " + handleArg(a[7]) + " " + handleArg(a[8]);
     case Fn::ShowWindow: return n + " " + handleArg(a[0]) + format(" %d", (int)a[1]);
+    case Fn::SetWindowPos:
+        return n + " " + handleArg(a[0]) +
+               format(" at %d,%d size %dx%d flags 0x%x", (int)a[1], (int)a[2], (int)a[3], (int)a[4], (unsigned)a[5]);
+    case Fn::CreateFontIndirectA:
+        return n + format(" height %d ", (int)a[0]) + quoted(c.text) + " -> " + handleArg(c.result);
+    case Fn::StretchBlt:
+        return n + " " + handleArg(a[0]) + format(" %d,%d %dx%d from ", (int)a[1], (int)a[2], (int)a[3], (int)a[4]) +
+               handleArg(a[5]) + format(" %dx%d", (int)a[6], (int)a[7]);
+    case Fn::SetStretchBltMode:
+    case Fn::SetBrushOrgEx: return n + " " + handleArg(a[0]) + format(" %d %d", (int)a[1], (int)a[2]);
     case Fn::DefWindowProcA:
     case Fn::SendMessageA:
         return n + " " + handleArg(a[0]) +
@@ -242,8 +253,8 @@ std::string describe(const Call& c) {
         return n + " " + handleArg(a[0]) + " " + quoted(c.text) + " caption " +
                (a[1] ? quoted(c.text2) : std::string("null")) + format(" 0x%x", (unsigned)a[2]);
     case Fn::LoadImageA:
-        return n + " " + handleArg(a[0]) + " " + c.text + format(" type %d %dx%d flags 0x%x", (int)a[1], (int)a[2],
-                                                                   (int)a[3], (unsigned)a[4]);
+        return n + " " + handleArg(a[0]) + " " + c.text +
+               format(" type %d %dx%d flags 0x%x", (int)a[1], (int)a[2], (int)a[3], (unsigned)a[4]);
     case Fn::LoadIconA:
     case Fn::LoadCursorA:
     case Fn::LoadBitmapA: return n + " " + handleArg(a[0]) + " " + c.text;
@@ -456,11 +467,11 @@ using fake::script;
 // USER32
 
 ATOM WINAPI RegisterClassExA(const WNDCLASSEXA* c) {
-    fake::Call& call = record(Fn::RegisterClassExA,
-                              {(intptr_t)c->style, (intptr_t)c->lpfnWndProc, c->cbClsExtra, c->cbWndExtra,
-                               (intptr_t)c->hInstance, (intptr_t)c->hIcon, (intptr_t)c->hCursor,
-                               (intptr_t)c->hbrBackground, (intptr_t)c->lpszMenuName},
-                              c->lpszClassName);
+    fake::Call& call =
+        record(Fn::RegisterClassExA,
+               {(intptr_t)c->style, (intptr_t)c->lpfnWndProc, c->cbClsExtra, c->cbWndExtra, (intptr_t)c->hInstance,
+                (intptr_t)c->hIcon, (intptr_t)c->hCursor, (intptr_t)c->hbrBackground, (intptr_t)c->lpszMenuName},
+               c->lpszClassName);
     call.result = (intptr_t)c->hIconSm;
     if (c->cbSize != sizeof *c) return 0; // as the system refuses it
     if (script.registerClassFails) return 0;
@@ -483,6 +494,11 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
         return nullptr;
     }
     return fake::WINDOW;
+}
+
+BOOL WINAPI SetWindowPos(HWND window, HWND, int x, int y, int width, int height, UINT flags) {
+    record(Fn::SetWindowPos, {(intptr_t)window, x, y, width, height, (intptr_t)flags});
+    return TRUE;
 }
 
 BOOL WINAPI ShowWindow(HWND window, int showCommand) {
@@ -765,6 +781,23 @@ LRESULT WINAPI SendDlgItemMessageA(HWND dialog, int itemId, UINT message, WPARAM
     }
 }
 
+// KERNEL32: looking up a function, answered, not logged.
+
+namespace fake {
+namespace {
+
+UINT WINAPI dpiForWindow(HWND) { return (UINT)script.dpi; }
+
+} // namespace
+} // namespace fake
+
+HMODULE WINAPI GetModuleHandleA(LPCSTR) { return (HMODULE)fake::INSTANCE; }
+
+FARPROC WINAPI GetProcAddress(HMODULE, LPCSTR name) {
+    if (!script.dpiPerWindow || std::strcmp(name, "GetDpiForWindow") != 0) return nullptr;
+    return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(fake::dpiForWindow));
+}
+
 // GDI32
 
 HDC WINAPI CreateCompatibleDC(HDC dc) {
@@ -805,6 +838,42 @@ HPEN WINAPI CreatePen(int style, int width, COLORREF color) {
     fake::Call& call = record(Fn::CreatePen, {style, width, (intptr_t)color});
     call.result = (intptr_t)fake::newHandle(fake::KIND_PEN);
     return (HPEN)call.result;
+}
+
+HFONT WINAPI CreateFontIndirectA(const LOGFONTA* font) {
+    fake::Call& call = record(Fn::CreateFontIndirectA, {(intptr_t)font->lfHeight}, font->lfFaceName);
+    call.result = (intptr_t)fake::newHandle(fake::KIND_FONT);
+    return (HFONT)call.result;
+}
+
+// Queries, answered and not logged: the screen's scale, and the stock GUI
+// font as the system describes it at 100 %.
+int WINAPI GetDeviceCaps(HDC, int index) { return index == LOGPIXELSX ? script.dpi : 0; }
+
+int WINAPI GetObjectA(HGDIOBJ, int size, void* buffer) {
+    if (size != (int)sizeof(LOGFONTA)) return 0;
+    LOGFONTA font = {};
+    font.lfHeight = -11;
+    font.lfWeight = 400;
+    std::snprintf(font.lfFaceName, sizeof font.lfFaceName, "MS Shell Dlg");
+    std::memcpy(buffer, &font, sizeof font);
+    return size;
+}
+
+BOOL WINAPI StretchBlt(HDC dest, int x, int y, int width, int height, HDC source, int, int, int sourceWidth,
+                       int sourceHeight, DWORD) {
+    record(Fn::StretchBlt, {(intptr_t)dest, x, y, width, height, (intptr_t)source, sourceWidth, sourceHeight});
+    return TRUE;
+}
+
+int WINAPI SetStretchBltMode(HDC dc, int mode) {
+    record(Fn::SetStretchBltMode, {(intptr_t)dc, mode});
+    return 0;
+}
+
+BOOL WINAPI SetBrushOrgEx(HDC dc, int x, int y, POINT*) {
+    record(Fn::SetBrushOrgEx, {(intptr_t)dc, x, y});
+    return TRUE;
 }
 
 BOOL WINAPI BitBlt(HDC dest, int x, int y, int width, int height, HDC source, int sourceX, int sourceY, DWORD rop) {

@@ -22,13 +22,14 @@ namespace fake {
 // One name after another, as FN_NAMES spells them.
 // clang-format off
 enum class Fn {
-    RegisterClassExA, CreateWindowExA, ShowWindow, UpdateWindow, DestroyWindow, DefWindowProcA, SendMessageA,
-    PostQuitMessage, MessageBoxA, SetFocus, LoadIconA, LoadImageA, LoadCursorA, SetCursor, DestroyCursor, GetSysColorBrush,
-    LoadBitmapA, BeginPaint, EndPaint, InvalidateRect, GetDC, ReleaseDC, SetTimer, KillTimer, SetCapture,
-    ReleaseCapture, CreatePopupMenu, InsertMenuItemA, TrackPopupMenuEx, DestroyMenu, DialogBoxParamA, EndDialog,
-    SendDlgItemMessageA, CreateCompatibleDC, CreateCompatibleBitmap, SelectObject, DeleteDC, DeleteObject,
-    GetStockObject, CreatePen, BitBlt, SetBkMode, SetTextColor, TextOutA, MoveToEx, LineTo, midiOutGetNumDevs,
-    midiOutGetDevCapsA, midiOutOpen, midiOutReset, midiOutClose, midiOutGetErrorTextA, midiOutShortMsg,
+    RegisterClassExA, CreateWindowExA, ShowWindow, UpdateWindow, SetWindowPos, DestroyWindow, DefWindowProcA,
+    SendMessageA, PostQuitMessage, MessageBoxA, SetFocus, LoadIconA, LoadImageA, LoadCursorA, SetCursor, DestroyCursor,
+    GetSysColorBrush, LoadBitmapA, BeginPaint, EndPaint, InvalidateRect, GetDC, ReleaseDC, SetTimer, KillTimer,
+    SetCapture, ReleaseCapture, CreatePopupMenu, InsertMenuItemA, TrackPopupMenuEx, DestroyMenu, DialogBoxParamA,
+    EndDialog, SendDlgItemMessageA, CreateCompatibleDC, CreateCompatibleBitmap, SelectObject, DeleteDC, DeleteObject,
+    GetStockObject, CreatePen, CreateFontIndirectA, BitBlt, StretchBlt, SetStretchBltMode, SetBrushOrgEx, SetBkMode,
+    SetTextColor, TextOutA, MoveToEx, LineTo, midiOutGetNumDevs, midiOutGetDevCapsA, midiOutOpen, midiOutReset,
+    midiOutClose, midiOutGetErrorTextA, midiOutShortMsg,
     Count
 };
 // clang-format on
@@ -79,6 +80,12 @@ struct Script {
     // The work area of the screen the window is placed on; an empty one
     // makes GetMonitorInfoA fail.
     RECT workArea = {0, 0, 1280, 1024};
+
+    // The display scale of the window's monitor (96 = 100 %), and whether
+    // the system can tell it per window (Windows 10 1607 and later) or
+    // only for the whole screen.
+    int dpi = 96;
+    bool dpiPerWindow = true;
 
     // The item a popup menu returns (0: closed without a choice), and what
     // its modal loop delivers to the owner while the menu is up.
