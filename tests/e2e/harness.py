@@ -67,6 +67,15 @@ def screen_size(width, height):
     return mark
 
 
+def display_dpi(dpi):
+    """Runs a test at that display scale (LogPixels: 96 = 100 %, 192 = 200 %)
+    in a prefix of its own, so the other tests keep 96."""
+    def mark(test):
+        test.display_dpi = dpi
+        return test
+    return mark
+
+
 def wait_until(condition, timeout=DEFAULT_TIMEOUT, what="the condition"):
     """Polls condition() until it gives something true, and returns that."""
     deadline = time.monotonic() + timeout
@@ -150,6 +159,29 @@ def create_prefix(prefix, attempts=3):
             return
         print(f"wineboot attempt {attempt} of {attempts} made no prefix in {prefix}", flush=True)
     raise E2EError(f"wineboot made no prefix in {prefix}")
+
+
+def prefix_with_dpi(dpi):
+    """A prefix of its own beside the shared one, at the display scale dpi:
+    the shared prefix's registry copied and changed. Its drive C: (most of the
+    prefix's size) is the shared one's, which is safe while tests run one at
+    a time. The shared prefix's Wine server socket folder stays its own."""
+    prefix = os.path.join(tempfile.mkdtemp(prefix="dpi-", dir=runs_folder(Config.prefix)), "prefix")
+    os.makedirs(prefix)
+    for name in os.listdir(Config.prefix):
+        source, target = os.path.join(Config.prefix, name), os.path.join(prefix, name)
+        if name == "drive_c":
+            os.symlink(source, target)
+        elif os.path.isdir(source):
+            shutil.copytree(source, target, symlinks=True)
+        elif name != "wineserver":
+            shutil.copy2(source, target)
+    env = wine_environment(prefix)
+    subprocess.run(["wine", "reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/t", "REG_DWORD",
+                    "/d", str(dpi), "/f"], env=env, timeout=60, check=True,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    stop_wineserver(prefix)  # which writes the registry back to its files
+    return prefix
 
 
 def remove_prefix(prefix):
@@ -450,8 +482,10 @@ class Session:
     server. close() ends them all."""
 
     def __init__(self, name, window_manager=False, size=SCREEN_SIZE, prefix=None):
-        """prefix: a Wine prefix of its own (a Wine server and desktop of its own); Config.prefix if None."""
+        """prefix: a Wine prefix of its own (a Wine server and desktop of its own), removed at
+        close(); Config.prefix if None."""
         self.prefix = prefix or Config.prefix
+        self.own_prefix = prefix is not None
         if not Config.windows_build or not self.prefix:
             raise E2EError("Config.windows_build and Config.prefix must be set (run tests through e2e.py)")
         self.name = name
@@ -554,6 +588,9 @@ class Session:
             print(f"kept {self.folder}")
         else:
             shutil.rmtree(self.folder, ignore_errors=True)
+        if self.own_prefix and not Config.keep:
+            remove_prefix(self.prefix)
+            shutil.rmtree(os.path.dirname(self.prefix), ignore_errors=True)
 
 
 def _end(process):
@@ -823,7 +860,9 @@ class E2ETest(unittest.TestCase):
         """A fresh folder inside this test's own, removed with it."""
         if self.session is None:
             test = getattr(self, self._testMethodName)
-            self.session = Session(self.id(), self.window_manager, getattr(test, "screen_size", SCREEN_SIZE))
+            dpi = getattr(test, "display_dpi", None)
+            self.session = Session(self.id(), self.window_manager, getattr(test, "screen_size", SCREEN_SIZE),
+                                   prefix_with_dpi(dpi) if dpi else None)
         path = os.path.join(self.session.folder, name)
         os.makedirs(path)
         return path

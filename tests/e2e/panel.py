@@ -15,6 +15,7 @@ PATCH, CHANNEL, OCTAVE, VOLUME, TRANSPOSE, CHORD, PLUS, MINUS = range(8)
 # Each section's eight buttons, in the order above.
 BUTTONS = geometry.SECTION_BUTTONS
 RESET, SETUP, OFF = geometry.TOP_BUTTONS
+LCD = geometry.DISPLAYS  # the two displays
 KNOB = geometry.KNOB
 WHEEL = geometry.WHEEL
 KEY_BED_LEFT = tuple(bed[0] for bed in geometry.KEY_BEDS)
