@@ -1,10 +1,11 @@
 #!/usr/bin/python3
-"""Makes the README's two pictures.
+"""Makes the README's pictures.
 
     /usr/bin/python3 tools/readme_pictures.py [--windows-build build/windows] [--keyboard-only]
 
 docs/panel.png     the panel as it really looks: the built tonvale.exe under
                    Wine on a virtual screen, a chord held, cropped to the window
+docs/panel-2x.png  the same at a display scale of 200 %
 docs/keyboard.png  the computer keyboard: which key plays which note of which
                    section (from the program's own key table) and the keys
                    that switch, bend and shape chords
@@ -38,9 +39,9 @@ NOTE_NAMES = ["C", "C#", "D", "D#", "E", "F", "F#", "G", "G#", "A", "A#", "B"]
 
 # ---------------------------------------------------------------- the panel
 
-def panel_picture(windows_build, path):
-    """Runs the program on its own virtual screen, holds a C major chord in
-    the left section and saves the window's client area."""
+def panel_picture(windows_build, paths):
+    """The panel with a chord held, on a virtual screen and a Wine prefix of
+    its own; paths are the pictures by display scale (96 = 100 %)."""
     harness.Config.windows_build = os.path.abspath(windows_build)
     scratch = tempfile.mkdtemp(prefix="tonvale-pictures-")
     harness.Config.prefix = os.path.join(scratch, "prefix")
@@ -48,26 +49,36 @@ def panel_picture(windows_build, path):
     try:
         print("making a Wine prefix ...", flush=True)
         harness.create_prefix(harness.Config.prefix)
-        session = harness.Session("readme")
-        folder = os.path.join(session.folder, "run")
-        os.makedirs(folder)
-        for name in ("tonvale.exe", "gm_ins.nms", os.path.join("test_driver", "winmm.dll")):
-            shutil.copy(os.path.join(harness.Config.windows_build, name), folder)
-        tonvale = harness.launch(session, folder, "tonvale.exe", {})
-        tonvale.wait_for_window()
-        for key in ("q", "e", "t"):
-            tonvale.key_down(key)
-        tonvale.midi.wait_for_messages(4)  # the program of the start, then the three notes
-        shot, previous = tonvale.screenshot(), None
-        while previous is None or shot.rgb != previous.rgb:  # painted to the end
-            time.sleep(0.3)
-            shot, previous = tonvale.screenshot(), shot
-        shot.save_png(path)
+        for dpi, path in paths.items():
+            prefix = harness.prefix_with_dpi(dpi) if dpi != 96 else None
+            session = harness.Session("readme", size=(2560, 1600), prefix=prefix)
+            picture_of_a_chord(session, path)
+            session.close()
+            session = None
     finally:
         if session:
             session.close()
         harness.remove_prefix(harness.Config.prefix)
         shutil.rmtree(scratch, ignore_errors=True)
+
+
+def picture_of_a_chord(session, path):
+    """Starts the program on the session's screen, holds a C major chord in the
+    left section and saves the window's client area to path."""
+    folder = os.path.join(session.folder, "run")
+    os.makedirs(folder)
+    for name in ("tonvale.exe", "gm_ins.nms", os.path.join("test_driver", "winmm.dll")):
+        shutil.copy(os.path.join(harness.Config.windows_build, name), folder)
+    tonvale = harness.launch(session, folder, "tonvale.exe", {})
+    tonvale.wait_for_window()
+    for key in ("q", "e", "t"):
+        tonvale.key_down(key)
+    tonvale.midi.wait_for_messages(4)  # the program of the start, then the three notes
+    shot, previous = tonvale.screenshot(), None
+    while previous is None or shot.rgb != previous.rgb:  # painted to the end
+        time.sleep(0.3)
+        shot, previous = tonvale.screenshot(), shot
+    shot.save_png(path)
 
 
 # ---------------------------------------------------------------- the keyboard
@@ -199,7 +210,8 @@ def main():
     if not args.keyboard_only:
         if not os.path.isfile(os.path.join(args.windows_build, "tonvale.exe")):
             sys.exit(f"no tonvale.exe in {args.windows_build}: build it first (tools/run.sh or tools/test.sh)")
-        panel_picture(args.windows_build, os.path.join(docs, "panel.png"))
+        panel_picture(args.windows_build, {96: os.path.join(docs, "panel.png"),
+                                           192: os.path.join(docs, "panel-2x.png")})
 
 
 if __name__ == "__main__":

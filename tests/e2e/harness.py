@@ -166,6 +166,7 @@ def prefix_with_dpi(dpi):
     the shared prefix's registry copied and changed. Its drive C: (most of the
     prefix's size) is the shared one's, which is safe while tests run one at
     a time. The shared prefix's Wine server socket folder stays its own."""
+    os.makedirs(runs_folder(Config.prefix), exist_ok=True)
     prefix = os.path.join(tempfile.mkdtemp(prefix="dpi-", dir=runs_folder(Config.prefix)), "prefix")
     os.makedirs(prefix)
     for name in os.listdir(Config.prefix):
