@@ -7,6 +7,7 @@ import re
 
 import panel
 from harness import Config, E2ETest, display_dpi, read_bmp, screen_size
+from test_panel import drag_the_knob
 
 TEXT_COLOUR = (52, 57, 55)
 TITLE = (30, 2, 300, 30)  # the lettering "TONVALE" and the line beside it: painting leaves it alone
@@ -63,17 +64,4 @@ class DpiTest(E2ETest):
         patch_line = [y for y in ink_rows(shot, panel.LCD[0], 192) if y < 2 * 50]
         self.assertGreaterEqual(max(patch_line) - min(patch_line) + 1, 14, f"text rows {patch_line}")
 
-        x, y = at((panel.KNOB[0] + 16, panel.KNOB[3] - 12), 192)
-        start = tonvale.midi.mark()
-        tonvale.mouse_down(x, y)
-        for step in (1, 2, 3):
-            tonvale.move_to(x + 10 * step, y)  # 5 panel units a move, as at 100 %
-            tonvale.midi.wait_for_message(f"program 0xC0 {step}", since=start)
-        tonvale.move_to(x + 30, y - 20)  # up: nothing
-        tonvale.move_to(x + 29, y - 20)  # half a unit left: still the same unit
-        tonvale.move_to(x + 20, y - 20)  # left: one step down
-        tonvale.midi.wait_for_message("program 0xC0 2", since=start + 3)
-        tonvale.mouse_up(x + 20, y - 20)
-        tonvale.midi.wait_until_quiet()
-        self.assertMessages(tonvale, ["program 0xC0 1", "program 0xC0 2", "program 0xC0 3", "program 0xC0 2"],
-                            since=start)
+        drag_the_knob(self, tonvale, scale=2)

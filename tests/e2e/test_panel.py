@@ -19,6 +19,29 @@ WHITE_KEY_POINTS = ((12, 60), (12, 110), (30, 115))  # the last one below the bl
 BLACK_KEY_POINTS = ((10, 30), (10, 80))
 
 
+def drag_the_knob(test, tonvale, scale=1):
+    """Drags the knob right, up and left, in moves of 5 panel units (scale
+    window pixels each): one step per horizontal move, at any display scale."""
+    x, y = panel.KNOB[0] + 16, panel.KNOB[3] - 12  # in the knob's rectangle, low on the left
+
+    def at(dx, dy):
+        return int((x + dx) * scale), int((y + dy) * scale)
+    start = tonvale.midi.mark()
+    tonvale.mouse_down(*at(0, 0))
+    for step in (1, 2, 3):
+        tonvale.move_to(*at(5 * step, 0))
+        # One move at a time: the system would merge moves still waiting.
+        tonvale.midi.wait_for_message(f"program 0xC0 {step}", since=start)
+    tonvale.move_to(*at(15, -10))  # up and up: nothing
+    tonvale.move_to(*at(15, -20))
+    tonvale.move_to(*at(10, -20))  # left: one step down
+    tonvale.midi.wait_for_message("program 0xC0 2", since=start + 3)
+    tonvale.mouse_up(*at(10, -20))
+    tonvale.midi.wait_until_quiet()
+    test.assertMessages(tonvale, ["program 0xC0 1", "program 0xC0 2", "program 0xC0 3", "program 0xC0 2"],
+                        since=start)
+
+
 class PanelTest(E2ETest):
 
     def play_q(self, tonvale):
@@ -103,22 +126,7 @@ class PanelTest(E2ETest):
     # ---- knob and wheel
 
     def test_a_knob_drag_steps_once_per_horizontal_move(self):
-        tonvale = self.start_tonvale()
-        x, y = panel.KNOB[0] + 16, panel.KNOB[3] - 12  # in the knob's rectangle, low on the left
-        start = tonvale.midi.mark()
-        tonvale.mouse_down(x, y)
-        for step in (1, 2, 3):
-            tonvale.move_to(x + 5 * step, y)
-            # One move at a time: the system would merge moves still waiting.
-            tonvale.midi.wait_for_message(f"program 0xC0 {step}", since=start)
-        tonvale.move_to(x + 15, y - 10)  # up and up: nothing
-        tonvale.move_to(x + 15, y - 20)
-        tonvale.move_to(x + 10, y - 20)  # left: one step down
-        tonvale.midi.wait_for_message("program 0xC0 2", since=start + 3)
-        tonvale.mouse_up(x + 10, y - 20)
-        tonvale.midi.wait_until_quiet()
-        self.assertMessages(tonvale, ["program 0xC0 1", "program 0xC0 2", "program 0xC0 3", "program 0xC0 2"],
-                            since=start)
+        drag_the_knob(self, self.start_tonvale())
 
     def test_a_wheel_drag_bends_in_steps_of_400_and_springs_back_on_release(self):
         tonvale = self.start_tonvale()
