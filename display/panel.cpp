@@ -39,7 +39,7 @@ HBITMAP loadArtwork(HDC windowDC, int32_t dpi) {
 // The stock font's face at the scale's own size, not the 100 % one stretched.
 HFONT createDisplayFont(int32_t dpi) {
     LOGFONTA font = {};
-    GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof font, &font);
+    GetObjectA(GetStockObject(DEFAULT_GUI_FONT), (int)sizeof font, &font);
     font.lfHeight = -toPixels(DISPLAY_FONT_HEIGHT, dpi);
     font.lfWidth = 0;
     return CreateFontIndirectA(&font);
