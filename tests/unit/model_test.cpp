@@ -138,7 +138,6 @@ TEST_F(ModelTest, KnobClampsAndPassesTheTopValueAsItsCount) {
 
 TEST_F(ModelTest, KnobStepSendsAndReportsTheKnobAndBothDisplays) {
     const PanelChange change = knobStep(+1);
-    change;
     EXPECT_EQ(paramValue(g_model.sections[0], ParamId::Patch), 1);
     EXPECT_EQ(fake::calls(), Lines({"midiOutShortMsg midi1 program 0xC0 1"}));
     EXPECT_EQ(change.areas, AREA_KNOB | AREA_DISPLAY_0 | AREA_DISPLAY_1);
