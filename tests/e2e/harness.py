@@ -832,7 +832,11 @@ def launch(session, folder, exe, script, started=None, program=Tonvale):
     wait_until(lambda: running.midi.loaded() or process.poll() is not None, DEFAULT_TIMEOUT,
                "the test MIDI driver to load")
     if not running.midi.loaded():
-        raise E2EError("the test winmm.dll was not loaded (is WINEDLLOVERRIDES honoured?)")
+        with open(os.path.join(folder, "stderr.txt"), errors="replace") as f:
+            said = f.read()[-2000:]
+        raise E2EError(f"the test winmm.dll was not loaded (is WINEDLLOVERRIDES honoured?); the program "
+                       f"{'ended with ' + str(process.returncode) if process.poll() is not None else 'runs'}, "
+                       f"Wine said: {said!r}")
     return running
 
 
