@@ -123,6 +123,15 @@ LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_KEYUP: onKeyMessage(window, wParam, lParam); return 0;
     case WM_MOVE: onWindowMoved(window); return 0;
     case WM_CHAR: onCharMessage(window, (unsigned char)(wParam & 0xFF)); return 0;
+    case WM_SYSKEYDOWN:
+    case WM_SYSKEYUP: onSystemKeyMessage(wParam, lParam); return DefWindowProcA(window, message, wParam, lParam);
+    // From here key releases may go elsewhere: to another window, or to a
+    // popup menu's modal loop.
+    case WM_KILLFOCUS:
+    case WM_ENTERMENULOOP: onKeysLost(window); return 0;
+    case WM_SETFOCUS:
+    case WM_EXITMENULOOP: onKeysBack(); return 0;
+    case WM_CAPTURECHANGED: onCaptureChanged(window, (HWND)lParam); return 0;
     case WM_COMMAND: onCommand(window, wParam); return 0;
     case WM_TIMER: onTimer(window, wParam); return 0;
     case WM_MOUSEMOVE: onMouseMove(window, lParam); return 0;
@@ -133,10 +142,13 @@ LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     }
 }
 
-// Tab, a click, a drag step, a menu's choice: after these something kept
-// between runs may have changed. A key's note never changes any of it.
-bool mayChangeSettings(UINT message) {
-    return message == WM_CHAR || message == WM_COMMAND || message == WM_MOUSEMOVE || message == WM_LBUTTONDOWN;
+// Tab, a click, a drag step, a menu's choice, an arrow key: after these
+// something kept between runs may have changed. A key's note never changes
+// any of it.
+bool mayChangeSettings(UINT message, WPARAM wParam) {
+    const bool arrowKey = message == WM_KEYDOWN && wParam >= VK_LEFT && wParam <= VK_DOWN;
+    return arrowKey || message == WM_CHAR || message == WM_COMMAND || message == WM_MOUSEMOVE ||
+           message == WM_LBUTTONDOWN;
 }
 
 } // namespace
@@ -195,7 +207,7 @@ bool createMainWindow(HINSTANCE instance, int showCommand) {
 
 LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     const LRESULT result = handleMessage(window, message, wParam, lParam);
-    if (mayChangeSettings(message)) noteSettingsChange(window);
+    if (mayChangeSettings(message, wParam)) noteSettingsChange(window);
     return result;
 }
 

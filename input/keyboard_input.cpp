@@ -1,10 +1,13 @@
 #include "input/keyboard_input.h"
 
+#include "devices/midi_device.h"
 #include "display/repaint.h"
 #include "input/pitch_bend.h"
 #include "model/chords.h"
 #include "model/keys.h"
 #include "model/parameters.h"
+
+ModifierKeys g_modifiers;
 
 namespace {
 
@@ -25,23 +28,61 @@ KeyTransition transitionOf(LPARAM keyData) {
     return KeyTransition::REPEAT;
 }
 
-// Read while the message is handled: the state of the keyboard at that
-// message, not whatever it is by the time the queue is empty.
-bool controlHeld() { return (GetKeyState(VK_CONTROL) & 0x80) != 0; }
-bool capsLockOn() { return (GetKeyState(VK_CAPITAL) & 0x01) != 0; }
-
 PanelChange pressKey(const KeyLocation& key) {
     if (!chordModeOn(key.section)) return pressNote(key.section, key.key);
-    const bool minor = controlHeld();
-    const bool capsFold = capsLockOn();
-    return pressChord(key.section, key.key, minor, capsFold);
+    const bool minor = g_modifiers.leftControl || g_modifiers.rightControl;
+    return pressChord(key.section, key.key, minor, g_modifiers.capsLock);
 }
 
-// Page Up and Page Down act on every message of theirs, release and
-// auto-repeat included: each one pushes the bend target further.
-void onUnmatchedKey(HWND window, WPARAM virtualKey) {
+// Kept from the key messages rather than asked for at each chord: under
+// Wine each GetKeyState is a round trip to the server.
+bool noteModifierKey(WPARAM virtualKey, LPARAM keyData, KeyTransition transition) {
+    if (virtualKey == VK_CONTROL) {
+        const bool right = (keyData >> 24 & 1) != 0; // the extended flag
+        (right ? g_modifiers.rightControl : g_modifiers.leftControl) = transition != KeyTransition::RELEASE;
+        return true;
+    }
+    if (virtualKey == VK_CAPITAL) {
+        if (transition == KeyTransition::PRESS) g_modifiers.capsLock = !g_modifiers.capsLock;
+        return true;
+    }
+    return false;
+}
+
+// The keys that play no note act on the active section as the panel's
+// controls do. Page Up and Page Down act on every message of theirs,
+// release and auto-repeat included: each one pushes the bend target
+// further. The arrows act on presses and repeats, so a held arrow scrolls;
+// Space and Esc on the press alone. The keypad's arrows with Num Lock off
+// come as the same virtual keys.
+void onUnmatchedKey(HWND window, WPARAM virtualKey, LPARAM keyData, KeyTransition transition) {
+    if (noteModifierKey(virtualKey, keyData, transition)) return;
     if (virtualKey == VK_PRIOR) nudgeBend(window, +BEND_NUDGE);
     if (virtualKey == VK_NEXT) nudgeBend(window, -BEND_NUDGE);
+    const bool press = transition == KeyTransition::PRESS;
+    const bool pressOrRepeat = transition != KeyTransition::RELEASE;
+    const int32_t s = g_model.activeSection;
+    switch (virtualKey) {
+    case VK_LEFT:
+        if (pressOrRepeat) showPanelChange(window, selectNeighbour(-1));
+        return;
+    case VK_RIGHT:
+        if (pressOrRepeat) showPanelChange(window, selectNeighbour(+1));
+        return;
+    case VK_UP:
+        if (pressOrRepeat) showPanelChange(window, stepSelectedUp(s));
+        return;
+    case VK_DOWN:
+        if (pressOrRepeat) showPanelChange(window, stepSelectedDown(s));
+        return;
+    case VK_ESCAPE:
+        if (press) resetAll(window);
+        return;
+    case VK_SPACE:
+        if (transition != KeyTransition::REPEAT) showPanelChange(window, press ? pressSustain() : releaseSustain());
+        return;
+    default: return;
+    }
 }
 
 // The key of either section that has the scan code and passes the test.
@@ -71,7 +112,7 @@ void onKeyMessage(HWND window, WPARAM virtualKey, LPARAM keyData) {
     const bool found =
         findKey(scanCode, &key) || (transition == KeyTransition::RELEASE && findKeyPassing(scanCode, keySounds, &key));
     if (!found) {
-        onUnmatchedKey(window, virtualKey);
+        onUnmatchedKey(window, virtualKey, keyData, transition);
         return;
     }
     // An auto-repeat changes nothing, yet its key bed is repainted too.
@@ -87,4 +128,20 @@ void onKeyMessage(HWND window, WPARAM virtualKey, LPARAM keyData) {
 void onCharMessage(HWND window, unsigned char character) {
     // By character, not key: whatever the system turns into a tab switches.
     if (character == TAB_CHARACTER) showPanelChange(window, switchActiveSection());
+}
+
+void onSystemKeyMessage(WPARAM virtualKey, LPARAM keyData) {
+    noteModifierKey(virtualKey, keyData, transitionOf(keyData));
+}
+
+void onKeysLost(HWND window) {
+    showPanelChange(window, releaseAllKeys());
+    stopBendGesture(window);
+}
+
+void onKeysBack() {
+    // What happened while another window, or a menu, had the keys.
+    g_modifiers.leftControl = (GetKeyState(VK_LCONTROL) & 0x80) != 0;
+    g_modifiers.rightControl = (GetKeyState(VK_RCONTROL) & 0x80) != 0;
+    g_modifiers.capsLock = (GetKeyState(VK_CAPITAL) & 0x01) != 0;
 }

@@ -94,3 +94,9 @@ void onLeftButtonUp(HWND window) {
     g_panel.knobDragging = false;
     endWheelDrag(window);
 }
+
+void onCaptureChanged(HWND window, HWND newCapture) {
+    if (newCapture == window) return;
+    g_panel.knobDragging = false;
+    endWheelDrag(window);
+}

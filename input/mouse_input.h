@@ -7,3 +7,6 @@
 void onLeftButtonDown(HWND window, LPARAM position);
 void onMouseMove(HWND window, LPARAM position);
 void onLeftButtonUp(HWND window);
+// WM_CAPTURECHANGED: a drag whose capture goes elsewhere will not see its
+// button's release, so it ends here; the wheel springs back.
+void onCaptureChanged(HWND window, HWND newCapture);

@@ -21,6 +21,11 @@ void onBendTimer(HWND window) {
     showPanelChange(window, repaint(AREA_WHEEL));
 }
 
+void stopBendGesture(HWND window) {
+    KillTimer(window, BendTimer);
+    showPanelChange(window, endBendGesture());
+}
+
 // Capture keeps the moves and the release coming wherever the pointer goes.
 void startWheelDrag(HWND window, int32_t y) {
     g_panel.wheelDragging = true;

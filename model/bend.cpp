@@ -71,3 +71,11 @@ PanelChange centreWheelBend() {
     sendPitchBend();
     return repaint(AREA_WHEEL);
 }
+
+PanelChange endBendGesture() {
+    const bool away = g_model.bendValue != BEND_CENTRE;
+    springBackToCentre();
+    if (!away) return PanelChange{};
+    sendPitchBend();
+    return repaint(AREA_WHEEL);
+}

@@ -21,3 +21,7 @@ PanelChange stepWheelBend(int32_t direction);
 
 // The wheel let go: the bend springs back to the centre, and is sent.
 PanelChange centreWheelBend();
+
+// The keys are lost in the middle of a gesture: the bend springs back to the
+// centre, sent only if it had left it. The ramp's timer is to stop.
+PanelChange endBendGesture();

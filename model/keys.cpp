@@ -1,5 +1,6 @@
 #include "model/keys.h"
 
+#include "model/midi_messages.h"
 #include "model/note_ledger.h"
 
 #include <algorithm>
@@ -25,7 +26,45 @@ PanelChange releaseKey(int32_t s, int32_t k) {
     return repaint(keysArea(s));
 }
 
+PanelChange pressSustain() {
+    // Pressed again without a release: it comes up where it went down first.
+    const PanelChange lifted = releaseSustain();
+    const int32_t s = g_model.activeSection;
+    Pedal& pedal = g_model.sustain;
+    pedal.down = true;
+    pedal.channel = paramValue(g_model.sections[s], ParamId::Channel);
+    pedal.section = s;
+    sendSustain(pedal.channel, true);
+    return lifted | repaint(displayArea(s)); // it shows the pedal down
+}
+
+PanelChange releaseSustain() {
+    Pedal& pedal = g_model.sustain;
+    if (!pedal.down) return PanelChange{};
+    sendSustain(pedal.channel, false);
+    const PanelChange change = repaint(displayArea(pedal.section));
+    pedal = Pedal{};
+    return change;
+}
+
+PanelChange releaseAllKeys() {
+    PanelChange change;
+    for (int32_t s = 0; s < SECTION_COUNT; ++s) {
+        KeyboardSection& section = g_model.sections[s];
+        bool held =
+            std::find(std::begin(section.keyDown), std::end(section.keyDown), true) != std::end(section.keyDown);
+        for (KeyVoices& owner : section.sounding) {
+            held = held || owner.count > 0;
+            endVoices(section, owner);
+        }
+        std::fill(std::begin(section.keyDown), std::end(section.keyDown), false);
+        if (held) change = change | repaint(keysArea(s));
+    }
+    return change | releaseSustain();
+}
+
 void forgetAllKeys() {
+    releaseSustain();
     for (KeyboardSection& section : g_model.sections) {
         std::fill(std::begin(section.keyDown), std::end(section.keyDown), false);
         std::fill(std::begin(section.sounding), std::end(section.sounding), KeyVoices{});

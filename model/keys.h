@@ -1,5 +1,5 @@
 // The keys of a section: which keys play, a press with chord mode off, the
-// release of any key, and letting go of them all.
+// release of any key, the sustain pedal, and letting go of them all.
 #pragma once
 
 #include "model/panel_areas.h"
@@ -19,6 +19,16 @@ PanelChange pressNote(int32_t s, int32_t k);
 // chord mode, octave, transposition or channel are now.
 PanelChange releaseKey(int32_t s, int32_t k);
 
-// RESET: every key let go and every note forgotten; the device reset has
-// silenced them, so nothing is sent.
+// Space: the pedal goes down on the active section's channel, and comes up
+// on that channel.
+PanelChange pressSustain();
+PanelChange releaseSustain();
+
+// The window will miss the releases: every note a key sounds ends as its
+// release would end it, and the pedal comes up. Sends nothing when nothing
+// is held.
+PanelChange releaseAllKeys();
+
+// RESET: the pedal comes up (a device reset need not lift it), every key is
+// let go and every note forgotten; the device reset silences them.
 void forgetAllKeys();

@@ -8,9 +8,12 @@ namespace {
 
 const uint8_t NOTE_OFF = 0x80;
 const uint8_t NOTE_ON = 0x90;
+const uint8_t CONTROL_CHANGE = 0xB0;
 const uint8_t PROGRAM_CHANGE = 0xC0;
 const uint8_t PITCH_BEND = 0xE0;
 const int32_t HIGHEST_NOTE = 127;
+const int32_t SUSTAIN_CONTROLLER = 64;
+const int32_t PEDAL_DOWN = 127; // any value from 64 holds it; 127 as a pedal's switch sends
 
 DWORD compose(uint8_t kind, int32_t channel, int32_t data1, int32_t data2) {
     ShortMessage message;
@@ -73,4 +76,8 @@ void sendPitchBend() {
     const KeyboardSection& section = g_model.sections[g_model.activeSection];
     const int32_t low = (int32_t)std::fmod((double)g_model.bendValue, 128.0);
     sendShortMessage(compose(PITCH_BEND, paramValue(section, ParamId::Channel), low, g_model.bendValue / 128));
+}
+
+void sendSustain(int32_t channel, bool down) {
+    sendShortMessage(compose(CONTROL_CHANGE, channel, SUSTAIN_CONTROLLER, down ? PEDAL_DOWN : 0));
 }

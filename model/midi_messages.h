@@ -34,3 +34,6 @@ void sendSectionPrograms();
 
 // bendValue on the active section's channel.
 void sendPitchBend();
+
+// The sustain pedal's controller, down (127) or up (0), on a channel.
+void sendSustain(int32_t channel, bool down);

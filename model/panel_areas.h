@@ -28,3 +28,6 @@ inline PanelChange repaint(uint32_t areas) {
     change.areas = areas;
     return change;
 }
+
+// What two operations changed together.
+inline PanelChange operator|(PanelChange a, PanelChange b) { return repaint(a.areas | b.areas); }

@@ -28,6 +28,12 @@ PanelChange selectParam(int32_t s, int32_t id) {
     return knobAtSelected(AREA_WHOLE_PANEL); // the marker, and maybe the lamps
 }
 
+PanelChange selectNeighbour(int32_t direction) {
+    const int32_t s = g_model.activeSection;
+    const int32_t id = g_model.sections[s].selectedParam + direction;
+    return selectParam(s, id < 0 ? 0 : id >= SELECTABLE_PARAM_COUNT ? SELECTABLE_PARAM_COUNT - 1 : id);
+}
+
 PanelChange stepSelectedUp(int32_t s) {
     g_model.activeSection = s;
     ParamSlot& slot = selectedSlot();

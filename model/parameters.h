@@ -11,6 +11,9 @@ ParamSlot& selectedSlot();
 
 // Makes id the selected parameter of section s, and s the active section.
 PanelChange selectParam(int32_t s, int32_t id);
+// Left and Right arrows: the active section's previous (-1) or next (+1)
+// setting is selected, stopping at the ends.
+PanelChange selectNeighbour(int32_t direction);
 // + and -: s becomes active and its selected value steps, stopping at the
 // bounds; the value is committed also when it could not move.
 PanelChange stepSelectedUp(int32_t s);

@@ -52,6 +52,14 @@ struct KeyVoices {
     Voice voices[MAX_VOICES] = {};
 };
 
+// The sustain pedal as it went down: it comes up on the channel it went
+// down on, whatever changed in between.
+struct Pedal {
+    bool down = false;
+    int32_t channel = 0;
+    int32_t section = 0; // the section active at the press, whose display shows it
+};
+
 struct KeyboardSection {
     uint8_t scanCodes[KEY_COUNT] = {};      // set-1 scan code playing key index k
     bool keyDown[KEY_COUNT] = {};           // key k sounds, and is drawn pressed
@@ -71,6 +79,7 @@ struct PerformanceModel {
     // after a drag, on the drag's own scale, whose top value sits at the
     // very end of the sweep.
     bool knobOnDragScale = false;
+    Pedal sustain; // Space
     // The program remembered per MIDI channel, shared by both sections: two
     // sections on one channel always play one patch.
     int32_t ChannelPatchTable[CHANNEL_COUNT] = {};

@@ -181,6 +181,8 @@ struct MIDIOUTCAPSA {
 #define WM_CREATE 0x0001
 #define WM_DESTROY 0x0002
 #define WM_MOVE 0x0003
+#define WM_SETFOCUS 0x0007
+#define WM_KILLFOCUS 0x0008
 #define WM_PAINT 0x000F
 #define WM_CLOSE 0x0010
 #define WM_QUIT 0x0012
@@ -190,6 +192,7 @@ struct MIDIOUTCAPSA {
 #define WM_KEYUP 0x0101
 #define WM_CHAR 0x0102
 #define WM_SYSKEYDOWN 0x0104
+#define WM_SYSKEYUP 0x0105
 #define WM_INITDIALOG 0x0110
 #define WM_COMMAND 0x0111
 #define WM_TIMER 0x0113
@@ -197,6 +200,9 @@ struct MIDIOUTCAPSA {
 #define WM_LBUTTONDOWN 0x0201
 #define WM_LBUTTONUP 0x0202
 #define WM_RBUTTONDOWN 0x0204
+#define WM_ENTERMENULOOP 0x0211
+#define WM_EXITMENULOOP 0x0212
+#define WM_CAPTURECHANGED 0x0215
 #define WM_DPICHANGED 0x02E0
 
 // List box messages.
@@ -227,8 +233,16 @@ struct MIDIOUTCAPSA {
 #define VK_TAB 0x09
 #define VK_CONTROL 0x11
 #define VK_CAPITAL 0x14
+#define VK_ESCAPE 0x1B
+#define VK_SPACE 0x20
 #define VK_PRIOR 0x21
 #define VK_NEXT 0x22
+#define VK_LEFT 0x25
+#define VK_UP 0x26
+#define VK_RIGHT 0x27
+#define VK_DOWN 0x28
+#define VK_LCONTROL 0xA2
+#define VK_RCONTROL 0xA3
 
 // Menus.
 #define MIIM_ID 0x00000002

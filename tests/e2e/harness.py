@@ -207,6 +207,8 @@ def describe_short_message(message):
         return f"note-off 0x{status:02X} {data1} {data2}{rest}"
     if kind == 0x90:
         return f"note-on 0x{status:02X} {data1} {data2}{rest}"
+    if kind == 0xB0:
+        return f"control 0x{status:02X} {data1} {data2}{rest}"
     if kind == 0xC0:
         return f"program 0x{status:02X} {data1}" + (f" {data2}" if data2 else "") + rest
     if kind == 0xE0:

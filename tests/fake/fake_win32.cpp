@@ -26,7 +26,7 @@ const char* const FN_NAMES[] = {
     "CreateCompatibleDC", "CreateCompatibleBitmap", "SelectObject", "DeleteDC", "DeleteObject", "GetStockObject",
     "CreatePen", "CreateFontIndirectA", "BitBlt", "StretchBlt", "SetStretchBltMode", "SetBrushOrgEx", "SetBkMode",
     "SetTextColor", "TextOutA", "MoveToEx", "LineTo", "midiOutGetNumDevs", "midiOutGetDevCapsA", "midiOutOpen",
-    "midiOutReset", "midiOutClose", "midiOutGetErrorTextA", "midiOutShortMsg",
+    "midiOutReset", "midiOutClose", "midiOutGetErrorTextA", "midiOutShortMsg", "GetKeyState",
 };
 // clang-format on
 static_assert(sizeof FN_NAMES / sizeof FN_NAMES[0] == (size_t)Fn::Count, "a name for every function");
@@ -287,6 +287,7 @@ std::string describe(const Call& c) {
     case Fn::SelectObject:
     case Fn::ReleaseDC: return n + " " + handleArg(a[0]) + " " + handleArg(a[1]);
     case Fn::GetStockObject: return n + format(" %d", (int)a[0]);
+    case Fn::GetKeyState: return n + format(" 0x%02X", (unsigned)a[0]);
     case Fn::CreatePen:
         return n + format(" style %d width %d ", (int)a[0], (int)a[1]) + rgb(a[2]) + " -> " + handleArg(c.result);
     case Fn::BitBlt:
@@ -426,6 +427,7 @@ std::string describeShortMessage(DWORD message) {
     switch (status & 0xF0) {
     case 0x80: return format("note-off 0x%02X %u %u", status, data1, data2) + high;
     case 0x90: return format("note-on 0x%02X %u %u", status, data1, data2) + high;
+    case 0xB0: return format("control 0x%02X %u %u", status, data1, data2) + high;
     case 0xC0: return format("program 0x%02X %u", status, data1) + (data2 ? format(" %u", data2) : "") + high;
     case 0xE0: return format("bend 0x%02X %u %u", status, data1, data2) + high;
     default: return format("message 0x%08X", (unsigned)message);
@@ -656,7 +658,10 @@ BOOL WINAPI KillTimer(HWND window, UINT_PTR id) {
     return TRUE;
 }
 
-SHORT WINAPI GetKeyState(int virtualKey) { return script.keyState[virtualKey & 0xFF]; }
+SHORT WINAPI GetKeyState(int virtualKey) {
+    record(Fn::GetKeyState, {virtualKey});
+    return script.keyState[virtualKey & 0xFF];
+}
 
 HWND WINAPI SetCapture(HWND window) {
     record(Fn::SetCapture, {(intptr_t)window});
@@ -720,7 +725,10 @@ BOOL WINAPI InsertMenuItemA(HMENU menu, UINT item, BOOL byPosition, const MENUIT
 
 BOOL WINAPI TrackPopupMenuEx(HMENU menu, UINT flags, int x, int y, HWND owner, void* params) {
     record(Fn::TrackPopupMenuEx, {(intptr_t)menu, (intptr_t)flags, x, y, (intptr_t)owner, (intptr_t)params});
+    // The modal loop reads the keyboard meanwhile, and says so to the owner.
+    fake::deliver(owner, WM_ENTERMENULOOP, TRUE, 0);
     if (script.menuLoop) script.menuLoop(owner);
+    fake::deliver(owner, WM_EXITMENULOOP, TRUE, 0);
     // Like the system, the chosen item is posted to the owner after the menu
     // has closed.
     if (script.menuChoice != 0 && fake::postedCount < fake::POSTED_CAPACITY) {

@@ -29,7 +29,7 @@ enum class Fn {
     EndDialog, SendDlgItemMessageA, CreateCompatibleDC, CreateCompatibleBitmap, SelectObject, DeleteDC, DeleteObject,
     GetStockObject, CreatePen, CreateFontIndirectA, BitBlt, StretchBlt, SetStretchBltMode, SetBrushOrgEx, SetBkMode,
     SetTextColor, TextOutA, MoveToEx, LineTo, midiOutGetNumDevs, midiOutGetDevCapsA, midiOutOpen, midiOutReset,
-    midiOutClose, midiOutGetErrorTextA, midiOutShortMsg,
+    midiOutClose, midiOutGetErrorTextA, midiOutShortMsg, GetKeyState,
     Count
 };
 // clang-format on
@@ -126,7 +126,8 @@ bool overflowed();
 std::vector<std::string> calls();
 std::vector<std::string> calls(std::initializer_list<Fn> only);
 // The MIDI short messages sent, decoded: "note-on 0x90 60 127",
-// "note-off 0x80 60 127", "program 0xC3 1", "bend 0xE0 0 64".
+// "note-off 0x80 60 127", "program 0xC3 1", "bend 0xE0 0 64",
+// "control 0xB0 64 127".
 std::vector<std::string> midiMessages();
 // How many calls of one function are in the log.
 size_t count(Fn fn);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "app/main_window.h"
+#include "input/keyboard_input.h"
 #include "input/pitch_bend.h"
 #include "tests/fake/fake_win32.h"
 
@@ -34,6 +35,13 @@ inline void pageDown(LPARAM keyData = fake::pressOf(scan::PAGE_DOWN)) {
 inline void typeCharacter(unsigned char character) { MainWndProc(fake::WINDOW, WM_CHAR, character, 1); }
 inline void timerTick() { MainWndProc(fake::WINDOW, WM_TIMER, BendTimer, 0); }
 
-// What GetKeyState reports while Ctrl is held, and while Caps Lock is on.
-inline void holdControl(bool held) { fake::script.keyState[VK_CONTROL] = held ? (SHORT)0xFF80 : 0; }
-inline void setCapsLock(bool on) { fake::script.keyState[VK_CAPITAL] = on ? 0x0001 : 0; }
+// Ctrl and Caps Lock worked as a user works them, by their key messages.
+inline void holdControl(bool held) {
+    if (held) keyPress(scan::CONTROL, VK_CONTROL);
+    if (!held) keyRelease(scan::CONTROL, VK_CONTROL);
+}
+inline void setCapsLock(bool on) {
+    if (g_modifiers.capsLock == on) return;
+    keyPress(scan::CAPS_LOCK, VK_CAPITAL);
+    keyRelease(scan::CAPS_LOCK, VK_CAPITAL);
+}

@@ -91,9 +91,15 @@ TEST_F(MouseTest, MenuChoiceArrivesAfterThePressAndSetsTheSelectedParameter) {
     g_menus.ChannelMenu = CreatePopupMenu();
     g_menus.OctaveMenu = CreatePopupMenu();
     fake::script.menuChoice = CMD_CHANNEL_ITEMS + 9; // "Channel 10"
+    // The menu loop takes the keys: nothing is held, so only the bend timer
+    // is stopped; Ctrl and Caps Lock are read anew when it gives them back.
     EXPECT_EQ(press(544, 85), Lines({
                                   REPAINT_ALL,
                                   "TrackPopupMenuEx menu2 0x40 at 959,828 owner window null",
+                                  "KillTimer window id 1",
+                                  "GetKeyState 0xA2",
+                                  "GetKeyState 0xA3",
+                                  "GetKeyState 0x14",
                                   REPAINT_ALL,
                               }));
     EXPECT_EQ(paramValue(g_model.sections[1], ParamId::Channel), 0) << "nothing changes until the choice is delivered";

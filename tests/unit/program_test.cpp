@@ -3,6 +3,7 @@
 #include "base/program.h"
 #include "devices/popup_menus.h"
 #include "display/panel.h"
+#include "input/keyboard_input.h"
 #include "model/patch_names.h"
 #include "model/performance.h"
 #include "port/midi_out_port.h"
@@ -14,6 +15,7 @@ void resetProgramState() {
     g_panel = Panel{};
     g_menus = PopupMenus{};
     g_patchNames = PatchNames{};
+    g_modifiers = ModifierKeys{};
 }
 
 void ProgramTest::SetUp() {

@@ -4,6 +4,7 @@
 //   note-on   ch 1   C4 (60)   vel 127
 //   program   ch 1   1 Acoustic Grand Piano
 //   bend      ch 1   +500 (+0.12 st)
+//   sustain   ch 1   on
 // It is the test driver's stand-in winmm.dll (tests/e2e/driver/test_winmm.cpp)
 // with this file as its variant: its one device is "MIDI monitor", and it
 // keeps a log only when TONVALE_MIDI_LOG names one.
@@ -44,6 +45,7 @@ const char* const ProgramNames[] = {
 static_assert(sizeof ProgramNames / sizeof ProgramNames[0] == 128, "one name for each program");
 
 const int BEND_CENTRE = 8192;
+const unsigned SUSTAIN_CONTROLLER = 64; // down from value 64 up
 const double BEND_RANGE_SEMITONES = 2.0; // a synthesizer's range until told otherwise
 
 void monitorLine(const char* format, ...) {
@@ -74,6 +76,13 @@ void sent(DWORD message) {
     switch (status & 0xF0) {
     case 0x80: monitorLine("note-off  ch %-2u  %-9s vel %u", channel, note, data2); break;
     case 0x90: monitorLine("note-on   ch %-2u  %-9s vel %u", channel, note, data2); break;
+    case 0xB0:
+        if (data1 == SUSTAIN_CONTROLLER) {
+            monitorLine("sustain   ch %-2u  %s", channel, data2 >= 64 ? "on" : "off");
+        } else {
+            monitorLine("control   ch %-2u  %u = %u", channel, data1, data2);
+        }
+        break;
     case 0xC0: monitorLine("program   ch %-2u  %u %s", channel, data1 + 1, ProgramNames[data1]); break;
     case 0xE0: {
         const int offset = (int)(data1 | data2 << 7) - BEND_CENTRE;
