@@ -12,6 +12,7 @@ constexpr unsigned Q = 0x10, W = 0x11, E = 0x12, T = 0x14, Y = 0x15, I = 0x17, P
 constexpr unsigned Z = 0x2C, C = 0x2E, SLASH = 0x35;
 constexpr unsigned TAB = 0x0F, SHIFT = 0x2A, CONTROL = 0x1D, CAPS_LOCK = 0x3A;
 constexpr unsigned PAGE_UP = 0x49, PAGE_DOWN = 0x51;
+constexpr unsigned ESCAPE = 0x01, SPACE = 0x39, LEFT = 0x4B, RIGHT = 0x4D, UP = 0x48, DOWN = 0x50;
 } // namespace scan
 
 constexpr WPARAM VK_SHIFT_KEY = 0x10;
@@ -32,6 +33,9 @@ inline void pageUp(LPARAM keyData = fake::pressOf(scan::PAGE_UP)) {
 inline void pageDown(LPARAM keyData = fake::pressOf(scan::PAGE_DOWN)) {
     MainWndProc(fake::WINDOW, WM_KEYDOWN, VK_NEXT, keyData);
 }
+// The window loses the keyboard focus, and gets it back.
+inline void loseKeys() { MainWndProc(fake::WINDOW, WM_KILLFOCUS, 0, 0); }
+inline void regainKeys() { MainWndProc(fake::WINDOW, WM_SETFOCUS, 0, 0); }
 inline void typeCharacter(unsigned char character) { MainWndProc(fake::WINDOW, WM_CHAR, character, 1); }
 inline void timerTick() { MainWndProc(fake::WINDOW, WM_TIMER, BendTimer, 0); }
 

@@ -185,6 +185,19 @@ TEST_F(PaintTest, DisplaysShowTheValuesChordStateAndSelection) {
     EXPECT_EQ(texts[7], "TextOutA dc2 688,64 \"---<>---\" 8"); // 499 + 5 + 4 * 46
 }
 
+TEST_F(PaintTest, TheSustainPedalShowsInTheDisplayOfTheSectionItWentDownIn) {
+    switchActiveSection();
+    pressSustain();
+    switchActiveSection(); // it stays where it went down
+    fake::clearLog();
+    const Lines texts = paintedTexts();
+    ASSERT_EQ(texts.size(), 9u);
+    EXPECT_EQ(texts[8], "TextOutA dc2 731,52 \"PEDAL\" 5"); // 499 + 232, right of the values
+    releaseSustain();
+    fake::clearLog();
+    EXPECT_EQ(paintedTexts().size(), 8u);
+}
+
 TEST_F(PaintTest, ThePatchShownIsTheOneRememberedForTheChannel) {
     addPatchName(5, "bright piano");
     g_model.sections[0].params[ParamId::Channel].value = 3;
