@@ -761,7 +761,10 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND own
     fake::endDialogResult = 0;
     fake::listItemCount = 0;
     dialogFunc(fake::DIALOG, WM_INITDIALOG, 0, initParam);
+    // The dialog has the keyboard focus while it is up; the owner gets it back.
+    fake::deliver(owner, WM_KILLFOCUS, (WPARAM)fake::DIALOG, 0);
     dialogFunc(fake::DIALOG, WM_COMMAND, (WPARAM)script.dialogButton, 0);
+    fake::deliver(owner, WM_SETFOCUS, (WPARAM)fake::DIALOG, 0);
     return fake::endDialogResult;
 }
 

@@ -76,6 +76,20 @@ def paint():
     return [11]
 
 
+LEFT, RIGHT, UP, DOWN, ESCAPE, SPACE = range(6)  # the panel's keys and the pedal
+
+
+def panel_key(which, transition):
+    return [12, which, transition]
+
+
+KILL_FOCUS, SET_FOCUS, ENTER_MENU_LOOP, EXIT_MENU_LOOP, CAPTURE_CHANGED = range(5)
+
+
+def focus(change):
+    return [13, change] + ([0] if change == CAPTURE_CHANGED else [])  # capture taken by another window
+
+
 CORPUS = {
     "keys_in_both_rows": key(0, 0, PRESS) + key(1, 0, PRESS) + key(0, 0, REPEAT) + key(0, 0, REPEAT)
     + key(0, 4, PRESS) + key(0, 0, RELEASE) + key(1, 0, RELEASE) + key(0, 4, RELEASE) + paint(),
@@ -90,6 +104,11 @@ CORPUS = {
     + key(0, 1, PRESS) + key(0, 1, RELEASE),
     "wheel_drag": down(at(WHEEL, 10, 60)) + move(at(WHEEL, 10, 20)) + move(at(WHEEL, 10, 100))
     + up(at(WHEEL, 10, 100)),
+    "panel_keys_and_pedal": panel_key(RIGHT, PRESS) + panel_key(RIGHT, REPEAT) + panel_key(UP, PRESS)
+    + panel_key(UP, REPEAT) + panel_key(SPACE, PRESS) + key(0, 0, PRESS) + key(0, 0, RELEASE)
+    + panel_key(SPACE, RELEASE) + panel_key(LEFT, PRESS) + panel_key(DOWN, PRESS) + panel_key(ESCAPE, PRESS),
+    "keys_lost_and_back": key(0, 0, PRESS) + panel_key(SPACE, PRESS) + focus(KILL_FOCUS) + keys(True, True)
+    + focus(SET_FOCUS) + key(0, 0, REPEAT) + key(0, 0, RELEASE) + panel_key(SPACE, RELEASE),
 }
 
 REGRESSIONS = {
@@ -114,6 +133,16 @@ REGRESSIONS = {
     "patch_command_with_channel_selected": answers(CHANNEL_ITEM, 0) + button(0, CHANNEL) + command(PATCH_ITEM, 100),
     "reset_with_no_device_open": answers(PATCH_ITEM, 0, dialog_ok=True, device_opens=False) + click(SETUP)
     + click(RESET),
+    # A chord, the pedal and a bend gesture all under way when a menu's loop
+    # takes the keys; the releases come after it.
+    "menu_loop_with_a_chord_the_pedal_and_a_bend": button(1, CHORD) + key(1, 4, PRESS) + panel_key(SPACE, PRESS)
+    + page(True, PRESS) + tick() + focus(ENTER_MENU_LOOP) + focus(EXIT_MENU_LOOP) + key(1, 4, RELEASE)
+    + panel_key(SPACE, RELEASE),
+    # The pedal comes up on the channel it went down on.
+    "pedal_across_tab_and_a_channel_change": panel_key(SPACE, PRESS) + char(9) + answers(CHANNEL_ITEM, 6)
+    + button(1, CHANNEL) + panel_key(SPACE, RELEASE),
+    "wheel_drag_losing_the_capture": down(at(WHEEL, 10, 60)) + move(at(WHEEL, 10, 20)) + focus(CAPTURE_CHANGED)
+    + move(at(WHEEL, 10, 10)) + up(at(WHEEL, 10, 10)),
 }
 
 

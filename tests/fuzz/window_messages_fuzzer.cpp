@@ -1,19 +1,22 @@
 // libFuzzer target: the stream of messages MainWndProc handles, decoded from
 // the input, delivered to a window started through WM_CREATE with the fake:
-// keys with any virtual key, scan code and bits, characters, the mouse
-// anywhere (negative and huge too), timers and commands with any id, the
-// state of Ctrl and Caps Lock, the menu's choice and the setup dialog's
+// keys with any virtual key, scan code and bits, the panel's keys and Space,
+// characters, the mouse anywhere (negative and huge too), timers and
+// commands with any id, the keys lost and regained, the mouse capture lost,
+// the state of Ctrl and Caps Lock, the menu's choice and the setup dialog's
 // answer. After each message the wire carries only well-formed messages,
-// and the window has ended only through OFF. At the end, with every key of
-// either row that is still held released and the bend gesture over, every
-// note started has stopped and the bend timer is stopped. A violation
-// aborts with its reason and the messages delivered.
+// and the window has ended only through OFF; once the keys are lost nothing
+// sounds and the bend timer is stopped. At the end, with every key of either
+// row and Space that is still held released and the bend gesture over,
+// every note started has stopped, every pedal is up and the bend timer is
+// stopped. A violation aborts with its reason and the messages delivered.
 #include "app/commands.h"
 #include "app/main_window.h"
 #include "base/program.h"
 #include "devices/popup_menus.h"
 #include "display/panel.h"
 #include "display/panel_layout.h"
+#include "input/keyboard_input.h"
 #include "input/pitch_bend.h"
 #include "model/performance.h"
 #include "port/midi_out_port.h"
@@ -43,6 +46,7 @@ struct Delivered {
 const UINT SCRIPT_KEY_STATE = 0x10000;
 const UINT SCRIPT_SYSTEM = 0x10001;
 const int MAX_BEND_TICKS = 200;
+const unsigned SPACE_SCAN_CODE = 0x39;
 
 std::vector<Delivered> g_delivered;
 bool g_held[256]; // by scan code: pressed and not released since
@@ -60,6 +64,11 @@ const char* messageName(UINT message) {
     case WM_TIMER: return "WM_TIMER";
     case WM_COMMAND: return "WM_COMMAND";
     case WM_PAINT: return "WM_PAINT";
+    case WM_KILLFOCUS: return "WM_KILLFOCUS";
+    case WM_SETFOCUS: return "WM_SETFOCUS";
+    case WM_ENTERMENULOOP: return "WM_ENTERMENULOOP";
+    case WM_EXITMENULOOP: return "WM_EXITMENULOOP";
+    case WM_CAPTURECHANGED: return "WM_CAPTURECHANGED";
     default: return "script";
     }
 }
@@ -142,9 +151,33 @@ void scriptSystem(FuzzedDataProvider& input) {
     g_delivered.push_back(Delivered{SCRIPT_SYSTEM, script.menuChoice, answers});
 }
 
+// The keys that play no note but act on the panel, and Space.
+void deliverPanelKey(FuzzedDataProvider& input) {
+    struct PanelKey {
+        WPARAM virtualKey;
+        unsigned scanCode;
+    };
+    const PanelKey keys[] = {{VK_LEFT, 0x4B}, {VK_RIGHT, 0x4D},  {VK_UP, 0x48},
+                             {VK_DOWN, 0x50}, {VK_ESCAPE, 0x01}, {VK_SPACE, SPACE_SCAN_CODE}};
+    const PanelKey& key = keys[input.ConsumeIntegralInRange<int>(0, 5)];
+    bool goingUp = false;
+    const LPARAM bits = transitionBits(input, key.scanCode, &goingUp);
+    deliver(goingUp ? WM_KEYUP : WM_KEYDOWN, key.virtualKey, bits);
+}
+
+// The focus going and coming, a menu's loop starting and ending, the mouse
+// capture taken by another window or released.
+void deliverFocusChange(FuzzedDataProvider& input) {
+    const UINT messages[] = {WM_KILLFOCUS, WM_SETFOCUS, WM_ENTERMENULOOP, WM_EXITMENULOOP, WM_CAPTURECHANGED};
+    const UINT message = messages[input.ConsumeIntegralInRange<int>(0, 4)];
+    deliver(message, 0, message == WM_CAPTURECHANGED && input.ConsumeBool() ? (LPARAM)fake::WINDOW : 0);
+}
+
+bool keysLost(const Delivered& last) { return last.message == WM_KILLFOCUS || last.message == WM_ENTERMENULOOP; }
+
 void deliverOne(FuzzedDataProvider& input) {
     bool goingUp = false;
-    switch (input.ConsumeIntegralInRange<int>(0, 11)) {
+    switch (input.ConsumeIntegralInRange<int>(0, 13)) {
     case 0: { // a key of either row
         const uint8_t* row = SECTION_SCAN_CODES[input.ConsumeIntegralInRange<int>(0, SECTION_COUNT - 1)];
         const unsigned scanCode = row[input.ConsumeIntegralInRange<int>(0, KEY_COUNT - 1)];
@@ -179,7 +212,9 @@ void deliverOne(FuzzedDataProvider& input) {
         break;
     }
     case 10: scriptSystem(input); break;
-    default: deliver(WM_PAINT, 0, 0); break;
+    case 11: deliver(WM_PAINT, 0, 0); break;
+    case 12: deliverPanelKey(input); break;
+    default: deliverFocusChange(input); break;
     }
 }
 
@@ -195,6 +230,7 @@ void startProgram() {
     g_model = PerformanceModel{};
     g_panel = Panel{};
     g_menus = PopupMenus{};
+    g_modifiers = ModifierKeys{};
     fake::script.deviceCount = 2;
     fake::script.noDeviceResult = MMSYSERR_INVALHANDLE; // as Windows answers
     g_delivered.clear();
@@ -223,25 +259,31 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     while (input.remaining_bytes() > 0) {
         deliverOne(input);
         wire.readLog(g_delivered.size() - 1);
+        if (keysLost(g_delivered.back())) {
+            wire.expectSilence("once the keys were lost");
+            wire.expectBendStopped(g_delivered.size() - 1, "once the keys were lost");
+        }
         if (wire.failed()) fail(wire.found());
         if (wire.programEnded()) {
             if (g_delivered.empty() || !offPressed(g_delivered.back())) fail({"the program ended, and not by OFF"});
             return 0; // a destroyed window gets no more messages
         }
     }
-    // Let go of everything: every key of both rows still held, and the
-    // mouse button. (Releasing keys that are up would send note-offs that
-    // hide a note left sounding under the same number.)
+    // Let go of everything: every key of both rows still held, Space, and
+    // the mouse button. (Releasing keys that are up would send note-offs
+    // that hide a note left sounding under the same number.) The pedal may
+    // have gone down by a key message of any scan code: Space is let go anyway.
     for (const auto& row : SECTION_SCAN_CODES) {
         for (uint8_t scanCode : row) {
             if (g_held[scanCode]) deliver(WM_KEYUP, 0, fake::releaseOf(scanCode));
         }
     }
+    deliver(WM_KEYUP, VK_SPACE, fake::releaseOf(SPACE_SCAN_CODE));
     deliver(WM_LBUTTONUP, 0, 0);
     wire.readLog(g_delivered.size() - 1);
     g_delivered.push_back(Delivered{WM_TIMER, BendTimer, 0}); // stands for the ticks until the timer stops
     wire.tickUntilBendStops(g_delivered.size() - 1, MAX_BEND_TICKS);
-    wire.expectSilence();
+    wire.expectSilence("at the end");
     if (wire.failed()) fail(wire.found());
     if (g_trace) printDelivered();
     return 0;

@@ -1,10 +1,13 @@
 // Random but realistic playing, delivered through MainWndProc the way the
 // system delivers it: presses, auto-repeats and releases in both rows, Ctrl
-// and Caps Lock, Tab, Page Up and Page Down, button clicks with their menus,
-// knob and wheel drags, bend ticks and RESET. Whatever happened meanwhile,
-// once every key is up and the bend gesture is over, every note started has
-// been stopped, the wire carried only well-formed messages and no note-off
-// for a silent note, and the bend timer is stopped.
+// and Caps Lock, Tab, Page Up and Page Down, Space, the arrows and Esc,
+// button clicks with their menus, knob and wheel drags, bend ticks, RESET,
+// and the keys lost to another window and given back. Whatever happened
+// meanwhile, once every key is up and the bend gesture is over, every note
+// started has been stopped and every pedal lifted on its channel, the wire
+// carried only well-formed messages and no note-off for a silent note, and
+// the bend timer is stopped. Whenever the keys are lost, to another window
+// or to a menu, nothing sounds and the bend timer is stopped at once.
 //
 // Seeds 1..DEFAULT_SEEDS run by default. TONVALE_PROPERTY_SEEDS=<n> runs
 // seeds 1..n (a long run); TONVALE_PROPERTY_SEED=<seed> replays one seed and
@@ -44,25 +47,27 @@ struct PhysicalKey {
 
 // Section 0's row, section 1's row, then the keys that play no note.
 const PhysicalKey KEYS[] = {
-    {"Q", 'Q', 0x10, 'q'},       {"2", '2', 0x03, '2'},          {"W", 'W', 0x11, 'w'},
-    {"3", '3', 0x04, '3'},       {"E", 'E', 0x12, 'e'},          {"R", 'R', 0x13, 'r'},
-    {"5", '5', 0x06, '5'},       {"T", 'T', 0x14, 't'},          {"6", '6', 0x07, '6'},
-    {"Y", 'Y', 0x15, 'y'},       {"7", '7', 0x08, '7'},          {"U", 'U', 0x16, 'u'},
-    {"I", 'I', 0x17, 'i'},       {"9", '9', 0x0A, '9'},          {"O", 'O', 0x18, 'o'},
-    {"0", '0', 0x0B, '0'},       {"P", 'P', 0x19, 'p'},          {"Z", 'Z', 0x2C, 'z'},
-    {"S", 'S', 0x1F, 's'},       {"X", 'X', 0x2D, 'x'},          {"D", 'D', 0x20, 'd'},
-    {"C", 'C', 0x2E, 'c'},       {"V", 'V', 0x2F, 'v'},          {"G", 'G', 0x22, 'g'},
-    {"B", 'B', 0x30, 'b'},       {"H", 'H', 0x23, 'h'},          {"N", 'N', 0x31, 'n'},
-    {"J", 'J', 0x24, 'j'},       {"M", 'M', 0x32, 'm'},          {",", 0xBC, 0x33, ','},
-    {"L", 'L', 0x26, 'l'},       {".", 0xBE, 0x34, '.'},         {";", 0xBA, 0x27, ';'},
-    {"/", 0xBF, 0x35, '/'},      {"Ctrl", VK_CONTROL, 0x1D, 0},  {"Caps Lock", VK_CAPITAL, 0x3A, 0},
-    {"Tab", VK_TAB, 0x0F, '\t'}, {"Page Up", VK_PRIOR, 0x49, 0}, {"Page Down", VK_NEXT, 0x51, 0},
+    {"Q", 'Q', 0x10, 'q'},          {"2", '2', 0x03, '2'},          {"W", 'W', 0x11, 'w'},
+    {"3", '3', 0x04, '3'},          {"E", 'E', 0x12, 'e'},          {"R", 'R', 0x13, 'r'},
+    {"5", '5', 0x06, '5'},          {"T", 'T', 0x14, 't'},          {"6", '6', 0x07, '6'},
+    {"Y", 'Y', 0x15, 'y'},          {"7", '7', 0x08, '7'},          {"U", 'U', 0x16, 'u'},
+    {"I", 'I', 0x17, 'i'},          {"9", '9', 0x0A, '9'},          {"O", 'O', 0x18, 'o'},
+    {"0", '0', 0x0B, '0'},          {"P", 'P', 0x19, 'p'},          {"Z", 'Z', 0x2C, 'z'},
+    {"S", 'S', 0x1F, 's'},          {"X", 'X', 0x2D, 'x'},          {"D", 'D', 0x20, 'd'},
+    {"C", 'C', 0x2E, 'c'},          {"V", 'V', 0x2F, 'v'},          {"G", 'G', 0x22, 'g'},
+    {"B", 'B', 0x30, 'b'},          {"H", 'H', 0x23, 'h'},          {"N", 'N', 0x31, 'n'},
+    {"J", 'J', 0x24, 'j'},          {"M", 'M', 0x32, 'm'},          {",", 0xBC, 0x33, ','},
+    {"L", 'L', 0x26, 'l'},          {".", 0xBE, 0x34, '.'},         {";", 0xBA, 0x27, ';'},
+    {"/", 0xBF, 0x35, '/'},         {"Ctrl", VK_CONTROL, 0x1D, 0},  {"Caps Lock", VK_CAPITAL, 0x3A, 0},
+    {"Tab", VK_TAB, 0x0F, '\t'},    {"Page Up", VK_PRIOR, 0x49, 0}, {"Page Down", VK_NEXT, 0x51, 0},
+    {"Space", VK_SPACE, 0x39, ' '}, {"Esc", VK_ESCAPE, 0x01, 0x1B}, {"Left", VK_LEFT, 0x4B, 0},
+    {"Right", VK_RIGHT, 0x4D, 0},   {"Up", VK_UP, 0x48, 0},         {"Down", VK_DOWN, 0x50, 0},
 };
 const int KEY_TOTAL = (int)(sizeof KEYS / sizeof KEYS[0]);
 const int NOTE_KEYS = 2 * KEY_COUNT;
 const int CONTROL_KEY = NOTE_KEYS;
 const int CAPS_LOCK_KEY = NOTE_KEYS + 1;
-static_assert(KEY_TOTAL == NOTE_KEYS + 5, "both rows and five more keys");
+static_assert(KEY_TOTAL == NOTE_KEYS + 11, "both rows and eleven more keys");
 
 const char* const BUTTON_NAMES[] = {"PATCH", "CHAN.", "OCTAVE", "VOLUME", "TRANS.", "CHORD", "+", "-"};
 
@@ -90,7 +95,7 @@ public:
         }
         events.push_back("bend ticks until the timer stops");
         wire.tickUntilBendStops(events.size() - 1, MAX_BEND_TICKS);
-        wire.expectSilence();
+        wire.expectSilence("at the end");
     }
 
     bool failed() const { return wire.failed(); }
@@ -122,6 +127,7 @@ private:
     // toggle in the low bit.
     void updateKeyState() {
         fake::script.keyState[VK_CONTROL] = down[CONTROL_KEY] ? (SHORT)0xFF80 : 0;
+        fake::script.keyState[VK_LCONTROL] = fake::script.keyState[VK_CONTROL];
         fake::script.keyState[VK_CAPITAL] = (SHORT)((down[CAPS_LOCK_KEY] ? 0xFF80 : 0) | (capsLockOn ? 1 : 0));
     }
 
@@ -200,6 +206,31 @@ private:
         if (id <= ParamId::Octave) what += choice ? ", choose " + itemText(choice) : ", close the menu";
         event(what, [&] { click(p); });
         fake::script.menuChoice = 0;
+        if (id <= ParamId::Octave) expectKeysLost("once a menu had the keys");
+    }
+
+    void expectKeysLost(const std::string& moment) {
+        wire.expectSilence(moment);
+        wire.expectBendStopped(events.size() - 1, moment);
+    }
+
+    // Another window has the keys a while: each held key is let go there
+    // or still held when they come back, and Caps Lock may change there.
+    void loseAndRegainTheKeys() {
+        event("another window takes the keys", [] { send(WM_KILLFOCUS, 0, 0); });
+        expectKeysLost("once another window had the keys");
+        std::string what = "the keys come back";
+        for (int k = 0; k < KEY_TOTAL; ++k) {
+            if (!down[k] || below(2) == 0) continue;
+            down[k] = false;
+            what += std::string(", ") + KEYS[k].name + " let go meanwhile";
+        }
+        if (below(4) == 0) {
+            capsLockOn = !capsLockOn;
+            what += ", Caps Lock toggled meanwhile";
+        }
+        updateKeyState();
+        event(what, [] { send(WM_SETFOCUS, 0, 0); });
     }
 
     // Pressed in the control, moved about (beyond the window too, the mouse
@@ -253,13 +284,14 @@ private:
             event("click RESET at " + pointText(p), [&] { click(p); });
             return true;
         }
-        default: strayCommand(); return true;
+        case 10: strayCommand(); return true;
+        default: loseAndRegainTheKeys(); return true;
         }
     }
 
     void randomEvent() {
-        // press, repeat, release, CHORD, + or -, parameter, knob, wheel, tick, RESET, stray command
-        static const int WEIGHTS[] = {30, 10, 27, 4, 6, 7, 6, 2, 12, 1, 1};
+        // press, repeat, release, CHORD, + or -, parameter, knob, wheel, tick, RESET, stray command, keys lost
+        static const int WEIGHTS[] = {30, 10, 27, 4, 6, 7, 6, 2, 12, 1, 1, 2};
         int total = 0;
         for (int w : WEIGHTS) total += w;
         for (;;) {

@@ -41,10 +41,10 @@ void WireCheck::onShortMessage(DWORD message, size_t event) {
     const unsigned data1 = (message >> 8) & 0xFF;
     const unsigned data2 = (message >> 16) & 0xFF;
     const std::string text = fake::describeShortMessage(message);
-    // The program sends note-off, note-on, program change and pitch bend,
-    // nothing else.
+    // The program sends note-off, note-on, the sustain controller, program
+    // change and pitch bend, nothing else.
     const unsigned kind = status & 0xF0;
-    if (kind != 0x80 && kind != 0x90 && kind != 0xC0 && kind != 0xE0) {
+    if (kind != 0x80 && kind != 0x90 && kind != 0xB0 && kind != 0xC0 && kind != 0xE0) {
         note("a status byte the program never sends", text + at(event));
         return;
     }
@@ -52,6 +52,7 @@ void WireCheck::onShortMessage(DWORD message, size_t event) {
         note("a data byte above 127", text + at(event));
         return;
     }
+    if (kind == 0xB0) onController(channel, data1, data2, text, event);
     if (kind == 0x90) sounding[channel][data1].push_back(Sounding{event, message});
     if (kind != 0x80) return;
     std::vector<Sounding>& started = sounding[channel][data1];
@@ -61,6 +62,20 @@ void WireCheck::onShortMessage(DWORD message, size_t event) {
         --silenced[channel][data1];
     } else if (strayNoteOffs) {
         note("a note-off for a note that is not sounding", text + at(event));
+    }
+}
+
+void WireCheck::onController(unsigned channel, unsigned controller, unsigned value, const std::string& text,
+                             size_t event) {
+    if (controller != 64 || (value != 0 && value != 127)) {
+        note("a controller other than the sustain pedal's", text + at(event));
+    } else if (value == 127) {
+        if (pedalDown[channel]) note("the sustain pedal put down twice", text + at(event));
+        pedalDown[channel] = event + 1;
+    } else if (pedalDown[channel]) {
+        pedalDown[channel] = 0;
+    } else if (strayNoteOffs) {
+        note("the sustain pedal lifted where it was not down", text + at(event));
     }
 }
 
@@ -86,14 +101,24 @@ void WireCheck::readLog(size_t event) {
     fake::clearLog();
 }
 
-void WireCheck::expectSilence() {
+void WireCheck::expectSilence(const std::string& moment) {
     for (const auto& channel : sounding) {
         for (const std::vector<Sounding>& notes : channel) {
             for (const Sounding& s : notes) {
-                note("a note-on never followed by its note-off", fake::describeShortMessage(s.message) + at(s.event));
+                note("a note still sounding " + moment, fake::describeShortMessage(s.message) + at(s.event));
             }
         }
     }
+    for (unsigned channel = 0; channel < 16; ++channel) {
+        if (pedalDown[channel]) {
+            note("a sustain pedal still down " + moment,
+                 "channel " + std::to_string(channel + 1) + at(pedalDown[channel] - 1));
+        }
+    }
+}
+
+void WireCheck::expectBendStopped(size_t event, const std::string& moment) {
+    if (fake::timerRunning(BendTimer)) note("the bend timer still runs " + moment, at(event));
 }
 
 void WireCheck::tickUntilBendStops(size_t event, int maxTicks) {

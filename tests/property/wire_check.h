@@ -1,6 +1,7 @@
 // What the program put on the wire, read from the fake's log as it goes:
-// every short message well formed, and every note it started stopped again
-// (or silenced by a device reset). Shared by the property test and the
+// every short message well formed, every note it started stopped again (or
+// silenced by a device reset), and every sustain pedal that went down
+// lifted on its channel. Shared by the property test and the
 // window-message fuzzer, so it uses no test framework.
 #pragma once
 
@@ -13,15 +14,20 @@
 
 class WireCheck {
 public:
-    // Also a note-off for a note that is not sounding is a violation.
+    // Also a note-off for a note that is not sounding, or a pedal lifted
+    // that is not down, is a violation.
     explicit WireCheck(bool checkStrayNoteOffs) : strayNoteOffs(checkStrayNoteOffs) {}
 
     // Reads the calls logged since the last look and clears the log, so
     // that a long run never fills it. event: what made them, for reports.
     void readLog(size_t event);
-    // Each note still sounding becomes a violation: call it once every key
-    // is up and the bend gesture has ended.
-    void expectSilence();
+    // Each note still sounding, and each pedal still down, becomes a
+    // violation: call it once every key is up and the bend gesture has
+    // ended ("at the end"), or once the keys are lost.
+    void expectSilence(const std::string& moment);
+
+    // The bend timer is not running, at a moment it must have stopped.
+    void expectBendStopped(size_t event, const std::string& moment);
 
     // Ticks the bend timer until it stops, at most maxTicks times, reading
     // the log after each tick; a timer still running is a violation.
@@ -48,6 +54,7 @@ private:
     void note(const std::string& kind, const std::string& example);
     void onShortMessage(DWORD message, size_t event);
     void onReset();
+    void onController(unsigned channel, unsigned controller, unsigned value, const std::string& text, size_t event);
 
     bool strayNoteOffs;
     bool ended = false;
@@ -56,5 +63,7 @@ private:
     std::vector<Sounding> sounding[16][128];
     // Notes a reset silenced: a later note-off for one of them is allowed.
     uint32_t silenced[16][128] = {};
+    // By channel, the event that put the sustain pedal down; 0 while up.
+    size_t pedalDown[16] = {};
     std::vector<Kind> kinds; // in the order they first happened
 };
