@@ -17,6 +17,7 @@ BUTTONS = geometry.SECTION_BUTTONS
 RESET, SETUP, OFF = geometry.TOP_BUTTONS
 LCD = geometry.DISPLAYS  # the two displays
 KNOB = geometry.KNOB
+DISPLAYS = geometry.DISPLAYS
 WHEEL = geometry.WHEEL
 KEY_BED_LEFT = tuple(bed[0] for bed in geometry.KEY_BEDS)
 KEY_TOP = geometry.KEY_BEDS[0][1]

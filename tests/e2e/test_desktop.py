@@ -1,8 +1,12 @@
 """The program on a desktop with a window manager (openbox), as a user has
 it, rather than on the bare virtual screen of the other tests: the panel has
-the keyboard once shown and after the setup dialog, plays, moves and quits.
-Keys here go to whatever window has the keyboard focus."""
+the keyboard once shown and after the setup dialog, plays, moves and quits,
+and a note held when another window takes the keys ends then. Keys here go
+to whatever window has the keyboard focus."""
 
+import subprocess
+
+import harness
 import panel
 from harness import E2ETest, wait_until
 
@@ -51,6 +55,41 @@ class DesktopTest(E2ETest):
         self.wait_for_the_keyboard(tonvale)
         self.assertEqual(self.play_q(tonvale), ["midiOutShortMsg h2 note-on 0x90 60 127 = 0",
                                                 "midiOutShortMsg h2 note-off 0x80 60 127 = 0"])
+
+    def another_window(self, tonvale):
+        """An X client's window beside the panel; the panel has the keys back
+        afterwards. Gives the new window's X id."""
+        session = tonvale.session
+        other = subprocess.Popen(["xmessage", "-geometry", "+20+20", "another window"], env=session.x_environment(),
+                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                                 preexec_fn=harness.die_with_parent)
+        session.processes.append(other)
+        found = session.xdotool("search", "--sync", "--onlyvisible", "--class", "Xmessage", timeout=20)
+        self.activate(tonvale, tonvale.main.x11)  # the new window took the keys
+        self.wait_for_the_keyboard(tonvale)
+        return found.stdout.split()[0]
+
+    def activate(self, tonvale, window):
+        """Gives a window the keys through the window manager, as a task bar does."""
+        tonvale.session.xdotool("windowactivate", "--sync", window)
+
+    def test_a_note_held_when_another_window_takes_the_keys_ends_then_and_nothing_hangs(self):
+        tonvale = self.start_tonvale(wait_for_window=False)
+        tonvale.wait_for_window(focus=False)
+        other = self.another_window(tonvale)
+        start = tonvale.midi.mark()
+        tonvale.session.xdotool("keydown", "q")
+        tonvale.midi.wait_for_message("note-on 0x90 60 127", since=start)
+        self.activate(tonvale, other)
+        tonvale.midi.wait_for_message("note-off 0x80 60 127", since=start)
+        tonvale.session.xdotool("keyup", "q")  # to the other window
+        tonvale.midi.wait_until_quiet()
+        self.assertEqual(tonvale.midi.messages(since=start), ["note-on 0x90 60 127", "note-off 0x80 60 127"])
+        # Back on the panel nothing is replayed, and Q plays as ever.
+        self.activate(tonvale, tonvale.main.x11)
+        self.wait_for_the_keyboard(tonvale)
+        self.assertEqual(self.play_q(tonvale), ["midiOutShortMsg h1 note-on 0x90 60 127 = 0",
+                                                "midiOutShortMsg h1 note-off 0x80 60 127 = 0"])
 
     def test_dragging_the_bare_panel_moves_the_window(self):
         tonvale = self.start_tonvale()

@@ -1,11 +1,14 @@
 """Playing from the computer keyboard, end to end: real X key events reach
 the program as the system's key messages (scan codes, auto-repeat, the
-extended keypad slash) and come out as MIDI."""
+extended keypad slash) and come out as MIDI; the arrows, Esc and Space work
+the panel and the pedal, and a menu that takes the keys ends a held note."""
 
 import re
+import subprocess
 import time
 
 import panel
+import harness
 from harness import E2ETest, wait_until
 
 CENTRE = 8192
@@ -22,6 +25,12 @@ def note_on(channel, note):
 
 def note_off(channel, note):
     return f"note-off 0x{0x80 + channel:02X} {note} 127"
+
+
+def display(shot, section):
+    """The pixels of a section's display in a screenshot of the panel."""
+    left, top, right, bottom = panel.DISPLAYS[section]
+    return shot.crop(left, top, right - left, bottom - top).rgb
 
 
 def pitch_bends(messages):
@@ -200,3 +209,85 @@ class KeysTest(E2ETest):
             note_on(0, 60), note_on(0, 63), note_on(0, 67),
             note_off(0, 60), note_off(0, 63), note_off(0, 67),
         ])
+
+    def test_a_note_held_while_a_patch_is_chosen_from_the_menu_ends_when_the_menu_opens(self):
+        # The menu's loop reads the keys meanwhile: Q's release would never come.
+        tonvale = self.start_tonvale()
+        start = tonvale.midi.mark()
+        tonvale.key_down("q")
+        tonvale.midi.wait_for_message(note_on(0, 60), since=start)
+        tonvale.click(*panel.button(0, panel.PATCH))
+        tonvale.choose_in_menu(2)
+        tonvale.midi.wait_for_message("program 0xC0 2", since=start)
+        tonvale.key_up("q")
+        tonvale.midi.wait_until_quiet()
+        self.assertMessages(tonvale, [note_on(0, 60), note_off(0, 60), "program 0xC0 2"], since=start)
+
+    def test_right_right_up_raise_the_octave_as_its_menu_does_and_q_plays_72(self):
+        tonvale = self.start_tonvale()
+        before = display(tonvale.screenshot(), 0)
+        tonvale.press("Right", "Right", "Up")
+        by_keys = tonvale.wait_for_screenshot(lambda shot: display(shot, 0) != before)
+        self.assertEqual(self.play(tonvale, "q"), [note_on(0, 72), note_off(0, 72)])
+        # The keypad's arrows, Num Lock off, act the same: back down to 5.
+        tonvale.press("KP_Down")
+        tonvale.wait_for_screenshot(lambda shot: display(shot, 0) == before)
+        self.assertEqual(self.play(tonvale, "q"), [note_on(0, 60), note_off(0, 60)])
+        tonvale.click(*panel.button(0, panel.OCTAVE))
+        tonvale.choose_in_menu(6)  # "Octave 6"
+        by_mouse = tonvale.wait_for_screenshot(lambda shot: display(shot, 0) == display(by_keys, 0))
+        self.assertEqual(display(by_mouse, 0), display(by_keys, 0), "the keys showed another panel than the menu")
+        self.assertEqual(by_mouse.crop(*panel.KNOB[:2], 92, 96).rgb, by_keys.crop(*panel.KNOB[:2], 92, 96).rgb)
+
+    def test_holding_up_steps_the_patch_with_each_auto_repeat(self):
+        tonvale = self.start_tonvale()
+        start = tonvale.midi.mark()
+        tonvale.hold("Up", 1.0)
+        tonvale.midi.wait_until_quiet()
+        messages = tonvale.midi.messages(since=start)
+        self.assertGreater(len(messages), 3, "the key was not repeated")
+        self.assertEqual(messages, [f"program 0xC0 {n}" for n in range(1, len(messages) + 1)])
+
+    def test_space_holds_the_sustain_pedal_on_channel_1_around_a_note_and_the_display_shows_it(self):
+        tonvale = self.start_tonvale()
+        before = display(tonvale.screenshot(), 0)
+        start = tonvale.midi.mark()
+        tonvale.key_down("space")
+        tonvale.press("q")
+        tonvale.midi.wait_for_message(note_off(0, 60), since=start)
+        down = tonvale.wait_for_screenshot(lambda shot: display(shot, 0) != before)
+        self.assertNotEqual(display(down, 0), before, "the display does not show the pedal down")
+        tonvale.key_up("space")
+        tonvale.midi.wait_for_message("control 0xB0 64 0", since=start)
+        tonvale.midi.wait_until_quiet()
+        self.assertMessages(tonvale, ["control 0xB0 64 127", note_on(0, 60), note_off(0, 60), "control 0xB0 64 0"],
+                            since=start)
+        self.assertEqual(display(tonvale.wait_for_screenshot(lambda shot: display(shot, 0) == before), 0), before)
+
+    def test_escape_resets_the_device_and_q_plays_on(self):
+        tonvale = self.start_tonvale()
+        start = tonvale.midi.mark()
+        tonvale.key_down("q")
+        tonvale.midi.wait_for_message(note_on(0, 60), since=start)
+        tonvale.press("Escape")
+        tonvale.midi.wait_for_call("midiOutReset h1 = 0", since=start)
+        tonvale.key_up("q")
+        tonvale.midi.wait_until_quiet()
+        self.assertEqual(tonvale.midi.calls(since=start), ["midiOutShortMsg h1 note-on 0x90 60 127 = 0",
+                                                           "midiOutReset h1 = 0"])
+        self.assertEqual(self.play(tonvale, "q"), [note_on(0, 60), note_off(0, 60)])
+
+    def test_caps_lock_turned_on_while_another_window_had_the_keys_folds_the_next_chord(self):
+        tonvale = self.start_tonvale()
+        tonvale.click(*panel.button(0, panel.CHORD))
+        session = tonvale.session
+        other = subprocess.Popen(["xmessage", "-geometry", "+20+20", "another window"], env=session.x_environment(),
+                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                                 preexec_fn=harness.die_with_parent)
+        session.processes.append(other)
+        found = session.xdotool("search", "--sync", "--onlyvisible", "--class", "Xmessage", timeout=20)
+        session.xdotool("windowfocus", "--sync", found.stdout.split()[0])
+        session.xdotool("key", "Caps_Lock")
+        # A click gives a Wine window the keys back here; then the X focus.
+        tonvale.click(*panel.BARE_PANEL)
+        self.assertEqual(self.play(tonvale, "y")[:3], [note_on(0, 69), note_on(0, 61), note_on(0, 64)])

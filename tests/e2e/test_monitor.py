@@ -7,10 +7,10 @@ from harness import E2ETest
 
 class MonitorTest(E2ETest):
 
-    def test_the_monitor_names_notes_and_programs_and_gives_bends_in_semitones(self):
+    def test_the_monitor_names_notes_programs_and_the_pedal_and_gives_bends_in_semitones(self):
         tonvale = self.start_tonvale(driver="monitor")
         tonvale.midi.wait_for_messages(1)
-        tonvale.press("q")
+        tonvale.press("q", "space")
         tonvale.click(*panel.button(0, panel.PLUS))  # the next patch
         tonvale.press("Prior")  # a bend up in steps of 500, back to the centre at its end
         tonvale.midi.wait_for_message("bend 0xE0 0 64")
@@ -18,13 +18,15 @@ class MonitorTest(E2ETest):
         tonvale.close()
         self.assertEqual(tonvale.wait_for_exit(), 0)
         lines = tonvale.output().splitlines()
-        self.assertEqual(lines[:8], [
+        self.assertEqual(lines[:10], [
             "MIDI monitor: 1 device(s); the messages the program sends are shown here.",
             'open      device 0  "MIDI monitor"',
             "reset     all notes off",
             "program   ch 1   1 Acoustic Grand Piano",
             "note-on   ch 1   C4 (60)   vel 127",
             "note-off  ch 1   C4 (60)   vel 127",
+            "sustain   ch 1   on",
+            "sustain   ch 1   off",
             "program   ch 1   2 Bright Acoustic Piano",
             "bend      ch 1   +500 (+0.12 st)",
         ])
