@@ -15,7 +15,7 @@ const COLORREF WHEEL_PEN_COLOUR = RGB(120, 110, 90);
 const COLORREF TEXT_COLOUR = RGB(52, 57, 55);
 const char PERCUSSION_NAME[] = "NONE - PERCUSSION CHANNEL";
 const char SELECTION_MARKER[] = "---<>---";
-const char PEDAL_DOWN[] = "PEDAL";
+const char PEDAL_DOWN[] = "PED"; // as a score marks the sustain pedal
 constexpr unsigned LINE_SIZE = 128;
 
 // Text positions relative to the left edge of a section's display.
@@ -24,7 +24,6 @@ const int PATCH_LINE_Y = 38;
 const int VALUES_LINE_Y = 52;
 const int MARKER_LINE_Y = 64;
 const int CHORD_STATE_X = 240;
-const int PEDAL_X = 232;    // right of the values, above the chord state
 const int MARKER_STEP = 46; // the marker sits under the selected parameter's value
 
 // Everything is placed in panel units and drawn at the window's scale, from
@@ -84,10 +83,11 @@ void drawDisplay(HDC backBuffer, int32_t s) {
     drawPatchLine(backBuffer, section, left);
     drawValuesLine(backBuffer, section, left);
     drawChordAndMarker(backBuffer, section, left);
-    // In the display of the section it went down in, on whose channel it is.
+    // Above the chord state, in the display of the section it went down in,
+    // on whose channel it is.
     const Pedal& pedal = g_model.sustain;
     if (pedal.down && pedal.section == s) {
-        drawText(backBuffer, left + PEDAL_X, VALUES_LINE_Y, PEDAL_DOWN, sizeof PEDAL_DOWN - 1);
+        drawText(backBuffer, left + CHORD_STATE_X, VALUES_LINE_Y, PEDAL_DOWN, sizeof PEDAL_DOWN - 1);
     }
 }
 

@@ -97,23 +97,33 @@ def program_key_table():
     return sections, 12 * int(octave.group(1))
 
 
-# A US keyboard: rows of (scan code or None, legend, width in keys).
+# A US keyboard: rows of (scan code or None, legend, width in keys); a legend
+# of None is a gap.
+F_KEYS = [(None, f"F{n}", 1) for n in range(1, 13)]
 MAIN_ROWS = [
+    [("escape", "Esc", 1), (None, None, 1)] + F_KEYS[0:4] + [(None, None, 0.5)] + F_KEYS[4:8]
+    + [(None, None, 0.5)] + F_KEYS[8:12],
     [(0x29, "`", 1)] + [(0x02 + i, str((i + 1) % 10), 1) for i in range(10)]
     + [(0x0C, "-", 1), (0x0D, "=", 1), (0x0E, "Backspace", 2)],
     [(0x0F, "Tab", 1.5)] + [(0x10 + i, c, 1) for i, c in enumerate("QWERTYUIOP[]")] + [(0x2B, "\\", 1.5)],
     [(0x3A, "Caps Lock", 1.75)] + [(0x1E + i, c, 1) for i, c in enumerate("ASDFGHJKL;'")] + [(0x1C, "Enter", 2.25)],
     [(0x2A, "Shift", 2.25)] + [(code, c, 1) for code, c in zip((0x2C, 0x2D, 0x2E, 0x2F, 0x30, 0x31, 0x32, 0x33, 0x34,
                                                                0x35), "ZXCVBNM,./")] + [(0x36, "Shift", 2.75)],
-    [(0x1D, "Ctrl", 1.25), (None, "Win", 1.25), (None, "Alt", 1.25), (None, "", 6.25), (None, "Alt", 1.25),
+    [(0x1D, "Ctrl", 1.25), (None, "Win", 1.25), (None, "Alt", 1.25), ("space", "", 6.25), (None, "Alt", 1.25),
      (None, "Win", 1.25), (None, "Menu", 1.25), ("right ctrl", "Ctrl", 1.25)],
 ]
-# Page Up and Page Down are found by their virtual keys, not scan codes.
+# Page Up, Page Down, the arrows, Esc and Space are found by their virtual
+# keys, not scan codes. The rows beside the main block, from the digit row down.
 NAV_ROWS = [[(None, "Insert", 1), (None, "Home", 1), ("page up", "Page\nUp", 1)],
-            [(None, "Delete", 1), (None, "End", 1), ("page down", "Page\nDown", 1)]]
-SPECIAL = {0x0F: "switch", 0x3A: "caps", 0x1D: "ctrl", "right ctrl": "ctrl", "page up": "bend", "page down": "bend"}
+            [(None, "Delete", 1), (None, "End", 1), ("page down", "Page\nDown", 1)],
+            [],
+            [(None, None, 1), ("up", "\u2191", 1)],
+            [("left", "\u2190", 1), ("down", "\u2193", 1), ("right", "\u2192", 1)]]
+SPECIAL = {0x0F: "switch", 0x3A: "caps", 0x1D: "ctrl", "right ctrl": "ctrl", "page up": "bend", "page down": "bend",
+           "left": "panel", "right": "panel", "up": "panel", "down": "panel", "space": "sustain", "escape": "reset"}
 SPECIAL_WORD = {0x0F: "switch", 0x3A: "one octave", 0x1D: "minor", "right ctrl": "minor", "page up": "bend \u2191",
-                "page down": "bend \u2193"}
+                "page down": "bend \u2193", "left": "setting", "right": "setting", "up": "step", "down": "step",
+                "space": "sustain", "escape": "reset"}
 
 UNIT, GAP, MARGIN, TOP = 60, 5, 24, 64
 PAPER, CAP, CAP_EDGE, LEGEND = (250, 250, 248), (232, 232, 230), (178, 178, 176), (130, 130, 128)
@@ -126,6 +136,9 @@ SPECIAL_TEXT = {
     "bend": "Page Up / Page Down bend the active section up / down for a moment",
     "ctrl": "Ctrl held while a chord key plays: minor instead of major",
     "caps": "Caps Lock on: a chord's notes stay in the section's lowest octave",
+    "panel": "\u2190 \u2192 select the active section's setting, \u2191 \u2193 step it",
+    "sustain": "Space held: the sustain pedal, on the active section's channel",
+    "reset": "Esc: RESET, silences every note",
 }
 
 
@@ -139,8 +152,9 @@ def font(name, size):
 def keyboard_picture(path):
     sections, first_note = program_key_table()
     playing = {code: (s, k) for s, codes in enumerate(sections) for k, code in enumerate(codes)}
+    rows = len(MAIN_ROWS)
     width = MARGIN * 2 + int(UNIT * 18.5)
-    height = TOP + UNIT * 5 + 128
+    height = TOP + UNIT * rows + 18 + 26 * len(SPECIAL_TEXT) + 6
     img = Image.new("RGB", (width, height), PAPER)
     draw = ImageDraw.Draw(img)
     legend_font, note_font, word_font = font("DejaVuSans.ttf", 13), font("DejaVuSans-Bold.ttf", 17), \
@@ -149,6 +163,8 @@ def keyboard_picture(path):
     draw.text((MARGIN, 18), "Which key plays which note", font=title_font, fill=INK)
 
     def cap(x, y, w, code, legend):
+        if legend is None:
+            return
         box = (x, y, x + w * UNIT - GAP, y + UNIT - GAP)
         if code in playing:
             s, k = playing[code]
@@ -176,14 +192,14 @@ def keyboard_picture(path):
         for code, legend, w in keys:
             cap(x, TOP + row * UNIT, w, code, legend)
             x += int(w * UNIT)
-    for row, keys in enumerate(NAV_ROWS):
+    for row, keys in enumerate(NAV_ROWS, start=1):
         x = MARGIN + int(15.5 * UNIT)
         for code, legend, w in keys:
             cap(x, TOP + row * UNIT, w, code, legend)
             x += UNIT
 
     # What the colours mean, and what the marked keys do.
-    y = TOP + 5 * UNIT + 18
+    y = TOP + rows * UNIT + 18
     for s, words in enumerate(("left section: Q row, black keys on the digits above",
                                "right section: Z row, black keys on the home row above")):
         draw.rounded_rectangle((MARGIN, y, MARGIN + 22, y + 18), 4, fill=SECTION_COLOURS[s][0],
@@ -191,9 +207,9 @@ def keyboard_picture(path):
         draw.text((MARGIN + 32, y + 1), words, font=legend_font, fill=INK)
         y += 26
     draw.text((MARGIN, y + 4), "Notes as at start-up; OCTAVE and TRANS. shift them.", font=legend_font, fill=LEGEND)
-    y = TOP + 5 * UNIT + 18
+    y = TOP + rows * UNIT + 18
     x = MARGIN + int(UNIT * 8.5)
-    for kind in ("switch", "bend", "ctrl", "caps"):
+    for kind in SPECIAL_TEXT:
         draw.rounded_rectangle((x, y, x + 22, y + 18), 4, fill=SPECIAL_COLOUR, outline=SPECIAL_EDGE, width=2)
         draw.text((x + 32, y + 1), SPECIAL_TEXT[kind], font=legend_font, fill=INK)
         y += 26

@@ -192,7 +192,7 @@ TEST_F(PaintTest, TheSustainPedalShowsInTheDisplayOfTheSectionItWentDownIn) {
     fake::clearLog();
     const Lines texts = paintedTexts();
     ASSERT_EQ(texts.size(), 9u);
-    EXPECT_EQ(texts[8], "TextOutA dc2 731,52 \"PEDAL\" 5"); // 499 + 232, right of the values
+    EXPECT_EQ(texts[8], "TextOutA dc2 739,52 \"PED\" 3"); // above the chord state
     releaseSustain();
     fake::clearLog();
     EXPECT_EQ(paintedTexts().size(), 8u);
