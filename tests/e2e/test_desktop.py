@@ -4,9 +4,6 @@ the keyboard once shown and after the setup dialog, plays, moves and quits,
 and a note held when another window takes the keys ends then. Keys here go
 to whatever window has the keyboard focus."""
 
-import subprocess
-
-import harness
 import panel
 from harness import E2ETest, wait_until
 
@@ -59,15 +56,10 @@ class DesktopTest(E2ETest):
     def another_window(self, tonvale):
         """An X client's window beside the panel; the panel has the keys back
         afterwards. Gives the new window's X id."""
-        session = tonvale.session
-        other = subprocess.Popen(["xmessage", "-geometry", "+20+20", "another window"], env=session.x_environment(),
-                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                                 preexec_fn=harness.die_with_parent)
-        session.processes.append(other)
-        found = session.xdotool("search", "--sync", "--onlyvisible", "--class", "Xmessage", timeout=20)
+        other = tonvale.session.another_window()
         self.activate(tonvale, tonvale.main.x11)  # the new window took the keys
         self.wait_for_the_keyboard(tonvale)
-        return found.stdout.split()[0]
+        return other
 
     def activate(self, tonvale, window):
         """Gives a window the keys through the window manager, as a task bar does."""

@@ -4,11 +4,9 @@ extended keypad slash) and come out as MIDI; the arrows, Esc and Space work
 the panel and the pedal, and a menu that takes the keys ends a held note."""
 
 import re
-import subprocess
 import time
 
 import panel
-import harness
 from harness import E2ETest, wait_until
 
 CENTRE = 8192
@@ -172,19 +170,27 @@ class KeysTest(E2ETest):
             bends = pitch_bends(tonvale.midi.messages(since=start))
             self.assertGestures(bends, status, +500 if key == "Prior" else -500)
 
-    def test_a_note_held_while_transpose_goes_up_ends_with_the_note_it_started(self):
-        tonvale = self.start_tonvale()
+    def hold_q_while(self, tonvale, action):
+        """Holds Q down while action() runs; gives every message from its press
+        on, once its note has ended."""
         start = tonvale.midi.mark()
         tonvale.key_down("q")
         tonvale.midi.wait_for_message(note_on(0, 60), since=start)
-        # TRANS. selects Transpose (it has no menu) and + raises it; the
-        # input queue keeps its order, so both come before the release.
-        tonvale.click(*panel.button(0, panel.TRANSPOSE))
-        tonvale.click(*panel.button(0, panel.PLUS))
+        action()
         tonvale.key_up("q")
         tonvale.midi.wait_for_message(re.compile("note-off"), since=start)
         tonvale.midi.wait_until_quiet()
-        self.assertMessages(tonvale, [note_on(0, 60), note_off(0, 60)], since=start)
+        return tonvale.midi.messages(since=start)
+
+    def test_a_note_held_while_transpose_goes_up_ends_with_the_note_it_started(self):
+        tonvale = self.start_tonvale()
+
+        def transpose_up():
+            # TRANS. selects Transpose (it has no menu) and + raises it; the
+            # input queue keeps its order, so both come before the release.
+            tonvale.click(*panel.button(0, panel.TRANSPOSE))
+            tonvale.click(*panel.button(0, panel.PLUS))
+        self.assertEqual(self.hold_q_while(tonvale, transpose_up), [note_on(0, 60), note_off(0, 60)])
         self.assertEqual(self.play(tonvale, "q"), [note_on(0, 61), note_off(0, 61)], "Transpose did not go up")
 
     def test_tab_typed_with_no_pause_before_page_up_and_q_switches_before_them(self):
@@ -213,15 +219,13 @@ class KeysTest(E2ETest):
     def test_a_note_held_while_a_patch_is_chosen_from_the_menu_ends_when_the_menu_opens(self):
         # The menu's loop reads the keys meanwhile: Q's release would never come.
         tonvale = self.start_tonvale()
-        start = tonvale.midi.mark()
-        tonvale.key_down("q")
-        tonvale.midi.wait_for_message(note_on(0, 60), since=start)
-        tonvale.click(*panel.button(0, panel.PATCH))
-        tonvale.choose_in_menu(2)
-        tonvale.midi.wait_for_message("program 0xC0 2", since=start)
-        tonvale.key_up("q")
-        tonvale.midi.wait_until_quiet()
-        self.assertMessages(tonvale, [note_on(0, 60), note_off(0, 60), "program 0xC0 2"], since=start)
+
+        def choose_patch_3():
+            tonvale.click(*panel.button(0, panel.PATCH))
+            tonvale.choose_in_menu(2)
+            tonvale.midi.wait_for_message("program 0xC0 2")
+        self.assertEqual(self.hold_q_while(tonvale, choose_patch_3),
+                         [note_on(0, 60), note_off(0, 60), "program 0xC0 2"])
 
     def test_right_right_up_raise_the_octave_as_its_menu_does_and_q_plays_72(self):
         tonvale = self.start_tonvale()
@@ -281,12 +285,7 @@ class KeysTest(E2ETest):
         tonvale = self.start_tonvale()
         tonvale.click(*panel.button(0, panel.CHORD))
         session = tonvale.session
-        other = subprocess.Popen(["xmessage", "-geometry", "+20+20", "another window"], env=session.x_environment(),
-                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                                 preexec_fn=harness.die_with_parent)
-        session.processes.append(other)
-        found = session.xdotool("search", "--sync", "--onlyvisible", "--class", "Xmessage", timeout=20)
-        session.xdotool("windowfocus", "--sync", found.stdout.split()[0])
+        session.xdotool("windowfocus", "--sync", session.another_window())
         session.xdotool("key", "Caps_Lock")
         # A click gives a Wine window the keys back here; then the X focus.
         tonvale.click(*panel.BARE_PANEL)

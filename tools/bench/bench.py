@@ -223,10 +223,10 @@ def report(args, runs, loads):
             + " | ".join(cell(name, kind, which) for which in range(4)) + " |"
             for name, kind, label in MEASURES]
 
-    def ratio(name, floor_name=None):
-        tonvale, floor = run_stat(name, "tonvale", 1), run_stat(floor_name or name, "floor", 1)
-        per_run = [t / f for t, f in zip(tonvale, floor)]
-        overall = statistics.median(tonvale) / statistics.median(floor)
+    def ratio(name, reference=None, reference_kind="floor"):
+        tonvale, other = run_stat(name, "tonvale", 1), run_stat(reference or name, reference_kind, 1)
+        per_run = [t / o for t, o in zip(tonvale, other)]
+        overall = statistics.median(tonvale) / statistics.median(other)
         return f"**{overall:.2f}** (per run: {', '.join(f'{r:.2f}' for r in per_run)})"
 
     chord_spread = statistics.median(statistics.median(b - a for a, b in zip(run["tonvale"]["chord first"],
@@ -253,6 +253,7 @@ machine shows in the load average at each run's start: {", ".join(f"{load:.1f}" 
 Tonvale's median over the floor's, key press: {ratio("key")}.
 Click: {ratio("plus")}.
 Chord key press to its first note-on, over the floor's key press at the same time: {ratio("chord first", "chord key")}.
+Chord key press to its first note-on, over Tonvale's plain key press in the same run: {ratio("chord first", "key", "tonvale")}.
 A chord's last note-on follows its first by {chord_spread:.1f} µs (median).
 {host_section(args.host_results)}
 ## Rerunning it
