@@ -574,15 +574,6 @@ class Session:
         """Every top-level window on the Wine desktop."""
         return [Window(json.loads(line)) for line in self.probe("list").splitlines() if line.startswith("{")]
 
-    def another_window(self):
-        """Starts an X client's window (xmessage) at the screen's top left;
-        gives its X window id once it is shown."""
-        self.processes.append(subprocess.Popen(
-            ["xmessage", "-geometry", "+20+20", "another window"], env=self.x_environment(),
-            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, preexec_fn=die_with_parent))
-        found = self.xdotool("search", "--sync", "--onlyvisible", "--class", "Xmessage", timeout=20)
-        return found.stdout.split()[0]
-
     def screenshot(self):
         data = subprocess.run(["import", "-window", "root", "-depth", "8", "ppm:-"], env=self.x_environment(), timeout=30,
                               stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, check=True).stdout

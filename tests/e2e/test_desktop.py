@@ -4,6 +4,9 @@ the keyboard once shown and after the setup dialog, plays, moves and quits,
 and a note held when another window takes the keys ends then. Keys here go
 to whatever window has the keyboard focus."""
 
+import subprocess
+
+import harness
 import panel
 from harness import E2ETest, wait_until
 
@@ -54,12 +57,14 @@ class DesktopTest(E2ETest):
                                                 "midiOutShortMsg h2 note-off 0x80 60 127 = 0"])
 
     def another_window(self, tonvale):
-        """An X client's window beside the panel; the panel has the keys back
-        afterwards. Gives the new window's X id."""
-        other = tonvale.session.another_window()
+        """An X client's window; the panel has the keys back afterwards. Gives its X id."""
+        session = tonvale.session
+        session.processes.append(subprocess.Popen(["xmessage", "another window"], env=session.x_environment(),
+                                                  stdout=subprocess.DEVNULL, preexec_fn=harness.die_with_parent))
+        found = session.xdotool("search", "--sync", "--onlyvisible", "--class", "Xmessage", timeout=20)
         self.activate(tonvale, tonvale.main.x11)  # the new window took the keys
         self.wait_for_the_keyboard(tonvale)
-        return other
+        return found.stdout.split()[0]
 
     def activate(self, tonvale, window):
         """Gives a window the keys through the window manager, as a task bar does."""
