@@ -180,12 +180,10 @@ def machine():
     return f"{model}, {os.cpu_count()} cores, Linux {platform.release()}; {wine}"
 
 
-def host_section(path):
-    """The host benchmark's figures (Google Benchmark's JSON), as a table."""
-    if not path:
+def host_section(results):
+    """The host benchmark's figures (Google Benchmark's "benchmarks"), as a table."""
+    if not results:
         return ""
-    with open(path) as f:
-        results = json.load(f)["benchmarks"]
     medians = [r for r in results if r.get("aggregate_name") == "median"]
     names = {
         "BM_NoteKeyDownAndUp": "a key down or up, one note each",
@@ -211,7 +209,7 @@ hundreds of microseconds above it does not show.
 """
 
 
-def report(args, runs, loads):
+def report(args, runs, loads, host_results):
     """The Markdown document: table, ratios, how it was measured."""
     def run_stat(name, kind, which):
         return [summary(run[kind][name])[which] for run in runs]
@@ -255,7 +253,7 @@ Click: {ratio("plus")}.
 Chord key press to its first note-on, over the floor's key press at the same time: {ratio("chord first", "chord key")}.
 Chord key press to its first note-on, over Tonvale's plain key press in the same run: {ratio("chord first", "key", "tonvale")}.
 A chord's last note-on follows its first by {chord_spread:.1f} µs (median).
-{host_section(args.host_results)}
+{host_section(host_results)}
 ## Rerunning it
 
     tools/bench.sh                      # 5 runs of 200 presses; rewrites this file
@@ -314,6 +312,12 @@ def main():
         raise KeyboardInterrupt(f"signal {signum}")
     signal.signal(signal.SIGTERM, stop)
 
+    # Read first: closing a session with a prefix of its own removes the folder around it.
+    host_results = None
+    if args.host_results:
+        with open(args.host_results) as f:
+            host_results = json.load(f)["benchmarks"]
+
     harness.Config.windows_build = os.path.abspath(args.windows_build)
     # A prefix each: one Wine server's desktop gives the keyboard to one window only.
     prefixes = [os.path.join(os.path.abspath(args.scratch), kind) for kind in KINDS]
@@ -343,7 +347,7 @@ def main():
         for prefix in prefixes:
             harness.remove_prefix(prefix)
     runs = [match_run(stamps, run, args) for run in presses]
-    document = report(args, runs, loads)
+    document = report(args, runs, loads, host_results)
     os.makedirs(os.path.dirname(os.path.abspath(args.output)), exist_ok=True)
     with open(args.output, "w") as f:
         f.write(document)
