@@ -18,13 +18,17 @@ const char SELECTION_MARKER[] = "---<>---";
 const char PEDAL_DOWN[] = "PED"; // as a score marks the sustain pedal
 constexpr unsigned LINE_SIZE = 128;
 
-// Text positions relative to the left edge of a section's display.
-const int TEXT_INSET = 5;
-const int PATCH_LINE_Y = 38;
-const int VALUES_LINE_Y = 52;
-const int MARKER_LINE_Y = 64;
-const int CHORD_STATE_X = 240;
-const int MARKER_STEP = 46; // the marker sits under the selected parameter's value
+// Where a display's text goes: across from the display's left edge, down
+// from the panel's top.
+struct DisplayText {
+    int lineX;      // the start of each line
+    int patchY;     // the patch name
+    int valuesY;    // channel, octave, volume, transposition; the pedal at stateX
+    int markerY;    // the marker, and the chord mode at stateX
+    int stateX;     // the chord mode, and the pedal above it
+    int markerStep; // the marker sits under the selected parameter's value
+};
+const DisplayText TEXT = {5, 38, 52, 64, 240, 46};
 
 // Everything is placed in panel units and drawn at the window's scale, from
 // the artwork made for that scale.
@@ -58,7 +62,7 @@ void drawPatchLine(HDC backBuffer, const KeyboardSection& section, int left) {
     // short of the break, and then all that fitted is drawn.
     size_t length = 0;
     if (formatted > 0) length = (size_t)formatted < sizeof line ? (size_t)formatted - 1 : sizeof line - 1;
-    drawText(backBuffer, left + TEXT_INSET, PATCH_LINE_Y, line, length);
+    drawText(backBuffer, left + TEXT.lineX, TEXT.patchY, line, length);
 }
 
 void drawValuesLine(HDC backBuffer, const KeyboardSection& section, int left) {
@@ -66,14 +70,14 @@ void drawValuesLine(HDC backBuffer, const KeyboardSection& section, int left) {
     std::snprintf(line, sizeof line, "CHAN  : %.2u   OCT: %.2u   VOL: %.3u   TRANSP: %.2d",
                   (unsigned)paramValue(section, ParamId::Channel) + 1, (unsigned)paramValue(section, ParamId::Octave),
                   (unsigned)paramValue(section, ParamId::Volume), (int)paramValue(section, ParamId::Transpose));
-    drawText(backBuffer, left + TEXT_INSET, VALUES_LINE_Y, line, std::strlen(line));
+    drawText(backBuffer, left + TEXT.lineX, TEXT.valuesY, line, std::strlen(line));
 }
 
 void drawChordAndMarker(HDC backBuffer, const KeyboardSection& section, int left) {
     char line[LINE_SIZE];
     std::snprintf(line, sizeof line, "%s", paramValue(section, ParamId::Chord) != 0 ? "ON" : "OFF");
-    drawText(backBuffer, left + CHORD_STATE_X, MARKER_LINE_Y, line, std::strlen(line));
-    drawText(backBuffer, left + TEXT_INSET + MARKER_STEP * section.selectedParam, MARKER_LINE_Y, SELECTION_MARKER,
+    drawText(backBuffer, left + TEXT.stateX, TEXT.markerY, line, std::strlen(line));
+    drawText(backBuffer, left + TEXT.lineX + TEXT.markerStep * section.selectedParam, TEXT.markerY, SELECTION_MARKER,
              sizeof SELECTION_MARKER - 1);
 }
 
@@ -87,7 +91,7 @@ void drawDisplay(HDC backBuffer, int32_t s) {
     // on whose channel it is.
     const Pedal& pedal = g_model.sustain;
     if (pedal.down && pedal.section == s) {
-        drawText(backBuffer, left + CHORD_STATE_X, VALUES_LINE_Y, PEDAL_DOWN, sizeof PEDAL_DOWN - 1);
+        drawText(backBuffer, left + TEXT.stateX, TEXT.valuesY, PEDAL_DOWN, sizeof PEDAL_DOWN - 1);
     }
 }
 
