@@ -143,12 +143,12 @@ LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 // Tab, a click, a drag step, a menu's choice, an arrow key: after these
-// something kept between runs may have changed. A key's note never changes
-// any of it.
+// something kept between runs may have changed. A key's note, and the
+// character it types, never change any of it, so playing looks at nothing.
 bool mayChangeSettings(UINT message, WPARAM wParam) {
     const bool arrowKey = message == WM_KEYDOWN && wParam >= VK_LEFT && wParam <= VK_DOWN;
-    return arrowKey || message == WM_CHAR || message == WM_COMMAND || message == WM_MOUSEMOVE ||
-           message == WM_LBUTTONDOWN;
+    const bool tab = message == WM_CHAR && (wParam & 0xFF) == '\t';
+    return arrowKey || tab || message == WM_COMMAND || message == WM_MOUSEMOVE || message == WM_LBUTTONDOWN;
 }
 
 } // namespace

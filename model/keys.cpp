@@ -51,14 +51,13 @@ PanelChange releaseAllKeys() {
     PanelChange change;
     for (int32_t s = 0; s < SECTION_COUNT; ++s) {
         KeyboardSection& section = g_model.sections[s];
-        bool held =
-            std::find(std::begin(section.keyDown), std::end(section.keyDown), true) != std::end(section.keyDown);
+        // Every key drawn down owns a note in the ledger: ending those lets
+        // go of every key.
         for (KeyVoices& owner : section.sounding) {
-            held = held || owner.count > 0;
+            if (owner.count == 0) continue;
             endVoices(section, owner);
+            change = change | repaint(keysArea(s));
         }
-        std::fill(std::begin(section.keyDown), std::end(section.keyDown), false);
-        if (held) change = change | repaint(keysArea(s));
     }
     return change | releaseSustain();
 }

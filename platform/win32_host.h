@@ -249,7 +249,6 @@ struct MIDIOUTCAPSA {
 #define MIIM_TYPE 0x00000010
 #define MFT_STRING 0x00000000L
 #define MFT_MENUBARBREAK 0x00000020L
-#define MF_BYCOMMAND 0x00000000L
 #define TPM_LEFTBUTTON 0x0000L
 #define TPM_LEFTALIGN 0x0000L
 #define TPM_TOPALIGN 0x0000L
@@ -272,7 +271,6 @@ struct MIDIOUTCAPSA {
 #define MMSYSERR_NODRIVER 6
 #define MMSYSERR_NOMEM 7
 #define CALLBACK_NULL 0x00000000L
-#define CALLBACK_WINDOW 0x00010000L
 
 // Files.
 struct SECURITY_ATTRIBUTES;
@@ -324,7 +322,6 @@ BOOL WINAPI KillTimer(HWND window, UINT_PTR id);
 SHORT WINAPI GetKeyState(int virtualKey);
 HWND WINAPI SetCapture(HWND window);
 BOOL WINAPI ReleaseCapture(void);
-BOOL WINAPI PtInRect(const RECT* rect, POINT point);
 BOOL WINAPI ClientToScreen(HWND window, POINT* point);
 BOOL WINAPI GetWindowRect(HWND window, RECT* rect);
 HMONITOR WINAPI MonitorFromRect(const RECT* rect, DWORD flags);
@@ -332,7 +329,6 @@ BOOL WINAPI GetMonitorInfoA(HMONITOR monitor, MONITORINFO* info);
 HMENU WINAPI CreatePopupMenu(void);
 BOOL WINAPI InsertMenuItemA(HMENU menu, UINT item, BOOL byPosition, const MENUITEMINFOA* info);
 BOOL WINAPI TrackPopupMenuEx(HMENU menu, UINT flags, int x, int y, HWND owner, void* params);
-int WINAPI GetMenuStringA(HMENU menu, UINT item, LPSTR text, int maxCount, UINT flags);
 BOOL WINAPI DestroyMenu(HMENU menu);
 INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND owner, DLGPROC dialogFunc,
                                LPARAM initParam);

@@ -19,7 +19,7 @@ void startFresh() {
     fake::reset();
     resetProgramState();
     initSections();
-    midiOutOpen(&g_port.handle, 0, (DWORD_PTR)fake::WINDOW, 0, CALLBACK_WINDOW);
+    openPort();
     fake::setCountingOnly(true);
 }
 

@@ -53,15 +53,6 @@ enum Kind { KIND_DC, KIND_BITMAP, KIND_MENU, KIND_PEN, KIND_FONT, KIND_MIDI, KIN
 const char* const KIND_PREFIX[KIND_COUNT] = {"dc", "bitmap", "menu", "pen", "font", "midi"};
 unsigned kindSerial[KIND_COUNT];
 
-struct MenuItem {
-    uintptr_t menu;
-    UINT id;
-    char text[128];
-};
-constexpr size_t MENU_ITEM_CAPACITY = 4096;
-MenuItem menuItems[MENU_ITEM_CAPACITY];
-size_t menuItemCount;
-
 struct PostedMessage {
     HWND window;
     UINT message;
@@ -344,7 +335,6 @@ void reset() {
     labelCount = 0;
     nextHandle = 0x2000;
     std::memset(kindSerial, 0, sizeof kindSerial);
-    menuItemCount = 0;
     postedCount = 0;
     timerCount = 0;
     windowProc = nullptr;
@@ -581,7 +571,7 @@ HANDLE WINAPI LoadImageA(HINSTANCE instance, LPCSTR name, UINT type, int width, 
     return (HANDLE)call.result;
 }
 
-// A query, like PtInRect: answered, not logged. The small icon's size at 96 DPI.
+// A query: answered, not logged. The small icon's size at 96 DPI.
 int WINAPI GetSystemMetrics(int index) { return index == SM_CXSMICON || index == SM_CYSMICON ? 16 : 0; }
 
 HCURSOR WINAPI LoadCursorA(HINSTANCE instance, LPCSTR name) {
@@ -673,17 +663,13 @@ BOOL WINAPI ReleaseCapture(void) {
     return TRUE;
 }
 
-BOOL WINAPI PtInRect(const RECT* r, POINT p) {
-    return p.x >= r->left && p.x < r->right && p.y >= r->top && p.y < r->bottom;
-}
-
 BOOL WINAPI ClientToScreen(HWND, POINT* point) {
     point->x += fake::WINDOW_X;
     point->y += fake::WINDOW_Y;
     return TRUE;
 }
 
-// Queries of where things are, like PtInRect: answered, not logged.
+// Queries of where things are: answered, not logged.
 HMONITOR WINAPI MonitorFromRect(const RECT* r, DWORD flags) {
     const RECT& work = script.workArea;
     const bool meets = r->left < work.right && work.left < r->right && r->top < work.bottom && work.top < r->bottom;
@@ -714,12 +700,6 @@ BOOL WINAPI InsertMenuItemA(HMENU menu, UINT item, BOOL byPosition, const MENUIT
            {(intptr_t)menu, (intptr_t)item, byPosition, (intptr_t)info->cbSize, (intptr_t)info->fMask,
             (intptr_t)info->fType, (intptr_t)info->wID},
            info->dwTypeData);
-    if (fake::menuItemCount < fake::MENU_ITEM_CAPACITY) {
-        fake::MenuItem& stored = fake::menuItems[fake::menuItemCount++];
-        stored.menu = (uintptr_t)menu;
-        stored.id = info->wID;
-        fake::copyText(stored.text, sizeof stored.text, info->dwTypeData);
-    }
     return TRUE;
 }
 
@@ -735,17 +715,6 @@ BOOL WINAPI TrackPopupMenuEx(HMENU menu, UINT flags, int x, int y, HWND owner, v
         fake::posted[fake::postedCount++] = {owner, WM_COMMAND, (WPARAM)script.menuChoice, 0};
     }
     return TRUE;
-}
-
-int WINAPI GetMenuStringA(HMENU menu, UINT item, LPSTR text, int maxCount, UINT) {
-    for (size_t i = 0; i < fake::menuItemCount; ++i) {
-        const fake::MenuItem& stored = fake::menuItems[i];
-        if (stored.menu == (uintptr_t)menu && stored.id == item) {
-            std::snprintf(text, (size_t)maxCount, "%s", stored.text);
-            return (int)std::strlen(text);
-        }
-    }
-    return 0; // no such item: the buffer is left as it was
 }
 
 BOOL WINAPI DestroyMenu(HMENU menu) {

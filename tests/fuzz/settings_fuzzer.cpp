@@ -68,7 +68,7 @@ void checkStart(const Settings& settings) {
     g_port.deviceCount = fake::script.deviceCount;
     selectDeviceNamed(settings.deviceName);
     expectWithin("the device", (int32_t)g_port.deviceIndex, 0, (int32_t)g_port.deviceCount - 1);
-    midiOutOpen(&g_port.handle, g_port.deviceIndex, 0, 0, CALLBACK_WINDOW);
+    openPort();
     fake::clearLog();
     for (const KeyboardSection& section : g_model.sections) {
         expectWithin("a section's patch", paramValue(section, ParamId::Patch), 0, 127);

@@ -220,7 +220,7 @@ void deliverOne(FuzzedDataProvider& input) {
 
 bool offPressed(const Delivered& last) {
     const POINT point{GET_X_LPARAM(last.lParam), GET_Y_LPARAM(last.lParam)};
-    return last.message == WM_LBUTTONDOWN && PtInRect(&topButtonRects[TOP_BUTTON_OFF], point);
+    return last.message == WM_LBUTTONDOWN && hitTest(point).control == Control::OFF;
 }
 
 void startProgram() {
