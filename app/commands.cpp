@@ -12,9 +12,9 @@ struct MenuRange {
 };
 
 const MenuRange MENU_RANGES[] = {
-    {CMD_PATCH_ITEMS, MAX_PATCH_NAMES, ParamId::Patch},
-    {CMD_CHANNEL_ITEMS, CHANNEL_COUNT, ParamId::Channel},
-    {CMD_OCTAVE_ITEMS, OCTAVE_COUNT, ParamId::Octave},
+    {CMD_PATCH_ITEMS, MAX_PATCH_NAMES, ParamId::PATCH},
+    {CMD_CHANNEL_ITEMS, CHANNEL_COUNT, ParamId::CHANNEL},
+    {CMD_OCTAVE_ITEMS, OCTAVE_COUNT, ParamId::OCTAVE},
 };
 
 } // namespace
@@ -29,7 +29,7 @@ void onCommand(HWND window, WPARAM wParam) {
         // The choice arrives after the menu has closed. It reaches only its
         // own parameter, still selected, and only a value the parameter has:
         // a patch file may name more programs than MIDI has.
-        if (section.selectedParam == range.param && value < selectedSlot().count) {
+        if (section.selectedParam == range.param && value < selectedCount()) {
             showPanelChange(window, setSelectedValue(value));
         }
     }

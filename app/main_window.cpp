@@ -11,6 +11,7 @@
 #include "input/mouse_input.h"
 #include "input/pitch_bend.h"
 #include "model/patch_names.h"
+#include "model/performance.h"
 #include "port/midi_out_port.h"
 #include "settings/settings.h"
 
@@ -72,12 +73,12 @@ void onDpiChanged(HWND window, int32_t dpi, const RECT* suggested) {
     InvalidateRect(window, nullptr, FALSE);
 }
 
-// The bend ramp's, and any timer not ours, as always.
-void onTimer(HWND window, UINT_PTR id) {
-    if (id == SETTINGS_TIMER) {
-        onSettingsTimer(window);
-    } else {
-        onBendTimer(window);
+// A timer not in the table is not ours: the system's default handling.
+LRESULT onTimer(HWND window, WPARAM id, LPARAM callback) {
+    switch (id) {
+    case TIMER_BEND_RAMP: onBendTimer(window); return 0;
+    case TIMER_SETTINGS_SAVE: onSettingsTimer(window); return 0;
+    default: return DefWindowProcA(window, WM_TIMER, id, callback);
     }
 }
 
@@ -91,7 +92,7 @@ bool startUp(HWND window) {
         return false;
     }
     restoreSettings();
-    if (!openSelectedDevice(window)) return false;
+    if (!openStartDevice(window)) return false;
     if (!loadPatchNames()) {
         showMessage(window, "Cannot load patch names.");
         return false;
@@ -104,6 +105,14 @@ bool startUp(HWND window) {
     loadHandCursor();
     watchSettings(window);
     return true;
+}
+
+// The session ends once this returns: what is kept is written and the
+// device silenced, as shut-down would.
+void onEndSession(bool ending) {
+    if (!ending) return;
+    saveSettingsNow();
+    closePort();
 }
 
 void paintWindow(HWND window) {
@@ -133,22 +142,16 @@ LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_EXITMENULOOP: onKeysBack(); return 0;
     case WM_CAPTURECHANGED: onCaptureChanged(window, (HWND)lParam); return 0;
     case WM_COMMAND: onCommand(window, wParam); return 0;
-    case WM_TIMER: onTimer(window, wParam); return 0;
+    case WM_TIMER: return onTimer(window, wParam, lParam);
     case WM_MOUSEMOVE: onMouseMove(window, lParam); return 0;
     case WM_LBUTTONDOWN: onLeftButtonDown(window, lParam); return 0;
     case WM_LBUTTONUP: onLeftButtonUp(window); return 0;
+    // Log-off or shut-down: the program is ended without WM_DESTROY.
+    case WM_QUERYENDSESSION: saveSettingsNow(); return TRUE;
+    case WM_ENDSESSION: onEndSession(wParam != 0); return 0;
     case WM_DPICHANGED: onDpiChanged(window, LOWORD(wParam), (const RECT*)lParam); return 0;
     default: return DefWindowProcA(window, message, wParam, lParam);
     }
-}
-
-// Tab, a click, a drag step, a menu's choice, an arrow key: after these
-// something kept between runs may have changed. A key's note, and the
-// character it types, never change any of it, so playing looks at nothing.
-bool mayChangeSettings(UINT message, WPARAM wParam) {
-    const bool arrowKey = message == WM_KEYDOWN && wParam >= VK_LEFT && wParam <= VK_DOWN;
-    const bool tab = message == WM_CHAR && (wParam & 0xFF) == '\t';
-    return arrowKey || tab || message == WM_COMMAND || message == WM_MOUSEMOVE || message == WM_LBUTTONDOWN;
 }
 
 } // namespace
@@ -202,12 +205,15 @@ bool createMainWindow(HINSTANCE instance, int showCommand) {
     }
     ShowWindow(window, showCommand);
     UpdateWindow(window);
+    tellStartUpNews(window);
     return true;
 }
 
 LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     const LRESULT result = handleMessage(window, message, wParam, lParam);
-    if (mayChangeSettings(message, wParam)) noteSettingsChange(window);
+    // Whatever the message changed that is kept between runs, its setter marked.
+    if (takeSettingsChange()) noteSettingsChange(window);
+    tellIfDeviceGone(window);
     return result;
 }
 

@@ -17,9 +17,10 @@ add_library(fake_win32_fuzz STATIC tests/fake/fake_win32.cpp)
 target_include_directories(fake_win32_fuzz PUBLIC ${PROJECT_SOURCE_DIR})
 target_compile_options(fake_win32_fuzz PRIVATE ${PROGRAM_WARNINGS} ${FUZZ_SANITIZERS})
 
-add_executable(window_messages_fuzzer tests/fuzz/window_messages_fuzzer.cpp tests/property/wire_check.cpp)
+add_executable(window_messages_fuzzer tests/fuzz/window_messages_fuzzer.cpp tests/property/wire_check.cpp
+    tests/unit/program_state.cpp)
 add_executable(patch_names_fuzzer tests/fuzz/patch_names_fuzzer.cpp)
-add_executable(settings_fuzzer tests/fuzz/settings_fuzzer.cpp)
+add_executable(settings_fuzzer tests/fuzz/settings_fuzzer.cpp tests/unit/program_state.cpp)
 # Start-up reads the real patch-name file from here.
 target_compile_definitions(window_messages_fuzzer PRIVATE TONVALE_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
 foreach(target window_messages_fuzzer patch_names_fuzzer settings_fuzzer)

@@ -17,6 +17,7 @@ target_compile_options(fake_win32 PRIVATE ${PROGRAM_WARNINGS} ${SANITIZERS})
 
 add_executable(unit_tests
     tests/unit/program_test.cpp
+    tests/unit/program_state.cpp
     tests/unit/temp_directory.cpp
     tests/unit/main_window_test.cpp
     tests/unit/midi_device_test.cpp
@@ -45,6 +46,7 @@ add_executable(property_tests
     tests/property/playing_property_test.cpp
     tests/property/wire_check.cpp
     tests/unit/program_test.cpp
+    tests/unit/program_state.cpp
 )
 target_compile_options(property_tests PRIVATE ${PROGRAM_WARNINGS} ${SANITIZERS})
 target_link_libraries(property_tests PRIVATE tonvale_host fake_win32 GTest::gtest GTest::gtest_main)
@@ -65,6 +67,7 @@ add_executable(no_allocation_test
     tests/alloc/no_allocation_test.cpp
     tests/alloc/allocation_counter.cpp
     tests/unit/program_test.cpp
+    tests/unit/program_state.cpp
 )
 target_compile_options(no_allocation_test PRIVATE ${PROGRAM_WARNINGS})
 target_link_libraries(no_allocation_test PRIVATE tonvale_plain fake_win32_plain GTest::gtest GTest::gtest_main)
@@ -74,7 +77,8 @@ gtest_discover_tests(no_allocation_test DISCOVERY_TIMEOUT 60)
 # run by hand, not by ctest.
 find_package(benchmark QUIET)
 if(benchmark_FOUND)
-    add_executable(playing_benchmark tests/bench/playing_benchmark.cpp tests/unit/program_test.cpp)
+    add_executable(playing_benchmark tests/bench/playing_benchmark.cpp tests/unit/program_test.cpp
+        tests/unit/program_state.cpp)
     target_compile_options(playing_benchmark PRIVATE ${PROGRAM_WARNINGS})
     target_link_libraries(playing_benchmark PRIVATE tonvale_plain fake_win32_plain GTest::gtest benchmark::benchmark)
 endif()

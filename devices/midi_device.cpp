@@ -3,10 +3,13 @@
 #include "base/program.h"
 #include "model/keys.h"
 #include "model/midi_messages.h"
+#include "model/performance.h"
 #include "port/midi_out_port.h"
 #include "resources/resource.h"
 
 #include <cstdio>
+
+DeviceNews g_deviceNews;
 
 namespace {
 
@@ -20,6 +23,18 @@ void showMidiError(HWND window, MMRESULT code) {
     char text[MESSAGE_TEXT_SIZE];
     midiErrorText(code, text, sizeof text);
     showMessage(window, text);
+}
+
+// Why device `failed` does not play, and which one does: device
+// g_port.deviceIndex, `how` ("instead", "as before").
+void describeFallback(char (&text)[MESSAGE_TEXT_SIZE], uint32_t failed, MMRESULT code, const char* how) {
+    char failedName[DEVICE_ENTRY_SIZE], playingName[DEVICE_ENTRY_SIZE], why[MESSAGE_TEXT_SIZE / 2];
+    outputDeviceName(failed, failedName, sizeof failedName);
+    outputDeviceName(g_port.deviceIndex, playingName, sizeof playingName);
+    midiErrorText(code, why, sizeof why);
+    std::snprintf(text, sizeof text,
+                  "The MIDI output device \"%s\" cannot be opened: %s\n\nTonvale plays on \"%s\" %s.", failedName, why,
+                  playingName, how);
 }
 
 void fillDeviceList(HWND dialog) {
@@ -45,10 +60,10 @@ void takeSelectedDevice(HWND dialog) {
     }
 }
 
-} // namespace
-
-bool openSelectedDevice(HWND window) {
-    if (openPort() != MMSYSERR_NOERROR) {
+// The rest of opening once the system has answered the open: the reset,
+// and both sections' programs.
+bool finishOpening(HWND window, MMRESULT opened) {
+    if (opened != MMSYSERR_NOERROR) {
         showMessage(window, "Can't open MIDI output device");
         return false;
     }
@@ -57,8 +72,35 @@ bool openSelectedDevice(HWND window) {
         showMidiError(window, reset);
         return false;
     }
+    g_deviceNews.goneTold = false;
     sendSectionPrograms();
     return true;
+}
+
+} // namespace
+
+bool openSelectedDevice(HWND window) { return finishOpening(window, openPort()); }
+
+bool openStartDevice(HWND window) {
+    const MMRESULT opened = openPort();
+    if (opened == MMSYSERR_NOERROR || g_port.deviceIndex == 0) return finishOpening(window, opened);
+    const uint32_t remembered = g_port.deviceIndex;
+    g_port.deviceIndex = 0; // the remembered name stays: the next start tries it again
+    describeFallback(g_deviceNews.startUp, remembered, opened, "instead; SETUP chooses another");
+    return openSelectedDevice(window);
+}
+
+void tellStartUpNews(HWND window) {
+    g_deviceNews.panelShown = true;
+    if (!g_deviceNews.startUp[0]) return;
+    showMessage(window, g_deviceNews.startUp);
+    g_deviceNews.startUp[0] = 0;
+}
+
+void tellIfDeviceGone(HWND window) {
+    if (!g_port.stoppedAnswering || g_deviceNews.goneTold || !g_deviceNews.panelShown) return;
+    g_deviceNews.goneTold = true; // before the box: its modal loop brings more messages
+    showMessage(window, "The MIDI output device stopped answering. Choose one with SETUP.");
 }
 
 bool resetAll(HWND window) {
@@ -74,9 +116,24 @@ bool resetAll(HWND window) {
 }
 
 bool runDeviceSetup(HWND window) {
+    const uint32_t playing = g_port.deviceIndex;
+    char playingName[MAXPNAMELEN];
+    std::snprintf(playingName, sizeof playingName, "%s", g_port.deviceName);
     // A modal loop: paint and bend-timer messages still reach the window.
-    if (DialogBoxParamA(g_program.instance, "SETUPDLG", window, setupDialogProc, 0) != IDOK) return true;
+    const INT_PTR button = DialogBoxParamA(g_program.instance, "SETUPDLG", window, setupDialogProc, 0);
+    if (button == -1) showMessage(window, "The SETUP dialog cannot be shown.");
+    if (button != IDOK) return true;
+    markSettingsChanged();
     closePort();
+    const MMRESULT opened = openPort();
+    if (opened == MMSYSERR_NOERROR || g_port.deviceIndex == playing) return finishOpening(window, opened);
+    // Most ports take one program at a time: another may hold this one.
+    const uint32_t chosen = g_port.deviceIndex;
+    g_port.deviceIndex = playing;
+    keepDeviceName(playingName);
+    char text[MESSAGE_TEXT_SIZE];
+    describeFallback(text, chosen, opened, "as before");
+    showMessage(window, text);
     return openSelectedDevice(window);
 }
 

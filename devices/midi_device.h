@@ -2,18 +2,41 @@
 // the RESET, SETUP and OFF buttons with the setup dialog.
 #pragma once
 
+#include "base/program.h"
 #include "platform/win32.h"
+
+// What is yet to be told about the device, once the panel can show it.
+struct DeviceNews {
+    char startUp[MESSAGE_TEXT_SIZE] = {}; // why the remembered device does not play; empty: nothing
+    bool panelShown = false;              // from here on news is told at once
+    bool goneTold = false;                // the device stopped answering, and the musician knows
+};
+
+extern DeviceNews g_deviceNews;
 
 // Opens and resets the selected device and sends it both sections'
 // programs; false after showing why it failed.
 bool openSelectedDevice(HWND window);
+
+// Start-up: as openSelectedDevice, but a remembered device that will not
+// open (another program may hold it) gives way to device 0, and why is
+// told once the panel shows. False when device 0 fails too.
+bool openStartDevice(HWND window);
+
+// The panel is up: what start-up had to say about the device, once.
+void tellStartUpNews(HWND window);
+// After a message: a device that stopped answering is told of once, not at
+// every note.
+void tellIfDeviceGone(HWND window);
 
 // RESET: lets go of every key and silences the device. False when the reset
 // failed and the window has been destroyed.
 bool resetAll(HWND window);
 
 // SETUP: the device dialog, and on OK the chosen device opened in place of
-// the old one. False when reopening failed (the message has been shown).
+// the old one; when it will not open, the old one plays on and stays the
+// one remembered. False when no device could be opened (the message has
+// been shown).
 bool runDeviceSetup(HWND window);
 
 // OFF: ends the program through window destruction.

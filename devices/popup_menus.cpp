@@ -26,12 +26,24 @@ void insertItem(HMENU menu, UINT position, UINT id, UINT type, const char* text)
     InsertMenuItemA(menu, position, TRUE, &item);
 }
 
+// A menu takes "&" for the mark of the letter underlined; "&&" shows one.
+void menuText(const char* name, char (&text)[2 * PATCH_NAME_LENGTH + 1]) {
+    size_t length = 0;
+    for (const char* c = name; *c; ++c) {
+        if (*c == '&') text[length++] = '&';
+        text[length++] = *c;
+    }
+    text[length] = 0;
+}
+
 // Every 32 names a new column, with a line before it.
 HMENU buildPatchMenu(UINT firstId) {
     const HMENU menu = CreatePopupMenu();
     for (unsigned index = 0; index < g_patchNames.count; ++index) {
         const UINT type = index > 0 && index % ITEMS_PER_COLUMN == 0 ? MFT_MENUBARBREAK : MFT_STRING;
-        insertItem(menu, index, firstId + index, type, g_patchNames.names[index]);
+        char text[2 * PATCH_NAME_LENGTH + 1];
+        menuText(g_patchNames.names[index], text);
+        insertItem(menu, index, firstId + index, type, text);
     }
     return menu;
 }
@@ -53,9 +65,9 @@ void destroyMenu(HMENU& menu) {
 
 HMENU menuOf(int32_t param) {
     switch (param) {
-    case ParamId::Patch: return g_menus.PatchMenu;
-    case ParamId::Channel: return g_menus.ChannelMenu;
-    case ParamId::Octave: return g_menus.OctaveMenu;
+    case ParamId::PATCH: return g_menus.PatchMenu;
+    case ParamId::CHANNEL: return g_menus.ChannelMenu;
+    case ParamId::OCTAVE: return g_menus.OctaveMenu;
     default: return nullptr;
     }
 }

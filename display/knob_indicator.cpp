@@ -40,7 +40,7 @@ POINT knobIndicatorPosition(uint32_t value, uint32_t count) {
 }
 
 POINT knobIndicatorPosition() {
-    const ParamSlot& slot = selectedSlot();
-    const int32_t scale = g_model.knobOnDragScale ? slot.count - 1 : slot.count;
-    return knobIndicatorPosition((uint32_t)slot.value, (uint32_t)scale);
+    const int32_t count = selectedCount();
+    const int32_t scale = g_model.knobOnDragScale ? count - 1 : count;
+    return knobIndicatorPosition((uint32_t)selectedValue(), (uint32_t)scale);
 }

@@ -51,7 +51,7 @@ void upperCase(char* text) {
 }
 
 void drawPatchLine(HDC backBuffer, const KeyboardSection& section, int left) {
-    const int32_t channel = paramValue(section, ParamId::Channel);
+    const int32_t channel = paramValue(section, ParamId::CHANNEL);
     // The program remembered for the channel, which two sections on one
     // channel share, not the section's own Patch value.
     const char* name = channel == PERCUSSION_CHANNEL ? PERCUSSION_NAME : patchName(g_model.ChannelPatchTable[channel]);
@@ -68,14 +68,14 @@ void drawPatchLine(HDC backBuffer, const KeyboardSection& section, int left) {
 void drawValuesLine(HDC backBuffer, const KeyboardSection& section, int left) {
     char line[LINE_SIZE];
     std::snprintf(line, sizeof line, "CHAN  : %.2u   OCT: %.2u   VOL: %.3u   TRANSP: %.2d",
-                  (unsigned)paramValue(section, ParamId::Channel) + 1, (unsigned)paramValue(section, ParamId::Octave),
-                  (unsigned)paramValue(section, ParamId::Volume), (int)paramValue(section, ParamId::Transpose));
+                  (unsigned)paramValue(section, ParamId::CHANNEL) + 1, (unsigned)paramValue(section, ParamId::OCTAVE),
+                  (unsigned)paramValue(section, ParamId::VOLUME), (int)paramValue(section, ParamId::TRANSPOSE));
     drawText(backBuffer, left + TEXT.lineX, TEXT.valuesY, line, std::strlen(line));
 }
 
 void drawChordAndMarker(HDC backBuffer, const KeyboardSection& section, int left) {
     char line[LINE_SIZE];
-    std::snprintf(line, sizeof line, "%s", paramValue(section, ParamId::Chord) != 0 ? "ON" : "OFF");
+    std::snprintf(line, sizeof line, "%s", paramValue(section, ParamId::CHORD) != 0 ? "ON" : "OFF");
     drawText(backBuffer, left + TEXT.stateX, TEXT.markerY, line, std::strlen(line));
     drawText(backBuffer, left + TEXT.lineX + TEXT.markerStep * section.selectedParam, TEXT.markerY, SELECTION_MARKER,
              sizeof SELECTION_MARKER - 1);

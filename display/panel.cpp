@@ -101,7 +101,6 @@ void releasePanelSurfaces() {
 
 void loadHandCursor() { g_panel.handCursor = LoadCursorA(g_program.instance, "HAND"); }
 
-void releaseHandCursor() {
-    if (g_panel.handCursor) DestroyCursor(g_panel.handCursor);
-    g_panel.handCursor = nullptr;
-}
+// A cursor LoadCursor gives is shared by everyone who loads it: it is
+// never destroyed, only forgotten.
+void releaseHandCursor() { g_panel.handCursor = nullptr; }

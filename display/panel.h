@@ -1,6 +1,5 @@
 // What the panel remembers between messages: the drawing surfaces and the
-// cursor made at start-up, the display scale they are made for, and the drag
-// under way.
+// cursor made at start-up, and the display scale they are made for.
 #pragma once
 
 #include "display/panel_scale.h"
@@ -16,10 +15,6 @@ struct Panel {
     HBITMAP backBufferBitmap = nullptr;
     HFONT displayFont = nullptr;  // the displays' font at a scale other than 100 %
     HCURSOR handCursor = nullptr; // "HAND", shown over controls and during drags
-    bool knobDragging = false;
-    int32_t knobLastX = 0; // pointer x at the last knob step
-    bool wheelDragging = false;
-    int32_t wheelLastY = 0; // pointer y at the last wheel step
 };
 
 extern Panel g_panel;

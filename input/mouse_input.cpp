@@ -5,8 +5,11 @@
 #include "display/panel.h"
 #include "display/panel_layout.h"
 #include "display/repaint.h"
+#include "input/drags.h"
 #include "input/pitch_bend.h"
 #include "model/parameters.h"
+
+Drags g_drags;
 
 namespace {
 
@@ -33,28 +36,28 @@ void pressSelectButton(HWND window, int32_t s, int32_t param) {
 // then moves with the pointer, as it does after CHORD, + and -.
 bool pressSectionButton(HWND window, int32_t s, int32_t param) {
     switch (param) {
-    case ParamId::Chord: showPanelChange(window, toggleChordMode(s)); return true;
-    case ParamId::Plus: showPanelChange(window, stepSelectedUp(s)); return true;
-    case ParamId::Minus: showPanelChange(window, stepSelectedDown(s)); return true;
+    case ParamId::CHORD: showPanelChange(window, toggleChordMode(s)); return true;
+    case ParamId::PLUS: showPanelChange(window, stepSelectedUp(s)); return true;
+    case ParamId::MINUS: showPanelChange(window, stepSelectedDown(s)); return true;
     default: pressSelectButton(window, s, param); return false;
     }
 }
 
 // Capture keeps the moves and the release coming wherever the pointer goes.
 void startKnobDrag(HWND window, POINT point) {
-    g_panel.knobDragging = true;
-    g_panel.knobLastX = point.x;
+    g_drags.knob = true;
+    g_drags.knobLastX = point.x;
     SetCapture(window);
 }
 
 // One knob step per move, by the horizontal direction alone. False when x
 // did not change: the rest of that move is skipped.
 bool dragKnob(HWND window, POINT point) {
-    if (point.x == g_panel.knobLastX) return false;
-    const int32_t direction = point.x > g_panel.knobLastX ? +1 : -1;
+    if (point.x == g_drags.knobLastX) return false;
+    const int32_t direction = point.x > g_drags.knobLastX ? +1 : -1;
     SetCursor(g_panel.handCursor);
     showPanelChange(window, knobStep(direction));
-    g_panel.knobLastX = point.x;
+    g_drags.knobLastX = point.x;
     return true;
 }
 
@@ -83,20 +86,20 @@ void onLeftButtonDown(HWND window, LPARAM position) {
 
 void onMouseMove(HWND window, LPARAM position) {
     const POINT point = pointOf(position);
-    if (g_panel.knobDragging && !dragKnob(window, point)) return;
-    if (g_panel.wheelDragging && !onWheelDragMove(window, point.y)) return;
+    if (g_drags.knob && !dragKnob(window, point)) return;
+    if (g_drags.wheel && !onWheelDragMove(window, point.y)) return;
     // Elsewhere the class arrow, which WM_SETCURSOR has already put up.
     if (hitTest(point).control != Control::NONE) SetCursor(g_panel.handCursor);
 }
 
 void onLeftButtonUp(HWND window) {
     ReleaseCapture();
-    g_panel.knobDragging = false;
+    g_drags.knob = false;
     endWheelDrag(window);
 }
 
 void onCaptureChanged(HWND window, HWND newCapture) {
     if (newCapture == window) return;
-    g_panel.knobDragging = false;
+    g_drags.knob = false;
     endWheelDrag(window);
 }

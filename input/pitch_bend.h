@@ -1,11 +1,10 @@
 // The keyboard bend gesture's timer and the pitch-bend wheel's drag.
 #pragma once
 
+#include "base/timers.h"
 #include "platform/win32.h"
 
 #include <cstdint>
-
-constexpr UINT_PTR BendTimer = 1; // window timer id of the bend ramp
 
 // Page Up (+1500) and Page Down (-1500): move the target, (re)start the ramp.
 void nudgeBend(HWND window, int32_t step);

@@ -73,9 +73,8 @@ PanelChange centreWheelBend() {
 }
 
 PanelChange endBendGesture() {
-    const bool away = g_model.bendValue != BEND_CENTRE;
     springBackToCentre();
-    if (!away) return PanelChange{};
-    sendPitchBend();
+    if (g_model.bentChannel == NO_CHANNEL) return PanelChange{};
+    sendPitchBend(); // the centre, on the channel the bend is on
     return repaint(AREA_WHEEL);
 }

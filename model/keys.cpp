@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <iterator>
 
-bool keyInRange(int32_t s, int32_t k) { return paramValue(g_model.sections[s], ParamId::Octave) * 12 + k <= 127; }
+bool keyInRange(int32_t s, int32_t k) { return paramValue(g_model.sections[s], ParamId::OCTAVE) * 12 + k <= 127; }
 
 bool keySounds(int32_t s, int32_t k) { return g_model.sections[s].sounding[k].count > 0; }
 
@@ -32,7 +32,7 @@ PanelChange pressSustain() {
     const int32_t s = g_model.activeSection;
     Pedal& pedal = g_model.sustain;
     pedal.down = true;
-    pedal.channel = paramValue(g_model.sections[s], ParamId::Channel);
+    pedal.channel = paramValue(g_model.sections[s], ParamId::CHANNEL);
     pedal.section = s;
     sendSustain(pedal.channel, true);
     return lifted | repaint(displayArea(s)); // it shows the pedal down

@@ -25,7 +25,12 @@ DWORD compose(uint8_t kind, int32_t channel, int32_t data1, int32_t data2) {
 
 void sendProgramChange(const KeyboardSection& section) {
     sendShortMessage(
-        compose(PROGRAM_CHANGE, paramValue(section, ParamId::Channel), paramValue(section, ParamId::Patch), 0));
+        compose(PROGRAM_CHANGE, paramValue(section, ParamId::CHANNEL), paramValue(section, ParamId::PATCH), 0));
+}
+
+void sendBend(int32_t channel, int32_t value) {
+    const int32_t low = (int32_t)std::fmod((double)value, 128.0);
+    sendShortMessage(compose(PITCH_BEND, channel, low, value / 128));
 }
 
 } // namespace
@@ -36,8 +41,8 @@ DWORD packShortMessage(const ShortMessage& message) {
 
 Voice voiceOf(const KeyboardSection& section, int32_t k) {
     Voice voice;
-    voice.channel = paramValue(section, ParamId::Channel);
-    voice.note = k + paramValue(section, ParamId::Transpose) + 12 * paramValue(section, ParamId::Octave);
+    voice.channel = paramValue(section, ParamId::CHANNEL);
+    voice.note = k + paramValue(section, ParamId::TRANSPOSE) + 12 * paramValue(section, ParamId::OCTAVE);
     voice.keyIndex = k;
     return voice;
 }
@@ -46,22 +51,18 @@ void sendVoice(const KeyboardSection& section, const Voice& voice, bool on) {
     // Transpose and chord intervals can push a note past the MIDI range;
     // such a note is dropped rather than sent as an invalid data byte.
     if (voice.note < 0 || voice.note > HIGHEST_NOTE) return;
-    sendShortMessage(compose(on ? NOTE_ON : NOTE_OFF, voice.channel, voice.note, paramValue(section, ParamId::Volume)));
+    sendShortMessage(compose(on ? NOTE_ON : NOTE_OFF, voice.channel, voice.note, paramValue(section, ParamId::VOLUME)));
 }
 
-void applyPatch(KeyboardSection& p) {
-    KeyboardSection& q = &p == &g_model.sections[0] ? g_model.sections[1] : g_model.sections[0];
-    int32_t& patch = p.params[ParamId::Patch].value;
-    const int32_t channel = paramValue(p, ParamId::Channel);
-    int32_t* const patchOfChannel = g_model.ChannelPatchTable;
-    if (p.selectedParam == ParamId::Patch) {
-        if (channel == PERCUSSION_CHANNEL) patch = 0;
-        patchOfChannel[channel] = patch;
-        if (paramValue(q, ParamId::Channel) == channel) q.params[ParamId::Patch].value = patchOfChannel[channel];
-        sendProgramChange(p);
-    } else if (p.selectedParam == ParamId::Channel) {
-        patch = patchOfChannel[channel];
-        sendProgramChange(p);
+void applyPatch(const KeyboardSection& section) {
+    // The patch is the channel's: a section on another channel takes up the
+    // one remembered there, and a section sharing the channel shares it.
+    if (section.selectedParam == ParamId::PATCH) {
+        const int32_t channel = paramValue(section, ParamId::CHANNEL);
+        if (channel == PERCUSSION_CHANNEL) g_model.ChannelPatchTable[channel] = 0;
+        sendProgramChange(section);
+    } else if (section.selectedParam == ParamId::CHANNEL) {
+        sendProgramChange(section);
     }
 }
 
@@ -69,13 +70,24 @@ void sendSectionPrograms() {
     const KeyboardSection& first = g_model.sections[0];
     const KeyboardSection& second = g_model.sections[1];
     sendProgramChange(first);
-    if (paramValue(second, ParamId::Channel) != paramValue(first, ParamId::Channel)) sendProgramChange(second);
+    if (paramValue(second, ParamId::CHANNEL) != paramValue(first, ParamId::CHANNEL)) sendProgramChange(second);
 }
 
 void sendPitchBend() {
-    const KeyboardSection& section = g_model.sections[g_model.activeSection];
-    const int32_t low = (int32_t)std::fmod((double)g_model.bendValue, 128.0);
-    sendShortMessage(compose(PITCH_BEND, paramValue(section, ParamId::Channel), low, g_model.bendValue / 128));
+    const int32_t channel = paramValue(g_model.sections[g_model.activeSection], ParamId::CHANNEL);
+    const bool centred = g_model.bendValue == BEND_CENTRE;
+    int32_t& bent = g_model.bentChannel;
+    // A bend belongs to the channel it went out on until it is back at the
+    // centre there: the spring-back goes to it, and a bend moving on to
+    // another channel (the other section made active, its channel changed)
+    // springs it back first.
+    if (bent != NO_CHANNEL && (bent != channel || centred)) {
+        sendBend(bent, BEND_CENTRE);
+        bent = NO_CHANNEL;
+        if (centred) return;
+    }
+    sendBend(channel, g_model.bendValue);
+    bent = centred ? NO_CHANNEL : channel;
 }
 
 void sendSustain(int32_t channel, bool down) {

@@ -26,13 +26,14 @@ void sendVoice(const KeyboardSection& section, const Voice& voice, bool on);
 
 // Sends the program change the section's selected parameter calls for
 // (Patch or Channel), keeping the per-channel patch memory.
-void applyPatch(KeyboardSection& section);
+void applyPatch(const KeyboardSection& section);
 
 // A device just opened plays program 1 everywhere: each section's patch
 // goes to its channel, once for a channel both sections share.
 void sendSectionPrograms();
 
-// bendValue on the active section's channel.
+// bendValue on the active section's channel; a bend left on another
+// channel is sprung back there first.
 void sendPitchBend();
 
 // The sustain pedal's controller, down (127) or up (0), on a channel.

@@ -4,10 +4,16 @@
 
 namespace {
 
+// Every operation here changes something kept between runs.
+PanelChange settingChanged(uint32_t areas) {
+    markSettingsChanged();
+    return repaint(areas);
+}
+
 // The knob shows the selected parameter's value out of its count.
 PanelChange knobAtSelected(uint32_t areas) {
     g_model.knobOnDragScale = false;
-    return repaint(areas);
+    return settingChanged(areas);
 }
 
 PanelChange commitSelected(uint32_t areas) {
@@ -17,10 +23,13 @@ PanelChange commitSelected(uint32_t areas) {
 
 } // namespace
 
-ParamSlot& selectedSlot() {
+int32_t& selectedValue() {
     KeyboardSection& section = g_model.sections[g_model.activeSection];
-    return section.params[section.selectedParam];
+    const int32_t id = section.selectedParam;
+    return id == ParamId::PATCH ? g_model.ChannelPatchTable[section.values[ParamId::CHANNEL]] : section.values[id];
 }
+
+int32_t selectedCount() { return paramCount(g_model.sections[g_model.activeSection].selectedParam); }
 
 PanelChange selectParam(int32_t s, int32_t id) {
     g_model.sections[s].selectedParam = id;
@@ -36,41 +45,41 @@ PanelChange selectNeighbour(int32_t direction) {
 
 PanelChange stepSelectedUp(int32_t s) {
     g_model.activeSection = s;
-    ParamSlot& slot = selectedSlot();
-    if (slot.value < slot.count - 1) ++slot.value;
+    int32_t& value = selectedValue();
+    if (value < selectedCount() - 1) ++value;
     // Committed at the bound too: + on the top patch re-sends the program.
     return commitSelected(AREA_WHOLE_PANEL);
 }
 
 PanelChange stepSelectedDown(int32_t s) {
     g_model.activeSection = s;
-    ParamSlot& slot = selectedSlot();
-    if (slot.value > 0) --slot.value;
+    int32_t& value = selectedValue();
+    if (value > 0) --value;
     return commitSelected(AREA_WHOLE_PANEL);
 }
 
 PanelChange setSelectedValue(int32_t v) {
-    selectedSlot().value = v;
+    selectedValue() = v;
     return commitSelected(AREA_WHOLE_PANEL); // its display and the knob
 }
 
 PanelChange knobStep(int32_t direction) {
-    ParamSlot& slot = selectedSlot();
-    const int32_t top = slot.count - 1;
-    int32_t v = slot.value + direction;
+    int32_t& value = selectedValue();
+    const int32_t top = selectedCount() - 1;
+    int32_t v = value + direction;
     if (direction > 0 && v >= top) v = top;
     if (direction < 0 && v < 0) v = 0;
-    slot.value = v;
+    value = v;
     applyPatch(g_model.sections[g_model.activeSection]);
     g_model.knobOnDragScale = true;
     // Both displays, as two sections on one channel share its patch.
-    return repaint(AREA_KNOB | AREA_DISPLAY_0 | AREA_DISPLAY_1);
+    return settingChanged(AREA_KNOB | AREA_DISPLAY_0 | AREA_DISPLAY_1);
 }
 
 PanelChange toggleChordMode(int32_t s) {
-    int32_t& chord = g_model.sections[s].params[ParamId::Chord].value;
+    int32_t& chord = g_model.sections[s].values[ParamId::CHORD];
     chord = chord == 0 ? 1 : 0;
-    return repaint(displayArea(s)); // it shows ON or OFF
+    return settingChanged(displayArea(s)); // it shows ON or OFF
 }
 
 PanelChange switchActiveSection() {

@@ -6,8 +6,10 @@
 #include "model/panel_areas.h"
 #include "model/performance.h"
 
-// The selected parameter of the active section.
-ParamSlot& selectedSlot();
+// The selected parameter of the active section: where its value is kept
+// (for Patch, the one its channel plays), and how many values it has.
+int32_t& selectedValue();
+int32_t selectedCount();
 
 // Makes id the selected parameter of section s, and s the active section.
 PanelChange selectParam(int32_t s, int32_t id);

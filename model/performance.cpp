@@ -18,7 +18,7 @@ void initSections() {
         KeyboardSection& section = g_model.sections[s];
         std::copy(std::begin(SECTION_SCAN_CODES[s]), std::end(SECTION_SCAN_CODES[s]), section.scanCodes);
         std::fill(std::begin(section.keyDown), std::end(section.keyDown), false);
-        std::copy(std::begin(START_PARAMS), std::end(START_PARAMS), section.params);
-        section.selectedParam = ParamId::Patch;
+        for (int32_t id = 0; id < SELECTABLE_PARAM_COUNT; ++id) section.values[id] = START_PARAMS[id].value;
+        section.selectedParam = ParamId::PATCH;
     }
 }

@@ -13,6 +13,7 @@ constexpr int SELECTABLE_PARAM_COUNT = 5; // Patch..Transpose
 constexpr int32_t CHANNEL_COUNT = 16;
 constexpr int32_t OCTAVE_COUNT = 11;
 constexpr int32_t PERCUSSION_CHANNEL = 9; // shown as channel 10; its patch is always 0
+constexpr int32_t NO_CHANNEL = -1;
 constexpr int32_t BEND_CENTRE = 8192;
 constexpr int32_t BEND_MAX = 16383;
 constexpr int32_t MINOR_CHORD = 0; // chord qualities, indices into ChordTable
@@ -20,12 +21,12 @@ constexpr int32_t MAJOR_CHORD = 1;
 constexpr int MAX_VOICES = 5; // the most notes one key's press can start
 
 namespace ParamId {
-enum : int32_t { Patch, Channel, Octave, Volume, Transpose, Chord, Plus, Minus };
+enum : int32_t { PATCH, CHANNEL, OCTAVE, VOLUME, TRANSPOSE, CHORD, PLUS, MINUS };
 }
 
 struct ParamSlot {
     int32_t value = 0;
-    int32_t count = 0; // values run 0..count-1; 0 for Chord, Plus and Minus
+    int32_t count = 0; // values run 0..count-1
 };
 
 // The start value and the range of each parameter the knob can select.
@@ -61,10 +62,12 @@ struct Pedal {
 };
 
 struct KeyboardSection {
-    uint8_t scanCodes[KEY_COUNT] = {};      // set-1 scan code playing key index k
-    bool keyDown[KEY_COUNT] = {};           // key k sounds, and is drawn pressed
-    ParamSlot params[PARAM_COUNT] = {};     // indexed by ParamId
-    int32_t selectedParam = ParamId::Patch; // what the knob, + and - and the menus change
+    uint8_t scanCodes[KEY_COUNT] = {}; // set-1 scan code playing key index k
+    bool keyDown[KEY_COUNT] = {};      // key k sounds, and is drawn pressed
+    // By ParamId: Channel..Transpose, and Chord (0 off). Patch has no value
+    // here: a section plays the patch of its channel (ChannelPatchTable).
+    int32_t values[PARAM_COUNT] = {};
+    int32_t selectedParam = ParamId::PATCH; // what the knob, + and - and the menus change
     KeyVoices sounding[KEY_COUNT] = {};     // the note ledger, by key index
     int32_t lastChordKey = 0;               // root key index of the section's chord started last
 };
@@ -75,6 +78,7 @@ struct PerformanceModel {
     int32_t chordQuality = MAJOR_CHORD;           // quality of the chord being pressed
     int32_t bendValue = BEND_CENTRE;              // pitch bend last sent, 0..16383
     int32_t bendTarget = BEND_CENTRE;             // where the keyboard bend gesture is heading
+    int32_t bentChannel = NO_CHANNEL;             // the one channel a bend holds away from the centre
     // The knob shows the active section's selected value out of its count;
     // after a drag, on the drag's own scale, whose top value sits at the
     // very end of the sweep.
@@ -83,6 +87,8 @@ struct PerformanceModel {
     // The program remembered per MIDI channel, shared by both sections: two
     // sections on one channel always play one patch.
     int32_t ChannelPatchTable[CHANNEL_COUNT] = {};
+    // A setter changed something kept between runs: the window side saves it.
+    bool settingsChanged = false;
 };
 
 extern PerformanceModel g_model;
@@ -93,5 +99,17 @@ extern const uint8_t SECTION_SCAN_CODES[SECTION_COUNT][KEY_COUNT];
 // Both sections in their start state: key maps, parameters, Patch selected.
 void initSections();
 
-inline int32_t paramValue(const KeyboardSection& section, int32_t id) { return section.params[id].value; }
-inline bool chordModeOn(int32_t s) { return paramValue(g_model.sections[s], ParamId::Chord) != 0; }
+// A parameter's value as the section plays it; its Patch is its channel's.
+inline int32_t paramValue(const KeyboardSection& section, int32_t id) {
+    return id == ParamId::PATCH ? g_model.ChannelPatchTable[section.values[ParamId::CHANNEL]] : section.values[id];
+}
+inline int32_t paramCount(int32_t id) { return START_PARAMS[id].count; }
+
+// Whether a setter changed a setting since the last look; the look clears it.
+inline bool takeSettingsChange() {
+    const bool changed = g_model.settingsChanged;
+    g_model.settingsChanged = false;
+    return changed;
+}
+inline void markSettingsChanged() { g_model.settingsChanged = true; }
+inline bool chordModeOn(int32_t s) { return paramValue(g_model.sections[s], ParamId::CHORD) != 0; }

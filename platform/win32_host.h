@@ -185,7 +185,9 @@ struct MIDIOUTCAPSA {
 #define WM_KILLFOCUS 0x0008
 #define WM_PAINT 0x000F
 #define WM_CLOSE 0x0010
+#define WM_QUERYENDSESSION 0x0011
 #define WM_QUIT 0x0012
+#define WM_ENDSESSION 0x0016
 #define WM_SETCURSOR 0x0020
 #define WM_NCLBUTTONDOWN 0x00A1
 #define WM_KEYDOWN 0x0100
@@ -270,6 +272,8 @@ struct MIDIOUTCAPSA {
 #define MMSYSERR_INVALHANDLE 5
 #define MMSYSERR_NODRIVER 6
 #define MMSYSERR_NOMEM 7
+#define MIDIERR_NOTREADY 67
+#define MIDIERR_NODEVICE 68
 #define CALLBACK_NULL 0x00000000L
 
 // Files.
@@ -309,7 +313,6 @@ HANDLE WINAPI LoadImageA(HINSTANCE instance, LPCSTR name, UINT type, int width, 
 int WINAPI GetSystemMetrics(int index);
 HCURSOR WINAPI LoadCursorA(HINSTANCE instance, LPCSTR name);
 HCURSOR WINAPI SetCursor(HCURSOR cursor);
-BOOL WINAPI DestroyCursor(HCURSOR cursor);
 HBRUSH WINAPI GetSysColorBrush(int index);
 HBITMAP WINAPI LoadBitmapA(HINSTANCE instance, LPCSTR name);
 HDC WINAPI BeginPaint(HWND window, PAINTSTRUCT* paint);

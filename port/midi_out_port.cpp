@@ -45,7 +45,10 @@ void midiErrorText(MMRESULT code, char* text, size_t size) {
     }
 }
 
-MMRESULT openPort() { return midiOutOpen(&g_port.handle, g_port.deviceIndex, 0, 0, CALLBACK_NULL); }
+MMRESULT openPort() {
+    g_port.stoppedAnswering = false;
+    return midiOutOpen(&g_port.handle, g_port.deviceIndex, 0, 0, CALLBACK_NULL);
+}
 
 MMRESULT resetPort() { return g_port.handle ? midiOutReset(g_port.handle) : MMSYSERR_NOERROR; }
 
@@ -57,5 +60,11 @@ void closePort() {
 }
 
 void sendShortMessage(DWORD message) {
-    if (g_port.handle) midiOutShortMsg(g_port.handle, message);
+    if (!g_port.handle) return;
+    const MMRESULT result = midiOutShortMsg(g_port.handle, message);
+    // What the system answers once the driver or the device has gone away.
+    if (result == MMSYSERR_NODRIVER || result == MIDIERR_NODEVICE || result == MMSYSERR_BADDEVICEID ||
+        result == MMSYSERR_INVALHANDLE) {
+        g_port.stoppedAnswering = true;
+    }
 }

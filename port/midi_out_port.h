@@ -14,6 +14,9 @@ struct MidiOutPort {
     // The device asked for by name, in SETUP or by the settings; device 0
     // stands in while no device has it. Empty: device 0 by default.
     char deviceName[MAXPNAMELEN] = {};
+    // A message came back with a code that means the device is gone (an
+    // interface unplugged); cleared by the next open.
+    bool stoppedAnswering = false;
 };
 
 extern MidiOutPort g_port;
@@ -46,5 +49,6 @@ MMRESULT resetPort();
 // another's.
 void closePort();
 
-// One short message, sent at once; its result is of no use to anybody.
+// One short message, sent at once. A failure is not retried: a note late
+// is a wrong note. Only a device gone is worth knowing of (stoppedAnswering).
 void sendShortMessage(DWORD message);

@@ -33,7 +33,7 @@ Settings captured() {
     for (int32_t s = 0; s < SECTION_COUNT; ++s) {
         const KeyboardSection& section = g_model.sections[s];
         SectionSettings& kept = now.sections[s];
-        for (int32_t id = ParamId::Channel; id < SELECTABLE_PARAM_COUNT; ++id)
+        for (int32_t id = ParamId::CHANNEL; id < SELECTABLE_PARAM_COUNT; ++id)
             kept.values[id] = paramValue(section, id);
         kept.chord = chordModeOn(s) ? 1 : 0;
         kept.selected = section.selectedParam;
@@ -93,11 +93,8 @@ void restoreModel(const Settings& settings) {
     for (int32_t s = 0; s < SECTION_COUNT; ++s) {
         KeyboardSection& section = g_model.sections[s];
         const SectionSettings& kept = settings.sections[s];
-        for (int32_t id = ParamId::Channel; id < SELECTABLE_PARAM_COUNT; ++id)
-            section.params[id].value = kept.values[id];
-        // Two sections on one channel play one patch.
-        section.params[ParamId::Patch].value = g_model.ChannelPatchTable[paramValue(section, ParamId::Channel)];
-        section.params[ParamId::Chord].value = kept.chord;
+        for (int32_t id = ParamId::CHANNEL; id < SELECTABLE_PARAM_COUNT; ++id) section.values[id] = kept.values[id];
+        section.values[ParamId::CHORD] = kept.chord;
         section.selectedParam = kept.selected;
     }
     g_model.activeSection = settings.activeSection;
@@ -115,7 +112,7 @@ void noteSettingsChange(HWND window) {
     if (same(now, g_settings.pending)) return;
     g_settings.pending = now;
     // Set again, the timer starts its wait over: forty knob steps make one save.
-    SetTimer(window, SETTINGS_TIMER, SETTLE_MS, nullptr);
+    SetTimer(window, TIMER_SETTINGS_SAVE, SETTLE_MS, nullptr);
 }
 
 void onWindowMoved(HWND window) {
@@ -128,12 +125,15 @@ void onSettingsTimer(HWND window) {
     // A save waits while a key is held, a second at a time: writing a file
     // is no business of a performance.
     if (!g_settings.watching || anyKeyHeld()) return;
-    KillTimer(window, SETTINGS_TIMER);
+    KillTimer(window, TIMER_SETTINGS_SAVE);
     save(g_settings.pending);
 }
 
 void saveSettingsAtEnd() {
-    if (!g_settings.watching) return;
+    saveSettingsNow();
     g_settings.watching = false;
-    save(captured());
+}
+
+void saveSettingsNow() {
+    if (g_settings.watching) save(captured());
 }

@@ -3,10 +3,9 @@
 // has settled, and at the end; never while a key is held.
 #pragma once
 
+#include "base/timers.h"
 #include "platform/win32.h"
 #include "settings/settings_text.h"
-
-constexpr UINT_PTR SETTINGS_TIMER = 2; // window timer id of the settled-change save; the bend ramp's is 1
 
 struct SettingsStore {
     char path[MAX_PATH] = {}; // the file in use; empty: none can be named, nothing is remembered
@@ -40,3 +39,5 @@ void onWindowMoved(HWND window);
 void onSettingsTimer(HWND window);
 // At the end: what has not been saved yet is saved now.
 void saveSettingsAtEnd();
+// The session ends (log-off, shut-down): saved now, held key or not.
+void saveSettingsNow();

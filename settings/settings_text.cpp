@@ -19,10 +19,10 @@ struct NumberKey {
     int32_t shownFrom;
 };
 const NumberKey NUMBER_KEYS[] = {
-    {"Channel", ParamId::Channel, 1},
-    {"Octave", ParamId::Octave, 0},
-    {"Volume", ParamId::Volume, 0},
-    {"Transpose", ParamId::Transpose, 0},
+    {"Channel", ParamId::CHANNEL, 1},
+    {"Octave", ParamId::OCTAVE, 0},
+    {"Volume", ParamId::VOLUME, 0},
+    {"Transpose", ParamId::TRANSPOSE, 0},
 };
 const char* const PARAM_NAMES[SELECTABLE_PARAM_COUNT] = {"Patch", "Channel", "Octave", "Volume", "Transpose"};
 const char* const CHORD_NAMES[2] = {"Off", "On"};
@@ -54,6 +54,28 @@ bool sameWord(Span s, const char* word) {
         if (lower(s.begin[i]) != lower(word[i])) return false;
     }
     return true;
+}
+
+// A value as common INI readers take it: a ';' after a blank starts a
+// comment, and a value in double quotes is what stands between them, blanks
+// at either end included.
+Span valueOf(Span s) {
+    for (const char* p = s.begin + 1; p < s.end; ++p) {
+        if (*p == ';' && isBlank(p[-1])) {
+            s.end = p;
+            break;
+        }
+    }
+    s = trimmed(s);
+    if (s.size() >= 2 && *s.begin == '"' && s.end[-1] == '"') return {s.begin + 1, s.end - 1};
+    return s;
+}
+
+// Written in quotes, a value keeps what the reader would otherwise cut.
+bool needsQuotes(Span s) {
+    if (s.size() == 0) return false;
+    if (isBlank(*s.begin) || isBlank(s.end[-1]) || *s.begin == '"') return true;
+    return std::memchr(s.begin, ';', s.size()) != nullptr;
 }
 
 bool printable(Span s) {
@@ -115,7 +137,7 @@ void readPatchEntry(Settings& settings, Span key, Span value) {
     int32_t channel = 0;
     int32_t patch = 0;
     if (!readNumber({key.begin + prefix, key.end}, 1, CHANNEL_COUNT, channel)) return;
-    if (!readNumber(value, PATCH_SHOWN_FROM, START_PARAMS[ParamId::Patch].count, patch)) return;
+    if (!readNumber(value, PATCH_SHOWN_FROM, START_PARAMS[ParamId::PATCH].count, patch)) return;
     settings.patches[channel - 1] = patch - PATCH_SHOWN_FROM;
 }
 
@@ -145,7 +167,7 @@ void readLine(Reader& reader, Span line) {
     const char* equals = (const char*)std::memchr(line.begin, '=', line.size());
     if (!equals) return;
     const Span key = trimmed({line.begin, equals});
-    const Span value = trimmed({equals + 1, line.end});
+    const Span value = valueOf({equals + 1, line.end});
     switch (reader.group) {
     case GROUP_LEFT:
     case GROUP_RIGHT: readSectionEntry(reader.settings.sections[reader.group], key, value); break;
@@ -193,9 +215,9 @@ void readSettingsText(const char* text, size_t length, Settings& settings) {
     if (length >= mark && std::memcmp(text, BYTE_ORDER_MARK, mark) == 0) text += mark;
     while (text < end) {
         const char* newline = (const char*)std::memchr(text, '\n', (size_t)(end - text));
-        const char* stop = newline ? newline : end;
-        readLine(reader, {text, stop});
-        text = stop + 1;
+        readLine(reader, {text, newline ? newline : end});
+        if (!newline) break;
+        text = newline + 1;
     }
     if (reader.windowRead[0] && reader.windowRead[1]) {
         settings.windowKnown = 1;
@@ -215,8 +237,11 @@ size_t writeSettingsText(const Settings& settings, char (&text)[SETTINGS_TEXT_SI
         put(out, "%s%d=%d\r\n", PATCH_KEY, channel + 1, settings.patches[channel] + PATCH_SHOWN_FROM);
     }
     const Span name = {settings.deviceName, settings.deviceName + deviceNameLength(settings.deviceName)};
-    put(out, "\r\n[%s]\r\nActiveSection=%s\r\nDevice=%.*s\r\n", GROUP_NAMES[GROUP_GENERAL],
-        nameOf(GROUP_NAMES, SECTION_COUNT, settings.activeSection), printable(name) ? (int)name.size() : 0, name.begin);
+    const bool shown = printable(name);
+    const char* quote = shown && needsQuotes(name) ? "\"" : "";
+    put(out, "\r\n[%s]\r\nActiveSection=%s\r\nDevice=%s%.*s%s\r\n", GROUP_NAMES[GROUP_GENERAL],
+        nameOf(GROUP_NAMES, SECTION_COUNT, settings.activeSection), quote, shown ? (int)name.size() : 0, name.begin,
+        quote);
     if (settings.windowKnown) {
         put(out, "%s=%d\r\n%s=%d\r\n", WINDOW_KEYS[0], settings.windowX, WINDOW_KEYS[1], settings.windowY);
     }

@@ -17,7 +17,7 @@ struct SectionSettings {
     int32_t values[SELECTABLE_PARAM_COUNT] = {START_PARAMS[0].value, START_PARAMS[1].value, START_PARAMS[2].value,
                                               START_PARAMS[3].value, START_PARAMS[4].value};
     int32_t chord = 0; // 0 off, 1 on
-    int32_t selected = ParamId::Patch;
+    int32_t selected = ParamId::PATCH;
 };
 
 // Everything remembered between runs, with the start values of a first run.

@@ -108,7 +108,7 @@ void useThePanel(int round, BurstTally& tally) {
         MainWndProc(fake::WINDOW, WM_MOUSEMOVE, 1, fake::pointData(knob.x + x * (round % 2 ? 1 : -1), knob.y));
     MainWndProc(fake::WINDOW, WM_LBUTTONUP, 0, fake::pointData(knob.x, knob.y));
     fake::script.menuChoice = CMD_PATCH_ITEMS + (UINT)(round % 128);
-    click(sectionButtonRect(round % SECTION_COUNT, ParamId::Patch));
+    click(sectionButtonRect(round % SECTION_COUNT, ParamId::PATCH));
     fake::dispatchPosted();
     if (round % 10 == 0) click(topButtonRects[TOP_BUTTON_RESET]);
     MainWndProc(fake::WINDOW, WM_PAINT, 0, 0);
@@ -116,7 +116,7 @@ void useThePanel(int round, BurstTally& tally) {
 }
 
 TEST_F(NoAllocationTest, PlayingAllocatesNothing) {
-    g_model.sections[1].params[ParamId::Chord].value = 1;
+    g_model.sections[1].values[ParamId::CHORD] = 1;
     createPanelSurfaces(fake::WINDOW);
     BurstTally tally{};
     startCountingAllocations();

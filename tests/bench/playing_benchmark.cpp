@@ -42,7 +42,7 @@ BENCHMARK(BM_NoteKeyDownAndUp);
 
 void BM_ChordKeyDownAndUp(benchmark::State& state) {
     startFresh();
-    g_model.sections[0].params[ParamId::Chord].value = 1;
+    g_model.sections[0].values[ParamId::CHORD] = 1;
     for (auto _ : state) {
         keyPress(scan::T);
         keyRelease(scan::T);

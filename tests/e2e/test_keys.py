@@ -170,6 +170,20 @@ class KeysTest(E2ETest):
             bends = pitch_bends(tonvale.midi.messages(since=start))
             self.assertGestures(bends, status, +500 if key == "Prior" else -500)
 
+    def test_tab_in_the_middle_of_a_bend_leaves_no_channel_bent(self):
+        tonvale = self.start_tonvale()
+        self.put_section_1_on_channel_2(tonvale)
+        for _ in range(5):  # until Tab lands inside the ramp, which lasts about 60 ms
+            start = tonvale.midi.mark()
+            tonvale.press("Prior", "Tab", delay_ms=20)
+            tonvale.midi.wait_for_message(re.compile(r"bend 0xE[01] 0 64"), since=start)
+            tonvale.midi.wait_until_quiet()
+            left_at = dict(pitch_bends(tonvale.midi.messages(since=start)))  # each channel's last bend
+            self.assertEqual(set(left_at.values()), {CENTRE}, tonvale.midi.messages(since=start))
+            if len(left_at) == 2:
+                return
+        self.fail("Tab never came in the middle of the ramp")
+
     def hold_q_while(self, tonvale, action):
         """Holds Q down while action() runs; gives every message from its press
         on, once its note has ended."""

@@ -2,11 +2,13 @@
 mouse, the device buttons with the setup dialog, window moves, and what the
 panel shows for them on the screen."""
 
+import os
 import re
+import shutil
 import subprocess
 
 import panel
-from harness import MMSYSERR_ALLOCATED, E2ETest, artwork, wait_until
+from harness import MMSYSERR_ALLOCATED, Config, E2ETest, artwork, wait_until
 
 DEVICES = ["Zeta Synth", "Alpha Port", "Gamma Box"]  # alphabetical order differs from index order
 SETUP_TITLE = "Setup MIDI output"
@@ -143,6 +145,39 @@ class PanelTest(E2ETest):
         tonvale.midi.wait_for_message("bend 0xE0 0 64", since=start)
         tonvale.midi.wait_until_quiet()
         self.assertMessages(tonvale, expected + ["bend 0xE0 0 64"], since=start)
+
+    def test_tab_during_a_wheel_drag_springs_the_bend_back_on_the_channel_it_bent(self):
+        tonvale = self.start_tonvale()
+        tonvale.click(*panel.button(1, panel.CHANNEL))
+        tonvale.choose_in_menu(1)  # section 1 on channel 2
+        tonvale.press("Tab")  # section 0, on channel 1, active again
+        x, y = panel.centre(panel.WHEEL)
+        start = tonvale.midi.mark()
+        tonvale.mouse_down(x, y)
+        for count, move_y in enumerate((y - 5, y - 10, y - 12), 1):
+            tonvale.move_to(x, move_y)
+            tonvale.midi.wait_for_messages(count, since=start)
+        tonvale.press("Tab")
+        tonvale.mouse_up(x, y - 12)
+        tonvale.midi.wait_for_message("bend 0xE0 0 64", since=start)
+        tonvale.midi.wait_until_quiet()
+        self.assertMessages(tonvale, ["bend 0xE0 16 67", "bend 0xE0 32 70", "bend 0xE0 48 73", "bend 0xE0 0 64"],
+                            since=start)
+
+    def test_an_ampersand_in_a_patch_name_shows_in_the_patch_menu(self):
+        folder = self.folder("ampersand")
+        shutil.copy(os.path.join(Config.windows_build, "tonvale.exe"), folder)
+        with open(os.path.join(folder, "gm_ins.nms"), "w") as f:
+            f.write("R&B\nRB\n")
+        tonvale = self.start_tonvale(folder=folder)
+        tonvale.click(*panel.button(0, panel.PATCH))
+        left, top, right, bottom = tonvale.wait_for_menu().rect
+        inside = tonvale.session.screenshot().crop(left + 3, top + 3, right - left - 6, bottom - top - 6)
+        widths = text_widths(inside)
+        # Taken for a mnemonic, the & would take no room and underline the B.
+        self.assertEqual(len(widths), 2, "a line under a letter")
+        self.assertGreater(widths[0], widths[1] + 3, "R&B shows as wide as RB")
+        tonvale.press("Escape")
 
     # ---- RESET, SETUP, OFF
 
@@ -341,6 +376,19 @@ class PanelTest(E2ETest):
         tonvale.mouse_up(x, y - 15)
         shot = tonvale.wait_for_screenshot(lambda shot: line_at(shot, centre_row))
         self.assertTrue(line_at(shot, centre_row), f"the line back at the centre: {row(shot, centre_row)}")
+
+
+def text_widths(shot):
+    """The width of the black text of each band of rows that has some, top to bottom."""
+    widths, band = [], None
+    for y in range(shot.height):
+        xs = [x for x in range(shot.width) if shot.pixel(x, y) == (0, 0, 0)]
+        if xs:
+            band = (min(xs[0], band[0]), max(xs[-1], band[1])) if band else (xs[0], xs[-1])
+        elif band:
+            widths.append(band[1] - band[0] + 1)
+            band = None
+    return widths
 
 
 def sample(picture, corner, points):

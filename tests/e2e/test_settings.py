@@ -7,7 +7,7 @@ import shutil
 import time
 
 import panel
-from harness import Config, E2ETest, time_limit
+from harness import MMSYSERR_ALLOCATED, Config, E2ETest, time_limit
 
 DEVICES = ["Zeta Synth", "Alpha Port"]
 SETUP_TITLE = "Setup MIDI output"
@@ -89,6 +89,20 @@ class SettingsTest(E2ETest):
         self.assertEqual(self.start_calls(tonvale, 5)[-2:],
                          ["midiOutShortMsg h1 program 0xC2 0 = 0", "midiOutShortMsg h1 program 0xC0 0 = 0"])
         self.assertEqual(self.play_q(tonvale), ["note-on 0x92 84 127", "note-off 0x82 84 127"])
+
+    def test_a_remembered_port_another_program_holds_gives_way_to_device_0_which_plays(self):
+        self.folder("settings")  # this test's own session, which starts with no settings
+        os.makedirs(os.path.dirname(self.settings_file()))
+        with open(self.settings_file(), "w") as f:
+            f.write("[General]\r\nDevice=Alpha Port\r\n")
+        tonvale = self.start_tonvale(devices=DEVICES, fail=f"midiOutOpen@1={MMSYSERR_ALLOCATED}")
+        box = tonvale.wait_for_message_box()
+        self.assertTrue(tonvale.main_window().visible, "the panel shows first")
+        self.assertRegex(box.message, r'^The MIDI output device "Alpha Port" cannot be opened: .+\n\n'
+                                      r'Tonvale plays on "Zeta Synth" instead; SETUP chooses another\.$')
+        tonvale.dismiss(box)
+        self.assertEqual(self.play_q(tonvale), ["note-on 0x90 60 127", "note-off 0x80 60 127"])
+        self.assertIn("midiOutOpen 0 null = 0 h1", tonvale.midi.calls())
 
     def test_a_broken_file_beside_the_program_starts_with_what_can_be_read_and_device_0(self):
         folder = self.folder("portable")

@@ -158,5 +158,5 @@ class ShellTest(E2ETest):
         self.assertEqual([control.fields() for control in dialog.controls], [
             ("button", 1, "OK", (186, 6, 50, 14), "0x50010300", "0x00000000"),
             ("button", 2, "Cancel", (186, 26, 50, 14), "0x50010300", "0x00000000"),
-            ("listbox", 101, "ListBox1", (4, 6, 176, 62), "0x50A10003", "0x00000000"),
+            ("listbox", 101, "ListBox1", (4, 6, 176, 62), "0x50A10001", "0x00000000"),
         ])

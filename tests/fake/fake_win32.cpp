@@ -20,7 +20,7 @@ namespace {
 const char* const FN_NAMES[] = {
     "RegisterClassExA", "CreateWindowExA", "ShowWindow", "UpdateWindow", "SetWindowPos", "DestroyWindow",
     "DefWindowProcA", "SendMessageA", "PostQuitMessage", "MessageBoxA", "SetFocus", "LoadIconA", "LoadImageA",
-    "LoadCursorA", "SetCursor", "DestroyCursor", "GetSysColorBrush", "LoadBitmapA", "BeginPaint", "EndPaint",
+    "LoadCursorA", "SetCursor", "GetSysColorBrush", "LoadBitmapA", "BeginPaint", "EndPaint",
     "InvalidateRect", "GetDC", "ReleaseDC", "SetTimer", "KillTimer", "SetCapture", "ReleaseCapture", "CreatePopupMenu",
     "InsertMenuItemA", "TrackPopupMenuEx", "DestroyMenu", "DialogBoxParamA", "EndDialog", "SendDlgItemMessageA",
     "CreateCompatibleDC", "CreateCompatibleBitmap", "SelectObject", "DeleteDC", "DeleteObject", "GetStockObject",
@@ -586,11 +586,6 @@ HCURSOR WINAPI SetCursor(HCURSOR cursor) {
     return nullptr;
 }
 
-BOOL WINAPI DestroyCursor(HCURSOR cursor) {
-    record(Fn::DestroyCursor, {(intptr_t)cursor});
-    return TRUE;
-}
-
 HBRUSH WINAPI GetSysColorBrush(int index) {
     fake::Call& call = record(Fn::GetSysColorBrush, {index});
     call.result = (intptr_t)fake::addLabel(fake::nextHandle++, "sysbrush%d", index);
@@ -913,6 +908,9 @@ MMRESULT WINAPI midiOutOpen(LPHMIDIOUT handle, UINT deviceId, DWORD_PTR callback
     fake::Call& call =
         record(Fn::midiOutOpen, {(intptr_t)deviceId, (intptr_t)callback, (intptr_t)instance, (intptr_t)flags});
     if (script.openResult != MMSYSERR_NOERROR) return script.openResult;
+    if (deviceId < fake::MAX_DEVICES && script.openResults[deviceId] != MMSYSERR_NOERROR) {
+        return script.openResults[deviceId];
+    }
     call.result = (intptr_t)fake::newHandle(fake::KIND_MIDI);
     *handle = (HMIDIOUT)call.result;
     return MMSYSERR_NOERROR;

@@ -23,7 +23,7 @@ namespace fake {
 // clang-format off
 enum class Fn {
     RegisterClassExA, CreateWindowExA, ShowWindow, UpdateWindow, SetWindowPos, DestroyWindow, DefWindowProcA,
-    SendMessageA, PostQuitMessage, MessageBoxA, SetFocus, LoadIconA, LoadImageA, LoadCursorA, SetCursor, DestroyCursor,
+    SendMessageA, PostQuitMessage, MessageBoxA, SetFocus, LoadIconA, LoadImageA, LoadCursorA, SetCursor,
     GetSysColorBrush, LoadBitmapA, BeginPaint, EndPaint, InvalidateRect, GetDC, ReleaseDC, SetTimer, KillTimer,
     SetCapture, ReleaseCapture, CreatePopupMenu, InsertMenuItemA, TrackPopupMenuEx, DestroyMenu, DialogBoxParamA,
     EndDialog, SendDlgItemMessageA, CreateCompatibleDC, CreateCompatibleBitmap, SelectObject, DeleteDC, DeleteObject,
@@ -64,7 +64,8 @@ struct Script {
     // MIDI output service.
     UINT deviceCount = 1;
     const char* deviceNames[MAX_DEVICES] = {};
-    MMRESULT openResult = MMSYSERR_NOERROR;
+    MMRESULT openResult = MMSYSERR_NOERROR; // what every open gets
+    MMRESULT openResults[MAX_DEVICES] = {}; // else what opening device i gets
     // Results of successive midiOutReset calls; beyond the list, resetResult.
     MMRESULT resetResults[MAX_SCRIPTED_RESULTS] = {};
     size_t resetResultCount = 0;

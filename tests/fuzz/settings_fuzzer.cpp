@@ -9,6 +9,7 @@
 #include "settings/settings.h"
 #include "settings/settings_file.h"
 #include "tests/fake/fake_win32.h"
+#include "tests/unit/program_state.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -33,7 +34,7 @@ void expectWithin(const char* what, int32_t value, int32_t low, int32_t high) {
 
 void checkRanges(const Settings& settings) {
     for (const SectionSettings& section : settings.sections) {
-        for (int32_t id = ParamId::Channel; id < SELECTABLE_PARAM_COUNT; ++id) {
+        for (int32_t id = ParamId::CHANNEL; id < SELECTABLE_PARAM_COUNT; ++id) {
             expectWithin("a section's value", section.values[id], 0, START_PARAMS[id].count - 1);
         }
         expectWithin("chord", section.chord, 0, 1);
@@ -71,7 +72,7 @@ void checkStart(const Settings& settings) {
     openPort();
     fake::clearLog();
     for (const KeyboardSection& section : g_model.sections) {
-        expectWithin("a section's patch", paramValue(section, ParamId::Patch), 0, 127);
+        expectWithin("a section's patch", paramValue(section, ParamId::PATCH), 0, 127);
     }
     sendSectionPrograms();
     for (size_t i = 0; i < fake::callCount(); ++i) {
@@ -89,7 +90,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fake::script.deviceCount = 2;
     fake::script.deviceNames[1] = "Alpha Port";
     fake::putFile(SETTINGS_PATH, std::string((const char*)data, size));
-    g_settings = SettingsStore{};
+    resetProgramState();
     loadSettings();
     if (std::strcmp(g_settings.path, SETTINGS_PATH) != 0) fail("the file read is " + std::string(g_settings.path));
     Settings direct;

@@ -22,6 +22,7 @@
 #include "port/midi_out_port.h"
 #include "tests/fake/fake_win32.h"
 #include "tests/property/wire_check.h"
+#include "tests/unit/program_state.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -201,7 +202,7 @@ void deliverOne(FuzzedDataProvider& input) {
     case 4: deliver(WM_LBUTTONDOWN, 1, pointerPosition(input)); break;
     case 5: deliver(WM_MOUSEMOVE, 1, pointerPosition(input)); break;
     case 6: deliver(WM_LBUTTONUP, 0, pointerPosition(input)); break;
-    case 7: deliver(WM_TIMER, input.ConsumeBool() ? BendTimer : input.ConsumeIntegral<uint32_t>(), 0); break;
+    case 7: deliver(WM_TIMER, input.ConsumeBool() ? TIMER_BEND_RAMP : input.ConsumeIntegral<uint32_t>(), 0); break;
     case 8: deliver(WM_COMMAND, commandId(input), 0); break;
     case 9: { // what GetKeyState reports for Ctrl and Caps Lock
         const bool control = input.ConsumeBool();
@@ -225,12 +226,7 @@ bool offPressed(const Delivered& last) {
 
 void startProgram() {
     fake::reset();
-    g_program = Program{};
-    g_port = MidiOutPort{};
-    g_model = PerformanceModel{};
-    g_panel = Panel{};
-    g_menus = PopupMenus{};
-    g_modifiers = ModifierKeys{};
+    resetProgramState();
     fake::script.deviceCount = 2;
     fake::script.noDeviceResult = MMSYSERR_INVALHANDLE; // as Windows answers
     g_delivered.clear();
@@ -281,7 +277,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     deliver(WM_KEYUP, VK_SPACE, fake::releaseOf(SPACE_SCAN_CODE));
     deliver(WM_LBUTTONUP, 0, 0);
     wire.readLog(g_delivered.size() - 1);
-    g_delivered.push_back(Delivered{WM_TIMER, BendTimer, 0}); // stands for the ticks until the timer stops
+    g_delivered.push_back(Delivered{WM_TIMER, TIMER_BEND_RAMP, 0}); // stands for the ticks until the timer stops
     wire.tickUntilBendStops(g_delivered.size() - 1, MAX_BEND_TICKS);
     wire.expectSilence("at the end");
     if (wire.failed()) fail(wire.found());

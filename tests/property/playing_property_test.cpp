@@ -196,17 +196,17 @@ private:
         const int32_t s = below(SECTION_COUNT);
         const int32_t id = below(SELECTABLE_PARAM_COUNT);
         UINT choice = 0;
-        if (id == ParamId::Patch) choice = CMD_PATCH_ITEMS + below(128);
-        if (id == ParamId::Channel) choice = CMD_CHANNEL_ITEMS + below(CHANNEL_COUNT);
-        if (id == ParamId::Octave) choice = CMD_OCTAVE_ITEMS + below(11);
+        if (id == ParamId::PATCH) choice = CMD_PATCH_ITEMS + below(128);
+        if (id == ParamId::CHANNEL) choice = CMD_CHANNEL_ITEMS + below(CHANNEL_COUNT);
+        if (id == ParamId::OCTAVE) choice = CMD_OCTAVE_ITEMS + below(11);
         if (below(8) == 0) choice = 0; // the menu closed without a choice
         fake::script.menuChoice = choice;
         const POINT p = inside(sectionButtonRect(s, id));
         std::string what = std::string("click ") + BUTTON_NAMES[id] + " of section " + std::to_string(s);
-        if (id <= ParamId::Octave) what += choice ? ", choose " + itemText(choice) : ", close the menu";
+        if (id <= ParamId::OCTAVE) what += choice ? ", choose " + itemText(choice) : ", close the menu";
         event(what, [&] { click(p); });
         fake::script.menuChoice = 0;
-        if (id <= ParamId::Octave) expectKeysLost("once a menu had the keys");
+        if (id <= ParamId::OCTAVE) expectKeysLost("once a menu had the keys");
     }
 
     void expectKeysLost(const std::string& moment) {
@@ -253,8 +253,8 @@ private:
     }
 
     bool tick() {
-        if (!fake::timerRunning(BendTimer)) return false;
-        event("bend tick", [] { send(WM_TIMER, BendTimer, 0); });
+        if (!fake::timerRunning(TIMER_BEND_RAMP)) return false;
+        event("bend tick", [] { send(WM_TIMER, TIMER_BEND_RAMP, 0); });
         return true;
     }
 
@@ -273,8 +273,8 @@ private:
         case 0: return press();
         case 1: return repeatOrRelease(false);
         case 2: return repeatOrRelease(true);
-        case 3: clickButton(below(SECTION_COUNT), ParamId::Chord); return true;
-        case 4: clickButton(below(SECTION_COUNT), below(2) ? ParamId::Plus : ParamId::Minus); return true;
+        case 3: clickButton(below(SECTION_COUNT), ParamId::CHORD); return true;
+        case 4: clickButton(below(SECTION_COUNT), below(2) ? ParamId::PLUS : ParamId::MINUS); return true;
         case 5: clickParameterWithMenu(); return true;
         case 6: drag(knobRect, "knob", true); return true;
         case 7: drag(wheelRect, "wheel", false); return true;

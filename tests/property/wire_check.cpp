@@ -53,6 +53,7 @@ void WireCheck::onShortMessage(DWORD message, size_t event) {
         return;
     }
     if (kind == 0xB0) onController(channel, data1, data2, text, event);
+    if (kind == 0xE0) onBend(channel, data1 | data2 << 7, text, event);
     if (kind == 0x90) sounding[channel][data1].push_back(Sounding{event, message});
     if (kind != 0x80) return;
     std::vector<Sounding>& started = sounding[channel][data1];
@@ -76,6 +77,18 @@ void WireCheck::onController(unsigned channel, unsigned controller, unsigned val
         pedalDown[channel] = 0;
     } else if (strayNoteOffs) {
         note("the sustain pedal lifted where it was not down", text + at(event));
+    }
+}
+
+void WireCheck::onBend(unsigned channel, unsigned value, const std::string& text, size_t event) {
+    bend[channel] = value;
+    bentAt[channel] = event;
+    for (unsigned other = 0; other < 16; ++other) {
+        if (other != channel && bend[other] != 8192 && value != 8192) {
+            note("a bend on a second channel while the first is still bent",
+                 text + " with channel " + std::to_string(other + 1) + " at " + std::to_string(bend[other]) +
+                     at(event));
+        }
     }
 }
 
@@ -110,6 +123,10 @@ void WireCheck::expectSilence(const std::string& moment) {
         }
     }
     for (unsigned channel = 0; channel < 16; ++channel) {
+        if (bend[channel] != 8192) {
+            note("a channel left bent " + moment, "channel " + std::to_string(channel + 1) + " at " +
+                                                      std::to_string(bend[channel]) + at(bentAt[channel]));
+        }
         if (pedalDown[channel]) {
             note("a sustain pedal still down " + moment,
                  "channel " + std::to_string(channel + 1) + at(pedalDown[channel] - 1));
@@ -118,15 +135,15 @@ void WireCheck::expectSilence(const std::string& moment) {
 }
 
 void WireCheck::expectBendStopped(size_t event, const std::string& moment) {
-    if (fake::timerRunning(BendTimer)) note("the bend timer still runs " + moment, at(event));
+    if (fake::timerRunning(TIMER_BEND_RAMP)) note("the bend timer still runs " + moment, at(event));
 }
 
 void WireCheck::tickUntilBendStops(size_t event, int maxTicks) {
-    for (int i = 0; i < maxTicks && fake::timerRunning(BendTimer); ++i) {
-        MainWndProc(fake::WINDOW, WM_TIMER, BendTimer, 0);
+    for (int i = 0; i < maxTicks && fake::timerRunning(TIMER_BEND_RAMP); ++i) {
+        MainWndProc(fake::WINDOW, WM_TIMER, TIMER_BEND_RAMP, 0);
         readLog(event);
     }
-    if (fake::timerRunning(BendTimer)) {
+    if (fake::timerRunning(TIMER_BEND_RAMP)) {
         note("the bend timer still runs after " + std::to_string(maxTicks) + " ticks", at(event));
     }
 }

@@ -1,7 +1,7 @@
 // What the program put on the wire, read from the fake's log as it goes:
 // every short message well formed, every note it started stopped again (or
-// silenced by a device reset), and every sustain pedal that went down
-// lifted on its channel. Shared by the property test and the
+// silenced by a device reset), every sustain pedal that went down lifted on
+// its channel, and a bend on one channel at a time, back at the centre. Shared by the property test and the
 // window-message fuzzer, so it uses no test framework.
 #pragma once
 
@@ -21,8 +21,8 @@ public:
     // Reads the calls logged since the last look and clears the log, so
     // that a long run never fills it. event: what made them, for reports.
     void readLog(size_t event);
-    // Each note still sounding, and each pedal still down, becomes a
-    // violation: call it once every key is up and the bend gesture has
+    // Each note still sounding, each pedal still down and each channel
+    // bent becomes a violation: call it once every key is up and the bend gesture has
     // ended ("at the end"), or once the keys are lost.
     void expectSilence(const std::string& moment);
 
@@ -55,6 +55,7 @@ private:
     void onShortMessage(DWORD message, size_t event);
     void onReset();
     void onController(unsigned channel, unsigned controller, unsigned value, const std::string& text, size_t event);
+    void onBend(unsigned channel, unsigned value, const std::string& text, size_t event);
 
     bool strayNoteOffs;
     bool ended = false;
@@ -65,5 +66,9 @@ private:
     uint32_t silenced[16][128] = {};
     // By channel, the event that put the sustain pedal down; 0 while up.
     size_t pedalDown[16] = {};
+    // By channel, the bend last sent and the event that sent it.
+    unsigned bend[16] = {8192, 8192, 8192, 8192, 8192, 8192, 8192, 8192,
+                         8192, 8192, 8192, 8192, 8192, 8192, 8192, 8192};
+    size_t bentAt[16] = {};
     std::vector<Kind> kinds; // in the order they first happened
 };

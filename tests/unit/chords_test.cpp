@@ -13,8 +13,8 @@ class ChordsTest : public ProgramTest {
 protected:
     void SetUp() override {
         ProgramTest::SetUp();
-        g_model.sections[0].params[ParamId::Chord].value = 1;
-        g_model.sections[1].params[ParamId::Chord].value = 1;
+        g_model.sections[0].values[ParamId::CHORD] = 1;
+        g_model.sections[1].values[ParamId::CHORD] = 1;
     }
 };
 
@@ -135,8 +135,8 @@ TEST_F(ChordsTest, EachSectionEndsOnlyItsOwnChord) {
 TEST_F(ChordsTest, TheReleaseEndsWhatThePressStartedWhateverChangedMeanwhile) {
     keyPress(scan::P); // unfolded: 76, 80, 83
     setCapsLock(true);
-    g_model.sections[0].params[ParamId::Octave].value = 4;
-    g_model.sections[0].params[ParamId::Chord].value = 0;
+    g_model.sections[0].values[ParamId::OCTAVE] = 4;
+    g_model.sections[0].values[ParamId::CHORD] = 0;
     fake::clearLog();
     keyRelease(scan::P);
     EXPECT_EQ(fake::midiMessages(), Lines({"note-off 0x80 76 127", "note-off 0x80 80 127", "note-off 0x80 83 127"}));
@@ -144,7 +144,7 @@ TEST_F(ChordsTest, TheReleaseEndsWhatThePressStartedWhateverChangedMeanwhile) {
 }
 
 TEST_F(ChordsTest, ChordNotesAbove127AreNotSent) {
-    g_model.sections[0].params[ParamId::Octave].value = 10;
+    g_model.sections[0].values[ParamId::OCTAVE] = 10;
     keyPress(scan::T); // key 7: notes 127, 131, 134
     EXPECT_EQ(fake::midiMessages(), Lines({"note-on 0x90 127 127"}));
     EXPECT_EQ(heldKeys(0), std::vector<int>({7, 11, 14}));

@@ -111,10 +111,10 @@ TEST_F(ScaledTest, At150PercentTheDoubleArtworkIsScaledDownOnceWithAnAveragingFi
 
 TEST_F(ScaledTest, At200PercentAPressOnChanWhereItIsDrawnOpensTheChannelMenuThere) {
     start(192);
-    g_model.sections[0].selectedParam = ParamId::Patch;
+    g_model.sections[0].selectedParam = ParamId::PATCH;
     fake::clearLog();
     MainWndProc(fake::WINDOW, WM_LBUTTONDOWN, 0, fake::pointData(2 * 98 + 1, 2 * 85 + 1));
-    EXPECT_EQ(g_model.sections[0].selectedParam, ParamId::Channel);
+    EXPECT_EQ(g_model.sections[0].selectedParam, ParamId::CHANNEL);
     EXPECT_EQ(fake::calls({Fn::TrackPopupMenuEx}), Lines({"TrackPopupMenuEx menu2 0x40 at 569,910 owner window null"}))
         << "the menu at the button's scaled corner (154, 164) on the screen";
 }

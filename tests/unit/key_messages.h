@@ -37,7 +37,7 @@ inline void pageDown(LPARAM keyData = fake::pressOf(scan::PAGE_DOWN)) {
 inline void loseKeys() { MainWndProc(fake::WINDOW, WM_KILLFOCUS, 0, 0); }
 inline void regainKeys() { MainWndProc(fake::WINDOW, WM_SETFOCUS, 0, 0); }
 inline void typeCharacter(unsigned char character) { MainWndProc(fake::WINDOW, WM_CHAR, character, 1); }
-inline void timerTick() { MainWndProc(fake::WINDOW, WM_TIMER, BendTimer, 0); }
+inline void timerTick() { MainWndProc(fake::WINDOW, WM_TIMER, TIMER_BEND_RAMP, 0); }
 
 // Ctrl and Caps Lock worked as a user works them, by their key messages.
 inline void holdControl(bool held) {

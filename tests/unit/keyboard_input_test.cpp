@@ -15,7 +15,7 @@ using KeyboardInputTest = ProgramTest;
 const char LEFT_BED[] = "InvalidateRect window 39,124,378,247 FALSE";
 const char RIGHT_BED[] = "InvalidateRect window 423,124,764,247 FALSE";
 
-void set(int s, int32_t id, int32_t value) { g_model.sections[s].params[id].value = value; }
+void set(int s, int32_t id, int32_t value) { g_model.sections[s].values[id] = value; }
 
 TEST_F(KeyboardInputTest, PressAndReleaseAtTheStartState) {
     keyPress(scan::Q);
@@ -48,7 +48,7 @@ TEST_F(KeyboardInputTest, OnlyTheTwoKeyBitsTellPressFromRelease) {
 }
 
 TEST_F(KeyboardInputTest, EveryKeyOfBothRowsPlaysItsIndex) {
-    set(1, ParamId::Channel, 1);
+    set(1, ParamId::CHANNEL, 1);
     for (int s = 0; s < SECTION_COUNT; ++s) {
         for (int k = 0; k < KEY_COUNT; ++k) {
             SCOPED_TRACE(testing::Message() << "section " << s << " key " << k);
@@ -64,7 +64,7 @@ TEST_F(KeyboardInputTest, EveryKeyOfBothRowsPlaysItsIndex) {
 }
 
 TEST_F(KeyboardInputTest, AtOctaveTenTheKeysBeyond127AreNoKeys) {
-    set(0, ParamId::Octave, 10);
+    set(0, ParamId::OCTAVE, 10);
     keyPress(scan::T); // key 7: note 127
     EXPECT_EQ(fake::midiMessages(), Lines({"note-on 0x90 127 127"}));
 
@@ -79,8 +79,8 @@ TEST_F(KeyboardInputTest, AtOctaveTenTheKeysBeyond127AreNoKeys) {
 }
 
 TEST_F(KeyboardInputTest, KeyRangeLeavesTransposeOut) {
-    set(0, ParamId::Octave, 9);
-    set(0, ParamId::Transpose, 11);
+    set(0, ParamId::OCTAVE, 9);
+    set(0, ParamId::TRANSPOSE, 11);
     KeyLocation found{};
     EXPECT_TRUE(findKey(scan::P, &found)); // note 135: found, then not sent
     EXPECT_EQ(found.section, 0);
@@ -93,16 +93,16 @@ TEST_F(KeyboardInputTest, KeyRangeLeavesTransposeOut) {
 
 TEST_F(KeyboardInputTest, AReleaseEndsTheNoteItsPressStartedWhateverChanged) {
     keyPress(scan::Q);
-    set(0, ParamId::Octave, 6);
-    set(0, ParamId::Transpose, 3);
-    set(0, ParamId::Channel, 4);
+    set(0, ParamId::OCTAVE, 6);
+    set(0, ParamId::TRANSPOSE, 3);
+    set(0, ParamId::CHANNEL, 4);
     keyRelease(scan::Q);
     EXPECT_EQ(fake::midiMessages(), Lines({"note-on 0x90 60 127", "note-off 0x80 60 127"}));
 }
 
 TEST_F(KeyboardInputTest, AReleaseMovedBeyond127StillEndsItsNote) {
     keyPress(scan::I); // key 12
-    set(0, ParamId::Octave, 10);
+    set(0, ParamId::OCTAVE, 10);
     fake::clearLog();
     keyRelease(scan::I);
     EXPECT_EQ(fake::calls(), Lines({"midiOutShortMsg midi1 note-off 0x80 72 127", LEFT_BED}));
@@ -157,8 +157,8 @@ TEST_F(KeyboardInputTest, AKeyFoundByScanCodeIsPlayedWhateverItsVirtualKey) {
 }
 
 TEST_F(KeyboardInputTest, TabSwitchesTheActiveSectionAndRepaintsAll) {
-    selectParam(1, ParamId::Volume);
-    selectParam(0, ParamId::Patch);
+    selectParam(1, ParamId::VOLUME);
+    selectParam(0, ParamId::PATCH);
     fake::clearLog();
     typeCharacter('\t');
     EXPECT_EQ(g_model.activeSection, 1);
@@ -178,7 +178,7 @@ TEST_F(KeyboardInputTest, OnlyTheLowByteOfTheCharacterCounts) {
 }
 
 TEST_F(KeyboardInputTest, ChordModeKeysPlayChordsAndRepaintOnce) {
-    set(1, ParamId::Chord, 1);
+    set(1, ParamId::CHORD, 1);
     keyPress(scan::Z);
     keyRepeat(scan::Z);
     keyRelease(scan::Z);
@@ -188,9 +188,9 @@ TEST_F(KeyboardInputTest, ChordModeKeysPlayChordsAndRepaintOnce) {
 }
 
 TEST_F(KeyboardInputTest, ChordModeSwitchedWhileHeldReleasesWhatThePressPlayed) {
-    set(0, ParamId::Chord, 1);
+    set(0, ParamId::CHORD, 1);
     keyPress(scan::E);
-    set(0, ParamId::Chord, 0);
+    set(0, ParamId::CHORD, 0);
     fake::clearLog();
     keyRelease(scan::E);
     EXPECT_EQ(fake::midiMessages(), Lines({"note-off 0x80 64 127", "note-off 0x80 68 127", "note-off 0x80 71 127"}));
@@ -198,14 +198,14 @@ TEST_F(KeyboardInputTest, ChordModeSwitchedWhileHeldReleasesWhatThePressPlayed) 
     EXPECT_EQ(g_model.sections[0].keyDown[11], 0);
 
     keyPress(scan::W); // plain, then chord mode on before the release
-    set(0, ParamId::Chord, 1);
+    set(0, ParamId::CHORD, 1);
     fake::clearLog();
     keyRelease(scan::W);
     EXPECT_EQ(fake::midiMessages(), Lines({"note-off 0x80 62 127"}));
 }
 
 TEST_F(KeyboardInputTest, LosingTheKeysEndsWhatIsHeldAndNothingIsReplayed) {
-    set(1, ParamId::Chord, 1);
+    set(1, ParamId::CHORD, 1);
     keyPress(scan::Q);
     keyPress(scan::Z);
     keyPress(scan::SPACE, VK_SPACE);
@@ -215,7 +215,7 @@ TEST_F(KeyboardInputTest, LosingTheKeysEndsWhatIsHeldAndNothingIsReplayed) {
     loseKeys();
     EXPECT_EQ(fake::midiMessages(), Lines({"note-off 0x80 60 127", "note-off 0x80 60 127", "note-off 0x80 64 127",
                                            "note-off 0x80 67 127", "control 0xB0 64 0", "bend 0xE0 0 64"}));
-    EXPECT_FALSE(fake::timerRunning(BendTimer));
+    EXPECT_FALSE(fake::timerRunning(TIMER_BEND_RAMP));
     EXPECT_FALSE(g_model.sections[0].keyDown[0] || g_model.sections[1].keyDown[0]);
     fake::clearLog();
     regainKeys();
@@ -227,7 +227,7 @@ TEST_F(KeyboardInputTest, LosingTheKeysEndsWhatIsHeldAndNothingIsReplayed) {
 }
 
 TEST_F(KeyboardInputTest, ChordsAskTheSystemNothingAndCtrlAndCapsLockAreReadAgainWithTheKeys) {
-    set(0, ParamId::Chord, 1);
+    set(0, ParamId::CHORD, 1);
     MainWndProc(fake::WINDOW, WM_KEYDOWN, VK_CONTROL, fake::pressOf(scan::CONTROL) | EXTENDED_KEY);
     setCapsLock(true);
     fake::clearLog();

@@ -2,6 +2,7 @@
 // message loop and the dispatch of window messages.
 #include "app/main_window.h"
 #include "base/program.h"
+#include "base/timers.h"
 #include "devices/midi_device.h"
 #include "display/knob_indicator.h"
 #include "display/panel.h"
@@ -42,48 +43,24 @@ protected:
     TempDirectory directory;
 };
 
-const char* const REGISTER_CLASS =
-    "RegisterClassExA \"Tonvale 1.0 (beta)\" style 0x3 extra 0 0 instance icon APPICON small APPICON-16x16 "
-    "cursor IDC_ARROW brush sysbrush15 no menu";
-const char* const CREATE_WINDOW =
-    "CreateWindowExA ex 0x0 \"Tonvale 1.0 (beta)\" \"Tonvale 1.0 (beta)\" style 0x80000000 at 415,746 size 800x250 "
-    "parent null menu null instance";
 const char* const OPEN_DEVICE_0 = "midiOutOpen device 0 callback null instance 0 flags 0x0 -> midi1";
 const char* const OPEN_FAILED = "midiOutOpen device 0 callback null instance 0 flags 0x0 -> failed";
 
-TEST_F(MainWindowTest, StartUpRunsInItsOrder) {
+TEST_F(MainWindowTest, StartUpOpensTheDeviceSendsThePatchesAndShowsThePanel) {
     EXPECT_EQ(start(), 1);
-    EXPECT_EQ(callsWithoutMenuItems(), Lines({
-                                           "LoadIconA instance APPICON",
-                                           "LoadImageA instance APPICON type 1 16x16 flags 0x0",
-                                           "LoadCursorA null #32512",
-                                           "GetSysColorBrush 15",
-                                           REGISTER_CLASS,
-                                           CREATE_WINDOW,
-                                           "SetFocus window",
-                                           "midiOutGetNumDevs",
-                                           OPEN_DEVICE_0,
-                                           "midiOutReset midi1",
-                                           "midiOutShortMsg midi1 program 0xC0 0", // both sections on channel 1
-                                           "CreatePopupMenu -> menu1",
-                                           "CreatePopupMenu -> menu2",
-                                           "CreatePopupMenu -> menu3",
-                                           "GetDC window -> windowDC",
-                                           "CreateCompatibleDC windowDC -> dc1",
-                                           "CreateCompatibleDC windowDC -> dc2",
-                                           "LoadBitmapA instance MAINBMP",
-                                           "CreateCompatibleBitmap windowDC 800x250 -> bitmap1",
-                                           "SelectObject dc2 bitmap1",
-                                           "SelectObject dc1 MAINBMP",
-                                           "ReleaseDC window windowDC",
-                                           "LoadCursorA instance HAND",
-                                           "ShowWindow window 10",
-                                           "UpdateWindow window",
-                                       }));
+    EXPECT_EQ(fake::calls({fake::Fn::CreateWindowExA}),
+              Lines({"CreateWindowExA ex 0x0 \"Tonvale 1.0 (beta)\" \"Tonvale 1.0 (beta)\" style 0x80000000 at 415,746 "
+                     "size 800x250 parent null menu null instance"}));
+    // Reset before the programs, and all of it before the panel shows.
+    EXPECT_EQ(
+        fake::calls({fake::Fn::midiOutOpen, fake::Fn::midiOutReset, fake::Fn::midiOutShortMsg, fake::Fn::ShowWindow,
+                     fake::Fn::MessageBoxA}),
+        Lines({OPEN_DEVICE_0, "midiOutReset midi1", "midiOutShortMsg midi1 program 0xC0 0", "ShowWindow window 10"}))
+        << "both sections on channel 1: one program, and nothing to tell";
+    EXPECT_EQ(fake::count(fake::Fn::CreatePopupMenu), 3u);
+    EXPECT_EQ(fake::calls({fake::Fn::LoadBitmapA, fake::Fn::LoadCursorA}).back(), "LoadCursorA instance HAND");
     EXPECT_EQ(knobIndicatorPosition().x, 377);
     EXPECT_EQ(knobIndicatorPosition().y, 66);
-    EXPECT_EQ(g_port.deviceCount, 1u);
-    EXPECT_EQ(fake::label(g_program.instance), "instance");
 }
 
 TEST_F(MainWindowTest, ThePanelStaysWhereItIsUnlessThatIsOffTheScreen) {
@@ -188,28 +165,20 @@ TEST_F(MainWindowTest, TheCreateMessageFailsWithMinusOne) {
     EXPECT_EQ(MainWndProc(fake::WINDOW, WM_CREATE, 0, 0), 0);
 }
 
-TEST_F(MainWindowTest, ShutDownReleasesInOrderAndNothingTwice) {
+TEST_F(MainWindowTest, ShutDownSilencesTheDeviceAndReleasesEverythingOnce) {
     ASSERT_EQ(start(), 1);
     fake::clearLog();
     DestroyWindow(fake::WINDOW);
-    EXPECT_EQ(fake::calls(), Lines({
-                                 "DestroyWindow window",
-                                 "DestroyCursor HAND",
-                                 "DestroyMenu menu1", // patches
-                                 "DestroyMenu menu3", // octaves
-                                 "DestroyMenu menu2", // channels
-                                 "DeleteDC dc1",      // artwork
-                                 "DeleteDC dc2",      // back buffer
-                                 "DeleteObject bitmap1",
-                                 "DeleteObject MAINBMP",
-                                 "midiOutReset midi1",
-                                 "midiOutClose midi1",
-                                 "PostQuitMessage 0",
-                             }));
+    EXPECT_EQ(fake::calls({fake::Fn::midiOutReset, fake::Fn::midiOutClose, fake::Fn::PostQuitMessage}),
+              Lines({"midiOutReset midi1", "midiOutClose midi1", "PostQuitMessage 0"}));
+    EXPECT_EQ(fake::count(fake::Fn::DestroyMenu), 3u);
+    // Both DCs first, so that no bitmap is still selected into one when deleted.
+    EXPECT_EQ(fake::calls({fake::Fn::DeleteDC, fake::Fn::DeleteObject}),
+              Lines({"DeleteDC dc1", "DeleteDC dc2", "DeleteObject bitmap1", "DeleteObject MAINBMP"}));
 
     fake::clearLog();
     EXPECT_EQ(MainWndProc(fake::WINDOW, WM_QUIT, 0, 0), 0); // a quit message sent to the window
-    EXPECT_EQ(fake::calls(), Lines({"PostQuitMessage 0"})) << "nothing is called on no device";
+    EXPECT_EQ(fake::calls(), Lines({"PostQuitMessage 0"})) << "nothing is released twice";
 }
 
 TEST_F(MainWindowTest, PaintDrawsThroughBeginAndEndPaint) {
@@ -231,11 +200,13 @@ TEST_F(MainWindowTest, MessagesOutsideTheTableGetDefaultHandling) {
     EXPECT_EQ(MainWndProc(fake::WINDOW, WM_SYSKEYDOWN, 'Q', q), 0);
     EXPECT_EQ(MainWndProc(fake::WINDOW, WM_CLOSE, 0, 0), 0);
     EXPECT_EQ(MainWndProc(fake::WINDOW, WM_SETCURSOR, 0, 0), 0);
+    EXPECT_EQ(MainWndProc(fake::WINDOW, WM_TIMER, 77, 0), 0); // not a timer of ours
     EXPECT_EQ(fake::calls(), Lines({
                                  "DefWindowProcA window 0x0204 1 1048608",
                                  "DefWindowProcA window 0x0104 81 1048577",
                                  "DefWindowProcA window 0x0010 0 0",
                                  "DefWindowProcA window 0x0020 0 0",
+                                 "DefWindowProcA window 0x0113 77 0",
                              }));
     EXPECT_TRUE(fake::midiMessages().empty()) << "Alt with a key plays nothing";
 }
@@ -243,8 +214,9 @@ TEST_F(MainWindowTest, MessagesOutsideTheTableGetDefaultHandling) {
 TEST_F(MainWindowTest, HandledMessagesNeverReachDefaultHandling) {
     ASSERT_EQ(start(), 1);
     fake::clearLog();
-    const UINT handled[] = {WM_PAINT, WM_KEYDOWN, WM_KEYUP, WM_CHAR, WM_COMMAND, WM_TIMER, WM_MOUSEMOVE, WM_LBUTTONUP};
+    const UINT handled[] = {WM_PAINT, WM_KEYDOWN, WM_KEYUP, WM_CHAR, WM_COMMAND, WM_MOUSEMOVE, WM_LBUTTONUP};
     for (UINT message : handled) EXPECT_EQ(MainWndProc(fake::WINDOW, message, 0, 0), 0) << message;
+    for (WPARAM timer : {TIMER_BEND_RAMP, TIMER_SETTINGS_SAVE}) MainWndProc(fake::WINDOW, WM_TIMER, timer, 0);
     EXPECT_EQ(fake::count(fake::Fn::DefWindowProcA), 0u);
 }
 

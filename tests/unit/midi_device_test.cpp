@@ -7,6 +7,7 @@
 #include "model/parameters.h"
 #include "model/performance.h"
 #include "port/midi_out_port.h"
+#include "tests/unit/key_messages.h"
 #include "tests/unit/program_test.h"
 
 namespace {
@@ -29,12 +30,12 @@ protected:
 TEST_F(MidiDeviceTest, ResetLetsGoOfEveryKeyAndRepaintsAll) {
     g_model.sections[0].keyDown[0] = 1;
     g_model.sections[1].keyDown[16] = 1;
-    g_model.sections[1].params[ParamId::Patch].value = 5;
+    g_model.ChannelPatchTable[0] = 5;
     EXPECT_EQ(resetAll(fake::WINDOW), 1);
     for (const KeyboardSection& section : g_model.sections) {
         for (uint8_t down : section.keyDown) EXPECT_EQ(down, 0);
     }
-    EXPECT_EQ(g_model.sections[1].params[ParamId::Patch].value, 5) << "parameters stay";
+    EXPECT_EQ(paramValue(g_model.sections[1], ParamId::PATCH), 5) << "parameters stay";
     EXPECT_EQ(fake::calls(), Lines({"InvalidateRect window all FALSE", "midiOutReset midi1"}));
 }
 
@@ -95,15 +96,18 @@ TEST_F(MidiDeviceTest, CancelEscapeOrAFailedDialogChangeNothing) {
         EXPECT_EQ(fake::count(fake::Fn::midiOutClose), 0u);
         EXPECT_EQ(fake::count(fake::Fn::midiOutOpen), 0u);
         EXPECT_TRUE(fake::midiMessages().empty());
+        EXPECT_EQ(fake::calls({fake::Fn::MessageBoxA}),
+                  fails ? Lines({"MessageBoxA window \"The SETUP dialog cannot be shown.\" caption null 0x0"})
+                        : Lines{});
     }
 }
 
 TEST_F(MidiDeviceTest, OkReopensTheChosenDeviceAndSendsEachSectionsProgram) {
-    g_model.sections[0].params[ParamId::Channel].value = 2;
-    g_model.sections[0].params[ParamId::Patch].value = 33;
-    g_model.sections[1].params[ParamId::Patch].value = 5;
-    selectParam(1, ParamId::Volume);
-    selectParam(0, ParamId::Volume);
+    g_model.sections[0].values[ParamId::CHANNEL] = 2;
+    g_model.ChannelPatchTable[2] = 33;
+    g_model.ChannelPatchTable[0] = 5;
+    selectParam(1, ParamId::VOLUME);
+    selectParam(0, ParamId::VOLUME);
     fake::clearLog();
     fake::script.dialogButton = IDOK;
     fake::script.listSelection = 1;
@@ -114,36 +118,61 @@ TEST_F(MidiDeviceTest, OkReopensTheChosenDeviceAndSendsEachSectionsProgram) {
     EXPECT_EQ(fake::midiMessages(), Lines({"program 0xC2 33", "program 0xC0 5"}));
 
     // Two sections on one channel: one program change for it.
-    g_model.sections[0].params[ParamId::Channel].value = 0;
-    g_model.sections[0].params[ParamId::Patch].value = 5;
+    g_model.sections[0].values[ParamId::CHANNEL] = 0;
     fake::clearLog();
     EXPECT_EQ(runDeviceSetup(fake::WINDOW), 1);
     EXPECT_EQ(fake::midiMessages(), Lines({"program 0xC0 5"}));
 }
 
-TEST_F(MidiDeviceTest, AFailedReopenLeavesNoClosedHandleBehind) {
+TEST_F(MidiDeviceTest, AChosenDeviceThatWillNotOpenLeavesTheOldOnePlayingAndRemembered) {
+    keepDeviceName("Zeta Synth");
     fake::script.dialogButton = IDOK;
     fake::script.listSelection = 2;
+    fake::script.openResults[2] = MMSYSERR_ALLOCATED; // another program holds it
+    EXPECT_EQ(runDeviceSetup(fake::WINDOW), 1);
+    EXPECT_EQ(
+        fake::calls({fake::Fn::MessageBoxA}),
+        Lines({"MessageBoxA window \"The MIDI output device \"Mid Bridge\" cannot be opened: MIDI error 4\n\nTonvale "
+               "plays on \"Zeta Synth\" as before.\" caption null 0x0"}));
+    EXPECT_EQ(fake::midiMessages(), Lines({"program 0xC0 0"}));
+    EXPECT_EQ(g_port.deviceIndex, 0u);
+    EXPECT_STREQ(g_port.deviceName, "Zeta Synth");
+
+    // Neither opens: nothing plays, nothing reaches a closed handle, and
+    // RESET does not end the program.
+    SetUp();
+    fake::script.dialogButton = IDOK;
+    fake::script.listSelection = 1;
     fake::script.openResult = MMSYSERR_ALLOCATED;
     EXPECT_EQ(runDeviceSetup(fake::WINDOW), 0);
-    EXPECT_EQ(fake::count(fake::Fn::MessageBoxA), 1u);
     EXPECT_EQ(g_port.handle, nullptr);
-
     fake::clearLog();
     sendVoice(g_model.sections[0], voiceOf(g_model.sections[0], 0), true);
-    EXPECT_EQ(resetAll(fake::WINDOW), 1) << "RESET without a device does not end the program";
-    EXPECT_EQ(fake::calls(), Lines({"InvalidateRect window all FALSE"}))
-        << "the old handle was closed and is never used again; nothing is called on no handle";
+    EXPECT_EQ(resetAll(fake::WINDOW), 1);
+    EXPECT_EQ(fake::calls(), Lines({"InvalidateRect window all FALSE"}));
+}
 
-    // A later setup with a working device restores sound.
-    SetUp();
+TEST_F(MidiDeviceTest, ADeviceThatStopsAnsweringIsToldOfOnceNotAtEveryNote) {
+    tellStartUpNews(fake::WINDOW); // the panel is up
+    const Lines told = {"MessageBoxA window \"The MIDI output device stopped answering. Choose one with SETUP.\" "
+                        "caption null 0x0"};
+    fake::script.shortMessageResult = MIDIERR_NOTREADY; // busy a moment: not gone
+    keyPress(scan::Q);
+    keyRelease(scan::Q);
+    EXPECT_EQ(fake::count(fake::Fn::MessageBoxA), 0u);
+    fake::script.shortMessageResult = MMSYSERR_NODRIVER; // unplugged
+    for (int i = 0; i < 3; ++i) {
+        keyPress(scan::Q);
+        keyRelease(scan::Q);
+    }
+    EXPECT_EQ(fake::calls({fake::Fn::MessageBoxA}), told);
+
+    fake::script.dialogButton = IDOK; // another chosen, and lost as well
+    fake::script.listSelection = 1;
     fake::clearLog();
-    fake::script.dialogButton = IDOK;
-    fake::script.listSelection = 0;
-    g_port.handle = nullptr;
-    EXPECT_EQ(runDeviceSetup(fake::WINDOW), 1);
-    EXPECT_EQ(fake::count(fake::Fn::midiOutClose), 0u) << "nothing to close";
-    EXPECT_EQ(fake::midiMessages(), Lines({"program 0xC0 0"}));
+    runDeviceSetup(fake::WINDOW);
+    keyPress(scan::Q);
+    EXPECT_EQ(fake::calls({fake::Fn::MessageBoxA}), told);
 }
 
 TEST_F(MidiDeviceTest, OkWithNothingSelectedKeepsTheDevice) {

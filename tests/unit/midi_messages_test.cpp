@@ -12,7 +12,11 @@ namespace {
 
 using MidiMessagesTest = ProgramTest;
 
-void set(int s, int32_t id, int32_t value) { g_model.sections[s].params[id].value = value; }
+// A section's value; its patch is its channel's.
+void set(int s, int32_t id, int32_t value) {
+    int32_t* values = g_model.sections[s].values;
+    (id == ParamId::PATCH ? g_model.ChannelPatchTable[values[ParamId::CHANNEL]] : values[id]) = value;
+}
 
 // Key index k sounded with the section's values as they stand now.
 void sendNote(const KeyboardSection& section, int32_t k, bool on) { sendVoice(section, voiceOf(section, k), on); }
@@ -26,18 +30,18 @@ TEST_F(MidiMessagesTest, NoteOnAndOffAtTheStartState) {
 }
 
 TEST_F(MidiMessagesTest, NoteOffCarriesTheValuesAtRelease) {
-    set(1, ParamId::Channel, 3);
-    set(1, ParamId::Transpose, 2);
+    set(1, ParamId::CHANNEL, 3);
+    set(1, ParamId::TRANSPOSE, 2);
     sendNote(g_model.sections[1], 4, 1);
-    set(1, ParamId::Volume, 90);
-    set(1, ParamId::Octave, 3);
+    set(1, ParamId::VOLUME, 90);
+    set(1, ParamId::OCTAVE, 3);
     sendNote(g_model.sections[1], 4, 0);
     EXPECT_EQ(fake::midiMessages(), Lines({"note-on 0x93 66 127", "note-off 0x83 42 90"}));
 }
 
 TEST_F(MidiMessagesTest, ANoteAbove127IsNotSent) {
-    set(0, ParamId::Octave, 9);
-    set(0, ParamId::Transpose, 11);
+    set(0, ParamId::OCTAVE, 9);
+    set(0, ParamId::TRANSPOSE, 11);
     sendNote(g_model.sections[0], 16, 1); // note 135
     sendNote(g_model.sections[0], 8, 1);  // note 127 is the highest sent
     sendNote(g_model.sections[0], 9, 1);
@@ -56,9 +60,9 @@ TEST_F(MidiMessagesTest, WithoutAnOpenDeviceNothingReachesTheSystem) {
 }
 
 TEST_F(MidiMessagesTest, PatchStepIsRememberedForTheChannel) {
-    selectParam(0, ParamId::Channel);
-    set(0, ParamId::Channel, 3);
-    selectParam(0, ParamId::Patch);
+    selectParam(0, ParamId::CHANNEL);
+    set(0, ParamId::CHANNEL, 3);
+    selectParam(0, ParamId::PATCH);
     fake::clearLog();
     stepSelectedUp(0);
     EXPECT_EQ(g_model.ChannelPatchTable[3], 1);
@@ -72,54 +76,54 @@ TEST_F(MidiMessagesTest, TwoSectionsOnOneChannelShareOnePatchFromEitherSide) {
                          << "patch set in section " << changed << ", section " << active << " active");
             SetUp();
             const int other = 1 - changed;
-            set(0, ParamId::Channel, 2);
-            set(1, ParamId::Channel, 2);
+            set(0, ParamId::CHANNEL, 2);
+            set(1, ParamId::CHANNEL, 2);
             g_model.activeSection = active;
-            g_model.sections[changed].selectedParam = ParamId::Patch;
-            set(changed, ParamId::Patch, 40);
+            g_model.sections[changed].selectedParam = ParamId::PATCH;
+            set(changed, ParamId::PATCH, 40);
             applyPatch(g_model.sections[changed]);
             EXPECT_EQ(g_model.ChannelPatchTable[2], 40);
-            EXPECT_EQ(paramValue(g_model.sections[other], ParamId::Patch), 40);
+            EXPECT_EQ(paramValue(g_model.sections[other], ParamId::PATCH), 40);
             EXPECT_EQ(fake::midiMessages(), Lines({"program 0xC2 40"})) << "nothing is sent for the other section";
         }
     }
 }
 
 TEST_F(MidiMessagesTest, ASectionOnAnotherChannelKeepsItsPatch) {
-    set(1, ParamId::Channel, 5);
-    set(1, ParamId::Patch, 7);
-    set(0, ParamId::Patch, 40);
+    set(1, ParamId::CHANNEL, 5);
+    set(1, ParamId::PATCH, 7);
+    set(0, ParamId::PATCH, 40);
     applyPatch(g_model.sections[0]);
-    EXPECT_EQ(paramValue(g_model.sections[1], ParamId::Patch), 7);
+    EXPECT_EQ(paramValue(g_model.sections[1], ParamId::PATCH), 7);
 }
 
 TEST_F(MidiMessagesTest, ChangingChannelTakesUpThePatchRememberedThere) {
     g_model.ChannelPatchTable[0] = 12;
-    set(0, ParamId::Patch, 12);
+    set(0, ParamId::PATCH, 12);
     g_model.ChannelPatchTable[1] = 33;
-    selectParam(0, ParamId::Channel);
+    selectParam(0, ParamId::CHANNEL);
     stepSelectedUp(0);
-    EXPECT_EQ(paramValue(g_model.sections[0], ParamId::Patch), 33);
+    EXPECT_EQ(paramValue(g_model.sections[0], ParamId::PATCH), 33);
     EXPECT_EQ(g_model.ChannelPatchTable[0], 12) << "channel 0 keeps its patch";
     EXPECT_EQ(fake::midiMessages(), Lines({"program 0xC1 33"}));
 }
 
 TEST_F(MidiMessagesTest, ThePercussionChannelAlwaysHasPatchZero) {
-    selectParam(0, ParamId::Channel);
+    selectParam(0, ParamId::CHANNEL);
     setSelectedValue(PERCUSSION_CHANNEL);
-    selectParam(0, ParamId::Patch);
+    selectParam(0, ParamId::PATCH);
     fake::clearLog();
 
     stepSelectedUp(0);
     knobStep(+1);
     setSelectedValue(57);
-    EXPECT_EQ(paramValue(g_model.sections[0], ParamId::Patch), 0);
+    EXPECT_EQ(paramValue(g_model.sections[0], ParamId::PATCH), 0);
     EXPECT_EQ(g_model.ChannelPatchTable[PERCUSSION_CHANNEL], 0);
     EXPECT_EQ(fake::midiMessages(), Lines({"program 0xC9 0", "program 0xC9 0", "program 0xC9 0"}));
 }
 
 TEST_F(MidiMessagesTest, OctaveVolumeAndTransposeSendNothing) {
-    for (int32_t id : {ParamId::Octave, ParamId::Volume, ParamId::Transpose}) {
+    for (int32_t id : {ParamId::OCTAVE, ParamId::VOLUME, ParamId::TRANSPOSE}) {
         SCOPED_TRACE(id);
         selectParam(0, id);
         stepSelectedUp(0);
@@ -145,7 +149,7 @@ TEST_F(MidiMessagesTest, PitchBendSplitsIntoSevenBitHalves) {
 }
 
 TEST_F(MidiMessagesTest, PitchBendGoesToTheActiveSectionsChannel) {
-    set(1, ParamId::Channel, 4);
+    set(1, ParamId::CHANNEL, 4);
     g_model.activeSection = 1;
     sendPitchBend();
     EXPECT_EQ(fake::midiMessages(), Lines({"bend 0xE4 0 64"}));

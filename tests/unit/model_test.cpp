@@ -35,20 +35,20 @@ TEST_F(ModelTest, StartStateOfBothSections) {
     for (int s = 0; s < SECTION_COUNT; ++s) {
         SCOPED_TRACE(s);
         const KeyboardSection& section = g_model.sections[s];
-        EXPECT_EQ(paramValue(section, ParamId::Channel), 0);
-        EXPECT_EQ(paramValue(section, ParamId::Patch), 0);
-        EXPECT_EQ(paramValue(section, ParamId::Octave), 5);
-        EXPECT_EQ(paramValue(section, ParamId::Volume), 127);
-        EXPECT_EQ(paramValue(section, ParamId::Transpose), 0);
-        EXPECT_EQ(paramValue(section, ParamId::Chord), 0);
-        EXPECT_EQ(section.params[ParamId::Patch].count, 128);
-        EXPECT_EQ(section.params[ParamId::Channel].count, 16);
-        EXPECT_EQ(section.params[ParamId::Octave].count, 11);
-        EXPECT_EQ(section.params[ParamId::Volume].count, 128);
-        EXPECT_EQ(section.params[ParamId::Transpose].count, 12);
-        EXPECT_EQ(section.selectedParam, ParamId::Patch);
+        EXPECT_EQ(paramValue(section, ParamId::CHANNEL), 0);
+        EXPECT_EQ(paramValue(section, ParamId::PATCH), 0);
+        EXPECT_EQ(paramValue(section, ParamId::OCTAVE), 5);
+        EXPECT_EQ(paramValue(section, ParamId::VOLUME), 127);
+        EXPECT_EQ(paramValue(section, ParamId::TRANSPOSE), 0);
+        EXPECT_EQ(paramValue(section, ParamId::CHORD), 0);
+        EXPECT_EQ(section.selectedParam, ParamId::PATCH);
         for (int k = 0; k < KEY_COUNT; ++k) EXPECT_EQ(section.keyDown[k], 0);
     }
+    EXPECT_EQ(paramCount(ParamId::PATCH), 128);
+    EXPECT_EQ(paramCount(ParamId::CHANNEL), 16);
+    EXPECT_EQ(paramCount(ParamId::OCTAVE), 11);
+    EXPECT_EQ(paramCount(ParamId::VOLUME), 128);
+    EXPECT_EQ(paramCount(ParamId::TRANSPOSE), 12);
     EXPECT_EQ(g_model.activeSection, 0);
     for (int32_t program : g_model.ChannelPatchTable) EXPECT_EQ(program, 0);
     EXPECT_EQ(g_model.chordQuality, 1);
@@ -67,10 +67,10 @@ TEST_F(ModelTest, SectionsTakeTheirKeysAndRectanglesFromTheLayout) {
     EXPECT_EQ(sectionDisplayRect(1).left, 499);
     EXPECT_EQ(sectionKeyBedRect(0).right, 378);
     EXPECT_EQ(sectionKeyBedRect(1).left, 423);
-    EXPECT_EQ(sectionButtonRect(0, ParamId::Patch).left, 31);
-    EXPECT_EQ(sectionButtonRect(0, ParamId::Minus).top, 57);
-    EXPECT_EQ(sectionButtonRect(1, ParamId::Chord).left, 728);
-    EXPECT_EQ(sectionButtonRect(1, ParamId::Plus).left, 470);
+    EXPECT_EQ(sectionButtonRect(0, ParamId::PATCH).left, 31);
+    EXPECT_EQ(sectionButtonRect(0, ParamId::MINUS).top, 57);
+    EXPECT_EQ(sectionButtonRect(1, ParamId::CHORD).left, 728);
+    EXPECT_EQ(sectionButtonRect(1, ParamId::PLUS).left, 470);
 }
 
 TEST_F(ModelTest, NoScanCodePlaysTwoKeys) {
@@ -83,46 +83,45 @@ TEST_F(ModelTest, NoScanCodePlaysTwoKeys) {
 }
 
 TEST_F(ModelTest, PlusAndMinusAtTheirBoundsStillResendTheProgram) {
-    g_model.sections[0].params[ParamId::Patch].value = 127;
     g_model.ChannelPatchTable[0] = 127;
     stepSelectedUp(0);
-    EXPECT_EQ(paramValue(g_model.sections[0], ParamId::Patch), 127);
+    EXPECT_EQ(paramValue(g_model.sections[0], ParamId::PATCH), 127);
     EXPECT_EQ(fake::midiMessages(), Lines({"program 0xC0 127"}));
     EXPECT_KNOB_AT(127, 128);
 
     fake::clearLog();
-    g_model.sections[0].params[ParamId::Patch].value = 0;
+    g_model.ChannelPatchTable[0] = 0;
     stepSelectedDown(0);
-    EXPECT_EQ(paramValue(g_model.sections[0], ParamId::Patch), 0);
+    EXPECT_EQ(paramValue(g_model.sections[0], ParamId::PATCH), 0);
     EXPECT_EQ(fake::midiMessages(), Lines({"program 0xC0 0"}));
 }
 
 TEST_F(ModelTest, PlusStepsTheSelectedParameterAndMovesTheKnob) {
-    selectParam(0, ParamId::Channel);
+    selectParam(0, ParamId::CHANNEL);
     fake::clearLog();
     stepSelectedUp(0);
-    EXPECT_EQ(paramValue(g_model.sections[0], ParamId::Channel), 1);
+    EXPECT_EQ(paramValue(g_model.sections[0], ParamId::CHANNEL), 1);
     EXPECT_EQ(fake::midiMessages(), Lines({"program 0xC1 0"}));
     EXPECT_KNOB_AT(1, 16);
     EXPECT_TRUE(fake::calls({fake::Fn::InvalidateRect}).empty()) << "the click handler repaints, not the model";
 }
 
 TEST_F(ModelTest, PlusOfTheInactiveSectionActivatesItFirst) {
-    selectParam(1, ParamId::Octave);
-    selectParam(0, ParamId::Patch);
+    selectParam(1, ParamId::OCTAVE);
+    selectParam(0, ParamId::PATCH);
     fake::clearLog();
     stepSelectedUp(1);
     EXPECT_EQ(g_model.activeSection, 1);
-    EXPECT_EQ(paramValue(g_model.sections[1], ParamId::Octave), 6);
-    EXPECT_EQ(paramValue(g_model.sections[0], ParamId::Patch), 0);
+    EXPECT_EQ(paramValue(g_model.sections[1], ParamId::OCTAVE), 6);
+    EXPECT_EQ(paramValue(g_model.sections[0], ParamId::PATCH), 0);
     EXPECT_TRUE(fake::midiMessages().empty());
 }
 
 TEST_F(ModelTest, KnobClampsAndPassesTheTopValueAsItsCount) {
-    selectParam(0, ParamId::Octave);
-    g_model.sections[0].params[ParamId::Octave].value = 10;
+    selectParam(0, ParamId::OCTAVE);
+    g_model.sections[0].values[ParamId::OCTAVE] = 10;
     knobStep(+1);
-    EXPECT_EQ(paramValue(g_model.sections[0], ParamId::Octave), 10);
+    EXPECT_EQ(paramValue(g_model.sections[0], ParamId::OCTAVE), 10);
     EXPECT_EQ(knobIndicatorPosition().x, 407);
     EXPECT_EQ(knobIndicatorPosition().y, 66);
 
@@ -130,15 +129,15 @@ TEST_F(ModelTest, KnobClampsAndPassesTheTopValueAsItsCount) {
     EXPECT_EQ(knobIndicatorPosition().x, 415);
     EXPECT_EQ(knobIndicatorPosition().y, 57);
 
-    g_model.sections[0].params[ParamId::Octave].value = 0;
+    g_model.sections[0].values[ParamId::OCTAVE] = 0;
     knobStep(-1);
-    EXPECT_EQ(paramValue(g_model.sections[0], ParamId::Octave), 0);
+    EXPECT_EQ(paramValue(g_model.sections[0], ParamId::OCTAVE), 0);
     EXPECT_KNOB_AT(0, 10);
 }
 
 TEST_F(ModelTest, KnobStepSendsAndReportsTheKnobAndBothDisplays) {
     const PanelChange change = knobStep(+1);
-    EXPECT_EQ(paramValue(g_model.sections[0], ParamId::Patch), 1);
+    EXPECT_EQ(paramValue(g_model.sections[0], ParamId::PATCH), 1);
     EXPECT_EQ(fake::calls(), Lines({"midiOutShortMsg midi1 program 0xC0 1"}));
     EXPECT_EQ(change.areas, AREA_KNOB | AREA_DISPLAY_0 | AREA_DISPLAY_1);
     EXPECT_KNOB_AT(1, 127);
@@ -146,35 +145,35 @@ TEST_F(ModelTest, KnobStepSendsAndReportsTheKnobAndBothDisplays) {
 
 TEST_F(ModelTest, KnobCountsOneBelowTheTopAsTheTop) {
     // One step up from count - 2 lands on the top value exactly.
-    selectParam(0, ParamId::Transpose);
-    g_model.sections[0].params[ParamId::Transpose].value = 10;
+    selectParam(0, ParamId::TRANSPOSE);
+    g_model.sections[0].values[ParamId::TRANSPOSE] = 10;
     knobStep(+1);
-    EXPECT_EQ(paramValue(g_model.sections[0], ParamId::Transpose), 11);
+    EXPECT_EQ(paramValue(g_model.sections[0], ParamId::TRANSPOSE), 11);
     EXPECT_KNOB_AT(11, 11);
 }
 
 TEST_F(ModelTest, SelectingMakesTheSectionActiveAndSendsNothing) {
-    selectParam(1, ParamId::Volume);
+    selectParam(1, ParamId::VOLUME);
     EXPECT_EQ(g_model.activeSection, 1);
-    EXPECT_EQ(g_model.sections[1].selectedParam, ParamId::Volume);
-    EXPECT_EQ(g_model.sections[0].selectedParam, ParamId::Patch);
+    EXPECT_EQ(g_model.sections[1].selectedParam, ParamId::VOLUME);
+    EXPECT_EQ(g_model.sections[0].selectedParam, ParamId::PATCH);
     EXPECT_KNOB_AT(127, 128);
     EXPECT_TRUE(fake::calls().empty());
 }
 
 TEST_F(ModelTest, ChordModeTogglesAndRepaintsOnlyItsDisplay) {
     showPanelChange(fake::WINDOW, toggleChordMode(1));
-    EXPECT_EQ(paramValue(g_model.sections[1], ParamId::Chord), 1);
+    EXPECT_EQ(paramValue(g_model.sections[1], ParamId::CHORD), 1);
     EXPECT_EQ(g_model.activeSection, 0) << "CHORD does not change the active section";
     showPanelChange(fake::WINDOW, toggleChordMode(1));
-    EXPECT_EQ(paramValue(g_model.sections[1], ParamId::Chord), 0);
+    EXPECT_EQ(paramValue(g_model.sections[1], ParamId::CHORD), 0);
     EXPECT_EQ(fake::calls(),
               Lines({"InvalidateRect window 499,34,769,76 FALSE", "InvalidateRect window 499,34,769,76 FALSE"}));
 }
 
 TEST_F(ModelTest, TabSwitchesSectionsRepaintsAllAndSendsNothing) {
-    selectParam(1, ParamId::Octave);
-    selectParam(0, ParamId::Patch);
+    selectParam(1, ParamId::OCTAVE);
+    selectParam(0, ParamId::PATCH);
     fake::clearLog();
     showPanelChange(fake::WINDOW, switchActiveSection());
     EXPECT_EQ(g_model.activeSection, 1);
@@ -186,13 +185,13 @@ TEST_F(ModelTest, TabSwitchesSectionsRepaintsAllAndSendsNothing) {
 }
 
 TEST_F(ModelTest, KeysAboveNote127AreOutOfRange) {
-    g_model.sections[0].params[ParamId::Octave].value = 10;
+    g_model.sections[0].values[ParamId::OCTAVE] = 10;
     for (int k = 0; k <= 7; ++k) EXPECT_TRUE(keyInRange(0, k)) << k;
     for (int k = 8; k < KEY_COUNT; ++k) EXPECT_FALSE(keyInRange(0, k)) << k;
     EXPECT_TRUE(keyInRange(1, 16)) << "the other section keeps its own octave";
 
-    g_model.sections[0].params[ParamId::Octave].value = 9;
-    g_model.sections[0].params[ParamId::Transpose].value = 11;
+    g_model.sections[0].values[ParamId::OCTAVE] = 9;
+    g_model.sections[0].values[ParamId::TRANSPOSE] = 11;
     for (int k = 0; k < KEY_COUNT; ++k) EXPECT_TRUE(keyInRange(0, k)) << "transpose is not part of the test";
 }
 

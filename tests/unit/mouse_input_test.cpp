@@ -7,6 +7,7 @@
 #include "devices/popup_menus.h"
 #include "display/panel.h"
 #include "display/panel_layout.h"
+#include "input/drags.h"
 #include "input/mouse_input.h"
 #include "input/pitch_bend.h"
 #include "model/keys.h"
@@ -63,7 +64,7 @@ Lines plus(Lines a, const Lines& b) {
 
 TEST_F(MouseTest, VolumeButtonSelectsRepaintsAndOpensNoMenu) {
     EXPECT_EQ(press(169, 82), Lines({REPAINT_ALL, REPAINT_ALL}));
-    EXPECT_EQ(g_model.sections[0].selectedParam, ParamId::Volume);
+    EXPECT_EQ(g_model.sections[0].selectedParam, ParamId::VOLUME);
     EXPECT_EQ(g_model.activeSection, 0);
     EXPECT_TRUE(fake::midiMessages().empty());
 }
@@ -75,13 +76,13 @@ TEST_F(MouseTest, EveryParameterButtonSelectsItsParameterAndSendsItsCommand) {
     for (int32_t s = 0; s < SECTION_COUNT; ++s) {
         for (int32_t id = 0; id < SELECTABLE_PARAM_COUNT; ++id) {
             SCOPED_TRACE(testing::Message() << "section " << s << " param " << id);
-            selectParam(s == 0 ? 1 : 0, ParamId::Patch);
+            selectParam(s == 0 ? 1 : 0, ParamId::PATCH);
             const RECT& button = sectionButtonRect(s, id);
             press(button.left + 10, button.top + 3);
             EXPECT_EQ(g_model.activeSection, s);
             EXPECT_EQ(g_model.sections[s].selectedParam, id);
             EXPECT_EQ(fake::calls({Fn::InvalidateRect, Fn::SendMessageA}), Lines({REPAINT_ALL, REPAINT_ALL}));
-            EXPECT_EQ(fake::count(Fn::TrackPopupMenuEx), id <= ParamId::Octave ? 1u : 0u);
+            EXPECT_EQ(fake::count(Fn::TrackPopupMenuEx), id <= ParamId::OCTAVE ? 1u : 0u);
         }
     }
 }
@@ -102,12 +103,12 @@ TEST_F(MouseTest, MenuChoiceArrivesAfterThePressAndSetsTheSelectedParameter) {
                                   "GetKeyState 0x14",
                                   REPAINT_ALL,
                               }));
-    EXPECT_EQ(paramValue(g_model.sections[1], ParamId::Channel), 0) << "nothing changes until the choice is delivered";
+    EXPECT_EQ(paramValue(g_model.sections[1], ParamId::CHANNEL), 0) << "nothing changes until the choice is delivered";
 
     fake::clearLog();
     fake::dispatchPosted();
-    EXPECT_EQ(paramValue(g_model.sections[1], ParamId::Channel), 9);
-    EXPECT_EQ(paramValue(g_model.sections[0], ParamId::Channel), 0);
+    EXPECT_EQ(paramValue(g_model.sections[1], ParamId::CHANNEL), 9);
+    EXPECT_EQ(paramValue(g_model.sections[0], ParamId::CHANNEL), 0);
     EXPECT_EQ(fake::midiMessages(), Lines({"program 0xC9 0"}));
 }
 
@@ -115,7 +116,7 @@ TEST_F(MouseTest, MenuChoiceArrivesAfterThePressAndSetsTheSelectedParameter) {
 // bend ticks are handled in the middle of the press.
 void paintAndTick(HWND window) {
     MainWndProc(window, WM_PAINT, 0, 0);
-    MainWndProc(window, WM_TIMER, BendTimer, 0);
+    MainWndProc(window, WM_TIMER, TIMER_BEND_RAMP, 0);
 }
 
 TEST_F(MouseTest, PaintsAndTicksInsideTheMenuLoopSeeTheNewSelection) {
@@ -139,7 +140,7 @@ TEST_F(MouseTest, PaintsAndTicksInsideTheMenuLoopSeeTheNewSelection) {
     EXPECT_EQ(calls.back(), REPAINT_ALL);
 
     fake::dispatchPosted();
-    EXPECT_EQ(paramValue(g_model.sections[1], ParamId::Channel), 3);
+    EXPECT_EQ(paramValue(g_model.sections[1], ParamId::CHANNEL), 3);
     EXPECT_EQ(g_model.activeSection, 1);
 }
 
@@ -177,9 +178,9 @@ TEST_F(MouseTest, HitTestFindsTheControlUnderThePoint) {
         int32_t param;
     };
     const Case cases[] = {
-        {31, 82, B, 0, ParamId::Patch},  {303, 87, B, 0, ParamId::Chord},  {308, 34, B, 0, ParamId::Plus},
-        {331, 76, B, 0, ParamId::Minus}, {498, 82, B, 1, ParamId::Patch},  {770, 87, B, 1, ParamId::Chord},
-        {493, 53, B, 1, ParamId::Plus},  {470, 57, B, 1, ParamId::Minus},  {636, 22, Control::RESET, 0, 0},
+        {31, 82, B, 0, ParamId::PATCH},  {303, 87, B, 0, ParamId::CHORD},  {308, 34, B, 0, ParamId::PLUS},
+        {331, 76, B, 0, ParamId::MINUS}, {498, 82, B, 1, ParamId::PATCH},  {770, 87, B, 1, ParamId::CHORD},
+        {493, 53, B, 1, ParamId::PLUS},  {470, 57, B, 1, ParamId::MINUS},  {636, 22, Control::RESET, 0, 0},
         {724, 27, Control::SETUP, 0, 0}, {770, 27, Control::OFF, 0, 0},    {354, 6, Control::KNOB, 0, 0},
         {445, 101, Control::KNOB, 0, 0}, {390, 127, Control::WHEEL, 0, 0}, {410, 241, Control::WHEEL, 0, 0},
         {446, 50, Control::NONE, 0, 0},  {411, 200, Control::NONE, 0, 0},  {100, 50, Control::NONE, 0, 0},
@@ -200,8 +201,8 @@ TEST_F(MouseTest, PressesOnNoControlMoveTheWindow) {
     for (const POINT& p : points) {
         SCOPED_TRACE(testing::Message() << p.x << "," << p.y);
         EXPECT_EQ(press(p.x, p.y), windowMove(p.x, p.y));
-        EXPECT_EQ(g_panel.knobDragging, 0);
-        EXPECT_EQ(g_panel.wheelDragging, 0);
+        EXPECT_EQ(g_drags.knob, 0);
+        EXPECT_EQ(g_drags.wheel, 0);
     }
 }
 
@@ -209,29 +210,29 @@ TEST_F(MouseTest, PressesOnNoControlMoveTheWindow) {
 
 TEST_F(MouseTest, ChordTogglesItsSectionOnlyAndTheWindowStillFollows) {
     EXPECT_EQ(press(728, 82), plus({"InvalidateRect window 499,34,769,76 FALSE"}, windowMove(728, 82)));
-    EXPECT_EQ(paramValue(g_model.sections[1], ParamId::Chord), 1);
-    EXPECT_EQ(paramValue(g_model.sections[0], ParamId::Chord), 0);
+    EXPECT_EQ(paramValue(g_model.sections[1], ParamId::CHORD), 1);
+    EXPECT_EQ(paramValue(g_model.sections[0], ParamId::CHORD), 0);
     EXPECT_EQ(g_model.activeSection, 0);
     press(261, 87);
-    EXPECT_EQ(paramValue(g_model.sections[0], ParamId::Chord), 1);
+    EXPECT_EQ(paramValue(g_model.sections[0], ParamId::CHORD), 1);
     press(728, 82);
-    EXPECT_EQ(paramValue(g_model.sections[1], ParamId::Chord), 0);
+    EXPECT_EQ(paramValue(g_model.sections[1], ParamId::CHORD), 0);
 }
 
 TEST_F(MouseTest, PlusOfTheInactiveSectionActivatesAndStepsIt) {
-    selectParam(1, ParamId::Octave);
-    selectParam(0, ParamId::Patch);
+    selectParam(1, ParamId::OCTAVE);
+    selectParam(0, ParamId::PATCH);
     fake::clearLog();
     EXPECT_EQ(press(470, 34), plus({REPAINT_ALL}, windowMove(470, 34)));
     EXPECT_EQ(g_model.activeSection, 1);
-    EXPECT_EQ(paramValue(g_model.sections[1], ParamId::Octave), 6);
-    EXPECT_EQ(paramValue(g_model.sections[0], ParamId::Patch), 0);
+    EXPECT_EQ(paramValue(g_model.sections[1], ParamId::OCTAVE), 6);
+    EXPECT_EQ(paramValue(g_model.sections[0], ParamId::PATCH), 0);
 }
 
 TEST_F(MouseTest, MinusStepsDownAndRepaintsThenTheWindowFollows) {
-    g_model.sections[0].params[ParamId::Patch].value = 3;
+    g_model.ChannelPatchTable[0] = 3;
     EXPECT_EQ(press(331, 76), plus({"midiOutShortMsg midi1 program 0xC0 2", REPAINT_ALL}, windowMove(331, 76)));
-    EXPECT_EQ(paramValue(g_model.sections[0], ParamId::Patch), 2);
+    EXPECT_EQ(paramValue(g_model.sections[0], ParamId::PATCH), 2);
 }
 
 // RESET, SETUP and OFF ----------------------------------------------------
@@ -299,40 +300,40 @@ const Lines KNOB_STEP_REPAINT = {
 
 TEST_F(MouseTest, KnobPressCapturesAndChangesNothing) {
     EXPECT_EQ(press(354, 101), Lines({"SetCapture window"}));
-    EXPECT_EQ(g_panel.knobDragging, 1);
-    EXPECT_EQ(g_panel.knobLastX, 354);
-    EXPECT_EQ(paramValue(g_model.sections[0], ParamId::Patch), 0);
+    EXPECT_EQ(g_drags.knob, 1);
+    EXPECT_EQ(g_drags.knobLastX, 354);
+    EXPECT_EQ(paramValue(g_model.sections[0], ParamId::PATCH), 0);
 }
 
 TEST_F(MouseTest, KnobDragStepsOncePerHorizontalMove) {
     press(400, 50);
     EXPECT_EQ(move(401, 50), plus({"SetCursor HAND", "midiOutShortMsg midi1 program 0xC0 1"},
                                   plus(KNOB_STEP_REPAINT, {"SetCursor HAND"})));
-    EXPECT_EQ(g_panel.knobLastX, 401);
+    EXPECT_EQ(g_drags.knobLastX, 401);
 
     EXPECT_EQ(move(401, 90), Lines()) << "vertical alone: no step, and no hover cursor over the knob";
 
     EXPECT_EQ(move(451, 90), plus({"SetCursor HAND", "midiOutShortMsg midi1 program 0xC0 2"}, KNOB_STEP_REPAINT))
         << "50 pixels right is still one step";
     EXPECT_EQ(move(450, 10), plus({"SetCursor HAND", "midiOutShortMsg midi1 program 0xC0 1"}, KNOB_STEP_REPAINT));
-    EXPECT_EQ(paramValue(g_model.sections[0], ParamId::Patch), 1);
-    EXPECT_EQ(g_panel.knobLastX, 450);
+    EXPECT_EQ(paramValue(g_model.sections[0], ParamId::PATCH), 1);
+    EXPECT_EQ(g_drags.knobLastX, 450);
 }
 
 // With the mouse captured the pointer can leave the window to the left:
 // that is further left, so the knob keeps turning down.
 TEST_F(MouseTest, KnobDragBeyondTheLeftEdgeKeepsTurningDown) {
-    selectParam(0, ParamId::Volume);
-    g_model.sections[0].params[ParamId::Volume].value = 64;
+    selectParam(0, ParamId::VOLUME);
+    g_model.sections[0].values[ParamId::VOLUME] = 64;
     press(360, 50);
     move(2, 50);
     move(-3, 50);
-    EXPECT_EQ(g_panel.knobLastX, -3);
-    EXPECT_EQ(paramValue(g_model.sections[0], ParamId::Volume), 62);
+    EXPECT_EQ(g_drags.knobLastX, -3);
+    EXPECT_EQ(paramValue(g_model.sections[0], ParamId::VOLUME), 62);
     move(-10, 300);
-    EXPECT_EQ(paramValue(g_model.sections[0], ParamId::Volume), 61);
+    EXPECT_EQ(paramValue(g_model.sections[0], ParamId::VOLUME), 61);
     move(0, 50);
-    EXPECT_EQ(paramValue(g_model.sections[0], ParamId::Volume), 62);
+    EXPECT_EQ(paramValue(g_model.sections[0], ParamId::VOLUME), 62);
 }
 
 TEST_F(MouseTest, ReleaseEndsTheKnobDrag) {
@@ -340,18 +341,18 @@ TEST_F(MouseTest, ReleaseEndsTheKnobDrag) {
     fake::clearLog();
     onLeftButtonUp(fake::WINDOW);
     EXPECT_EQ(fake::calls(), Lines({"ReleaseCapture"}));
-    EXPECT_EQ(g_panel.knobDragging, 0);
+    EXPECT_EQ(g_drags.knob, 0);
     EXPECT_EQ(move(300, 200), Lines()) << "no step after the release";
-    EXPECT_EQ(paramValue(g_model.sections[0], ParamId::Patch), 0);
+    EXPECT_EQ(paramValue(g_model.sections[0], ParamId::PATCH), 0);
 }
 
 // The wheel ---------------------------------------------------------------
 
 TEST_F(MouseTest, WheelPressCapturesAndSendsNothing) {
     EXPECT_EQ(press(410, 241), Lines({"SetCapture window"}));
-    EXPECT_EQ(g_panel.wheelDragging, 1);
-    EXPECT_EQ(g_panel.wheelLastY, 241);
-    EXPECT_EQ(g_panel.knobDragging, 0);
+    EXPECT_EQ(g_drags.wheel, 1);
+    EXPECT_EQ(g_drags.wheelLastY, 241);
+    EXPECT_EQ(g_drags.knob, 0);
 }
 
 TEST_F(MouseTest, WheelMoveWithOnlyXChangedSkipsTheHoverCursor) {
@@ -363,9 +364,9 @@ TEST_F(MouseTest, WheelDragHandsOnSignedPositions) {
     press(400, 130);
     move(400, 2);
     move(400, -3);
-    EXPECT_EQ(g_panel.wheelLastY, -3) << "above the window is further up, not near 65535";
+    EXPECT_EQ(g_drags.wheelLastY, -3) << "above the window is further up, not near 65535";
     const Lines calls = move(400, 140);
-    EXPECT_EQ(g_panel.wheelLastY, 140);
+    EXPECT_EQ(g_drags.wheelLastY, 140);
     ASSERT_FALSE(calls.empty());
     EXPECT_EQ(calls.back(), "SetCursor HAND") << "a wheel step goes on to the hover cursor";
 }
@@ -377,14 +378,14 @@ TEST_F(MouseTest, ReleaseReleasesTheCaptureFirstAndEndsTheWheelDrag) {
     const Lines calls = fake::calls();
     ASSERT_FALSE(calls.empty());
     EXPECT_EQ(calls.front(), "ReleaseCapture");
-    EXPECT_EQ(g_panel.wheelDragging, 0);
+    EXPECT_EQ(g_drags.wheel, 0);
 }
 
 TEST_F(MouseTest, ReleaseWithoutADragOnlyReleasesTheCapture) {
     onLeftButtonUp(fake::WINDOW);
     EXPECT_EQ(fake::calls(), Lines({"ReleaseCapture"}));
-    EXPECT_EQ(g_panel.knobDragging, 0);
-    EXPECT_EQ(g_panel.wheelDragging, 0);
+    EXPECT_EQ(g_drags.knob, 0);
+    EXPECT_EQ(g_drags.wheel, 0);
 }
 
 // The hover cursor --------------------------------------------------------

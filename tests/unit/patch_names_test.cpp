@@ -69,6 +69,12 @@ TEST_F(PatchMenusTest, FortyEntriesGiveTwoColumnsAndTheRestHaveNoName) {
     EXPECT_STREQ(patchName(-1), "");
 }
 
+TEST_F(PatchMenusTest, AnAmpersandIsShownNotTakenForAMnemonic) {
+    build("Bass & Lead\n&\n");
+    EXPECT_EQ(patchItems(), Lines({item(0, "0x0", "Bass && Lead"), item(1, "0x0", "&&")}));
+    EXPECT_STREQ(patchName(0), "Bass & Lead") << "the displays show it as written";
+}
+
 TEST_F(PatchMenusTest, TheListEndsAtTheFirstEmptyLineOrTheEndOfTheFile) {
     const struct {
         const char* what;
@@ -135,10 +141,10 @@ TEST_F(PatchMenusTest, ChannelAndOctaveMenus) {
 
 TEST_F(PatchMenusTest, AChoiceSetsTheSelectedParameter) {
     build(patchFile(3));
-    selectParam(0, ParamId::Channel);
+    selectParam(0, ParamId::CHANNEL);
     fake::clearLog();
     onCommand(fake::WINDOW, CMD_CHANNEL_ITEMS + 9);
-    EXPECT_EQ(g_model.sections[0].params[ParamId::Channel].value, 9);
+    EXPECT_EQ(g_model.sections[0].values[ParamId::CHANNEL], 9);
     EXPECT_EQ(fake::midiMessages(), Lines({"program 0xC9 0"}));
     EXPECT_EQ(fake::calls({fake::Fn::InvalidateRect}), Lines({"InvalidateRect window all FALSE"}));
 }
@@ -150,35 +156,35 @@ TEST_F(PatchMenusTest, CommandRangesAreHalfOpenAndReachOnlyTheirOwnParameter) {
         WPARAM command;
         int32_t value; // -1: unchanged
     } cases[] = {
-        {ParamId::Patch, 1127, 127},
-        {ParamId::Patch, 1128, -1},
-        {ParamId::Patch, 999, -1},
-        {ParamId::Channel, 2015, 15},
-        {ParamId::Channel, 2016, -1},
-        {ParamId::Octave, 3010, 10},
-        {ParamId::Octave, 3011, -1},
-        {ParamId::Patch, 1005 | 1 << 16, -1},
-        {ParamId::Patch, (WPARAM)1 << 32 | 1005, -1},
-        {ParamId::Channel, 1100, -1}, // a patch item that no menu of Channel's posted
-        {ParamId::Octave, 2003, -1},
-        {ParamId::Patch, 3002, -1},
+        {ParamId::PATCH, 1127, 127},
+        {ParamId::PATCH, 1128, -1},
+        {ParamId::PATCH, 999, -1},
+        {ParamId::CHANNEL, 2015, 15},
+        {ParamId::CHANNEL, 2016, -1},
+        {ParamId::OCTAVE, 3010, 10},
+        {ParamId::OCTAVE, 3011, -1},
+        {ParamId::PATCH, 1005 | 1 << 16, -1},
+        {ParamId::PATCH, (WPARAM)1 << 32 | 1005, -1},
+        {ParamId::CHANNEL, 1100, -1}, // a patch item that no menu of Channel's posted
+        {ParamId::OCTAVE, 2003, -1},
+        {ParamId::PATCH, 3002, -1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.command);
         selectParam(0, c.param);
-        g_model.sections[0].params[c.param].value = 1;
+        selectedValue() = 1;
         onCommand(fake::WINDOW, c.command);
-        EXPECT_EQ(g_model.sections[0].params[c.param].value, c.value < 0 ? 1 : c.value);
+        EXPECT_EQ(selectedValue(), c.value < 0 ? 1 : c.value);
     }
 }
 
 TEST_F(PatchMenusTest, AChosenItemArrivesAfterTheMenuCloses) {
     build(patchFile(3));
     registerMainClass(fake::INSTANCE);
-    selectParam(0, ParamId::Patch);
+    selectParam(0, ParamId::PATCH);
     fake::clearLog();
     fake::script.menuChoice = CMD_PATCH_ITEMS + 2;
-    openParameterMenu(fake::WINDOW, 0, ParamId::Patch);
+    openParameterMenu(fake::WINDOW, 0, ParamId::PATCH);
     EXPECT_EQ(fake::calls({fake::Fn::TrackPopupMenuEx}),
               Lines({"TrackPopupMenuEx menu1 0x40 at 446,828 owner window null"})); // 31,82 on the screen
     EXPECT_TRUE(fake::midiMessages().empty());

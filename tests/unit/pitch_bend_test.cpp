@@ -1,6 +1,7 @@
 // The bend gesture of Page Up and Page Down with its spring-back, and the
 // wheel drag.
 #include "display/panel.h"
+#include "input/drags.h"
 #include "input/pitch_bend.h"
 #include "model/keys.h"
 #include "model/parameters.h"
@@ -45,7 +46,7 @@ TEST_F(PitchBendTest, PageUpRampsUpThenSpringsBack) {
     fake::clearLog();
     timerTick();
     EXPECT_EQ(fake::midiMessages(), Lines({"bend 0xE0 0 64"}));
-    EXPECT_FALSE(fake::timerRunning(BendTimer));
+    EXPECT_FALSE(fake::timerRunning(TIMER_BEND_RAMP));
     EXPECT_EQ(g_model.bendValue, 8192);
     EXPECT_EQ(g_model.bendTarget, 8192);
 }
@@ -100,14 +101,15 @@ TEST_F(PitchBendTest, NudgingFarBeyondTheRangeNeverOverflows) {
     EXPECT_EQ(g_model.bendTarget, 0);
 }
 
-TEST_F(PitchBendTest, BendGoesToTheChannelOfTheSectionActiveNow) {
-    g_model.sections[1].params[ParamId::Channel].value = 3;
+TEST_F(PitchBendTest, ABendMovingToAnotherChannelSpringsTheOldOneBackFirst) {
+    g_model.sections[1].values[ParamId::CHANNEL] = 3;
     pageUp();
     timerTick();
     typeCharacter('\t');
     timerTick();
     timerTick();
-    EXPECT_EQ(fake::midiMessages(), Lines({"bend 0xE0 116 67", "bend 0xE3 104 71", "bend 0xE3 0 64"}));
+    EXPECT_EQ(fake::midiMessages(),
+              Lines({"bend 0xE0 116 67", "bend 0xE0 0 64", "bend 0xE3 104 71", "bend 0xE3 0 64"}));
 }
 
 TEST_F(PitchBendTest, WheelStepsOf400ClampAtTheTop) {
@@ -138,7 +140,7 @@ TEST_F(PitchBendTest, AWheelStepSetsTheHandRepaintsAndSends) {
     EXPECT_EQ(fake::midiMessages(), Lines({"bend 0xE0 112 60"})); // 7792
     EXPECT_EQ(fake::calls({fake::Fn::SetCursor, fake::Fn::InvalidateRect}),
               Lines({"SetCursor HAND", LEFT_DISPLAY, RIGHT_DISPLAY, WHEEL}));
-    EXPECT_EQ(g_panel.wheelLastY, WHEEL_Y + 37);
+    EXPECT_EQ(g_drags.wheelLastY, WHEEL_Y + 37);
 }
 
 TEST_F(PitchBendTest, AMoveWithTheSameYDoesNothing) {
@@ -151,7 +153,7 @@ TEST_F(PitchBendTest, AMoveWithTheSameYDoesNothing) {
 
 TEST_F(PitchBendTest, AboveTheWindowUpwardStaysUpward) {
     startWheelDrag();
-    g_panel.wheelLastY = 2;
+    g_drags.wheelLastY = 2;
     onWheelDragMove(fake::WINDOW, -1);
     EXPECT_EQ(g_model.bendValue, 8592);
     onWheelDragMove(fake::WINDOW, -6);
@@ -161,14 +163,14 @@ TEST_F(PitchBendTest, AboveTheWindowUpwardStaysUpward) {
 }
 
 TEST_F(PitchBendTest, ReleasingTheWheelSendsExactlyTheCentre) {
-    g_model.sections[0].params[ParamId::Channel].value = 5;
+    g_model.sections[0].values[ParamId::CHANNEL] = 5;
     startWheelDrag();
     for (int i = 1; i <= 5; ++i) onWheelDragMove(fake::WINDOW, WHEEL_Y - i);
     fake::clearLog();
     endWheelDrag(fake::WINDOW);
     EXPECT_EQ(fake::calls(), Lines({"midiOutShortMsg midi1 bend 0xE5 0 64", WHEEL}));
     EXPECT_EQ(fake::call(0).args[1], 0x004000E5);
-    EXPECT_EQ(g_panel.wheelDragging, 0);
+    EXPECT_EQ(g_drags.wheel, 0);
 
     fake::clearLog();
     endWheelDrag(fake::WINDOW);

@@ -4,11 +4,9 @@
 #pragma once
 
 #include "tests/fake/fake_win32.h"
+#include "tests/unit/program_state.h"
 
 #include <gtest/gtest.h>
-
-// Puts every program-wide record back to its start value.
-void resetProgramState();
 
 class ProgramTest : public ::testing::Test {
 protected:

@@ -19,9 +19,9 @@ const char PORTABLE_FILE[] = "C:\\Tonvale\\tonvale.ini";
 std::string describe(const Settings& settings) {
     std::string text;
     for (const SectionSettings& s : settings.sections) {
-        text += "ch" + std::to_string(s.values[ParamId::Channel]) + " oct" + std::to_string(s.values[ParamId::Octave]) +
-                " vol" + std::to_string(s.values[ParamId::Volume]) + " tr" +
-                std::to_string(s.values[ParamId::Transpose]) + " chord" + std::to_string(s.chord) + " sel" +
+        text += "ch" + std::to_string(s.values[ParamId::CHANNEL]) + " oct" + std::to_string(s.values[ParamId::OCTAVE]) +
+                " vol" + std::to_string(s.values[ParamId::VOLUME]) + " tr" +
+                std::to_string(s.values[ParamId::TRANSPOSE]) + " chord" + std::to_string(s.chord) + " sel" +
                 std::to_string(s.selected) + " | ";
     }
     text += "patches";
@@ -61,6 +61,9 @@ const BrokenInput BROKEN_INPUTS[] = {
      "WindowX=-10\nWindowY=20\n",
      "ch0 oct5 vol127 tr0 chord1 sel2 | ch0 oct5 vol127 tr0 chord0 sel0 | patches 1:32 | active1 device \"Alpha "
      "Port\" at -10,20"},
+    {"comments after a blank, names in quotes",
+     "[Left]\nVolume=100 ; loud\nOctave=3;4\n[General]\nDevice=\" Alpha Port \" ; the USB one\n",
+     "ch0 oct5 vol100 tr0 chord0 sel0 | ch0 oct5 vol127 tr0 chord0 sel0 | patches | active0 device \" Alpha Port \""},
     {"a device name too long for any device, one window coordinate",
      "[General]\nDevice=" + std::string(32, 'n') + "\nWindowX=100\n", START},
 };
@@ -75,9 +78,9 @@ TEST(SettingsText, EachValueThatCannotBeReadKeepsItsStartValue) {
 
 TEST(SettingsText, WhatIsWrittenIsReadBackTheSame) {
     Settings settings;
-    settings.sections[0].values[ParamId::Channel] = 1;
-    settings.sections[0].values[ParamId::Octave] = 3;
-    settings.sections[0].selected = ParamId::Octave;
+    settings.sections[0].values[ParamId::CHANNEL] = 1;
+    settings.sections[0].values[ParamId::OCTAVE] = 3;
+    settings.sections[0].selected = ParamId::OCTAVE;
     settings.sections[1].chord = 1;
     settings.patches[1] = 32;
     settings.activeSection = 1;
@@ -98,6 +101,14 @@ TEST(SettingsText, WhatIsWrittenIsReadBackTheSame) {
     readSettingsText(text, length, read);
     EXPECT_EQ(describe(read), describe(settings));
     EXPECT_EQ(std::memcmp(&read, &settings, sizeof read), 0);
+
+    // Names the reader would cut are written in quotes.
+    for (const char* name : {" Alpha Port ", "Port; 2", "\"Q\""}) {
+        copyDeviceName(settings.deviceName, name, std::strlen(name));
+        Settings again;
+        readSettingsText(text, writeSettingsText(settings, text), again);
+        EXPECT_STREQ(again.deviceName, name);
+    }
 }
 
 class SettingsTest : public ::testing::Test {
@@ -166,6 +177,47 @@ TEST_F(SettingsTest, AMissingDeviceFallsBackToDevice0AndAPanelOffEveryScreenToIt
     EXPECT_TRUE(saysLine(ROAMING_FILE, "Device=Gone Synth")) << "remembered until another is chosen";
 }
 
+TEST_F(SettingsTest, ARememberedDeviceThatWillNotOpenGivesWayToDevice0AndTheMessageFollowsThePanel) {
+    fake::putFile(ROAMING_FILE, "[General]\nDevice=Alpha Port\n");
+    fake::script.openResults[1] = MMSYSERR_ALLOCATED; // another program holds it
+    registerMainClass(fake::INSTANCE);
+    ASSERT_TRUE(createMainWindow(fake::INSTANCE, SW_SHOWDEFAULT));
+    EXPECT_EQ(
+        fake::calls({fake::Fn::midiOutOpen, fake::Fn::ShowWindow, fake::Fn::MessageBoxA}),
+        Lines({"midiOutOpen device 1 callback null instance 0 flags 0x0 -> failed",
+               "midiOutOpen device 0 callback null instance 0 flags 0x0 -> midi1", "ShowWindow window 10",
+               "MessageBoxA window \"The MIDI output device \"Alpha Port\" cannot be opened: MIDI error 4\n\nTonvale "
+               "plays on \"Zeta Synth\" instead; SETUP chooses another.\" caption null 0x0"}));
+    fake::clearLog();
+    keyPress(scan::Q);
+    EXPECT_EQ(fake::calls({fake::Fn::midiOutShortMsg}), Lines({"midiOutShortMsg midi1 note-on 0x90 60 127"}));
+    DestroyWindow(fake::WINDOW);
+    EXPECT_TRUE(saysLine(ROAMING_FILE, "Device=Alpha Port")) << "tried again at the next start";
+
+    SetUp(); // device 0 fails too: no start, as without settings
+    fake::putFile(ROAMING_FILE, "[General]\nDevice=Alpha Port\n");
+    fake::script.openResult = MMSYSERR_ALLOCATED;
+    registerMainClass(fake::INSTANCE);
+    EXPECT_FALSE(createMainWindow(fake::INSTANCE, SW_SHOWDEFAULT));
+    EXPECT_EQ(fake::calls({fake::Fn::MessageBoxA}),
+              Lines({"MessageBoxA window \"Can't open MIDI output device\" caption null 0x0"}));
+}
+
+TEST_F(SettingsTest, TheSessionsEndSavesAChangeHeldBackByAKey) {
+    start();
+    typeCharacter('\t');
+    keyPress(scan::Q);
+    send(WM_TIMER, TIMER_SETTINGS_SAVE);
+    EXPECT_EQ(MainWndProc(fake::WINDOW, WM_QUERYENDSESSION, 0, 0), TRUE);
+    EXPECT_TRUE(saysLine(ROAMING_FILE, "ActiveSection=Right"));
+    typeCharacter('\t');
+    send(WM_ENDSESSION, TRUE);
+    EXPECT_TRUE(saysLine(ROAMING_FILE, "ActiveSection=Left"));
+    EXPECT_EQ(fake::calls({fake::Fn::midiOutReset, fake::Fn::midiOutClose}),
+              Lines({"midiOutReset midi1", "midiOutClose midi1"}))
+        << "no WM_DESTROY comes: the device is silenced now";
+}
+
 TEST_F(SettingsTest, AKnobDragIsSavedOnceASecondAfterItEndsAndNotWhileAKeyIsHeld) {
     start();
     send(WM_LBUTTONDOWN, 0, fake::pointData(400, 50));
@@ -176,13 +228,13 @@ TEST_F(SettingsTest, AKnobDragIsSavedOnceASecondAfterItEndsAndNotWhileAKeyIsHeld
     EXPECT_EQ(file(ROAMING_FILE), "(none)");
 
     keyPress(scan::Q);
-    send(WM_TIMER, SETTINGS_TIMER);
+    send(WM_TIMER, TIMER_SETTINGS_SAVE);
     EXPECT_EQ(file(ROAMING_FILE), "(none)") << "nothing is written while a key is held";
-    EXPECT_TRUE(fake::timerRunning(SETTINGS_TIMER));
+    EXPECT_TRUE(fake::timerRunning(TIMER_SETTINGS_SAVE));
     keyRelease(scan::Q);
-    send(WM_TIMER, SETTINGS_TIMER);
+    send(WM_TIMER, TIMER_SETTINGS_SAVE);
     EXPECT_TRUE(saysLine(ROAMING_FILE, "Channel1=41"));
-    EXPECT_FALSE(fake::timerRunning(SETTINGS_TIMER));
+    EXPECT_FALSE(fake::timerRunning(TIMER_SETTINGS_SAVE));
     EXPECT_EQ(fake::filePaths(), Lines({ROAMING_FILE})) << "the new file took the old one's place";
 
     fake::putFile(ROAMING_FILE, "as edited");
@@ -206,7 +258,7 @@ TEST_F(SettingsTest, AFailedSaveKeepsTheOldFileSaysNothingAndIsTriedAgainWithThe
         fake::script.diskSpace = failure.diskSpace;
         fake::script.moveFails = failure.moveFails;
         typeCharacter('\t');
-        send(WM_TIMER, SETTINGS_TIMER);
+        send(WM_TIMER, TIMER_SETTINGS_SAVE);
         EXPECT_EQ(file(ROAMING_FILE), "[Left]\nOctave=4\n");
         EXPECT_EQ(fake::filePaths(), Lines({ROAMING_FILE})) << "no half-written file is left";
         EXPECT_EQ(fake::count(fake::Fn::MessageBoxA), 0u);
@@ -215,7 +267,7 @@ TEST_F(SettingsTest, AFailedSaveKeepsTheOldFileSaysNothingAndIsTriedAgainWithThe
         fake::script.deviceCount = 2;
         typeCharacter('\t');
         typeCharacter('\t');
-        send(WM_TIMER, SETTINGS_TIMER);
+        send(WM_TIMER, TIMER_SETTINGS_SAVE);
         EXPECT_TRUE(saysLine(ROAMING_FILE, "ActiveSection=Right"));
         EXPECT_TRUE(saysLine(ROAMING_FILE, "Octave=4"));
     }

@@ -1,0 +1,10 @@
+// Every window timer of the main window, in one table so that no two
+// modules ever set the same id; a WM_TIMER with any other id is not ours.
+#pragma once
+
+#include "platform/win32.h"
+
+enum WindowTimer : UINT_PTR {
+    TIMER_BEND_RAMP = 1,     // the keyboard bend gesture's ramp
+    TIMER_SETTINGS_SAVE = 2, // a settled change written to the settings file
+};

@@ -1,0 +1,25 @@
+#include "tests/unit/program_state.h"
+
+#include "base/program.h"
+#include "devices/midi_device.h"
+#include "devices/popup_menus.h"
+#include "display/panel.h"
+#include "input/drags.h"
+#include "input/keyboard_input.h"
+#include "model/patch_names.h"
+#include "model/performance.h"
+#include "port/midi_out_port.h"
+#include "settings/settings.h"
+
+void resetProgramState() {
+    g_program = Program{};
+    g_port = MidiOutPort{};
+    g_model = PerformanceModel{};
+    g_panel = Panel{};
+    g_menus = PopupMenus{};
+    g_patchNames = PatchNames{};
+    g_modifiers = ModifierKeys{};
+    g_drags = Drags{};
+    g_deviceNews = DeviceNews{};
+    g_settings = SettingsStore{};
+}
