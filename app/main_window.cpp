@@ -4,6 +4,7 @@
 #include "base/program.h"
 #include "devices/midi_device.h"
 #include "devices/popup_menus.h"
+#include "display/key_labels.h"
 #include "display/paint_panel.h"
 #include "display/panel.h"
 #include "display/panel_layout.h"
@@ -133,7 +134,8 @@ LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_MOVE: onWindowMoved(window); return 0;
     case WM_CHAR: onCharMessage(window, (unsigned char)(wParam & 0xFF)); return 0;
     case WM_SYSKEYDOWN:
-    case WM_SYSKEYUP: onSystemKeyMessage(wParam, lParam); return DefWindowProcA(window, message, wParam, lParam);
+    case WM_SYSKEYUP:
+        return onSystemKeyMessage(window, wParam, lParam) ? 0 : DefWindowProcA(window, message, wParam, lParam);
     // From here key releases may go elsewhere: to another window, or to a
     // popup menu's modal loop.
     case WM_KILLFOCUS:
@@ -146,6 +148,8 @@ LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_MOUSEMOVE: onMouseMove(window, lParam); return 0;
     case WM_LBUTTONDOWN: onLeftButtonDown(window, lParam); return 0;
     case WM_LBUTTONUP: onLeftButtonUp(window); return 0;
+    case WM_RBUTTONDOWN: return onRightButtonDown(window, lParam) ? 0 : DefWindowProcA(window, message, wParam, lParam);
+    case WM_INPUTLANGCHANGE: forgetKeyNames(window); return DefWindowProcA(window, message, wParam, lParam);
     // Log-off or shut-down: the program is ended without WM_DESTROY.
     case WM_QUERYENDSESSION: saveSettingsNow(); return TRUE;
     case WM_ENDSESSION: onEndSession(wParam != 0); return 0;

@@ -1,6 +1,7 @@
 #include "devices/midi_device.h"
 
 #include "base/program.h"
+#include "model/key_map.h"
 #include "model/keys.h"
 #include "model/midi_messages.h"
 #include "model/performance.h"
@@ -46,6 +47,19 @@ void fillDeviceList(HWND dialog) {
         SendDlgItemMessageA(dialog, IDC_DEVICE_LIST, LB_INSERTSTRING, (WPARAM)-1, (LPARAM)name);
     }
     SendDlgItemMessageA(dialog, IDC_DEVICE_LIST, LB_SETCURSEL, g_port.deviceIndex, 0);
+}
+
+void showKeyLayout(HWND dialog) {
+    SendDlgItemMessageA(dialog, IDC_KEYS_SPLIT + g_keyMap.layout, BM_SETCHECK, BST_CHECKED, 0);
+}
+
+// The layout whose button is checked plays from now on; a key held ends
+// as its press started.
+void takeKeyLayout(HWND dialog) {
+    for (int32_t layout = 0; layout < KEY_LAYOUT_COUNT; ++layout) {
+        if (SendDlgItemMessageA(dialog, IDC_KEYS_SPLIT + layout, BM_GETCHECK, 0, 0) == BST_CHECKED)
+            useKeyLayout(layout);
+    }
 }
 
 void takeSelectedDevice(HWND dialog) {
@@ -123,6 +137,7 @@ bool runDeviceSetup(HWND window) {
     const INT_PTR button = DialogBoxParamA(g_program.instance, "SETUPDLG", window, setupDialogProc, 0);
     if (button == -1) showMessage(window, "The SETUP dialog cannot be shown.");
     if (button != IDOK) return true;
+    InvalidateRect(window, nullptr, FALSE); // the beds and labels of the layout chosen
     markSettingsChanged();
     closePort();
     const MMRESULT opened = openPort();
@@ -142,12 +157,14 @@ void switchOff(HWND window) { DestroyWindow(window); }
 INT_PTR CALLBACK setupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     if (message == WM_INITDIALOG) {
         fillDeviceList(dialog);
+        showKeyLayout(dialog);
         return TRUE; // the system sets the focus
     }
     if (message != WM_COMMAND) return FALSE;
     switch (LOWORD(wParam)) {
     case IDOK:
         takeSelectedDevice(dialog);
+        takeKeyLayout(dialog);
         EndDialog(dialog, (INT_PTR)wParam);
         return TRUE;
     case IDCANCEL: // also Escape and the close box

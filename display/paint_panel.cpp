@@ -1,8 +1,10 @@
 #include "display/paint_panel.h"
 
+#include "display/key_labels.h"
 #include "display/knob_indicator.h"
 #include "display/panel.h"
 #include "display/panel_layout.h"
+#include "model/key_map.h"
 #include "model/patch_names.h"
 #include "model/performance.h"
 
@@ -13,6 +15,10 @@ namespace {
 
 const COLORREF WHEEL_PEN_COLOUR = RGB(120, 110, 90);
 const COLORREF TEXT_COLOUR = RGB(52, 57, 55);
+const COLORREF LABEL_COLOUR = RGB(214, 208, 194); // as the panel's own lettering
+const COLORREF BLACK_KEY_LABEL_COLOUR = RGB(176, 186, 172);
+const COLORREF MARK_COLOUR = RGB(232, 84, 60); // the lit lamp's red
+const int KEY_LABEL_Y = 103;
 const char PERCUSSION_NAME[] = "NONE - PERCUSSION CHANNEL";
 const char SELECTION_MARKER[] = "---<>---";
 const char PEDAL_DOWN[] = "PED"; // as a score marks the sustain pedal
@@ -108,15 +114,37 @@ void drawWheelLine(HDC backBuffer) {
     }
 }
 
-// The keys of one colour at their place in the key bed.
-void drawKeys(HDC backBuffer, const KeyboardSection& section, const RECT& bed, bool black) {
+// The keys of one colour at their place in the key bed, down where the
+// section the bed shows sounds them.
+void drawKeys(HDC backBuffer, int32_t bedIndex, bool black) {
+    const BedView view = bedView(bedIndex);
+    const KeyboardSection& section = g_model.sections[sectionOf(view.target)];
+    const RECT& bed = sectionKeyBedRect(bedIndex);
     for (int k = 0; k < KEY_COUNT; ++k) {
         if (isBlackKey(k) != black) continue;
-        const bool down = section.keyDown[k];
+        const bool down = section.keyDown[view.first + k] != 0;
         const SpriteArea& sprite =
             black ? (down ? BLACK_KEY_PRESSED : BLACK_KEY_RELEASED) : (down ? WHITE_KEY_PRESSED : WHITE_KEY_RELEASED);
         copySprite(backBuffer, sprite, bed.left + KEY_OFFSETS[k], bed.top);
     }
+}
+
+// Above each key the computer key that plays it, centred; the mark of a
+// key to learn in the lamp's red.
+void drawKeyLabels(HDC backBuffer) {
+    SetTextAlign(backBuffer, TA_CENTER | TA_TOP);
+    for (int32_t bed = 0; bed < SECTION_COUNT; ++bed) {
+        const int left = sectionKeyBedRect(bed).left;
+        for (int k = 0; k < KEY_COUNT; ++k) {
+            const bool black = isBlackKey(k);
+            const bool marked = g_keyMap.markedBed == bed && g_keyMap.markedKey == k;
+            SetTextColor(backBuffer, marked ? MARK_COLOUR : black ? BLACK_KEY_LABEL_COLOUR : LABEL_COLOUR);
+            const char* label = keyLabel(bed, k);
+            const int centre = KEY_OFFSETS[k] + (black ? BLACK_KEY_WIDTH : WHITE_KEY_WIDTH) / 2;
+            drawText(backBuffer, left + centre, KEY_LABEL_Y, label, std::strlen(label));
+        }
+    }
+    SetTextAlign(backBuffer, TA_LEFT | TA_TOP);
 }
 
 // The artwork shows section 0 lit; for section 1 the two lamps trade places.
@@ -150,11 +178,12 @@ void paintPanel(HDC target) {
     SetTextColor(backBuffer, TEXT_COLOUR);
     for (int32_t s = 0; s < SECTION_COUNT; ++s) drawDisplay(backBuffer, s);
     drawWheelLine(backBuffer);
-    for (int32_t s = 0; s < SECTION_COUNT; ++s) {
+    for (int32_t bed = 0; bed < SECTION_COUNT; ++bed) {
         // A black key lies over the right part of the white key before it.
-        drawKeys(backBuffer, g_model.sections[s], sectionKeyBedRect(s), false);
-        drawKeys(backBuffer, g_model.sections[s], sectionKeyBedRect(s), true);
+        drawKeys(backBuffer, bed, false);
+        drawKeys(backBuffer, bed, true);
     }
+    drawKeyLabels(backBuffer);
     drawLamps(backBuffer);
     drawKnobIndicator(backBuffer);
     // One copy to the window, so it never shows a half-composed panel.

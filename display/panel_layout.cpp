@@ -75,3 +75,23 @@ Hit hitTest(POINT point) {
 }
 
 bool isBlackKey(int keyIndex) { return keyIndex >= 0 && keyIndex < 17 && IS_BLACK_KEY[keyIndex]; }
+
+bool keyAt(POINT point, int32_t* bed, int32_t* key) {
+    for (int32_t b = 0; b < 2; ++b) {
+        const RECT& keys = sectionKeyBedRect(b);
+        const LONG x = point.x - keys.left;
+        if (point.y < keys.top || point.y >= PANEL_HEIGHT || x < 0) continue;
+        const bool onBlackRow = point.y < keys.top + BLACK_KEY_HEIGHT;
+        for (int pass = onBlackRow ? 0 : 1; pass < 2; ++pass) {
+            for (int32_t k = 0; k < 17; ++k) {
+                const bool black = pass == 0;
+                const int width = black ? BLACK_KEY_WIDTH : WHITE_KEY_WIDTH;
+                if (isBlackKey(k) != black || x < KEY_OFFSETS[k] || x >= KEY_OFFSETS[k] + width) continue;
+                *bed = b;
+                *key = k;
+                return true;
+            }
+        }
+    }
+    return false;
+}

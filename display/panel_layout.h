@@ -60,6 +60,9 @@ constexpr int BLACK_KEY_WIDTH = 21;
 constexpr int BLACK_KEY_HEIGHT = 90;
 extern const int KEY_OFFSETS[17];
 bool isBlackKey(int keyIndex);
+// The key of a key bed drawn under a point, a black key over the white one
+// beside it; false off the keys.
+bool keyAt(POINT point, int32_t* bed, int32_t* key);
 
 // Source areas in the artwork that painting copies.
 struct SpriteArea {

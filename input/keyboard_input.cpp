@@ -4,6 +4,7 @@
 #include "display/repaint.h"
 #include "input/pitch_bend.h"
 #include "model/chords.h"
+#include "model/key_map.h"
 #include "model/keys.h"
 #include "model/parameters.h"
 
@@ -16,7 +17,8 @@ const unsigned char TAB_CHARACTER = 9;
 
 enum class KeyTransition { PRESS, RELEASE, REPEAT };
 
-uint8_t scanCodeOf(LPARAM keyData) { return (uint8_t)((keyData >> 16) & 0xFF); }
+// The scan code, bits 16 to 23, and the extended flag, bit 24.
+int32_t keyIdOf(LPARAM keyData) { return (int32_t)((keyData >> 16) & (KEY_ID_COUNT - 1)); }
 
 // Bit 30: the key was already down; bit 31: it is going up. The message
 // identifier is not needed: these two bits tell every case apart.
@@ -28,10 +30,35 @@ KeyTransition transitionOf(LPARAM keyData) {
     return KeyTransition::REPEAT;
 }
 
-PanelChange pressKey(const KeyLocation& key) {
-    if (!chordModeOn(key.section)) return pressNote(key.section, key.key);
+PanelChange pressKey(int32_t keyId, int32_t s, int32_t offset) {
+    if (!chordModeOn(s)) return pressNote(keyId, s, offset);
     const bool minor = g_modifiers.leftControl || g_modifiers.rightControl;
-    return pressChord(key.section, key.key, minor, g_modifiers.capsLock);
+    return pressChord(keyId, s, offset, minor, g_modifiers.capsLock);
+}
+
+// The section a key plays now, if it plays at all at its section's octave.
+bool playingSection(int32_t keyId, int32_t* s) {
+    const KeyBinding& binding = bindingOf(keyId);
+    if (binding.target == PLAYS_NOTHING) return false;
+    *s = sectionOf(binding.target);
+    return keyInRange(*s, binding.offset);
+}
+
+// With a key of a bed marked, the first press is the key to play it: a key
+// with a meaning of its own gets a beep and the mark stays, Esc lets the
+// mark go. True when the press is used up here; a key taken plays at once.
+bool takeMarkedKey(HWND window, WPARAM virtualKey, int32_t keyId) {
+    if (virtualKey == VK_ESCAPE) {
+        showPanelChange(window, cancelLearning());
+        return true;
+    }
+    PanelChange change;
+    if (learnKey(keyId, &change)) {
+        showPanelChange(window, change);
+        return false;
+    }
+    MessageBeep(MB_OK);
+    return true;
 }
 
 // Kept from the key messages rather than asked for at each chord: under
@@ -85,53 +112,49 @@ void onUnmatchedKey(HWND window, WPARAM virtualKey, LPARAM keyData, KeyTransitio
     }
 }
 
-// The key of either section that has the scan code and passes the test.
-// No scan code is in both rows, so at most one key has it.
-bool findKeyPassing(uint8_t scanCode, bool (*test)(int32_t s, int32_t k), KeyLocation* found) {
-    for (int32_t s = 0; s < SECTION_COUNT; ++s) {
-        for (int32_t k = 0; k < KEY_COUNT; ++k) {
-            if (g_model.sections[s].scanCodes[k] != scanCode || !test(s, k)) continue;
-            *found = KeyLocation{s, k};
-            return true;
-        }
-    }
-    return false;
-}
-
 } // namespace
 
-// A key whose note would pass 127 is no key at all.
-bool findKey(uint8_t scanCode, KeyLocation* found) { return findKeyPassing(scanCode, keyInRange, found); }
-
 void onKeyMessage(HWND window, WPARAM virtualKey, LPARAM keyData) {
-    const uint8_t scanCode = scanCodeOf(keyData);
+    const int32_t keyId = keyIdOf(keyData);
     const KeyTransition transition = transitionOf(keyData);
-    KeyLocation key{};
-    // A key raised out of range while it was held still owns its note, and
-    // its release must end it.
-    const bool found =
-        findKey(scanCode, &key) || (transition == KeyTransition::RELEASE && findKeyPassing(scanCode, keySounds, &key));
-    if (!found) {
+    if (transition == KeyTransition::PRESS && learningKey()) {
+        noteModifierKey(virtualKey, keyData, transition);
+        if (takeMarkedKey(window, virtualKey, keyId)) return;
+    }
+    // A key raised out of range or played otherwise since its press still
+    // owns its notes, and its release must end them.
+    if (transition == KeyTransition::RELEASE && keySounds(keyId)) {
+        showPanelChange(window, releaseKey(keyId));
+        return;
+    }
+    int32_t s = 0;
+    if (!playingSection(keyId, &s)) {
         onUnmatchedKey(window, virtualKey, keyData, transition);
         return;
     }
-    // An auto-repeat changes nothing, yet its key bed is repainted too.
-    PanelChange change = repaint(keysArea(key.section));
-    switch (transition) {
-    case KeyTransition::PRESS: change = pressKey(key); break;
-    case KeyTransition::RELEASE: change = releaseKey(key.section, key.key); break;
-    case KeyTransition::REPEAT: break; // the note is already sounding
-    }
+    // An auto-repeat, or a release of a key that sounds nothing, changes
+    // nothing, yet its key bed is repainted too.
+    const PanelChange change =
+        transition == KeyTransition::PRESS ? pressKey(keyId, s, bindingOf(keyId).offset) : repaint(keyBedsOf(s));
     showPanelChange(window, change);
 }
 
 void onCharMessage(HWND window, unsigned char character) {
-    // By character, not key: whatever the system turns into a tab switches.
-    if (character == TAB_CHARACTER) showPanelChange(window, switchActiveSection());
+    // By character, not key: whatever the system turns into a tab switches;
+    // not the Tab refused for a marked key.
+    if (character == TAB_CHARACTER && !learningKey()) showPanelChange(window, switchActiveSection());
 }
 
-void onSystemKeyMessage(WPARAM virtualKey, LPARAM keyData) {
-    noteModifierKey(virtualKey, keyData, transitionOf(keyData));
+bool onSystemKeyMessage(HWND window, WPARAM virtualKey, LPARAM keyData) {
+    const int32_t keyId = keyIdOf(keyData);
+    int32_t s = 0;
+    const bool plays = learningKey() || keySounds(keyId) || playingSection(keyId, &s);
+    if (!plays || virtualKey == VK_F4) {
+        noteModifierKey(virtualKey, keyData, transitionOf(keyData));
+        return false;
+    }
+    onKeyMessage(window, virtualKey, keyData);
+    return true;
 }
 
 void onKeysLost(HWND window) {

@@ -1,7 +1,8 @@
-// Playing from the computer keyboard: two rows of keys by scan code, Page Up
-// and Page Down for a bend gesture, Tab for the other section, Space for the
-// sustain pedal, the arrows and Esc for the panel; and letting go of it all
-// when the window may miss the releases.
+// Playing from the computer keyboard: the keys of the key map by where they
+// sit, Page Up and Page Down for a bend gesture, Tab for the other section,
+// Space for the sustain pedal, the arrows and Esc for the panel; a key taken
+// for the key marked on a bed; and letting go of it all when the window may
+// miss the releases.
 #pragma once
 
 #include "platform/win32.h"
@@ -18,20 +19,14 @@ struct ModifierKeys {
 
 extern ModifierKeys g_modifiers;
 
-struct KeyLocation {
-    int32_t section;
-    int32_t key;
-};
-
-// The section and key index a scan code plays, if any key in range has it.
-bool findKey(uint8_t scanCode, KeyLocation* found);
-
 // WM_KEYDOWN and WM_KEYUP alike: press, release and auto-repeat are told
 // apart by the bits of keyData alone.
 void onKeyMessage(HWND window, WPARAM virtualKey, LPARAM keyData);
 void onCharMessage(HWND window, unsigned char character);
-// WM_SYSKEYDOWN and WM_SYSKEYUP: with Alt held, Ctrl and Caps Lock still count.
-void onSystemKeyMessage(WPARAM virtualKey, LPARAM keyData);
+// WM_SYSKEYDOWN and WM_SYSKEYUP (a key with Alt held, F10): a key that
+// plays plays, and Ctrl and Caps Lock still count. False when the message
+// is the system's to handle (Alt+F4 closes, whatever F4 plays).
+bool onSystemKeyMessage(HWND window, WPARAM virtualKey, LPARAM keyData);
 
 // The focus goes elsewhere, or a menu's modal loop takes the keyboard: the
 // releases will go elsewhere, so every held note, the pedal and the bend

@@ -7,6 +7,7 @@
 #include "display/repaint.h"
 #include "input/drags.h"
 #include "input/pitch_bend.h"
+#include "model/key_map.h"
 #include "model/parameters.h"
 
 Drags g_drags;
@@ -65,6 +66,7 @@ bool dragKnob(HWND window, POINT point) {
 
 void onLeftButtonDown(HWND window, LPARAM position) {
     const POINT point = pointOf(position);
+    showPanelChange(window, cancelLearning()); // a click elsewhere
     const Hit hit = hitTest(point);
     switch (hit.control) {
     case Control::SECTION_BUTTON:
@@ -90,6 +92,16 @@ void onMouseMove(HWND window, LPARAM position) {
     if (g_drags.wheel && !onWheelDragMove(window, point.y)) return;
     // Elsewhere the class arrow, which WM_SETCURSOR has already put up.
     if (hitTest(point).control != Control::NONE) SetCursor(g_panel.handCursor);
+}
+
+bool onRightButtonDown(HWND window, LPARAM position) {
+    int32_t bed = 0, key = 0;
+    if (!keyAt(pointOf(position), &bed, &key)) {
+        showPanelChange(window, cancelLearning());
+        return false;
+    }
+    showPanelChange(window, markKeyToLearn(bed, key));
+    return true;
 }
 
 void onLeftButtonUp(HWND window) {

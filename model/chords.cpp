@@ -1,5 +1,7 @@
 #include "model/chords.h"
 
+#include "model/key_map.h"
+#include "model/keys.h"
 #include "model/note_ledger.h"
 
 static_assert(MAX_VOICES >= sizeof ChordShape::intervals, "the ledger holds a whole chord");
@@ -20,20 +22,23 @@ int32_t chordNoteIndex(int32_t root, int32_t quality, int32_t position, bool cap
     return capsFold && n >= OCTAVE ? n - OCTAVE : n;
 }
 
-PanelChange pressChord(int32_t s, int32_t k, bool minor, bool capsFold) {
+PanelChange pressChord(int32_t keyId, int32_t s, int32_t offset, bool minor, bool capsFold) {
     KeyboardSection& section = g_model.sections[s];
     g_model.chordQuality = minor ? MINOR_CHORD : MAJOR_CHORD;
     // The section's chord started last stops first, notes it shares with
     // this one included: chords follow one another rather than pile up.
-    KeyVoices& previous = section.sounding[section.lastChordKey];
-    if (previous.chord) endVoices(section, previous);
-    KeyVoices& owner = section.sounding[k];
-    endVoices(section, owner); // pressed again without a release
+    PanelChange change = repaint(keyBedsOf(s));
+    if (section.lastChordKey != NO_KEY) {
+        const KeyVoices& previous = g_model.held[section.lastChordKey];
+        if (previous.chord && previous.section == s) change = change | releaseKey(section.lastChordKey);
+    }
+    change = change | releaseKey(keyId); // pressed again without a release
+    KeyVoices& owner = g_model.held[keyId];
     const ChordShape& shape = ChordTable[g_model.chordQuality];
     for (int32_t i = 0; i < shape.count; ++i) {
-        startVoice(section, owner, chordNoteIndex(k, g_model.chordQuality, i, capsFold));
+        startVoice(owner, s, chordNoteIndex(offset, g_model.chordQuality, i, capsFold));
     }
     owner.chord = true;
-    section.lastChordKey = k;
-    return repaint(keysArea(s));
+    section.lastChordKey = keyId;
+    return change;
 }

@@ -18,6 +18,7 @@ extern const ChordShape ChordTable[2]; // by quality: MINOR_CHORD, MAJOR_CHORD
 // of the key bed when Caps Lock is on.
 int32_t chordNoteIndex(int32_t root, int32_t quality, int32_t position, bool capsFold);
 
-// Ctrl and Caps Lock as they stand at the key's message. The release of a
-// chord's key is any key's release (releaseKey).
-PanelChange pressChord(int32_t s, int32_t k, bool minor, bool capsFold);
+// A computer key plays the chord on `offset` in section s, with Ctrl and
+// Caps Lock as they stand at the key's message. The release of a chord's
+// key is any key's release (releaseKey).
+PanelChange pressChord(int32_t keyId, int32_t s, int32_t offset, bool minor, bool capsFold);

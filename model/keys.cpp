@@ -1,29 +1,38 @@
 #include "model/keys.h"
 
+#include "model/key_map.h"
 #include "model/midi_messages.h"
 #include "model/note_ledger.h"
 
 #include <algorithm>
 #include <iterator>
 
-bool keyInRange(int32_t s, int32_t k) { return paramValue(g_model.sections[s], ParamId::OCTAVE) * 12 + k <= 127; }
-
-bool keySounds(int32_t s, int32_t k) { return g_model.sections[s].sounding[k].count > 0; }
-
-PanelChange pressNote(int32_t s, int32_t k) {
-    KeyboardSection& section = g_model.sections[s];
-    KeyVoices& owner = section.sounding[k];
-    // Pressed again without a release (the window lost the keyboard
-    // meanwhile): what the key still sounds ends first.
-    endVoices(section, owner);
-    startVoice(section, owner, k);
-    return repaint(keysArea(s));
+bool keyInRange(int32_t s, int32_t offset) {
+    return paramValue(g_model.sections[s], ParamId::OCTAVE) * 12 + offset <= 127;
 }
 
-PanelChange releaseKey(int32_t s, int32_t k) {
-    KeyboardSection& section = g_model.sections[s];
-    endVoices(section, section.sounding[k]);
-    return repaint(keysArea(s));
+bool keySounds(int32_t keyId) { return g_model.held[keyId].count > 0; }
+
+bool anyKeySounds() {
+    return std::any_of(std::begin(g_model.held), std::end(g_model.held),
+                       [](const KeyVoices& k) { return k.count > 0; });
+}
+
+PanelChange pressNote(int32_t keyId, int32_t s, int32_t offset) {
+    KeyVoices& owner = g_model.held[keyId];
+    // Pressed again without a release (the window lost the keyboard
+    // meanwhile): what the key still sounds ends first.
+    const PanelChange ended = releaseKey(keyId);
+    startVoice(owner, s, offset);
+    return ended | repaint(keyBedsOf(s));
+}
+
+PanelChange releaseKey(int32_t keyId) {
+    KeyVoices& owner = g_model.held[keyId];
+    if (owner.count == 0) return PanelChange{};
+    const int32_t s = owner.section;
+    endVoices(owner);
+    return repaint(keyBedsOf(s));
 }
 
 PanelChange pressSustain() {
@@ -48,24 +57,18 @@ PanelChange releaseSustain() {
 }
 
 PanelChange releaseAllKeys() {
+    // Every key drawn down owns a note in the ledger: ending those lets go
+    // of every key.
     PanelChange change;
-    for (int32_t s = 0; s < SECTION_COUNT; ++s) {
-        KeyboardSection& section = g_model.sections[s];
-        // Every key drawn down owns a note in the ledger: ending those lets
-        // go of every key.
-        for (KeyVoices& owner : section.sounding) {
-            if (owner.count == 0) continue;
-            endVoices(section, owner);
-            change = change | repaint(keysArea(s));
-        }
-    }
+    for (int32_t keyId = 0; keyId < KEY_ID_COUNT; ++keyId) change = change | releaseKey(keyId);
     return change | releaseSustain();
 }
 
 void forgetAllKeys() {
     releaseSustain();
     for (KeyboardSection& section : g_model.sections) {
-        std::fill(std::begin(section.keyDown), std::end(section.keyDown), false);
-        std::fill(std::begin(section.sounding), std::end(section.sounding), KeyVoices{});
+        std::fill(std::begin(section.keyDown), std::end(section.keyDown), 0);
     }
+    std::fill(std::begin(g_model.held), std::end(g_model.held), KeyVoices{});
+    for (auto& channel : g_model.noteHolds) std::fill(std::begin(channel), std::end(channel), 0);
 }

@@ -1,23 +1,26 @@
 // The keys of a section: which keys play, a press with chord mode off, the
-// release of any key, the sustain pedal, and letting go of them all.
+// release of any key, the sustain pedal, and letting go of them all. A key
+// is a computer key (its key id); it plays a section's note `offset`
+// semitones above the section's base note.
 #pragma once
 
 #include "model/panel_areas.h"
 #include "model/performance.h"
 
-// Whether key k of section s plays at the section's octave: a key whose note
+// Whether a key at `offset` plays at section s's octave: one whose note
 // would pass 127 is no key at all. Transpose takes no part.
-bool keyInRange(int32_t s, int32_t k);
+bool keyInRange(int32_t s, int32_t offset);
 
-// Whether key k still owns a sounding note: its release must end it even if
-// the key has since left the range.
-bool keySounds(int32_t s, int32_t k);
+// Whether a computer key still owns a sounding note: its release must end
+// it, whatever the key plays now.
+bool keySounds(int32_t keyId);
+bool anyKeySounds();
 
-PanelChange pressNote(int32_t s, int32_t k);
+PanelChange pressNote(int32_t keyId, int32_t s, int32_t offset);
 
 // The release ends what the press started, a note or a chord, whatever the
-// chord mode, octave, transposition or channel are now.
-PanelChange releaseKey(int32_t s, int32_t k);
+// chord mode, octave, transposition, channel or key map are now.
+PanelChange releaseKey(int32_t keyId);
 
 // Space: the pedal goes down on the active section's channel, and comes up
 // on that channel.

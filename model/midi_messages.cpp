@@ -43,7 +43,7 @@ Voice voiceOf(const KeyboardSection& section, int32_t k) {
     Voice voice;
     voice.channel = paramValue(section, ParamId::CHANNEL);
     voice.note = k + paramValue(section, ParamId::TRANSPOSE) + 12 * paramValue(section, ParamId::OCTAVE);
-    voice.keyIndex = k;
+    voice.offset = k;
     return voice;
 }
 

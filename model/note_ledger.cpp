@@ -4,25 +4,36 @@
 
 namespace {
 
-// Chord notes can reach index 23; only the 17 keys of the bed have a flag.
-void setKeyFlag(KeyboardSection& section, int32_t n, bool down) {
-    if (n >= 0 && n < KEY_COUNT) section.keyDown[n] = down;
+// Offsets beyond what a bed can show have no flag; their notes still sound.
+void showKey(KeyboardSection& section, int32_t offset, int step) {
+    if (offset >= 0 && offset < SHOWN_OFFSETS) section.keyDown[offset] = (uint8_t)(section.keyDown[offset] + step);
+}
+
+// A note above 127 is never sent, so nobody holds it.
+uint16_t* holdsOf(const Voice& voice) {
+    if (voice.note < 0 || voice.note >= NOTE_COUNT) return nullptr;
+    return &g_model.noteHolds[voice.channel][voice.note];
 }
 
 } // namespace
 
-void startVoice(KeyboardSection& section, KeyVoices& owner, int32_t n) {
-    const Voice voice = voiceOf(section, n);
-    setKeyFlag(section, n, true);
-    sendVoice(section, voice, true);
+void startVoice(KeyVoices& owner, int32_t s, int32_t offset) {
+    KeyboardSection& section = g_model.sections[s];
+    const Voice voice = voiceOf(section, offset);
+    showKey(section, offset, +1);
+    uint16_t* holds = holdsOf(voice);
+    if (holds && (*holds)++ == 0) sendVoice(section, voice, true);
+    owner.section = s;
     if (owner.count < MAX_VOICES) owner.voices[owner.count++] = voice;
 }
 
-void endVoices(KeyboardSection& section, KeyVoices& owner) {
+void endVoices(KeyVoices& owner) {
+    KeyboardSection& section = g_model.sections[owner.section];
     for (int32_t i = 0; i < owner.count; ++i) {
         const Voice& voice = owner.voices[i];
-        setKeyFlag(section, voice.keyIndex, false);
-        sendVoice(section, voice, false);
+        showKey(section, voice.offset, -1);
+        uint16_t* holds = holdsOf(voice);
+        if (holds && *holds > 0 && --*holds == 0) sendVoice(section, voice, false);
     }
     owner = KeyVoices{};
 }

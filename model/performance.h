@@ -19,6 +19,15 @@ constexpr int32_t BEND_MAX = 16383;
 constexpr int32_t MINOR_CHORD = 0; // chord qualities, indices into ChordTable
 constexpr int32_t MAJOR_CHORD = 1;
 constexpr int MAX_VOICES = 5; // the most notes one key's press can start
+constexpr int32_t NOTE_COUNT = 128;
+// A computer key by where it sits, whatever the keyboard layout: its set-1
+// scan code, with KEY_EXTENDED added for a key that sends an E0 prefix.
+constexpr int32_t KEY_EXTENDED = 0x100;
+constexpr int32_t KEY_ID_COUNT = 0x200;
+constexpr int32_t NO_KEY = -1;
+// The offsets above a section's base note that its key beds can show:
+// Single shows two rows an octave apart.
+constexpr int32_t SHOWN_OFFSETS = 12 + KEY_COUNT;
 
 namespace ParamId {
 enum : int32_t { PATCH, CHANNEL, OCTAVE, VOLUME, TRANSPOSE, CHORD, PLUS, MINUS };
@@ -42,14 +51,15 @@ inline constexpr ParamSlot START_PARAMS[SELECTABLE_PARAM_COUNT] = {
 // exactly this note, whatever changed in between.
 struct Voice {
     int32_t channel = 0;
-    int32_t note = 0;     // above 127 it was not sent, yet its key still lights
-    int32_t keyIndex = 0; // the note's place on the key bed; only 0..16 have a flag
+    int32_t note = 0;   // above 127 it was not sent, yet its key still lights
+    int32_t offset = 0; // above the section's base note, where a key bed shows it
 };
 
-// The notes one key's press started and still owns.
+// The notes one computer key's press started and still owns.
 struct KeyVoices {
     int32_t count = 0;
     bool chord = false; // the next chord pressed in the section ends it
+    int32_t section = 0;
     Voice voices[MAX_VOICES] = {};
 };
 
@@ -62,14 +72,13 @@ struct Pedal {
 };
 
 struct KeyboardSection {
-    uint8_t scanCodes[KEY_COUNT] = {}; // set-1 scan code playing key index k
-    bool keyDown[KEY_COUNT] = {};      // key k sounds, and is drawn pressed
+    // By offset, how many keys sound it: drawn pressed while any does.
+    uint8_t keyDown[SHOWN_OFFSETS] = {};
     // By ParamId: Channel..Transpose, and Chord (0 off). Patch has no value
     // here: a section plays the patch of its channel (ChannelPatchTable).
     int32_t values[PARAM_COUNT] = {};
     int32_t selectedParam = ParamId::PATCH; // what the knob, + and - and the menus change
-    KeyVoices sounding[KEY_COUNT] = {};     // the note ledger, by key index
-    int32_t lastChordKey = 0;               // root key index of the section's chord started last
+    int32_t lastChordKey = NO_KEY;          // the computer key of the section's chord started last
 };
 
 struct PerformanceModel {
@@ -87,16 +96,17 @@ struct PerformanceModel {
     // The program remembered per MIDI channel, shared by both sections: two
     // sections on one channel always play one patch.
     int32_t ChannelPatchTable[CHANNEL_COUNT] = {};
+    // The note ledger, by computer key: what each key's press set sounding.
+    KeyVoices held[KEY_ID_COUNT] = {};
+    // How many keys hold each note of each channel: it ends with the last.
+    uint16_t noteHolds[CHANNEL_COUNT][NOTE_COUNT] = {};
     // A setter changed something kept between runs: the window side saves it.
     bool settingsChanged = false;
 };
 
 extern PerformanceModel g_model;
 
-// The computer keys of each section, by key index (PC scan-code set 1).
-extern const uint8_t SECTION_SCAN_CODES[SECTION_COUNT][KEY_COUNT];
-
-// Both sections in their start state: key maps, parameters, Patch selected.
+// Both sections in their start state: parameters, Patch selected.
 void initSections();
 
 // A parameter's value as the section plays it; its Patch is its channel's.

@@ -206,6 +206,7 @@ struct MIDIOUTCAPSA {
 #define WM_EXITMENULOOP 0x0212
 #define WM_CAPTURECHANGED 0x0215
 #define WM_DPICHANGED 0x02E0
+#define WM_INPUTLANGCHANGE 0x0051
 
 // List box messages.
 #define LB_INSERTSTRING 0x0181
@@ -213,6 +214,12 @@ struct MIDIOUTCAPSA {
 #define LB_GETCURSEL 0x0188
 #define LB_GETTEXT 0x0189
 #define LB_ERR (-1)
+
+// Button messages.
+#define BM_GETCHECK 0x00F0
+#define BM_SETCHECK 0x00F1
+#define BST_UNCHECKED 0
+#define BST_CHECKED 1
 
 // Windows, classes, dialogs and message boxes.
 #define CS_VREDRAW 0x0001
@@ -245,6 +252,7 @@ struct MIDIOUTCAPSA {
 #define VK_DOWN 0x28
 #define VK_LCONTROL 0xA2
 #define VK_RCONTROL 0xA3
+#define VK_F4 0x73
 
 // Menus.
 #define MIIM_ID 0x00000002
@@ -258,6 +266,9 @@ struct MIDIOUTCAPSA {
 
 // GDI.
 #define SRCCOPY (DWORD)0x00CC0020
+#define TA_LEFT 0
+#define TA_TOP 0
+#define TA_CENTER 6
 #define DEFAULT_GUI_FONT 17
 #define PS_SOLID 0
 #define TRANSPARENT 1
@@ -337,6 +348,8 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND own
                                LPARAM initParam);
 BOOL WINAPI EndDialog(HWND dialog, INT_PTR result);
 LRESULT WINAPI SendDlgItemMessageA(HWND dialog, int itemId, UINT message, WPARAM wParam, LPARAM lParam);
+int WINAPI GetKeyNameTextA(LONG lParam, LPSTR buffer, int size);
+BOOL WINAPI MessageBeep(UINT type);
 
 // KERNEL32
 DWORD WINAPI GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size);
@@ -373,6 +386,7 @@ HFONT WINAPI CreateFontIndirectA(const LOGFONTA* font);
 int WINAPI SetBkMode(HDC dc, int mode);
 COLORREF WINAPI SetTextColor(HDC dc, COLORREF color);
 BOOL WINAPI TextOutA(HDC dc, int x, int y, LPCSTR text, int length);
+UINT WINAPI SetTextAlign(HDC dc, UINT align);
 BOOL WINAPI MoveToEx(HDC dc, int x, int y, POINT* previous);
 BOOL WINAPI LineTo(HDC dc, int x, int y);
 

@@ -1,5 +1,7 @@
 #include "settings/settings.h"
 
+#include "model/key_map.h"
+#include "model/keys.h"
 #include "model/performance.h"
 #include "port/midi_out_port.h"
 #include "settings/settings_file.h"
@@ -18,15 +20,6 @@ const UINT SETTLE_MS = 1000;
 
 bool same(const Settings& a, const Settings& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
-bool anyKeyHeld() {
-    for (const KeyboardSection& section : g_model.sections) {
-        if (std::find(std::begin(section.keyDown), std::end(section.keyDown), true) != std::end(section.keyDown)) {
-            return true;
-        }
-    }
-    return false;
-}
-
 Settings captured() {
     Settings now;
     std::copy(std::begin(g_model.ChannelPatchTable), std::end(g_model.ChannelPatchTable), now.patches);
@@ -43,6 +36,8 @@ Settings captured() {
     now.windowKnown = g_settings.windowKnown ? 1 : 0;
     now.windowX = g_settings.windowPosition.x;
     now.windowY = g_settings.windowPosition.y;
+    now.keyLayout = g_keyMap.layout;
+    std::copy(std::begin(g_keyMap.custom), std::end(g_keyMap.custom), now.customKeys);
     return now;
 }
 
@@ -98,6 +93,8 @@ void restoreModel(const Settings& settings) {
         section.selectedParam = kept.selected;
     }
     g_model.activeSection = settings.activeSection;
+    std::copy(std::begin(settings.customKeys), std::end(settings.customKeys), g_keyMap.custom);
+    useKeyLayout(settings.keyLayout);
 }
 
 void watchSettings(HWND window) {
@@ -124,7 +121,7 @@ void onWindowMoved(HWND window) {
 void onSettingsTimer(HWND window) {
     // A save waits while a key is held, a second at a time: writing a file
     // is no business of a performance.
-    if (!g_settings.watching || anyKeyHeld()) return;
+    if (!g_settings.watching || anyKeySounds()) return;
     KillTimer(window, TIMER_SETTINGS_SAVE);
     save(g_settings.pending);
 }

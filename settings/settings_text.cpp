@@ -8,8 +8,87 @@ namespace {
 
 // The INI sections: one per keyboard section, left first, then the patch
 // of each channel, then the device, the active section and the window.
-enum Group { GROUP_NONE = -1, GROUP_LEFT, GROUP_RIGHT, GROUP_PATCHES, GROUP_GENERAL, GROUP_COUNT };
-const char* const GROUP_NAMES[GROUP_COUNT] = {"Left", "Right", "Patches", "General"};
+enum Group { GROUP_NONE = -1, GROUP_LEFT, GROUP_RIGHT, GROUP_PATCHES, GROUP_GENERAL, GROUP_KEYS, GROUP_COUNT };
+const char* const GROUP_NAMES[GROUP_COUNT] = {"Left", "Right", "Patches", "General", "Keys"};
+const char* const LAYOUT_NAMES[KEY_LAYOUT_COUNT] = {"Split", "Single", "Custom"};
+// By KeyTarget, from PLAYS_LEFT on: the section a key plays.
+const char* const TARGET_NAMES[] = {"Left", "Right", "Active"};
+
+// Keys by their legend on a US keyboard, so that a file reads the same on
+// every keyboard layout; any other key as ScanXX or ScanE0XX.
+struct KeyName {
+    const char* name;
+    int32_t keyId;
+};
+const KeyName KEY_NAMES[] = {
+    {"1", 0x02},
+    {"2", 0x03},
+    {"3", 0x04},
+    {"4", 0x05},
+    {"5", 0x06},
+    {"6", 0x07},
+    {"7", 0x08},
+    {"8", 0x09},
+    {"9", 0x0A},
+    {"0", 0x0B},
+    {"Minus", 0x0C},
+    {"Equal", 0x0D},
+    {"Backspace", 0x0E},
+    {"Q", 0x10},
+    {"W", 0x11},
+    {"E", 0x12},
+    {"R", 0x13},
+    {"T", 0x14},
+    {"Y", 0x15},
+    {"U", 0x16},
+    {"I", 0x17},
+    {"O", 0x18},
+    {"P", 0x19},
+    {"BracketLeft", 0x1A},
+    {"BracketRight", 0x1B},
+    {"Enter", 0x1C},
+    {"A", 0x1E},
+    {"S", 0x1F},
+    {"D", 0x20},
+    {"F", 0x21},
+    {"G", 0x22},
+    {"H", 0x23},
+    {"J", 0x24},
+    {"K", 0x25},
+    {"L", 0x26},
+    {"Semicolon", 0x27},
+    {"Quote", 0x28},
+    {"Backquote", 0x29},
+    {"Backslash", 0x2B},
+    {"Z", 0x2C},
+    {"X", 0x2D},
+    {"C", 0x2E},
+    {"V", 0x2F},
+    {"B", 0x30},
+    {"N", 0x31},
+    {"M", 0x32},
+    {"Comma", 0x33},
+    {"Period", 0x34},
+    {"Slash", 0x35},
+    {"F1", 0x3B},
+    {"F2", 0x3C},
+    {"F3", 0x3D},
+    {"F4", 0x3E},
+    {"F5", 0x3F},
+    {"F6", 0x40},
+    {"F7", 0x41},
+    {"F8", 0x42},
+    {"F10", 0x44},
+    {"IntlBackslash", 0x56},
+    {"F11", 0x57},
+    {"F12", 0x58},
+    {"Home", KEY_EXTENDED | 0x47},
+    {"End", KEY_EXTENDED | 0x4F},
+    {"Insert", KEY_EXTENDED | 0x52},
+    {"Delete", KEY_EXTENDED | 0x53},
+};
+const char SCAN_PREFIX[] = "Scan";
+const char EXTENDED_PREFIX[] = "E0";
 static_assert(GROUP_LEFT == 0 && GROUP_RIGHT == 1 && SECTION_COUNT == 2, "a group per section, named as its side");
 
 // A section's numbers as the panel shows them: channels counted from 1.
@@ -112,12 +191,57 @@ bool readChoice(Span s, const char* const* names, int32_t count, int32_t& value)
     return false;
 }
 
+// A hexadecimal number of exactly `digits` digits.
+bool readHex(Span s, size_t digits, int32_t& value) {
+    if (s.size() != digits) return false;
+    int32_t number = 0;
+    for (const char* p = s.begin; p < s.end; ++p) {
+        const char c = lower(*p);
+        const int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+        if (digit < 0) return false;
+        number = number * 16 + digit;
+    }
+    value = number;
+    return true;
+}
+
+bool readKeyId(Span s, int32_t& keyId) {
+    for (const KeyName& key : KEY_NAMES) {
+        if (!sameWord(s, key.name)) continue;
+        keyId = key.keyId;
+        return true;
+    }
+    const size_t prefix = sizeof SCAN_PREFIX - 1;
+    if (s.size() <= prefix || !sameWord({s.begin, s.begin + prefix}, SCAN_PREFIX)) return false;
+    const Span code = {s.begin + prefix, s.end};
+    const bool extended = code.size() == 4 && sameWord({code.begin, code.begin + 2}, EXTENDED_PREFIX);
+    int32_t scanCode = 0;
+    if (!readHex(extended ? Span{code.begin + 2, code.end} : code, 2, scanCode) || scanCode == 0) return false;
+    keyId = scanCode | (extended ? KEY_EXTENDED : 0);
+    return true;
+}
+
 struct Reader {
     Settings& settings;
     int32_t group;
     bool windowRead[2];
     int32_t window[2];
+    bool keyRead[KEY_ID_COUNT]; // a key named twice plays as its first line says
 };
+
+// KEY=Left N, KEY=Right N or KEY=Active N.
+void readKeyEntry(Reader& reader, Span key, Span value) {
+    int32_t keyId = 0;
+    if (!readKeyId(key, keyId) || reservedKey(keyId) || reader.keyRead[keyId]) return;
+    const char* blank = value.begin;
+    while (blank < value.end && !isBlank(*blank)) ++blank;
+    int32_t target = 0;
+    int32_t offset = 0;
+    if (!readChoice({value.begin, blank}, TARGET_NAMES, 3, target)) return;
+    if (!readNumber(trimmed({blank, value.end}), 0, MAX_KEY_OFFSET, offset)) return;
+    reader.settings.customKeys[keyId] = KeyBinding{(uint8_t)(PLAYS_LEFT + target), (uint8_t)offset};
+    reader.keyRead[keyId] = true;
+}
 
 void readSectionEntry(SectionSettings& section, Span key, Span value) {
     for (const NumberKey& number : NUMBER_KEYS) {
@@ -144,6 +268,7 @@ void readPatchEntry(Settings& settings, Span key, Span value) {
 void readGeneralEntry(Reader& reader, Span key, Span value) {
     Settings& settings = reader.settings;
     if (sameWord(key, "ActiveSection")) readChoice(value, GROUP_NAMES, SECTION_COUNT, settings.activeSection);
+    if (sameWord(key, "Keys")) readChoice(value, LAYOUT_NAMES, KEY_LAYOUT_COUNT, settings.keyLayout);
     // A name too long for the system's device names is no device's.
     if (sameWord(key, "Device") && value.size() < MAXPNAMELEN && printable(value)) {
         copyDeviceName(settings.deviceName, value.begin, value.size());
@@ -173,6 +298,7 @@ void readLine(Reader& reader, Span line) {
     case GROUP_RIGHT: readSectionEntry(reader.settings.sections[reader.group], key, value); break;
     case GROUP_PATCHES: readPatchEntry(reader.settings, key, value); break;
     case GROUP_GENERAL: readGeneralEntry(reader, key, value); break;
+    case GROUP_KEYS: readKeyEntry(reader, key, value); break;
     default: break;
     }
 }
@@ -206,10 +332,32 @@ void writeSection(TextWriter& out, int32_t s, const SectionSettings& section) {
     put(out, "Selected=%s\r\n\r\n", nameOf(PARAM_NAMES, SELECTABLE_PARAM_COUNT, section.selected));
 }
 
+void writeKeyName(TextWriter& out, int32_t keyId) {
+    for (const KeyName& key : KEY_NAMES) {
+        if (key.keyId != keyId) continue;
+        put(out, "%s", key.name);
+        return;
+    }
+    put(out, "%s%s%02X", SCAN_PREFIX, (keyId & KEY_EXTENDED) ? EXTENDED_PREFIX : "", (unsigned)(keyId & 0xFF));
+}
+
+// The player's own layout, kept while another plays, key by key.
+void writeKeys(TextWriter& out, const KeyBinding (&keys)[KEY_ID_COUNT]) {
+    bool any = false;
+    for (int32_t keyId = 0; keyId < KEY_ID_COUNT; ++keyId) {
+        const KeyBinding& binding = keys[keyId];
+        if (binding.target < PLAYS_LEFT || binding.target > PLAYS_ACTIVE || reservedKey(keyId)) continue;
+        if (!any) put(out, "\r\n[%s]\r\n", GROUP_NAMES[GROUP_KEYS]);
+        any = true;
+        writeKeyName(out, keyId);
+        put(out, "=%s %d\r\n", TARGET_NAMES[binding.target - PLAYS_LEFT], binding.offset);
+    }
+}
+
 } // namespace
 
 void readSettingsText(const char* text, size_t length, Settings& settings) {
-    Reader reader = {settings, GROUP_NONE, {false, false}, {0, 0}};
+    Reader reader = {settings, GROUP_NONE, {false, false}, {0, 0}, {}};
     const char* const end = text + length;
     const size_t mark = sizeof BYTE_ORDER_MARK - 1;
     if (length >= mark && std::memcmp(text, BYTE_ORDER_MARK, mark) == 0) text += mark;
@@ -239,12 +387,13 @@ size_t writeSettingsText(const Settings& settings, char (&text)[SETTINGS_TEXT_SI
     const Span name = {settings.deviceName, settings.deviceName + deviceNameLength(settings.deviceName)};
     const bool shown = printable(name);
     const char* quote = shown && needsQuotes(name) ? "\"" : "";
-    put(out, "\r\n[%s]\r\nActiveSection=%s\r\nDevice=%s%.*s%s\r\n", GROUP_NAMES[GROUP_GENERAL],
+    put(out, "\r\n[%s]\r\nActiveSection=%s\r\nDevice=%s%.*s%s\r\nKeys=%s\r\n", GROUP_NAMES[GROUP_GENERAL],
         nameOf(GROUP_NAMES, SECTION_COUNT, settings.activeSection), quote, shown ? (int)name.size() : 0, name.begin,
-        quote);
+        quote, nameOf(LAYOUT_NAMES, KEY_LAYOUT_COUNT, settings.keyLayout));
     if (settings.windowKnown) {
         put(out, "%s=%d\r\n%s=%d\r\n", WINDOW_KEYS[0], settings.windowX, WINDOW_KEYS[1], settings.windowY);
     }
+    writeKeys(out, settings.customKeys);
     return out.length;
 }
 

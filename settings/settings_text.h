@@ -4,6 +4,7 @@
 // that anything can be fed to the reader.
 #pragma once
 
+#include "model/key_map.h"
 #include "model/performance.h"
 #include "platform/win32.h"
 
@@ -30,13 +31,15 @@ struct Settings {
     int32_t windowY = 0;
     // The MIDI output device by name, zero-filled after it; empty: device 0.
     char deviceName[MAXPNAMELEN] = {};
+    int32_t keyLayout = KEYS_SPLIT;
+    KeyBinding customKeys[KEY_ID_COUNT] = {}; // the player's own layout, kept while another plays
 };
 // Whole numbers and bytes with no padding: two records are the same
 // settings exactly when their bytes are the same.
 static_assert(std::has_unique_object_representations_v<Settings>, "settings compare byte for byte");
 
 // Room for the text writeSettingsText makes, with any device name.
-constexpr size_t SETTINGS_TEXT_SIZE = 2048;
+constexpr size_t SETTINGS_TEXT_SIZE = 16 * 1024;
 
 // Each value of text that names something remembered and is valid replaces
 // that value in settings; everything else is left as it was.

@@ -8,6 +8,7 @@
 #include "display/panel.h"
 #include "display/panel_layout.h"
 #include "input/pitch_bend.h"
+#include "model/key_map.h"
 #include "model/performance.h"
 #include "tests/alloc/allocation_counter.h"
 #include "tests/unit/key_messages.h"

@@ -26,7 +26,7 @@ const char* const FN_NAMES[] = {
     "CreateCompatibleDC", "CreateCompatibleBitmap", "SelectObject", "DeleteDC", "DeleteObject", "GetStockObject",
     "CreatePen", "CreateFontIndirectA", "BitBlt", "StretchBlt", "SetStretchBltMode", "SetBrushOrgEx", "SetBkMode",
     "SetTextColor", "TextOutA", "MoveToEx", "LineTo", "midiOutGetNumDevs", "midiOutGetDevCapsA", "midiOutOpen",
-    "midiOutReset", "midiOutClose", "midiOutGetErrorTextA", "midiOutShortMsg", "GetKeyState",
+    "midiOutReset", "midiOutClose", "midiOutGetErrorTextA", "midiOutShortMsg", "GetKeyState", "MessageBeep",
 };
 // clang-format on
 static_assert(sizeof FN_NAMES / sizeof FN_NAMES[0] == (size_t)Fn::Count, "a name for every function");
@@ -123,6 +123,7 @@ int quitCode;
 bool quitPosted;
 size_t resetCalls;
 LRESULT listCurrentSelection;
+int checkedButton;
 INT_PTR endDialogResult;
 
 const LONG WINDOW_X = 415;
@@ -279,6 +280,7 @@ std::string describe(const Call& c) {
     case Fn::ReleaseDC: return n + " " + handleArg(a[0]) + " " + handleArg(a[1]);
     case Fn::GetStockObject: return n + format(" %d", (int)a[0]);
     case Fn::GetKeyState: return n + format(" 0x%02X", (unsigned)a[0]);
+    case Fn::MessageBeep: return n + format(" 0x%x", (unsigned)a[0]);
     case Fn::CreatePen:
         return n + format(" style %d width %d ", (int)a[0], (int)a[1]) + rgb(a[2]) + " -> " + handleArg(c.result);
     case Fn::BitBlt:
@@ -342,6 +344,7 @@ void reset() {
     quitPosted = false;
     resetCalls = 0;
     listCurrentSelection = LB_ERR;
+    checkedButton = 0;
     endDialogResult = 0;
     listItemCount = 0;
     windowRect = RECT{};
@@ -752,8 +755,32 @@ LRESULT WINAPI SendDlgItemMessageA(HWND dialog, int itemId, UINT message, WPARAM
         return (LRESULT)std::strlen((char*)lParam);
     case LB_SETCURSEL: fake::listCurrentSelection = (LRESULT)wParam; return (LRESULT)wParam;
     case LB_GETCURSEL: return script.listSelection != LB_ERR - 1 ? script.listSelection : fake::listCurrentSelection;
+    case BM_SETCHECK:
+        if (wParam == BST_CHECKED) fake::checkedButton = itemId;
+        return 0;
+    case BM_GETCHECK: return itemId == (script.keysButton ? script.keysButton : fake::checkedButton);
     default: return 0;
     }
+}
+
+// A US keyboard's names, as the system gives them; not logged.
+int WINAPI GetKeyNameTextA(LONG lParam, LPSTR buffer, int size) {
+    static const char* const NAMES[0x60] = {
+        nullptr,     "Esc",   "1",         "2",  "3",  "4",  "5",  "6",  "7",  "8",  "9",  "0",  "-",           "=",
+        "Backspace", "Tab",   "Q",         "W",  "E",  "R",  "T",  "Y",  "U",  "I",  "O",  "P",  "[",           "]",
+        "Enter",     "Ctrl",  "A",         "S",  "D",  "F",  "G",  "H",  "J",  "K",  "L",  ";",  "'",           "`",
+        "Shift",     "\\",    "Z",         "X",  "C",  "V",  "B",  "N",  "M",  ",",  ".",  "/",  "Right Shift", "Num *",
+        "Alt",       "Space", "Caps Lock", "F1", "F2", "F3", "F4", "F5", "F6", "F7", "F8", "F9", "F10"};
+    const unsigned scanCode = (unsigned)(lParam >> 16) & 0xFF;
+    const char* name = scanCode < 0x60 ? NAMES[scanCode] : nullptr;
+    if (!name || size <= 0) return 0;
+    std::snprintf(buffer, (size_t)size, "%s%s", (lParam >> 24 & 1) ? "Num " : "", name);
+    return (int)std::strlen(buffer);
+}
+
+BOOL WINAPI MessageBeep(UINT type) {
+    record(Fn::MessageBeep, {(intptr_t)type});
+    return TRUE;
 }
 
 // KERNEL32: looking up a function, answered, not logged.
@@ -872,6 +899,9 @@ BOOL WINAPI TextOutA(HDC dc, int x, int y, LPCSTR text, int length) {
     record(Fn::TextOutA, {(intptr_t)dc, x, y, length}, shown);
     return TRUE;
 }
+
+// Where text is placed from its point: not logged, the text's place is.
+UINT WINAPI SetTextAlign(HDC, UINT) { return TA_LEFT | TA_TOP; }
 
 BOOL WINAPI MoveToEx(HDC dc, int x, int y, POINT* previous) {
     record(Fn::MoveToEx, {(intptr_t)dc, x, y});

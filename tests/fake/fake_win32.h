@@ -29,7 +29,7 @@ enum class Fn {
     EndDialog, SendDlgItemMessageA, CreateCompatibleDC, CreateCompatibleBitmap, SelectObject, DeleteDC, DeleteObject,
     GetStockObject, CreatePen, CreateFontIndirectA, BitBlt, StretchBlt, SetStretchBltMode, SetBrushOrgEx, SetBkMode,
     SetTextColor, TextOutA, MoveToEx, LineTo, midiOutGetNumDevs, midiOutGetDevCapsA, midiOutOpen, midiOutReset,
-    midiOutClose, midiOutGetErrorTextA, midiOutShortMsg, GetKeyState,
+    midiOutClose, midiOutGetErrorTextA, midiOutShortMsg, GetKeyState, MessageBeep,
     Count
 };
 // clang-format on
@@ -99,6 +99,8 @@ struct Script {
     INT_PTR dialogButton = IDCANCEL;
     bool dialogFails = false;
     LRESULT listSelection = LB_ERR - 1;
+    // The key layout button checked when OK is pressed; 0: the one set.
+    int keysButton = 0;
 
     // Files. The program's path and %APPDATA% (null: not set); both
     // folders exist, and others once CreateDirectoryA has made them.

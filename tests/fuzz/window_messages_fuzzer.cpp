@@ -18,6 +18,7 @@
 #include "display/panel_layout.h"
 #include "input/keyboard_input.h"
 #include "input/pitch_bend.h"
+#include "model/key_map.h"
 #include "model/performance.h"
 #include "port/midi_out_port.h"
 #include "tests/fake/fake_win32.h"

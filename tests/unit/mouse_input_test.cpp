@@ -134,7 +134,7 @@ TEST_F(MouseTest, PaintsAndTicksInsideTheMenuLoopSeeTheNewSelection) {
                   "EndPaint window",
               }));
     const Lines texts = fake::calls({Fn::TextOutA});
-    ASSERT_EQ(texts.size(), 8u);
+    ASSERT_EQ(texts.size(), 8u + 2 * KEY_COUNT) << "the displays, and the labels above the keys";
     EXPECT_EQ(texts[7], "TextOutA dc2 550,64 \"---<>---\" 8") << "the marker under section 1's CHAN.";
     ASSERT_FALSE(calls.empty());
     EXPECT_EQ(calls.back(), REPAINT_ALL);

@@ -39,9 +39,16 @@ protected:
         if ((unsigned)program >= g_patchNames.count) g_patchNames.count = (unsigned)program + 1;
     }
 
-    Lines paintedTexts() {
+    // The displays' texts; with labels, the key labels' text alone.
+    Lines paintedTexts(bool labels = false) {
         paintPanel(target);
-        return fake::calls({Fn::TextOutA});
+        Lines texts;
+        for (const std::string& line : fake::calls({Fn::TextOutA})) {
+            const size_t quote = line.find('"');
+            const bool label = line.find(",103 ") != std::string::npos;
+            if (label == labels) texts.push_back(labels ? line.substr(quote + 1, line.rfind('"') - quote - 1) : line);
+        }
+        return texts;
     }
 
     Lines paintedKeys() {

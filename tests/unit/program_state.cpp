@@ -3,9 +3,11 @@
 #include "base/program.h"
 #include "devices/midi_device.h"
 #include "devices/popup_menus.h"
+#include "display/key_labels.h"
 #include "display/panel.h"
 #include "input/drags.h"
 #include "input/keyboard_input.h"
+#include "model/key_map.h"
 #include "model/patch_names.h"
 #include "model/performance.h"
 #include "port/midi_out_port.h"
@@ -21,5 +23,10 @@ void resetProgramState() {
     g_modifiers = ModifierKeys{};
     g_drags = Drags{};
     g_deviceNews = DeviceNews{};
-    g_settings = SettingsStore{};
+    g_keyMap = KeyMap{};
+    g_keyNames = KeyNames{};
+    // Assigned from a record made once: GCC 12 with the sanitizers fails on
+    // a temporary of this size.
+    static const SettingsStore FRESH_SETTINGS;
+    g_settings = FRESH_SETTINGS;
 }

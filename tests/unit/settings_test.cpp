@@ -87,6 +87,9 @@ TEST(SettingsText, WhatIsWrittenIsReadBackTheSame) {
     copyDeviceName(settings.deviceName, "Alpha Port", 10);
     settings.windowKnown = 1;
     settings.windowX = -10;
+    settings.keyLayout = KEYS_CUSTOM;
+    settings.customKeys[0x10] = KeyBinding{PLAYS_RIGHT, 7};
+    settings.customKeys[KEY_EXTENDED | 0x35] = KeyBinding{PLAYS_ACTIVE, 28};
     char text[SETTINGS_TEXT_SIZE];
     const size_t length = writeSettingsText(settings, text);
     EXPECT_EQ(std::string(text, length),
@@ -96,7 +99,8 @@ TEST(SettingsText, WhatIsWrittenIsReadBackTheSame) {
               "[Patches]\r\nChannel1=1\r\nChannel2=33\r\nChannel3=1\r\nChannel4=1\r\nChannel5=1\r\nChannel6=1\r\n"
               "Channel7=1\r\nChannel8=1\r\nChannel9=1\r\nChannel10=1\r\nChannel11=1\r\nChannel12=1\r\nChannel13=1\r\n"
               "Channel14=1\r\nChannel15=1\r\nChannel16=1\r\n\r\n"
-              "[General]\r\nActiveSection=Right\r\nDevice=Alpha Port\r\nWindowX=-10\r\nWindowY=0\r\n");
+              "[General]\r\nActiveSection=Right\r\nDevice=Alpha Port\r\nKeys=Custom\r\nWindowX=-10\r\nWindowY=0\r\n\r\n"
+              "[Keys]\r\nQ=Right 7\r\nScanE035=Active 28\r\n");
     Settings read;
     readSettingsText(text, length, read);
     EXPECT_EQ(describe(read), describe(settings));

@@ -54,7 +54,6 @@ WHEEL_RECT = geometry.WHEEL
 
 KEY_OFFSETS = geometry.KEY_OFFSETS
 BLACK_KEYS = set(geometry.BLACK_KEYS)
-KEY_LEGEND = "Q2W3ER5T6Y7UI9O0P"
 WHITE_W, BLACK_W, BLACK_H = geometry.WHITE_KEY_WIDTH, geometry.BLACK_KEY_WIDTH, geometry.BLACK_KEY_HEIGHT
 KEY_TOP = KEY_BED[0][1]
 
@@ -501,16 +500,6 @@ def draw_key_beds(c):
     c.shade((BLACK_PRESSED[0], KEY_TOP, BLACK_PRESSED[0] + BLACK_W, KEY_TOP + BLACK_H), black_key(True))
 
 
-def draw_key_legend(c):
-    f = font("DejaVuSans-Bold.ttf", 9)
-    left = KEY_BED[0][0]
-    for k, ch in enumerate(KEY_LEGEND):
-        width = BLACK_W if k in BLACK_KEYS else WHITE_W
-        centre = left + KEY_OFFSETS[k] + width / 2
-        colour = LABEL if k not in BLACK_KEYS else (176, 186, 172)
-        lettering(c, centre, 114, ch, f, colour, anchor="centre")
-
-
 def draw_wheel_label(c):
     lettering(c, 400.5, 116, "BEND", font("DejaVuSans-Bold.ttf", 8), LABEL, spacing=0.8, anchor="centre")
 
@@ -525,7 +514,6 @@ def draw_panel(scale=1):
     draw_parameter_buttons(c)
     draw_top_buttons(c)
     draw_key_beds(c)
-    draw_key_legend(c)
     draw_knob(c)
     draw_knob_dot(c)
     draw_lamp(c, LAMP_LIT, True)

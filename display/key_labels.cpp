@@ -1,0 +1,57 @@
+#include "display/key_labels.h"
+
+#include "model/key_map.h"
+
+#include <cstdio>
+
+KeyNames g_keyNames;
+
+namespace {
+
+static_assert(sizeof KeyNames::known == KEY_ID_COUNT, "a name for every key");
+
+const char MARKED_LABEL[] = "?";
+const int32_t FIRST_LOWER_ROW_KEY = 0x1E; // A: the digits and the Q row lie above it
+
+// Where several computer keys play one key, the label names the plainest:
+// no extended key, and in Single the row the bed shows (the Q row on the
+// upper bed, the Z row on the lower).
+int32_t rank(int32_t keyId, int32_t bed) {
+    const bool upperRow = (keyId & 0xFF) < FIRST_LOWER_ROW_KEY;
+    const bool otherRow = g_keyMap.view == KEYS_SINGLE && upperRow != (bed == 1);
+    return ((keyId & KEY_EXTENDED) ? 2 : 0) + (otherRow ? 1 : 0);
+}
+
+const char* nameOf(int32_t keyId) {
+    if (!g_keyNames.known[keyId]) {
+        const LONG keyData = (LONG)(keyId & 0xFF) << 16 | ((keyId & KEY_EXTENDED) ? 1L << 24 : 0);
+        char* name = g_keyNames.names[keyId];
+        if (GetKeyNameTextA(keyData, name, (int)KEY_NAME_SIZE) <= 0) {
+            std::snprintf(name, KEY_NAME_SIZE, "%02X", (unsigned)(keyId & 0xFF));
+        }
+        g_keyNames.known[keyId] = true;
+    }
+    return g_keyNames.names[keyId];
+}
+
+} // namespace
+
+const char* keyLabel(int32_t bed, int32_t k) {
+    if (g_keyMap.markedBed == bed && g_keyMap.markedKey == k) return MARKED_LABEL;
+    const BedView view = bedView(bed);
+    const int32_t s = sectionOf(view.target);
+    int32_t best = NO_KEY;
+    for (int32_t keyId = 0; keyId < KEY_ID_COUNT; ++keyId) {
+        const KeyBinding& binding = g_keyMap.playing[keyId];
+        if (binding.target == PLAYS_NOTHING || sectionOf(binding.target) != s || binding.offset != view.first + k) {
+            continue;
+        }
+        if (best == NO_KEY || rank(keyId, bed) < rank(best, bed)) best = keyId;
+    }
+    return best == NO_KEY ? "" : nameOf(best);
+}
+
+void forgetKeyNames(HWND window) {
+    g_keyNames = KeyNames{};
+    InvalidateRect(window, nullptr, FALSE);
+}
