@@ -150,7 +150,13 @@ bool onSystemKeyMessage(HWND window, WPARAM virtualKey, LPARAM keyData) {
     int32_t s = 0;
     const bool plays = learningKey() || keySounds(keyId) || playingSection(keyId, &s);
     if (!plays || virtualKey == VK_F4) {
-        noteModifierKey(virtualKey, keyData, transitionOf(keyData));
+        // A release ends what its press began, Alt or not: Space let go
+        // with Alt held lifts the pedal.
+        if (transitionOf(keyData) == KeyTransition::RELEASE) {
+            onKeyMessage(window, virtualKey, keyData);
+        } else {
+            noteModifierKey(virtualKey, keyData, transitionOf(keyData));
+        }
         return false;
     }
     onKeyMessage(window, virtualKey, keyData);

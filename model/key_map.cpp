@@ -86,13 +86,13 @@ uint32_t keyBedsOf(int32_t s) { return g_keyMap.view == KEYS_SINGLE ? AREA_KEYS_
 PanelChange markKeyToLearn(int32_t bed, int32_t k) {
     g_keyMap.markedBed = bed;
     g_keyMap.markedKey = k;
-    return repaint(AREA_KEYS_0 | AREA_KEYS_1);
+    return repaint(AREA_WHOLE_PANEL); // the labels above the beds too
 }
 
 PanelChange cancelLearning() {
     if (!learningKey()) return PanelChange{};
     g_keyMap.markedBed = NO_KEY;
-    return repaint(AREA_KEYS_0 | AREA_KEYS_1);
+    return repaint(AREA_WHOLE_PANEL);
 }
 
 bool learnKey(int32_t keyId, PanelChange* change) {
@@ -100,7 +100,7 @@ bool learnKey(int32_t keyId, PanelChange* change) {
     const BedView view = bedView(g_keyMap.markedBed);
     if (g_keyMap.layout != KEYS_CUSTOM) builtIn(g_keyMap.layout, g_keyMap.custom, false);
     g_keyMap.custom[keyId] = KeyBinding{view.target, (uint8_t)(view.first + g_keyMap.markedKey)};
-    *change = cancelLearning() | repaint(AREA_WHOLE_PANEL);
+    *change = cancelLearning();
     useKeyLayout(KEYS_CUSTOM);
     markSettingsChanged();
     return true;

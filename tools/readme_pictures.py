@@ -6,6 +6,9 @@
 docs/panel.png     the panel as it really looks: the built tonvale.exe under
                    Wine on a virtual screen, a chord held, cropped to the window
 docs/panel-2x.png  the same at a display scale of 200 %
+docs/keys-single.png, docs/keys-custom.png
+                   the panel with the keys laid out as Single, and as a
+                   player's own layout with a key marked to learn
 docs/keyboard.png  the computer keyboard: which key plays which note of which
                    section (from the program's own key table) and the keys
                    that switch, bend and shape chords
@@ -32,6 +35,7 @@ ROOT = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)),
 sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
 sys.dont_write_bytecode = True
 import harness  # noqa: E402
+import panel  # noqa: E402
 
 FONT_DIR = "/usr/share/fonts/truetype/dejavu"
 NOTE_NAMES = ["C", "C#", "D", "D#", "E", "F", "F#", "G", "G#", "A", "A#", "B"]
@@ -39,9 +43,24 @@ NOTE_NAMES = ["C", "C#", "D", "D#", "E", "F", "F#", "G", "G#", "A", "A#", "B"]
 
 # ---------------------------------------------------------------- the panel
 
-def panel_picture(windows_build, paths):
-    """The panel with a chord held, on a virtual screen and a Wine prefix of
-    its own; paths are the pictures by display scale (96 = 100 %)."""
+# The player's own layout of the README's picture: the home row as a piano
+# for the right section, the Z row's white keys for the left.
+CUSTOM_KEYS = ("A=Right 0\nW=Right 1\nS=Right 2\nE=Right 3\nD=Right 4\nF=Right 5\nT=Right 6\nG=Right 7\n"
+               "Y=Right 8\nH=Right 9\nU=Right 10\nJ=Right 11\nK=Right 12\nO=Right 13\nL=Right 14\nP=Right 15\n"
+               "Semicolon=Right 16\nZ=Left 0\nX=Left 2\nC=Left 4\nV=Left 5\nB=Left 7\nN=Left 9\nM=Left 11\n"
+               "Comma=Left 12\n")
+# (path, display scale, settings file or None, keys held, a key bed's key to mark or None)
+PICTURES = [
+    ("panel.png", 96, None, ("q", "e", "t"), None),
+    ("panel-2x.png", 192, None, ("q", "e", "t"), None),
+    ("keys-single.png", 96, "[General]\nKeys=Single\n", ("z", "c", "period"), None),
+    ("keys-custom.png", 96, "[General]\nKeys=Custom\n[Keys]\n" + CUSTOM_KEYS, ("a", "d", "g"), (0, 16)),
+]
+
+
+def panel_picture(windows_build, docs):
+    """The panels of PICTURES, each on a virtual screen and a Wine prefix of
+    its own, into docs."""
     harness.Config.windows_build = os.path.abspath(windows_build)
     scratch = tempfile.mkdtemp(prefix="tonvale-pictures-")
     harness.Config.prefix = os.path.join(scratch, "prefix")
@@ -49,10 +68,14 @@ def panel_picture(windows_build, paths):
     try:
         print("making a Wine prefix ...", flush=True)
         harness.create_prefix(harness.Config.prefix)
-        for dpi, path in paths.items():
+        for name, dpi, settings, keys, marked in PICTURES:
             prefix = harness.prefix_with_dpi(dpi) if dpi != 96 else None
             session = harness.Session("readme", size=(2560, 1600), prefix=prefix)
-            picture_of_a_chord(session, path)
+            if settings:
+                os.makedirs(os.path.dirname(harness.settings_file(session.prefix)), exist_ok=True)
+                with open(harness.settings_file(session.prefix), "w") as f:
+                    f.write(settings.replace("\n", "\r\n"))
+            picture_of_keys(session, os.path.join(docs, name), keys, marked)
             session.close()
             session = None
     finally:
@@ -62,18 +85,22 @@ def panel_picture(windows_build, paths):
         shutil.rmtree(scratch, ignore_errors=True)
 
 
-def picture_of_a_chord(session, path):
-    """Starts the program on the session's screen, holds a C major chord in the
-    left section and saves the window's client area to path."""
+def picture_of_keys(session, path, keys, marked):
+    """Starts the program on the session's screen, holds the keys, marks a
+    key to learn (a right click on it) and saves the window's client area to
+    path."""
     folder = os.path.join(session.folder, "run")
     os.makedirs(folder)
     for name in ("tonvale.exe", "gm_ins.nms", os.path.join("test_driver", "winmm.dll")):
         shutil.copy(os.path.join(harness.Config.windows_build, name), folder)
     tonvale = harness.launch(session, folder, "tonvale.exe", {})
     tonvale.wait_for_window()
-    for key in ("q", "e", "t"):
+    for key in keys:
         tonvale.key_down(key)
-    tonvale.midi.wait_for_messages(4)  # the program of the start, then the three notes
+    tonvale.midi.wait_for_messages(1 + len(keys))  # the program of the start, then the notes
+    if marked:  # after the keys, which would otherwise be the one to play it
+        bed, key = marked
+        tonvale.click(panel.key_left(bed, key) + 8, panel.KEY_TOP + (40 if key in panel.BLACK_KEYS else 110), button=3)
     shot, previous = tonvale.screenshot(), None
     while previous is None or shot.rgb != previous.rgb:  # painted to the end
         time.sleep(0.3)
@@ -86,12 +113,14 @@ def picture_of_a_chord(session, path):
 def program_key_table():
     """The two sections' keys as set-1 scan codes, and the note the first key
     plays at start-up, read from the program's sources."""
-    with open(os.path.join(ROOT, "model", "performance.cpp")) as f:
-        source = f.read()
+    source = ""
+    for name in ("key_map.cpp", "performance.h"):
+        with open(os.path.join(ROOT, "model", name)) as f:
+            source += f.read()
     table = re.search(r"SECTION_SCAN_CODES\[SECTION_COUNT\]\[KEY_COUNT\] = \{(.*?)\n\};", source, re.S)
     octave = re.search(r"\{(\d+), \w+\},\s*// Octave", source)
     if not table or not octave:
-        sys.exit("model/performance.cpp no longer has the key table or start octave this script reads")
+        sys.exit("model/ no longer has the key table or start octave this script reads")
     sections = [[int(code, 16) for code in re.findall(r"0x[0-9A-Fa-f]{2}", row)]
                 for row in re.findall(r"\{([^{}]*)\}", table.group(1))]
     return sections, 12 * int(octave.group(1))
@@ -226,8 +255,7 @@ def main():
     if not args.keyboard_only:
         if not os.path.isfile(os.path.join(args.windows_build, "tonvale.exe")):
             sys.exit(f"no tonvale.exe in {args.windows_build}: build it first (tools/run.sh or tools/test.sh)")
-        panel_picture(args.windows_build, {96: os.path.join(docs, "panel.png"),
-                                           192: os.path.join(docs, "panel-2x.png")})
+        panel_picture(args.windows_build, docs)
 
 
 if __name__ == "__main__":

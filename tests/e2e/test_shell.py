@@ -151,7 +151,7 @@ class ShellTest(E2ETest):
         self.assertFalse(dialog.extended)
         self.assertEqual(f"0x{dialog.style:08X}", "0x90C808C4")
         self.assertEqual(dialog.exstyle, 0)
-        self.assertEqual(dialog.box[2:], (240, 70))
+        self.assertEqual(dialog.box[2:], (240, 88))
         self.assertEqual(dialog.title, "Setup MIDI output")
         self.assertEqual(dialog.font, (8, "MS Sans Serif"))
         self.assertEqual((dialog.menu, dialog.window_class), (None, None))
@@ -159,4 +159,8 @@ class ShellTest(E2ETest):
             ("button", 1, "OK", (186, 6, 50, 14), "0x50010300", "0x00000000"),
             ("button", 2, "Cancel", (186, 26, 50, 14), "0x50010300", "0x00000000"),
             ("listbox", 101, "ListBox1", (4, 6, 176, 62), "0x50A10001", "0x00000000"),
+            ("static", 65535, "Keys:", (4, 73, 22, 10), "0x50000000", "0x00000000"),
+            ("button", 102, "Split", (28, 72, 40, 12), "0x50030009", "0x00000000"),
+            ("button", 103, "Single", (72, 72, 44, 12), "0x50000009", "0x00000000"),
+            ("button", 104, "Custom", (120, 72, 48, 12), "0x50000009", "0x00000000"),
         ])

@@ -1,6 +1,6 @@
 // libFuzzer target: the settings reader. Whatever the file holds, read from
 // the file as start-up reads it: every value is in range, the device name
-// is terminated, what is written reads back as the same settings, and the
+// is terminated, no key with a meaning of its own plays, what is written reads back as the same settings, and the
 // model the settings are restored into starts with well-formed program
 // changes on the device chosen, or on device 0.
 #include "model/midi_messages.h"
@@ -44,6 +44,12 @@ void checkRanges(const Settings& settings) {
     expectWithin("the percussion channel's patch", settings.patches[PERCUSSION_CHANNEL], 0, 0);
     expectWithin("the active section", settings.activeSection, 0, 1);
     if (!std::memchr(settings.deviceName, 0, sizeof settings.deviceName)) fail("the device name is not ended");
+    expectWithin("the key layout", settings.keyLayout, 0, KEY_LAYOUT_COUNT - 1);
+    for (int32_t keyId = 0; keyId < KEY_ID_COUNT; ++keyId) {
+        const KeyBinding& key = settings.customKeys[keyId];
+        expectWithin("a key's section", key.target, PLAYS_NOTHING, reservedKey(keyId) ? PLAYS_NOTHING : PLAYS_ACTIVE);
+        expectWithin("a key's offset", key.offset, 0, MAX_KEY_OFFSET);
+    }
     if (settings.windowKnown) {
         expectWithin("the window's x", settings.windowX, -32768, 32767);
         expectWithin("the window's y", settings.windowY, -32768, 32767);

@@ -51,7 +51,7 @@ const int MAX_BEND_TICKS = 200;
 const unsigned SPACE_SCAN_CODE = 0x39;
 
 std::vector<Delivered> g_delivered;
-bool g_held[256]; // by scan code: pressed and not released since
+bool g_held[KEY_ID_COUNT]; // by scan code and extended flag: pressed and not released since
 char g_home[4096];
 bool g_trace; // TONVALE_FUZZ_TRACE set: each input's messages are printed
 
@@ -111,9 +111,10 @@ void deliver(UINT message, WPARAM wParam, LPARAM lParam) {
     // Held from a press (bits 30 and 31 clear) until a release (both set),
     // as the program reads them.
     const unsigned transition = (unsigned)((uint64_t)lParam >> 30 & 3);
-    if ((message == WM_KEYDOWN || message == WM_KEYUP) && (transition == 0 || transition == 3)) {
-        g_held[(uint64_t)lParam >> 16 & 0xFF] = transition == 0;
-    }
+    const bool keyMessage =
+        message == WM_KEYDOWN || message == WM_KEYUP || message == WM_SYSKEYDOWN || message == WM_SYSKEYUP;
+    if (keyMessage && (transition == 0 || transition == 3))
+        g_held[(uint64_t)lParam >> 16 & (KEY_ID_COUNT - 1)] = transition == 0;
     MainWndProc(fake::WINDOW, message, wParam, lParam);
     // A menu's choice is posted, and comes right after the press that opened it.
     fake::dispatchPosted();
@@ -193,14 +194,14 @@ void deliverOne(FuzzedDataProvider& input) {
         deliver(goingUp ? WM_KEYUP : WM_KEYDOWN, up ? VK_PRIOR : VK_NEXT, bits);
         break;
     }
-    case 2: { // any key at all
-        const UINT message = input.ConsumeBool() ? WM_KEYUP : WM_KEYDOWN;
+    case 2: { // any key at all, Alt held or not
+        const UINT message = (input.ConsumeBool() ? WM_KEYUP : WM_KEYDOWN) + (input.ConsumeBool() ? 4 : 0);
         const WPARAM virtualKey = input.ConsumeIntegral<uint8_t>();
         deliver(message, virtualKey, (LPARAM)input.ConsumeIntegral<uint32_t>());
         break;
     }
     case 3: deliver(WM_CHAR, input.ConsumeIntegral<uint8_t>(), 1); break;
-    case 4: deliver(WM_LBUTTONDOWN, 1, pointerPosition(input)); break;
+    case 4: deliver(input.ConsumeBool() ? WM_LBUTTONDOWN : WM_RBUTTONDOWN, 1, pointerPosition(input)); break;
     case 5: deliver(WM_MOUSEMOVE, 1, pointerPosition(input)); break;
     case 6: deliver(WM_LBUTTONUP, 0, pointerPosition(input)); break;
     case 7: deliver(WM_TIMER, input.ConsumeBool() ? TIMER_BEND_RAMP : input.ConsumeIntegral<uint32_t>(), 0); break;
@@ -266,14 +267,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             return 0; // a destroyed window gets no more messages
         }
     }
-    // Let go of everything: every key of both rows still held, Space, and
+    // Let go of everything: every key still held, Space, and
     // the mouse button. (Releasing keys that are up would send note-offs
     // that hide a note left sounding under the same number.) The pedal may
     // have gone down by a key message of any scan code: Space is let go anyway.
-    for (const auto& row : SECTION_SCAN_CODES) {
-        for (uint8_t scanCode : row) {
-            if (g_held[scanCode]) deliver(WM_KEYUP, 0, fake::releaseOf(scanCode));
-        }
+    for (int32_t keyId = 0; keyId < KEY_ID_COUNT; ++keyId) {
+        if (g_held[keyId]) deliver(WM_KEYUP, 0, fake::releaseOf((unsigned)keyId & 0xFF) | (keyId & KEY_EXTENDED) << 16);
     }
     deliver(WM_KEYUP, VK_SPACE, fake::releaseOf(SPACE_SCAN_CODE));
     deliver(WM_LBUTTONUP, 0, 0);

@@ -17,6 +17,7 @@
 #include "devices/popup_menus.h"
 #include "display/panel_layout.h"
 #include "input/pitch_bend.h"
+#include "model/key_map.h"
 #include "model/performance.h"
 #include "tests/property/wire_check.h"
 #include "tests/unit/program_test.h"
@@ -62,12 +63,14 @@ const PhysicalKey KEYS[] = {
     {"Tab", VK_TAB, 0x0F, '\t'},    {"Page Up", VK_PRIOR, 0x49, 0}, {"Page Down", VK_NEXT, 0x51, 0},
     {"Space", VK_SPACE, 0x39, ' '}, {"Esc", VK_ESCAPE, 0x01, 0x1B}, {"Left", VK_LEFT, 0x4B, 0},
     {"Right", VK_RIGHT, 0x4D, 0},   {"Up", VK_UP, 0x48, 0},         {"Down", VK_DOWN, 0x50, 0},
+    {"F5", 0x74, 0x3F, 0},          {"[", 0xDB, 0x1A, '['},         {"F10", 0x79, 0x44, 0},
 };
 const int KEY_TOTAL = (int)(sizeof KEYS / sizeof KEYS[0]);
 const int NOTE_KEYS = 2 * KEY_COUNT;
 const int CONTROL_KEY = NOTE_KEYS;
 const int CAPS_LOCK_KEY = NOTE_KEYS + 1;
-static_assert(KEY_TOTAL == NOTE_KEYS + 11, "both rows and eleven more keys");
+static_assert(KEY_TOTAL == NOTE_KEYS + 14, "both rows and fourteen more keys");
+const char* const LAYOUT_NAMES[] = {"Split", "Single", "Custom"};
 
 const char* const BUTTON_NAMES[] = {"PATCH", "CHAN.", "OCTAVE", "VOLUME", "TRANS.", "CHORD", "+", "-"};
 
@@ -88,6 +91,7 @@ public:
     explicit PlayingRun(uint32_t seed) : seed(seed), random(seed) {}
 
     void play() {
+        chooseLayout();
         const int length = 24 + below(177);
         for (int i = 0; i < length; ++i) randomEvent();
         for (int k = 0; k < KEY_TOTAL; ++k) {
@@ -138,15 +142,30 @@ private:
         return letter && capsLockOn ? (char)(c - 'a' + 'A') : c;
     }
 
+    // Split, Single, or the player's own: any of the keys on any offset of
+    // any section, several keys on one note, the other keys playing nothing.
+    void chooseLayout() {
+        const int layout = below(3);
+        if (layout == KEYS_CUSTOM) {
+            for (const PhysicalKey& key : KEYS) {
+                if (below(3) > 0) g_keyMap.custom[key.scanCode] = KeyBinding{(uint8_t)below(4), (uint8_t)below(40)};
+            }
+        }
+        events.push_back(std::string("keys laid out as ") + LAYOUT_NAMES[layout]);
+        useKeyLayout(layout);
+    }
+
     // A press (down[k] false) or a repeat, or with goingUp a release; the
     // key state changes first, as the system has it at the key's message.
-    void keyMessage(int k, bool goingUp) {
+    // Now and then it comes with Alt held, as the system's own key message.
+    void keyMessage(int k, bool goingUp, bool withAlt = false) {
         const bool wasDown = down[k];
         if (k == CAPS_LOCK_KEY && !wasDown) capsLockOn = !capsLockOn;
         down[k] = !goingUp;
         updateKeyState();
         const LPARAM data = fake::keyData(KEYS[k].scanCode, wasDown, goingUp);
-        send(goingUp ? WM_KEYUP : WM_KEYDOWN, KEYS[k].virtualKey, data);
+        const UINT message = goingUp ? WM_KEYUP : WM_KEYDOWN;
+        send(withAlt ? message + (WM_SYSKEYDOWN - WM_KEYDOWN) : message, KEYS[k].virtualKey, data);
         // TranslateMessage's character is posted, and comes before the next input.
         const char c = characterOf(KEYS[k]);
         if (!goingUp && c != 0) send(WM_CHAR, (unsigned char)c, data);
@@ -167,15 +186,28 @@ private:
         if (std::count(down, down + KEY_TOTAL, true) >= MAX_KEYS_HELD) return false;
         const int k = pickKey(false);
         if (k < 0) return false;
-        event(std::string("press ") + KEYS[k].name, [&] { keyMessage(k, false); });
+        const bool alt = below(10) == 0;
+        event(std::string(alt ? "Alt, press " : "press ") + KEYS[k].name, [&] { keyMessage(k, false, alt); });
         return true;
     }
 
     bool repeatOrRelease(bool release) {
         const int k = pickKey(true);
         if (k < 0) return false;
-        event(std::string(release ? "release " : "repeat ") + KEYS[k].name, [&] { keyMessage(k, release); });
+        const bool alt = below(10) == 0;
+        event(std::string(alt ? "Alt, " : "") + (release ? "release " : "repeat ") + KEYS[k].name,
+              [&] { keyMessage(k, release, alt); });
         return true;
+    }
+
+    // A right click on a key of a bed: the next key pressed is to play it.
+    void markKeyToLearn() {
+        const int32_t bed = below(SECTION_COUNT);
+        const int32_t k = below(KEY_COUNT);
+        const RECT& keys = sectionKeyBedRect(bed);
+        const POINT p = {keys.left + KEY_OFFSETS[k] + 5, keys.top + (isBlackKey(k) ? 40 : 110)};
+        event("right click on key " + std::to_string(k) + " of bed " + std::to_string(bed),
+              [&] { sendPointer(WM_RBUTTONDOWN, p); });
     }
 
     // The menu's choice is posted and delivered after the press is handled;
@@ -285,13 +317,15 @@ private:
             return true;
         }
         case 10: strayCommand(); return true;
+        case 11: markKeyToLearn(); return true;
         default: loseAndRegainTheKeys(); return true;
         }
     }
 
     void randomEvent() {
-        // press, repeat, release, CHORD, + or -, parameter, knob, wheel, tick, RESET, stray command, keys lost
-        static const int WEIGHTS[] = {30, 10, 27, 4, 6, 7, 6, 2, 12, 1, 1, 2};
+        // press, repeat, release, CHORD, + or -, parameter, knob, wheel, tick, RESET, stray command, key to
+        // learn, keys lost
+        static const int WEIGHTS[] = {30, 10, 27, 4, 6, 7, 6, 2, 12, 1, 1, 1, 2};
         int total = 0;
         for (int w : WEIGHTS) total += w;
         for (;;) {

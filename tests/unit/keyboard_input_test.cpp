@@ -129,6 +129,43 @@ TEST_F(KeyboardInputTest, ShiftedKeysPlayTheSameNote) {
     EXPECT_EQ(fake::midiMessages(), Lines({"note-on 0x90 69 127"}));
 }
 
+TEST_F(KeyboardInputTest, InSingleBothRowsPlayTheActiveSectionAnOctaveApart) {
+    useKeyLayout(KEYS_SINGLE);
+    set(1, ParamId::CHANNEL, 1);
+    for (unsigned key : {scan::Z, scan::Q}) {
+        keyPress(key);
+        keyRelease(key);
+    }
+    typeCharacter('\t');
+    keyPress(scan::Q);
+    EXPECT_EQ(fake::midiMessages(), Lines({"note-on 0x90 60 127", "note-off 0x80 60 127", "note-on 0x90 72 127",
+                                           "note-off 0x80 72 127", "note-on 0x91 72 127"}));
+    EXPECT_EQ(fake::calls({fake::Fn::InvalidateRect}).back(), RIGHT_BED) << "both beds show section 1";
+}
+
+TEST_F(KeyboardInputTest, ARightClickedKeyIsPlayedByTheNextKeyPressedUnlessThatKeyHasAMeaning) {
+    set(1, ParamId::CHANNEL, 1);
+    const LPARAM rightBedKey0 = fake::pointData(430, 240);
+    EXPECT_EQ(MainWndProc(fake::WINDOW, WM_RBUTTONDOWN, 2, rightBedKey0), 0);
+    keyPress(scan::TAB, VK_TAB);
+    typeCharacter('\t');
+    EXPECT_EQ(fake::calls({fake::Fn::MessageBeep}), Lines({"MessageBeep 0x0"}));
+    EXPECT_EQ(g_model.activeSection, 0) << "Tab is refused, not obeyed";
+    const unsigned f5 = 0x3F;
+    keyPress(f5);
+    keyRelease(f5);
+    keyPress(scan::Q);
+    EXPECT_EQ(fake::midiMessages(), Lines({"note-on 0x91 60 127", "note-off 0x81 60 127", "note-on 0x90 60 127"}));
+    EXPECT_EQ(g_keyMap.layout, KEYS_CUSTOM) << "starting from Split";
+
+    fake::clearLog(); // Esc lets a mark go, and is no RESET then
+    MainWndProc(fake::WINDOW, WM_RBUTTONDOWN, 2, rightBedKey0);
+    keyPress(0x01, VK_ESCAPE);
+    keyPress(scan::W);
+    EXPECT_EQ(fake::count(fake::Fn::midiOutReset), 0u);
+    EXPECT_EQ(fake::midiMessages(), Lines({"note-on 0x90 62 127"}));
+}
+
 TEST_F(KeyboardInputTest, KeysWithAltPlayAsTheyDoAloneButAltF4StillCloses) {
     const LPARAM alt = 1 << 29;
     EXPECT_EQ(MainWndProc(fake::WINDOW, WM_SYSKEYDOWN, 'Q', fake::pressOf(scan::Q) | alt), 0);

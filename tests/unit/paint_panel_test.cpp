@@ -4,6 +4,7 @@
 #include "display/knob_indicator.h"
 #include "display/paint_panel.h"
 #include "display/panel.h"
+#include "model/key_map.h"
 #include "model/keys.h"
 #include "model/midi_messages.h"
 #include "model/parameters.h"
@@ -89,6 +90,23 @@ TEST_F(PaintTest, TheStartStateShowsBothDisplaysEveryKeyUpAndIsCopiedToTheWindow
     for (const std::string& key : paintedKeys()) {
         EXPECT_TRUE(key.find("from dc1 39,124") != key.npos || key.find("from dc1 107,124") != key.npos) << key;
     }
+}
+
+TEST_F(PaintTest, TheLabelsNameTheKeysThatPlayEachBedAndTheKeyMarkedToLearn) {
+    const auto labels = [this] {
+        std::string text;
+        for (const std::string& label : paintedTexts(true)) text += label;
+        fake::clearLog();
+        return text;
+    };
+    EXPECT_EQ(labels(), "Q2W3ER5T6Y7UI9O0P"
+                        "ZSXDCVGBHNJM,L.;/");
+    useKeyLayout(KEYS_SINGLE);
+    EXPECT_EQ(labels(), "ZSXDCVGBHNJM,L.;/"
+                        "Q2W3ER5T6Y7UI9O0P");
+    markKeyToLearn(1, 2);
+    EXPECT_EQ(labels(), "ZSXDCVGBHNJM,L.;/"
+                        "Q2?3ER5T6Y7UI9O0P");
 }
 
 TEST_F(PaintTest, ThePenItReplacedIsSelectedBackAndItsOwnPenDeleted) {

@@ -31,6 +31,11 @@ std::string describe(const Settings& settings) {
     text += " | active" + std::to_string(settings.activeSection) + " device \"" + settings.deviceName + "\"";
     if (settings.windowKnown)
         text += " at " + std::to_string(settings.windowX) + "," + std::to_string(settings.windowY);
+    if (settings.keyLayout != KEYS_SPLIT) text += " keys" + std::to_string(settings.keyLayout);
+    for (int32_t keyId = 0; keyId < KEY_ID_COUNT; ++keyId) {
+        const KeyBinding& key = settings.customKeys[keyId];
+        if (key.target) text += " " + std::to_string(keyId) + "=" + "-LRA"[key.target] + std::to_string(key.offset);
+    }
     return text;
 }
 
@@ -64,6 +69,11 @@ const BrokenInput BROKEN_INPUTS[] = {
     {"comments after a blank, names in quotes",
      "[Left]\nVolume=100 ; loud\nOctave=3;4\n[General]\nDevice=\" Alpha Port \" ; the USB one\n",
      "ch0 oct5 vol100 tr0 chord0 sel0 | ch0 oct5 vol127 tr0 chord0 sel0 | patches | active0 device \" Alpha Port \""},
+    {"keys: unknown names and sections, offsets out of range, keys with a meaning, a key twice",
+     "[General]\nKeys=custom\n[Keys]\nQ=Right 7\nq=Left 3\nComma=active 127\nScanE035=Active 28\nSpace=Left 1\n"
+     "Scan01=Left 1\nF5=Right 128\nNoSuchKey=Left 2\nScan2=Left 0\nScanE0=Middle 4\nF10 = Left 12 ; the tenth\n",
+     "ch0 oct5 vol127 tr0 chord0 sel0 | ch0 oct5 vol127 tr0 chord0 sel0 | patches | active0 device \"\" keys2 16=R7 "
+     "51=A127 68=L12 309=A28"},
     {"a device name too long for any device, one window coordinate",
      "[General]\nDevice=" + std::string(32, 'n') + "\nWindowX=100\n", START},
 };
