@@ -20,7 +20,26 @@ const UINT SETTLE_MS = 1000;
 
 bool same(const Settings& a, const Settings& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
-Settings captured() {
+// A failed save is no news to the musician: it is tried again with the
+// next change, and at the end.
+void save(const Settings& settings) {
+    if (!g_settings.path[0] || (g_settings.savedKnown && same(settings, g_settings.saved))) return;
+    char text[SETTINGS_TEXT_SIZE];
+    const size_t length = writeSettingsText(settings, text);
+    if (!writeSettingsFile(g_settings.path, text, length)) return;
+    g_settings.saved = settings;
+    g_settings.savedKnown = true;
+}
+
+void trackWindow(HWND window) {
+    RECT rect;
+    g_settings.windowKnown = GetWindowRect(window, &rect) != 0;
+    if (g_settings.windowKnown) g_settings.windowPosition = POINT{rect.left, rect.top};
+}
+
+} // namespace
+
+Settings capturedSettings() {
     Settings now;
     std::copy(std::begin(g_model.ChannelPatchTable), std::end(g_model.ChannelPatchTable), now.patches);
     for (int32_t s = 0; s < SECTION_COUNT; ++s) {
@@ -40,25 +59,6 @@ Settings captured() {
     std::copy(std::begin(g_keyMap.custom), std::end(g_keyMap.custom), now.customKeys);
     return now;
 }
-
-// A failed save is no news to the musician: it is tried again with the
-// next change, and at the end.
-void save(const Settings& settings) {
-    if (!g_settings.path[0] || (g_settings.savedKnown && same(settings, g_settings.saved))) return;
-    char text[SETTINGS_TEXT_SIZE];
-    const size_t length = writeSettingsText(settings, text);
-    if (!writeSettingsFile(g_settings.path, text, length)) return;
-    g_settings.saved = settings;
-    g_settings.savedKnown = true;
-}
-
-void trackWindow(HWND window) {
-    RECT rect;
-    g_settings.windowKnown = GetWindowRect(window, &rect) != 0;
-    if (g_settings.windowKnown) g_settings.windowPosition = POINT{rect.left, rect.top};
-}
-
-} // namespace
 
 void loadSettings() {
     g_settings.remembered = Settings{};
@@ -99,13 +99,13 @@ void restoreModel(const Settings& settings) {
 
 void watchSettings(HWND window) {
     trackWindow(window);
-    g_settings.pending = captured();
+    g_settings.pending = capturedSettings();
     g_settings.watching = true;
 }
 
 void noteSettingsChange(HWND window) {
     if (!g_settings.watching) return;
-    const Settings now = captured();
+    const Settings now = capturedSettings();
     if (same(now, g_settings.pending)) return;
     g_settings.pending = now;
     // Set again, the timer starts its wait over: forty knob steps make one save.
@@ -132,5 +132,5 @@ void saveSettingsAtEnd() {
 }
 
 void saveSettingsNow() {
-    if (g_settings.watching) save(captured());
+    if (g_settings.watching) save(capturedSettings());
 }

@@ -20,6 +20,9 @@ struct SettingsStore {
 
 extern SettingsStore g_settings;
 
+// What is kept between runs, as the program stands now.
+Settings capturedSettings();
+
 // Names the file and reads what it remembers; before the window is made.
 void loadSettings();
 // Where the panel was left, if the file says.

@@ -173,9 +173,11 @@ class KeysTest(E2ETest):
     def test_tab_in_the_middle_of_a_bend_leaves_no_channel_bent(self):
         tonvale = self.start_tonvale()
         self.put_section_1_on_channel_2(tonvale)
-        for _ in range(5):  # until Tab lands inside the ramp, which lasts about 60 ms
+        # Each tap restarts the ramp's timer: the ramp to the top begins after
+        # the sixth and lasts about 170 ms, and Tab comes 40 ms into it.
+        for _ in range(5):  # a machine slow enough may still miss it
             start = tonvale.midi.mark()
-            tonvale.press("Prior", "Tab", delay_ms=20)
+            tonvale.press(*["Prior"] * 6, "Tab", delay_ms=40)
             tonvale.midi.wait_for_message(re.compile(r"bend 0xE[01] 0 64"), since=start)
             tonvale.midi.wait_until_quiet()
             left_at = dict(pitch_bends(tonvale.midi.messages(since=start)))  # each channel's last bend

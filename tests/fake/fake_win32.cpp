@@ -428,7 +428,7 @@ std::string describeShortMessage(DWORD message) {
 }
 
 LPARAM keyData(unsigned scanCode, bool previouslyDown, bool releasing) {
-    DWORD bits = 1 | (scanCode & 0xFF) << 16;
+    DWORD bits = 1 | (scanCode & 0x1FF) << 16; // with 0x100, the extended flag
     if (previouslyDown) bits |= 1u << 30;
     if (releasing) bits |= 1u << 31;
     return (LPARAM)bits;

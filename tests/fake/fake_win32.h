@@ -157,7 +157,8 @@ std::string label(const void* handle);
 // A short message decoded as midiMessages() shows it.
 std::string describeShortMessage(DWORD message);
 
-// Builds a key message's lParam: scan code, previous state and transition bits.
+// Builds a key message's lParam: scan code (0x100 added for an extended key),
+// previous state and transition bits.
 LPARAM keyData(unsigned scanCode, bool previouslyDown, bool releasing);
 inline LPARAM pressOf(unsigned scanCode) { return keyData(scanCode, false, false); }
 inline LPARAM repeatOf(unsigned scanCode) { return keyData(scanCode, true, false); }

@@ -16,15 +16,18 @@
 #include "app/main_window.h"
 #include "devices/popup_menus.h"
 #include "display/panel_layout.h"
+#include "input/keyboard_input.h"
 #include "input/pitch_bend.h"
 #include "model/key_map.h"
 #include "model/performance.h"
+#include "settings/settings.h"
 #include "tests/property/wire_check.h"
 #include "tests/unit/program_test.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <random>
 #include <string>
 #include <vector>
@@ -64,12 +67,15 @@ const PhysicalKey KEYS[] = {
     {"Space", VK_SPACE, 0x39, ' '}, {"Esc", VK_ESCAPE, 0x01, 0x1B}, {"Left", VK_LEFT, 0x4B, 0},
     {"Right", VK_RIGHT, 0x4D, 0},   {"Up", VK_UP, 0x48, 0},         {"Down", VK_DOWN, 0x50, 0},
     {"F5", 0x74, 0x3F, 0},          {"[", 0xDB, 0x1A, '['},         {"F10", 0x79, 0x44, 0},
+    {"Right Ctrl", VK_CONTROL, KEY_EXTENDED | 0x1D, 0},             {"Scan 9F", 0, 0x9F, 0},
 };
 const int KEY_TOTAL = (int)(sizeof KEYS / sizeof KEYS[0]);
 const int NOTE_KEYS = 2 * KEY_COUNT;
 const int CONTROL_KEY = NOTE_KEYS;
 const int CAPS_LOCK_KEY = NOTE_KEYS + 1;
-static_assert(KEY_TOTAL == NOTE_KEYS + 14, "both rows and fourteen more keys");
+const int RIGHT_CONTROL_KEY = NOTE_KEYS + 14;
+const int SPACE_KEY = NOTE_KEYS + 5;
+static_assert(KEY_TOTAL == NOTE_KEYS + 16, "both rows and sixteen more keys");
 const char* const LAYOUT_NAMES[] = {"Split", "Single", "Custom"};
 
 const char* const BUTTON_NAMES[] = {"PATCH", "CHAN.", "OCTAVE", "VOLUME", "TRANS.", "CHORD", "+", "-"};
@@ -92,6 +98,10 @@ public:
 
     void play() {
         chooseLayout();
+        loadSettings(); // names the file: none is there
+        watchSettings(fake::WINDOW);
+        g_settings.saved = capturedSettings();
+        g_settings.savedKnown = true;
         const int length = 24 + below(177);
         for (int i = 0; i < length; ++i) randomEvent();
         for (int k = 0; k < KEY_TOTAL; ++k) {
@@ -123,22 +133,43 @@ private:
     template <class Action>
     void event(std::string what, Action action) {
         events.push_back(std::move(what));
+        pedalExpected = -1;
         action();
-        wire.readLog(events.size() - 1);
+        const size_t at = events.size() - 1;
+        wire.readLog(at);
+        expectWhatTheKeysLeft(at);
+    }
+
+    // Ctrl and Caps Lock as the key messages left them; the pedal down on
+    // the channel active at Space; a setting selected of the five; and a
+    // change of what is kept either saved or waiting to be.
+    void expectWhatTheKeysLeft(size_t at) {
+        wire.expect(g_modifiers.leftControl == down[CONTROL_KEY] && g_modifiers.rightControl == down[RIGHT_CONTROL_KEY],
+                    "Ctrl not as its keys left it", at);
+        wire.expect(g_modifiers.capsLock == capsLockOn, "Caps Lock not as its presses left it", at);
+        if (pedalExpected >= 0) wire.expect(wire.lastPedalDown() == pedalExpected, "the pedal down on another channel", at);
+        for (const KeyboardSection& section : g_model.sections) {
+            wire.expect(section.selectedParam >= 0 && section.selectedParam < SELECTABLE_PARAM_COUNT,
+                        "a setting selected beyond PATCH..TRANS.", at);
+        }
+        const Settings now = capturedSettings();
+        wire.expect(fake::timerRunning(TIMER_SETTINGS_SAVE) || std::memcmp(&now, &g_settings.saved, sizeof now) == 0,
+                    "a changed setting that will not be saved", at);
     }
 
     // What GetKeyState reports: the high bit while held, Caps Lock's
     // toggle in the low bit.
     void updateKeyState() {
-        fake::script.keyState[VK_CONTROL] = down[CONTROL_KEY] ? (SHORT)0xFF80 : 0;
-        fake::script.keyState[VK_LCONTROL] = fake::script.keyState[VK_CONTROL];
+        fake::script.keyState[VK_LCONTROL] = down[CONTROL_KEY] ? (SHORT)0xFF80 : 0;
+        fake::script.keyState[VK_RCONTROL] = down[RIGHT_CONTROL_KEY] ? (SHORT)0xFF80 : 0;
+        fake::script.keyState[VK_CONTROL] = fake::script.keyState[VK_LCONTROL] | fake::script.keyState[VK_RCONTROL];
         fake::script.keyState[VK_CAPITAL] = (SHORT)((down[CAPS_LOCK_KEY] ? 0xFF80 : 0) | (capsLockOn ? 1 : 0));
     }
 
     char characterOf(const PhysicalKey& key) const {
         const char c = key.character;
         const bool letter = c >= 'a' && c <= 'z';
-        if (down[CONTROL_KEY]) return letter ? (char)(c - 'a' + 1) : 0; // Ctrl+I is a tab too
+        if (down[CONTROL_KEY] || down[RIGHT_CONTROL_KEY]) return letter ? (char)(c - 'a' + 1) : 0; // Ctrl+I: a tab
         return letter && capsLockOn ? (char)(c - 'a' + 'A') : c;
     }
 
@@ -148,7 +179,8 @@ private:
         const int layout = below(3);
         if (layout == KEYS_CUSTOM) {
             for (const PhysicalKey& key : KEYS) {
-                if (below(3) > 0) g_keyMap.custom[key.scanCode] = KeyBinding{(uint8_t)below(4), (uint8_t)below(40)};
+                if (reservedKey((int32_t)key.scanCode) || below(3) == 0) continue;
+                g_keyMap.custom[key.scanCode] = KeyBinding{(uint8_t)below(4), (uint8_t)below(40)};
             }
         }
         events.push_back(std::string("keys laid out as ") + LAYOUT_NAMES[layout]);
@@ -158,9 +190,14 @@ private:
     // A press (down[k] false) or a repeat, or with goingUp a release; the
     // key state changes first, as the system has it at the key's message.
     // Now and then it comes with Alt held, as the system's own key message.
-    void keyMessage(int k, bool goingUp, bool withAlt = false) {
-        const bool wasDown = down[k];
-        if (k == CAPS_LOCK_KEY && !wasDown) capsLockOn = !capsLockOn;
+    // A press again with its first press's bits (its release went elsewhere)
+    // is a press all the same.
+    void keyMessage(int k, bool goingUp, bool withAlt = false, bool again = false) {
+        const bool wasDown = down[k] && !again;
+        if (k == CAPS_LOCK_KEY && !wasDown && !goingUp) capsLockOn = !capsLockOn;
+        if (k == SPACE_KEY && !wasDown && !goingUp && !withAlt && !learningKey()) {
+            pedalExpected = paramValue(g_model.sections[g_model.activeSection], ParamId::CHANNEL);
+        }
         down[k] = !goingUp;
         updateKeyState();
         const LPARAM data = fake::keyData(KEYS[k].scanCode, wasDown, goingUp);
@@ -195,8 +232,10 @@ private:
         const int k = pickKey(true);
         if (k < 0) return false;
         const bool alt = below(10) == 0;
-        event(std::string(alt ? "Alt, " : "") + (release ? "release " : "repeat ") + KEYS[k].name,
-              [&] { keyMessage(k, release, alt); });
+        const bool again = !release && below(8) == 0;
+        event(std::string(alt ? "Alt, " : "") + (release ? "release " : again ? "press again " : "repeat ") +
+                  KEYS[k].name,
+              [&] { keyMessage(k, release, alt, again); });
         return true;
     }
 
@@ -318,14 +357,18 @@ private:
         }
         case 10: strayCommand(); return true;
         case 11: markKeyToLearn(); return true;
+        case 12:
+            if (!fake::timerRunning(TIMER_SETTINGS_SAVE)) return false;
+            event("the settings' wait ends", [] { send(WM_TIMER, TIMER_SETTINGS_SAVE, 0); });
+            return true;
         default: loseAndRegainTheKeys(); return true;
         }
     }
 
     void randomEvent() {
         // press, repeat, release, CHORD, + or -, parameter, knob, wheel, tick, RESET, stray command, key to
-        // learn, keys lost
-        static const int WEIGHTS[] = {30, 10, 27, 4, 6, 7, 6, 2, 12, 1, 1, 1, 2};
+        // learn, settings timer, keys lost
+        static const int WEIGHTS[] = {30, 10, 27, 4, 6, 7, 6, 2, 12, 1, 1, 1, 3, 2};
         int total = 0;
         for (int w : WEIGHTS) total += w;
         for (;;) {
@@ -340,6 +383,7 @@ private:
     std::mt19937 random;
     bool down[KEY_TOTAL] = {};
     bool capsLockOn = false;
+    int pedalExpected = -1; // the channel Space is to put the pedal down on in this event
     std::vector<std::string> events;
     WireCheck wire{true};
 };

@@ -73,6 +73,7 @@ void WireCheck::onController(unsigned channel, unsigned controller, unsigned val
     } else if (value == 127) {
         if (pedalDown[channel]) note("the sustain pedal put down twice", text + at(event));
         pedalDown[channel] = event + 1;
+        pedalChannel = (int)channel;
     } else if (pedalDown[channel]) {
         pedalDown[channel] = 0;
     } else if (strayNoteOffs) {
@@ -90,6 +91,10 @@ void WireCheck::onBend(unsigned channel, unsigned value, const std::string& text
                      at(event));
         }
     }
+}
+
+void WireCheck::expect(bool holds, const std::string& kind, size_t event) {
+    if (!holds) note(kind, at(event));
 }
 
 void WireCheck::onReset() {

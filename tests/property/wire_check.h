@@ -33,6 +33,11 @@ public:
     // the log after each tick; a timer still running is a violation.
     void tickUntilBendStops(size_t event, int maxTicks);
 
+    // A violation the caller saw itself, noted with the wire's.
+    void expect(bool holds, const std::string& kind, size_t event);
+    // The channel the sustain pedal last went down on, -1 before any.
+    int lastPedalDown() const { return pedalChannel; }
+
     bool failed() const { return !kinds.empty(); }
     // Each kind of violation with how often it happened and a few examples.
     std::vector<std::string> found() const;
@@ -66,6 +71,7 @@ private:
     uint32_t silenced[16][128] = {};
     // By channel, the event that put the sustain pedal down; 0 while up.
     size_t pedalDown[16] = {};
+    int pedalChannel = -1;
     // By channel, the bend last sent and the event that sent it.
     unsigned bend[16] = {8192, 8192, 8192, 8192, 8192, 8192, 8192, 8192,
                          8192, 8192, 8192, 8192, 8192, 8192, 8192, 8192};
