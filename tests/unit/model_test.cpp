@@ -59,26 +59,6 @@ TEST_F(ModelTest, StartStateOfBothSections) {
     EXPECT_TRUE(fake::calls().empty()) << "initialising sends and draws nothing";
 }
 
-TEST_F(ModelTest, SectionsTakeTheirKeysAndRectanglesFromTheLayout) {
-    EXPECT_EQ(sectionDisplayRect(0).left, 32);
-    EXPECT_EQ(sectionDisplayRect(1).left, 499);
-    EXPECT_EQ(sectionKeyBedRect(0).right, 378);
-    EXPECT_EQ(sectionKeyBedRect(1).left, 423);
-    EXPECT_EQ(sectionButtonRect(0, ParamId::PATCH).left, 31);
-    EXPECT_EQ(sectionButtonRect(0, ParamId::MINUS).top, 57);
-    EXPECT_EQ(sectionButtonRect(1, ParamId::CHORD).left, 728);
-    EXPECT_EQ(sectionButtonRect(1, ParamId::PLUS).left, 470);
-}
-
-TEST_F(ModelTest, NoScanCodePlaysTwoKeys) {
-    for (int a = 0; a < SECTION_COUNT * KEY_COUNT; ++a) {
-        for (int b = a + 1; b < SECTION_COUNT * KEY_COUNT; ++b) {
-            EXPECT_NE(SECTION_SCAN_CODES[a / KEY_COUNT][a % KEY_COUNT],
-                      SECTION_SCAN_CODES[b / KEY_COUNT][b % KEY_COUNT]);
-        }
-    }
-}
-
 TEST_F(ModelTest, PlusAndMinusAtTheirBoundsStillResendTheProgram) {
     g_model.ChannelPatchTable[0] = 127;
     stepSelectedUp(0);
@@ -101,17 +81,6 @@ TEST_F(ModelTest, PlusStepsTheSelectedParameterAndMovesTheKnob) {
     EXPECT_EQ(fake::midiMessages(), Lines({"program 0xC1 0"}));
     EXPECT_KNOB_AT(1, 16);
     EXPECT_TRUE(fake::calls({fake::Fn::InvalidateRect}).empty()) << "the click handler repaints, not the model";
-}
-
-TEST_F(ModelTest, PlusOfTheInactiveSectionActivatesItFirst) {
-    selectParam(1, ParamId::OCTAVE);
-    selectParam(0, ParamId::PATCH);
-    fake::clearLog();
-    stepSelectedUp(1);
-    EXPECT_EQ(g_model.activeSection, 1);
-    EXPECT_EQ(paramValue(g_model.sections[1], ParamId::OCTAVE), 6);
-    EXPECT_EQ(paramValue(g_model.sections[0], ParamId::PATCH), 0);
-    EXPECT_TRUE(fake::midiMessages().empty());
 }
 
 TEST_F(ModelTest, KnobClampsAndPassesTheTopValueAsItsCount) {
@@ -179,17 +148,6 @@ TEST_F(ModelTest, TabSwitchesSectionsRepaintsAllAndSendsNothing) {
     EXPECT_EQ(g_model.activeSection, 0);
     EXPECT_KNOB_AT(0, 128);
     EXPECT_EQ(fake::calls(), Lines({"InvalidateRect window all FALSE", "InvalidateRect window all FALSE"}));
-}
-
-TEST_F(ModelTest, KeysAboveNote127AreOutOfRange) {
-    g_model.sections[0].values[ParamId::OCTAVE] = 10;
-    for (int k = 0; k <= 7; ++k) EXPECT_TRUE(keyInRange(0, k)) << k;
-    for (int k = 8; k < KEY_COUNT; ++k) EXPECT_FALSE(keyInRange(0, k)) << k;
-    EXPECT_TRUE(keyInRange(1, 16)) << "the other section keeps its own octave";
-
-    g_model.sections[0].values[ParamId::OCTAVE] = 9;
-    g_model.sections[0].values[ParamId::TRANSPOSE] = 11;
-    for (int k = 0; k < KEY_COUNT; ++k) EXPECT_TRUE(keyInRange(0, k)) << "transpose is not part of the test";
 }
 
 } // namespace

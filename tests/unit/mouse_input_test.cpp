@@ -7,7 +7,6 @@
 #include "devices/popup_menus.h"
 #include "display/panel.h"
 #include "display/panel_layout.h"
-#include "input/drags.h"
 #include "input/mouse_input.h"
 #include "input/pitch_bend.h"
 #include "model/keys.h"
@@ -144,30 +143,9 @@ TEST_F(MouseTest, PaintsAndTicksInsideTheMenuLoopSeeTheNewSelection) {
     EXPECT_EQ(g_model.activeSection, 1);
 }
 
-// The button rectangles are 6 pixels tall; the drawn bar below them, and the
-// gaps beside them, move the window.
-TEST_F(MouseTest, ButtonEdges) {
-    struct Case {
-        int x;
-        int y;
-        bool hits;
-    };
-    const Case cases[] = {
-        {31, 82, true},  {73, 87, true},  {31, 87, true},  {31, 88, false}, {31, 81, false},
-        {30, 85, false}, {74, 85, false}, {76, 85, false}, {77, 85, true},  {215, 82, true},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.x << "," << c.y);
-        const Lines calls = press(c.x, c.y);
-        if (c.hits) {
-            EXPECT_EQ(calls, Lines({REPAINT_ALL, REPAINT_ALL}));
-        } else {
-            EXPECT_EQ(calls, windowMove(c.x, c.y));
-        }
-    }
-}
-
-// Every control by its corners: the right and bottom edges lie outside.
+// Every control by its corners: the right and bottom edges lie outside; a
+// button is 6 pixels tall, the bar drawn below it and the gaps beside it
+// are no control.
 TEST_F(MouseTest, HitTestFindsTheControlUnderThePoint) {
     const Control B = Control::SECTION_BUTTON;
     struct Case {
@@ -185,6 +163,7 @@ TEST_F(MouseTest, HitTestFindsTheControlUnderThePoint) {
         {445, 101, Control::KNOB, 0, 0}, {390, 127, Control::WHEEL, 0, 0}, {410, 241, Control::WHEEL, 0, 0},
         {446, 50, Control::NONE, 0, 0},  {411, 200, Control::NONE, 0, 0},  {100, 50, Control::NONE, 0, 0},
         {100, 200, Control::NONE, 0, 0}, {-1, -1, Control::NONE, 0, 0},    {800, 250, Control::NONE, 0, 0},
+        {31, 88, Control::NONE, 0, 0},   {76, 85, Control::NONE, 0, 0}, // the drawn bar below, the gap beside
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.x << "," << c.y);
@@ -201,8 +180,6 @@ TEST_F(MouseTest, PressesOnNoControlMoveTheWindow) {
     for (const POINT& p : points) {
         SCOPED_TRACE(testing::Message() << p.x << "," << p.y);
         EXPECT_EQ(press(p.x, p.y), windowMove(p.x, p.y));
-        EXPECT_EQ(g_drags.knob, 0);
-        EXPECT_EQ(g_drags.wheel, 0);
     }
 }
 
@@ -254,31 +231,25 @@ TEST_F(MouseTest, ResetThatFailsEndsThePressWithTheWindow) {
 
 // The dialog takes the button's release, so a window move after it would
 // have the window follow the pointer with no button held.
-TEST_F(MouseTest, SetupEndsThePressWhenCancelled) {
-    fake::script.dialogButton = IDCANCEL;
-    const Lines calls = press(682, 22);
-    ASSERT_FALSE(calls.empty());
-    EXPECT_EQ(calls.front(), "DialogBoxParamA instance SETUPDLG owner window param 0");
-    EXPECT_EQ(calls.back(), "GetKeyState 0x14"); // the keys back from the dialog, and no more
-    EXPECT_EQ(fake::count(Fn::SendMessageA), 0u);
-}
-
-TEST_F(MouseTest, SetupEndsThePressWhenTheDeviceIsReopened) {
-    fake::script.dialogButton = IDOK;
-    const Lines calls = press(700, 25);
-    EXPECT_EQ(fake::midiMessages(), Lines({"program 0xC0 0"})) << "both sections play on channel 1";
-    ASSERT_FALSE(calls.empty());
-    EXPECT_EQ(calls.back(), "midiOutShortMsg midi2 program 0xC0 0");
-    EXPECT_EQ(fake::count(Fn::SendMessageA), 0u);
-}
-
-TEST_F(MouseTest, SetupThatCannotReopenEndsThePress) {
-    fake::script.dialogButton = IDOK;
-    fake::script.openResult = MMSYSERR_ALLOCATED;
-    const Lines calls = press(724, 27);
-    ASSERT_FALSE(calls.empty());
-    EXPECT_EQ(calls.back(), "MessageBoxA window \"Can't open MIDI output device\" caption null 0x0");
-    EXPECT_EQ(fake::count(Fn::SendMessageA), 0u);
+TEST_F(MouseTest, SetupEndsThePressWhateverTheDialogEndsIn) {
+    const struct {
+        INT_PTR button;
+        MMRESULT open;
+        const char* last;
+    } cases[] = {
+        {IDCANCEL, MMSYSERR_NOERROR, "GetKeyState 0x14"}, // the keys back from the dialog, and no more
+        {IDOK, MMSYSERR_NOERROR, "midiOutShortMsg midi2 program 0xC0 0"},
+        {IDOK, MMSYSERR_ALLOCATED, "MessageBoxA window \"Can't open MIDI output device\" caption null 0x0"},
+    };
+    for (const auto& c : cases) {
+        SetUp();
+        fake::script.dialogButton = c.button;
+        fake::script.openResult = c.open;
+        const Lines calls = press(700, 25);
+        ASSERT_FALSE(calls.empty());
+        EXPECT_EQ(calls.back(), c.last);
+        EXPECT_EQ(fake::count(Fn::SendMessageA), 0u);
+    }
 }
 
 TEST_F(MouseTest, OffDestroysTheWindowAndThePressDoesNoMore) {
@@ -298,18 +269,10 @@ const Lines KNOB_STEP_REPAINT = {
     "InvalidateRect window 499,34,769,76 FALSE",
 };
 
-TEST_F(MouseTest, KnobPressCapturesAndChangesNothing) {
-    EXPECT_EQ(press(354, 101), Lines({"SetCapture window"}));
-    EXPECT_EQ(g_drags.knob, 1);
-    EXPECT_EQ(g_drags.knobLastX, 354);
-    EXPECT_EQ(paramValue(g_model.sections[0], ParamId::PATCH), 0);
-}
-
-TEST_F(MouseTest, KnobDragStepsOncePerHorizontalMove) {
-    press(400, 50);
+TEST_F(MouseTest, KnobDragStepsOncePerHorizontalMoveUntilTheRelease) {
+    EXPECT_EQ(press(400, 50), Lines({"SetCapture window"}));
     EXPECT_EQ(move(401, 50), plus({"SetCursor HAND", "midiOutShortMsg midi1 program 0xC0 1"},
                                   plus(KNOB_STEP_REPAINT, {"SetCursor HAND"})));
-    EXPECT_EQ(g_drags.knobLastX, 401);
 
     EXPECT_EQ(move(401, 90), Lines()) << "vertical alone: no step, and no hover cursor over the knob";
 
@@ -317,7 +280,10 @@ TEST_F(MouseTest, KnobDragStepsOncePerHorizontalMove) {
         << "50 pixels right is still one step";
     EXPECT_EQ(move(450, 10), plus({"SetCursor HAND", "midiOutShortMsg midi1 program 0xC0 1"}, KNOB_STEP_REPAINT));
     EXPECT_EQ(paramValue(g_model.sections[0], ParamId::PATCH), 1);
-    EXPECT_EQ(g_drags.knobLastX, 450);
+    fake::clearLog();
+    onLeftButtonUp(fake::WINDOW);
+    EXPECT_EQ(fake::calls(), Lines({"ReleaseCapture"}));
+    EXPECT_EQ(move(300, 200), Lines()) << "no step after the release";
 }
 
 // With the mouse captured the pointer can leave the window to the left:
@@ -328,64 +294,11 @@ TEST_F(MouseTest, KnobDragBeyondTheLeftEdgeKeepsTurningDown) {
     press(360, 50);
     move(2, 50);
     move(-3, 50);
-    EXPECT_EQ(g_drags.knobLastX, -3);
     EXPECT_EQ(paramValue(g_model.sections[0], ParamId::VOLUME), 62);
     move(-10, 300);
     EXPECT_EQ(paramValue(g_model.sections[0], ParamId::VOLUME), 61);
     move(0, 50);
     EXPECT_EQ(paramValue(g_model.sections[0], ParamId::VOLUME), 62);
-}
-
-TEST_F(MouseTest, ReleaseEndsTheKnobDrag) {
-    press(400, 50);
-    fake::clearLog();
-    onLeftButtonUp(fake::WINDOW);
-    EXPECT_EQ(fake::calls(), Lines({"ReleaseCapture"}));
-    EXPECT_EQ(g_drags.knob, 0);
-    EXPECT_EQ(move(300, 200), Lines()) << "no step after the release";
-    EXPECT_EQ(paramValue(g_model.sections[0], ParamId::PATCH), 0);
-}
-
-// The wheel ---------------------------------------------------------------
-
-TEST_F(MouseTest, WheelPressCapturesAndSendsNothing) {
-    EXPECT_EQ(press(410, 241), Lines({"SetCapture window"}));
-    EXPECT_EQ(g_drags.wheel, 1);
-    EXPECT_EQ(g_drags.wheelLastY, 241);
-    EXPECT_EQ(g_drags.knob, 0);
-}
-
-TEST_F(MouseTest, WheelMoveWithOnlyXChangedSkipsTheHoverCursor) {
-    press(400, 130);
-    EXPECT_EQ(move(401, 130), Lines());
-}
-
-TEST_F(MouseTest, WheelDragHandsOnSignedPositions) {
-    press(400, 130);
-    move(400, 2);
-    move(400, -3);
-    EXPECT_EQ(g_drags.wheelLastY, -3) << "above the window is further up, not near 65535";
-    const Lines calls = move(400, 140);
-    EXPECT_EQ(g_drags.wheelLastY, 140);
-    ASSERT_FALSE(calls.empty());
-    EXPECT_EQ(calls.back(), "SetCursor HAND") << "a wheel step goes on to the hover cursor";
-}
-
-TEST_F(MouseTest, ReleaseReleasesTheCaptureFirstAndEndsTheWheelDrag) {
-    press(400, 130);
-    fake::clearLog();
-    onLeftButtonUp(fake::WINDOW);
-    const Lines calls = fake::calls();
-    ASSERT_FALSE(calls.empty());
-    EXPECT_EQ(calls.front(), "ReleaseCapture");
-    EXPECT_EQ(g_drags.wheel, 0);
-}
-
-TEST_F(MouseTest, ReleaseWithoutADragOnlyReleasesTheCapture) {
-    onLeftButtonUp(fake::WINDOW);
-    EXPECT_EQ(fake::calls(), Lines({"ReleaseCapture"}));
-    EXPECT_EQ(g_drags.knob, 0);
-    EXPECT_EQ(g_drags.wheel, 0);
 }
 
 // The hover cursor --------------------------------------------------------

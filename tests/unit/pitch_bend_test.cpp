@@ -1,7 +1,6 @@
 // The bend gesture of Page Up and Page Down with its spring-back, and the
 // wheel drag.
 #include "display/panel.h"
-#include "input/drags.h"
 #include "input/pitch_bend.h"
 #include "model/keys.h"
 #include "model/parameters.h"
@@ -33,61 +32,36 @@ Lines ticksUntilTheTimerStops(int limit) {
     return fake::midiMessages();
 }
 
-TEST_F(PitchBendTest, PageUpRampsUpThenSpringsBack) {
-    pageUp();
-    EXPECT_EQ(g_model.bendTarget, 9692);
-    EXPECT_EQ(fake::calls(), Lines({"SetTimer window id 1 1ms"}));
-
-    fake::clearLog();
-    timerTick();
-    timerTick();
-    EXPECT_EQ(fake::midiMessages(), Lines({"bend 0xE0 116 67", "bend 0xE0 104 71"})); // 8692, 9192
-    EXPECT_EQ(fake::calls({fake::Fn::InvalidateRect}), Lines({WHEEL, WHEEL}));
-    fake::clearLog();
-    timerTick();
-    EXPECT_EQ(fake::midiMessages(), Lines({"bend 0xE0 0 64"}));
-    EXPECT_FALSE(fake::timerRunning(TIMER_BEND_RAMP));
-    EXPECT_EQ(g_model.bendValue, 8192);
-    EXPECT_EQ(g_model.bendTarget, 8192);
-}
-
-TEST_F(PitchBendTest, PageDownRampsDownThenSpringsBack) {
-    pageDown();
-    fake::clearLog();
-    EXPECT_EQ(ticksUntilTheTimerStops(10), Lines({"bend 0xE0 12 60", "bend 0xE0 24 56", CENTRE})); // 7692, 7192
-}
-
-TEST_F(PitchBendTest, UpAndDownBeforeTheFirstTickEndTheGestureAtOnce) {
-    pageUp();
-    pageDown();
-    fake::clearLog();
-    EXPECT_EQ(ticksUntilTheTimerStops(10), Lines({CENTRE})) << "the centre once, and the timer stops";
-
+// A gesture is a ramp of 500 a tick toward its target, then the centre once.
+TEST_F(PitchBendTest, EachGestureRampsTowardItsTargetAndSpringsBackOnce) {
+    const struct {
+        const char* what;
+        void (*nudge)();
+        size_t count;     // messages sent, the centre last
+        const char* last; // the message before the centre
+    } cases[] = {
+        {"Page Up", [] { pageUp(); }, 3, "bend 0xE0 104 71"},     // 8692, 9192
+        {"Page Down", [] { pageDown(); }, 3, "bend 0xE0 24 56"},  // 7692, 7192
+        {"both before a tick", [] { pageUp(), pageDown(); }, 1, nullptr},
+        {"beyond the top, clamped at the tick", [] { for (int i = 0; i < 6; ++i) pageUp(fake::repeatOf(scan::PAGE_UP)); },
+         17, "bend 0xE0 64 126"}, // 16192
+        {"below zero", [] { g_model.bendTarget = -5000; }, 17, "bend 0xE0 64 1"}, // 192
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetUp();
+        c.nudge();
+        if (!fake::timerRunning(TIMER_BEND_RAMP)) SetTimer(fake::WINDOW, TIMER_BEND_RAMP, 1, nullptr);
+        const Lines sent = ticksUntilTheTimerStops(100);
+        ASSERT_EQ(sent.size(), c.count);
+        EXPECT_EQ(sent.back(), CENTRE);
+        if (c.last) EXPECT_EQ(sent[c.count - 2], c.last);
+        EXPECT_FALSE(fake::timerRunning(TIMER_BEND_RAMP));
+        EXPECT_EQ(fake::calls({fake::Fn::InvalidateRect}), Lines(c.count, WHEEL));
+    }
     pageUp(); // the next gesture runs from the centre
     fake::clearLog();
     EXPECT_EQ(ticksUntilTheTimerStops(10), Lines({"bend 0xE0 116 67", "bend 0xE0 104 71", CENTRE}));
-}
-
-TEST_F(PitchBendTest, ATargetBeyondTheRangeIsClampedAtTheTick) {
-    for (int i = 0; i < 6; ++i) pageUp(fake::repeatOf(scan::PAGE_UP));
-    EXPECT_EQ(g_model.bendTarget, 8192 + 9000);
-    fake::clearLog();
-    timerTick();
-    EXPECT_EQ(g_model.bendTarget, 16383);
-    const Lines sent = ticksUntilTheTimerStops(100);
-    ASSERT_EQ(sent.size(), 17u);             // 8692 .. 16192, then the centre
-    EXPECT_EQ(sent[15], "bend 0xE0 64 126"); // 16192
-    EXPECT_EQ(sent[16], CENTRE);
-}
-
-TEST_F(PitchBendTest, ATargetBelowZeroIsClampedAtTheTick) {
-    g_model.bendTarget = -5000;
-    timerTick();
-    EXPECT_EQ(g_model.bendTarget, 0);
-    const Lines sent = ticksUntilTheTimerStops(100);
-    ASSERT_EQ(sent.size(), 17u);           // 7692 .. 192, then the centre
-    EXPECT_EQ(sent[15], "bend 0xE0 64 1"); // 192
-    EXPECT_EQ(sent[16], CENTRE);
 }
 
 TEST_F(PitchBendTest, NudgingFarBeyondTheRangeNeverOverflows) {
@@ -112,69 +86,31 @@ TEST_F(PitchBendTest, ABendMovingToAnotherChannelSpringsTheOldOneBackFirst) {
               Lines({"bend 0xE0 116 67", "bend 0xE0 0 64", "bend 0xE3 104 71", "bend 0xE3 0 64"}));
 }
 
-TEST_F(PitchBendTest, WheelStepsOf400ClampAtTheTop) {
-    startWheelDrag();
-    for (int i = 1; i <= 22; ++i) EXPECT_EQ(onWheelDragMove(fake::WINDOW, WHEEL_Y - i), 1);
-    const Lines sent = fake::midiMessages();
-    ASSERT_EQ(sent.size(), 22u);
-    EXPECT_EQ(sent[0], "bend 0xE0 16 67");    // 8592
-    EXPECT_EQ(sent[19], "bend 0xE0 64 126");  // 8192 + 20 * 400 = 16192
-    EXPECT_EQ(sent[20], "bend 0xE0 127 127"); // 16383
-    EXPECT_EQ(sent[21], "bend 0xE0 127 127");
-    EXPECT_EQ(g_model.bendValue, 16383);
-}
-
-TEST_F(PitchBendTest, WheelStepsOf400ClampAtTheBottom) {
-    startWheelDrag();
-    for (int i = 1; i <= 22; ++i) onWheelDragMove(fake::WINDOW, WHEEL_Y + i);
-    const Lines sent = fake::midiMessages();
-    ASSERT_EQ(sent.size(), 22u);
-    EXPECT_EQ(sent[19], "bend 0xE0 64 1"); // 192
-    EXPECT_EQ(sent[20], "bend 0xE0 0 0");
-    EXPECT_EQ(sent[21], "bend 0xE0 0 0");
-}
-
-TEST_F(PitchBendTest, AWheelStepSetsTheHandRepaintsAndSends) {
-    startWheelDrag();
-    onWheelDragMove(fake::WINDOW, WHEEL_Y + 37);                  // one step however far
-    EXPECT_EQ(fake::midiMessages(), Lines({"bend 0xE0 112 60"})); // 7792
-    EXPECT_EQ(fake::calls({fake::Fn::SetCursor, fake::Fn::InvalidateRect}),
-              Lines({"SetCursor HAND", LEFT_DISPLAY, RIGHT_DISPLAY, WHEEL}));
-    EXPECT_EQ(g_drags.wheelLastY, WHEEL_Y + 37);
-}
-
-TEST_F(PitchBendTest, AMoveWithTheSameYDoesNothing) {
-    startWheelDrag();
-    EXPECT_EQ(onWheelDragMove(fake::WINDOW, WHEEL_Y), 0);
-    EXPECT_EQ(onWheelDragMove(fake::WINDOW, WHEEL_Y), 0);
-    EXPECT_TRUE(fake::calls().empty());
-    EXPECT_EQ(g_model.bendValue, 8192);
-}
-
-TEST_F(PitchBendTest, AboveTheWindowUpwardStaysUpward) {
-    startWheelDrag();
-    g_drags.wheelLastY = 2;
-    onWheelDragMove(fake::WINDOW, -1);
-    EXPECT_EQ(g_model.bendValue, 8592);
-    onWheelDragMove(fake::WINDOW, -6);
-    EXPECT_EQ(g_model.bendValue, 8992);
-    onWheelDragMove(fake::WINDOW, -2);
-    EXPECT_EQ(g_model.bendValue, 8592);
-}
-
-TEST_F(PitchBendTest, ReleasingTheWheelSendsExactlyTheCentre) {
+// Through the window procedure, as the mouse drives it: one step of 400 a
+// move however far, clamped at the ends, sideways nothing, above the window
+// still upward, and the centre on release.
+TEST_F(PitchBendTest, AWheelDragStepsOncePerVerticalMoveAndSpringsBackOnRelease) {
     g_model.sections[0].values[ParamId::CHANNEL] = 5;
-    startWheelDrag();
-    for (int i = 1; i <= 5; ++i) onWheelDragMove(fake::WINDOW, WHEEL_Y - i);
+    const auto mouse = [](UINT message, int y) { MainWndProc(fake::WINDOW, message, 1, fake::pointData(400, y)); };
+    mouse(WM_LBUTTONDOWN, WHEEL_Y);
+    mouse(WM_MOUSEMOVE, WHEEL_Y + 37);
+    EXPECT_EQ(fake::calls(), Lines({"SetCapture window", "SetCursor HAND", "midiOutShortMsg midi1 bend 0xE5 112 60",
+                                    LEFT_DISPLAY, RIGHT_DISPLAY, WHEEL, "SetCursor HAND"})); // 7792
     fake::clearLog();
-    endWheelDrag(fake::WINDOW);
-    EXPECT_EQ(fake::calls(), Lines({"midiOutShortMsg midi1 bend 0xE5 0 64", WHEEL}));
-    EXPECT_EQ(fake::call(0).args[1], 0x004000E5);
-    EXPECT_EQ(g_drags.wheel, 0);
-
+    mouse(WM_MOUSEMOVE, WHEEL_Y + 37);
+    EXPECT_TRUE(fake::calls().empty()) << "sideways: nothing, not even the hand";
+    for (int y = 2; y > -40; --y) mouse(WM_MOUSEMOVE, y);
+    const Lines up = fake::midiMessages();
+    EXPECT_EQ(up[20], "bend 0xE5 64 126"); // 8192 + 20 * 400; then clamped, above the window too
+    EXPECT_EQ(up.back(), "bend 0xE5 127 127");
     fake::clearLog();
-    endWheelDrag(fake::WINDOW);
-    EXPECT_TRUE(fake::calls().empty()) << "no drag, nothing sent";
+    mouse(WM_LBUTTONUP, -40);
+    EXPECT_EQ(fake::calls(), Lines({"ReleaseCapture", "midiOutShortMsg midi1 bend 0xE5 0 64", WHEEL}));
+    fake::clearLog();
+    mouse(WM_LBUTTONUP, 0);
+    EXPECT_EQ(fake::calls(), Lines({"ReleaseCapture"})) << "no drag, nothing sent";
+    for (int y = WHEEL_Y; y < WHEEL_Y + 30; ++y) onWheelDragMove(fake::WINDOW, y);
+    EXPECT_EQ(fake::midiMessages().back(), "bend 0xE5 0 0") << "clamped at the bottom";
 }
 
 TEST_F(PitchBendTest, ReleasingTheWheelMidGestureLeavesTheRampRunning) {
