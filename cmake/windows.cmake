@@ -77,15 +77,27 @@ if(MINGW AND CMAKE_SIZEOF_VOID_P EQUAL 8)
 endif()
 
 # The package (cmake --build <build> --target package): a zip of the program,
-# its patch names and a README with the line ends Notepad expects.
+# its patch names and a README with the line ends Notepad expects, and an
+# installer of the same files for the user who runs it (cmake/NSIS.template.in).
 configure_file(docs/README.txt README.txt @ONLY NEWLINE_STYLE CRLF)
 install(TARGETS tonvale RUNTIME DESTINATION .)
 install(FILES resources/gm_ins.nms ${CMAKE_CURRENT_BINARY_DIR}/README.txt DESTINATION .)
-set(CPACK_GENERATOR ZIP)
+set(CPACK_GENERATOR ZIP NSIS)
 set(CPACK_STRIP_FILES ON)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
     set(CPACK_PACKAGE_FILE_NAME tonvale-${PROJECT_VERSION}-win64)
+    set(CPACK_TONVALE_NSIS_TARGET amd64-unicode)
 else()
     set(CPACK_PACKAGE_FILE_NAME tonvale-${PROJECT_VERSION}-win32)
+    set(CPACK_TONVALE_NSIS_TARGET x86-unicode)
 endif()
+# One uninstall entry whatever the version, so that an upgrade replaces it.
+set(CPACK_PACKAGE_INSTALL_REGISTRY_KEY Tonvale)
+set(CPACK_NSIS_MUI_ICON ${PROJECT_SOURCE_DIR}/resources/tonvale.ico)
+set(CPACK_NSIS_MUI_UNIICON ${PROJECT_SOURCE_DIR}/resources/tonvale.ico)
+# cpack takes the project's NSIS.template.in from here, and names the
+# installer ...-setup.exe beside the zip in cpack_options.cmake.
+set(CPACK_MODULE_PATH ${PROJECT_SOURCE_DIR}/cmake)
+set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/cmake/cpack_options.cmake)
 include(CPack)

@@ -1,15 +1,15 @@
 #!/usr/bin/env bash
 # Sets up a fresh Debian machine for the tests, builds the Windows program
-# (64-bit with its package, and 32-bit) and the host tests, and runs every
-# test: host unit tests, the property test, the end-to-end tests of the real
-# program under Wine, and a short run of the fuzz targets.
+# (64-bit and 32-bit, each with its zip and installer) and the host tests,
+# and runs every test: host unit tests, the property test, the end-to-end
+# tests of the real program under Wine, and a short run of the fuzz targets.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/packages.sh
 
 install_missing_packages cmake make g++ libgtest-dev clang-tidy clang-format \
     g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 g++-mingw-w64-i686 binutils-mingw-w64-i686 mingw-w64-tools \
-    wine wine64 xvfb xdotool x11-utils x11-xkb-utils imagemagick openbox python3 clang libclang-rt-14-dev
+    wine wine64 xvfb xdotool x11-utils x11-xkb-utils imagemagick openbox python3 clang libclang-rt-14-dev nsis
 
 jobs=$(nproc)
 cmake -S . -B build/windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release
@@ -17,6 +17,7 @@ cmake --build build/windows -j "$jobs"
 cmake --build build/windows --target package
 cmake -S . -B build/windows32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake -DCMAKE_BUILD_TYPE=Release
 cmake --build build/windows32 -j "$jobs"
+cmake --build build/windows32 --target package
 
 # Both builds export the window procedure by its plain name alone.
 check_export() {
