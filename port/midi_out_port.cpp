@@ -1,5 +1,7 @@
 #include "port/midi_out_port.h"
 
+#include "port/take_recorder.h"
+
 #include <cstdio>
 #include <cstring>
 
@@ -62,6 +64,8 @@ void closePort() {
 void sendShortMessage(DWORD message) {
     if (!g_port.handle) return;
     const MMRESULT result = midiOutShortMsg(g_port.handle, message);
+    // A take keeps what the device took.
+    if (result == MMSYSERR_NOERROR) recordShortMessage(message);
     // What the system answers once the driver or the device has gone away.
     if (result == MMSYSERR_NODRIVER || result == MIDIERR_NODEVICE || result == MMSYSERR_BADDEVICEID ||
         result == MMSYSERR_INVALHANDLE) {
