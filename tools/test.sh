@@ -36,12 +36,12 @@ cmake -S . -B build/host -DCMAKE_BUILD_TYPE=Debug -DTONVALE_WINDOWS_BUILD="$PWD/
 cmake --build build/host -j "$jobs"
 # One naming style (.clang-tidy) and one layout (.clang-format) for the
 # program's sources: a finding fails the run.
-program_folders=(app settings base port model input display devices platform)
+program_folders=(app settings base port model input display devices takes platform)
 clang-tidy -p build/host --quiet $(find "${program_folders[@]}" -name '*.cpp' | sort) 2>&1 | { grep -v 'warnings generated' || true; }
 clang-format --dry-run --Werror $(find "${program_folders[@]}" -name '*.cpp' -o -name '*.h' | sort)
 # Each folder includes only its own headers and those of the folders below
 # it, top to bottom as the README's layout table has them.
-layers=(app settings input devices display model port base resources platform)
+layers=(app settings input devices display takes model port base resources platform)
 for ((i = 1; i < ${#layers[@]}; i++)); do
     for ((j = 0; j < i; j++)); do
         if grep -n "#include \"${layers[j]}/" $(find "${layers[i]}" -type f); then

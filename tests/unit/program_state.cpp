@@ -9,9 +9,12 @@
 #include "model/patch_names.h"
 #include "model/performance.h"
 #include "port/midi_out_port.h"
+#include "port/take_recorder.h"
 #include "settings/settings.h"
+#include "takes/takes.h"
 
 void resetProgramState() {
+    releaseTakes(); // what the last one left recording or unsaved
     g_program = Program{};
     g_port = MidiOutPort{};
     g_model = PerformanceModel{};
@@ -22,4 +25,6 @@ void resetProgramState() {
     g_drags = Drags{};
     g_deviceNews = DeviceNews{};
     g_settings = SettingsStore{};
+    g_recorder = TakeRecorder{};
+    g_takes = Takes{};
 }
