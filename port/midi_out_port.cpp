@@ -52,11 +52,16 @@ MMRESULT openPort() {
     return midiOutOpen(&g_port.handle, g_port.deviceIndex, 0, 0, CALLBACK_NULL);
 }
 
-MMRESULT resetPort() { return g_port.handle ? midiOutReset(g_port.handle) : MMSYSERR_NOERROR; }
+MMRESULT resetPort() {
+    if (!g_port.handle) return MMSYSERR_NOERROR;
+    const MMRESULT result = midiOutReset(g_port.handle);
+    if (result == MMSYSERR_NOERROR) recordShortMessage(RESET_EVENT);
+    return result;
+}
 
 void closePort() {
     if (!g_port.handle) return;
-    midiOutReset(g_port.handle);
+    resetPort();
     midiOutClose(g_port.handle);
     g_port.handle = nullptr;
 }

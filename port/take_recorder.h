@@ -39,6 +39,10 @@ struct TakeRecorder {
 
 extern TakeRecorder g_recorder;
 
+// Kept in place of a message when the device was reset: every note it
+// played ended, its pedals lifted. No channel message has this status.
+constexpr DWORD RESET_EVENT = 0xFF;
+
 // A message the port handed to a device; kept while recording.
 void recordShortMessage(DWORD message);
 

@@ -109,7 +109,7 @@ Timing timingOf(const TakeEvents& events, int64_t frequency) {
 struct Track {
     int32_t channel = 0;
     int64_t tick = 0;
-    uint8_t sounding[128] = {}; // note-ons not yet ended, by note
+    uint32_t sounding[128] = {}; // note-ons not yet ended, by note
     bool pedalDown = false;
     bool bent = false;
 };
@@ -129,9 +129,9 @@ void putText(Sink& sink, Track& track, uint8_t type, const char* text) {
 
 void follow(Track& track, const uint8_t* bytes) {
     const uint8_t kind = bytes[0] & 0xF0;
-    uint8_t& sounding = track.sounding[bytes[1]];
+    uint32_t& sounding = track.sounding[bytes[1]];
     if (kind == 0x90 && bytes[2] > 0) {
-        if (sounding < 0xFF) ++sounding;
+        ++sounding;
     } else if (kind == 0x80 || kind == 0x90) {
         if (sounding > 0) --sounding;
     } else if (kind == 0xB0 && bytes[1] == 64) {
@@ -141,8 +141,8 @@ void follow(Track& track, const uint8_t* bytes) {
     }
 }
 
-// The end of a channel's track: nothing left sounding in the program that plays it.
-void putEnd(Sink& sink, Track& track, int64_t tick) {
+// Every note of the track ended and its pedal lifted, as a device reset does.
+void putSilence(Sink& sink, Track& track, int64_t tick) {
     const uint8_t channel = (uint8_t)track.channel;
     for (int note = 0; note < 128; ++note) {
         for (; track.sounding[note] > 0; --track.sounding[note]) {
@@ -152,7 +152,13 @@ void putEnd(Sink& sink, Track& track, int64_t tick) {
     }
     const uint8_t pedalUp[] = {(uint8_t)(0xB0 | channel), 64, 0};
     if (track.pedalDown) putEvent(sink, track, tick, pedalUp, sizeof pedalUp);
-    const uint8_t centre[] = {(uint8_t)(0xE0 | channel), 0, 0x40};
+    track.pedalDown = false;
+}
+
+// The end of a channel's track: nothing left sounding in the program that plays it.
+void putEnd(Sink& sink, Track& track, int64_t tick) {
+    putSilence(sink, track, tick);
+    const uint8_t centre[] = {(uint8_t)(0xE0 | track.channel), 0, 0x40};
     if (track.bent) putEvent(sink, track, tick, centre, sizeof centre);
     putEvent(sink, track, tick, END_OF_TRACK, sizeof END_OF_TRACK);
 }
@@ -185,6 +191,7 @@ void putChannelTrack(Sink& sink, const Take& take, const TakeEvents& events, con
     const uint8_t program[] = {(uint8_t)(0xC0 | channel), (uint8_t)(take.programs[channel] & 0x7F)};
     putEvent(sink, track, 0, program, sizeof program);
     forEachEvent(events, [&](int64_t time, DWORD message) {
+        if (message == RESET_EVENT) putSilence(sink, track, std::max(track.tick, tickAt(timing, time)));
         uint8_t bytes[3];
         const size_t length = fileBytes(message, bytes);
         if (length == 0 || (bytes[0] & 0x0F) != channel) return;
