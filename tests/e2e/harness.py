@@ -135,6 +135,12 @@ def settings_file(prefix):
     return os.path.join(prefix, "drive_c", "users", getpass.getuser(), "AppData", "Roaming", "Tonvale", "tonvale.ini")
 
 
+def documents_folder(prefix):
+    """The Wine user's Documents, where takes go: a folder of the prefix's
+    own (wineboot links it to the Unix home, which the tests leave alone)."""
+    return os.path.join(prefix, "drive_c", "users", getpass.getuser(), "Documents")
+
+
 def runs_folder(prefix):
     """Where the tests' own folders go: beside the prefix, so that removing
     the prefix also sweeps a folder left by a test that was killed outright."""
@@ -156,6 +162,10 @@ def create_prefix(prefix, attempts=3):
             booted = False
         stop_wineserver(prefix)
         if booted and os.path.isfile(os.path.join(prefix, "system.reg")):
+            documents = documents_folder(prefix)
+            if os.path.islink(documents):
+                os.unlink(documents)
+            os.makedirs(documents, exist_ok=True)
             return
         print(f"wineboot attempt {attempt} of {attempts} made no prefix in {prefix}", flush=True)
     raise E2EError(f"wineboot made no prefix in {prefix}")
@@ -497,6 +507,7 @@ class Session:
         self.folder = tempfile.mkdtemp(prefix="test-", dir=runs_folder(self.prefix))
         # The tests share the prefix: each one starts as a first run, with no settings kept by another.
         shutil.rmtree(os.path.dirname(settings_file(self.prefix)), ignore_errors=True)
+        shutil.rmtree(os.path.join(documents_folder(self.prefix), "Tonvale"), ignore_errors=True)  # and no takes
         self.processes = []
         self.display = None
         self.xvfb = None
@@ -907,6 +918,10 @@ class E2ETest(unittest.TestCase):
     def settings_file(self):
         """The settings file the program uses in this test's prefix (one beside the exe comes first)."""
         return settings_file(self.session.prefix if self.session else Config.prefix)
+
+    def takes_folder(self):
+        """Where the program saves takes in this test's prefix: Documents\\Tonvale."""
+        return os.path.join(documents_folder(self.session.prefix if self.session else Config.prefix), "Tonvale")
 
     def _end_session(self):
         if self.session is None:

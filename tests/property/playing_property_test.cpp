@@ -18,7 +18,9 @@
 #include "display/panel_layout.h"
 #include "input/pitch_bend.h"
 #include "model/performance.h"
+#include "port/take_recorder.h"
 #include "tests/property/wire_check.h"
+#include "tests/unit/midi_file_reader.h"
 #include "tests/unit/program_test.h"
 
 #include <algorithm>
@@ -62,12 +64,14 @@ const PhysicalKey KEYS[] = {
     {"Tab", VK_TAB, 0x0F, '\t'},    {"Page Up", VK_PRIOR, 0x49, 0}, {"Page Down", VK_NEXT, 0x51, 0},
     {"Space", VK_SPACE, 0x39, ' '}, {"Esc", VK_ESCAPE, 0x01, 0x1B}, {"Left", VK_LEFT, 0x4B, 0},
     {"Right", VK_RIGHT, 0x4D, 0},   {"Up", VK_UP, 0x48, 0},         {"Down", VK_DOWN, 0x50, 0},
+    {"F9", VK_F9, 0x43, 0},
 };
 const int KEY_TOTAL = (int)(sizeof KEYS / sizeof KEYS[0]);
 const int NOTE_KEYS = 2 * KEY_COUNT;
 const int CONTROL_KEY = NOTE_KEYS;
 const int CAPS_LOCK_KEY = NOTE_KEYS + 1;
-static_assert(KEY_TOTAL == NOTE_KEYS + 11, "both rows and eleven more keys");
+const int F9_KEY = KEY_TOTAL - 1;
+static_assert(KEY_TOTAL == NOTE_KEYS + 12, "both rows and twelve more keys");
 
 const char* const BUTTON_NAMES[] = {"PATCH", "CHAN.", "OCTAVE", "VOLUME", "TRANS.", "CHORD", "+", "-"};
 
@@ -96,19 +100,24 @@ public:
         events.push_back("bend ticks until the timer stops");
         wire.tickUntilBendStops(events.size() - 1, MAX_BEND_TICKS);
         wire.expectSilence("at the end");
+        if (g_recorder.recording) event("press F9", [&] { keyMessage(F9_KEY, false), keyMessage(F9_KEY, true); });
+        checkTakes();
     }
 
-    bool failed() const { return wire.failed(); }
+    bool failed() const { return wire.failed() || !takeProblems.empty(); }
     size_t length() const { return events.size(); }
 
     std::string report() const {
         std::string text = "seed " + std::to_string(seed) + " (TONVALE_PROPERTY_SEED=" + std::to_string(seed) + "):\n";
         for (const std::string& violation : wire.found()) text += "  " + violation + "\n";
+        text += takeProblems;
         for (size_t i = 0; i < events.size(); ++i) text += "    " + std::to_string(i) + ": " + events[i] + "\n";
         return text;
     }
 
-    std::string summary() const { return "seed " + std::to_string(seed) + ": " + wire.first(); }
+    std::string summary() const {
+        return "seed " + std::to_string(seed) + ": " + (wire.failed() ? wire.first() : takeProblems);
+    }
 
 private:
     int below(int n) { return (int)(random() % (uint32_t)n); }
@@ -120,7 +129,37 @@ private:
     void event(std::string what, Action action) {
         events.push_back(std::move(what));
         action();
+        for (size_t i = 0; i < fake::callCount() && g_recorder.recording; ++i) {
+            const fake::Call& call = fake::call(i);
+            if (call.fn == fake::Fn::midiOutShortMsg && (call.args[1] & 0xE0) == 0x80)
+                (call.args[1] & 0x10 ? recordedOns : recordedOffs)
+                    .push_back(fake::describeShortMessage((DWORD)call.args[1]));
+        }
         wire.readLog(events.size() - 1);
+    }
+
+    // The takes written hold every note-on the wire carried while recording,
+    // every note-off too and one for each note a stop left sounding.
+    void checkTakes() {
+        Lines ons, offs;
+        for (const std::string& path : fake::filePaths()) {
+            if (path.size() < 4 || path.compare(path.size() - 4, 4, ".mid") != 0) continue;
+            const MidiFileRead file = readMidiFile(*fake::fileContent(path));
+            if (!file.error.empty()) takeProblems += "  " + path + ": " + file.error + "\n";
+            int sounding[16 * 128] = {};
+            for (const FileEvent& e : file.events) {
+                unsigned status = 0, note = 0;
+                if (std::sscanf(e.text.c_str(), "note-%*s %x %u", &status, &note) != 2) continue;
+                (status & 0x10 ? ons : offs).push_back(e.text);
+                sounding[(status & 0x0F) * 128 + note] += status & 0x10 ? 1 : -1;
+            }
+            if (std::any_of(sounding, sounding + 16 * 128, [](int n) { return n > 0; }))
+                takeProblems += "  " + path + " leaves a note sounding\n";
+        }
+        for (Lines* notes : {&ons, &offs, &recordedOns, &recordedOffs}) std::sort(notes->begin(), notes->end());
+        if (ons != recordedOns) takeProblems += "  the takes' note-ons are not those sent while recording\n";
+        if (!std::includes(offs.begin(), offs.end(), recordedOffs.begin(), recordedOffs.end()))
+            takeProblems += "  a note-off sent while recording is not in a take\n";
     }
 
     // What GetKeyState reports: the high bit while held, Caps Lock's
@@ -308,6 +347,8 @@ private:
     bool capsLockOn = false;
     std::vector<std::string> events;
     WireCheck wire{true};
+    Lines recordedOns, recordedOffs; // sent while a take was recorded
+    std::string takeProblems;
 };
 
 const PlayingRun* g_currentRun = nullptr;
@@ -333,6 +374,7 @@ protected:
         g_menus.PatchMenu = CreatePopupMenu();
         g_menus.ChannelMenu = CreatePopupMenu();
         g_menus.OctaveMenu = CreatePopupMenu();
+        prepareRecorderSpace(); // as start-up does
         fake::clearLog();
     }
 };
