@@ -9,7 +9,8 @@ source tools/packages.sh
 
 install_missing_packages cmake make g++ libgtest-dev clang-tidy clang-format \
     g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 g++-mingw-w64-i686 binutils-mingw-w64-i686 mingw-w64-tools \
-    wine wine64 xvfb xdotool x11-utils imagemagick openbox python3 clang libclang-rt-14-dev
+    wine wine64 xvfb xdotool x11-utils imagemagick openbox python3 clang libclang-rt-14-dev \
+    python3-mido fluidsynth fluid-soundfont-gm
 
 jobs=$(nproc)
 cmake -S . -B build/windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release

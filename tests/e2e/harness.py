@@ -598,6 +598,7 @@ class Session:
         if self.xvfb:
             _end(self.xvfb)
             self.xvfb_log.close()
+        shutil.rmtree(os.path.join(documents_folder(self.prefix), "Tonvale"), ignore_errors=True)  # the takes
         if Config.keep:
             print(f"kept {self.folder}")
         else:

@@ -48,7 +48,7 @@ class TakesTest(E2ETest):
         found = wait_until(lambda: glob.glob(os.path.join(self.takes_folder(), "Tonvale *.mid")), what="a take file")
         self.assertEqual(len(found), 1, found)
         take = read_take(found[0])
-        print(f"--- {found[0]}: {json.dumps(take, indent=1)}")
+        print(f"--- {found[0]}: {json.dumps(take)}")
         return found[0], take
 
     def assertNothingSounds(self, take):
