@@ -29,6 +29,7 @@ void recordShortMessage(DWORD message) {
         ++g_recorder.lost;
         return;
     }
+    // Read once the device has taken the message: the moment it went out.
     const int64_t now = performanceCounterNow();
     chunk->times[chunk->count] = now;
     chunk->messages[chunk->count] = message;
@@ -64,6 +65,8 @@ TakeEvents stopRecording() {
     return events;
 }
 
+// The next take's first chunk is one of the last take's: no allocation,
+// and no chunk freed only to be made again.
 void releaseEvents(TakeEvents& events) {
     for (EventChunk* chunk = events.first; chunk;) {
         EventChunk* next = chunk->next;

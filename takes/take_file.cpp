@@ -219,6 +219,9 @@ void takeTitle(const Take& take, char (&title)[TAKE_TITLE_SIZE]) {
                   (unsigned)t.wDay, (unsigned)t.wHour, (unsigned)t.wMinute, (unsigned)t.wSecond);
 }
 
+// One walk over the events finds the channels played and the end; then each
+// track walks them twice, once to count its bytes and once to write them, so
+// a take of hours needs no memory for the whole file.
 void writeTakeFile(NewFile& file, const Take& take, const TakeEvents& events, int64_t end, int64_t frequency) {
     const Timing timing = timingOf(events, frequency);
     bool used[CHANNEL_COUNT] = {};

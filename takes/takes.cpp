@@ -20,6 +20,8 @@ const char PORTABLE_FOLDER[] = "Takes";
 const int SAME_NAME_LIMIT = 99;
 const uint32_t BOTH_DISPLAYS = AREA_DISPLAY_0 | AREA_DISPLAY_1;
 
+// Waits are measured on the counter the take is timed with, so a busy
+// message loop, which delays the timer's ticks, does not stretch them.
 int64_t counterSpan(int64_t ms) { return ms * g_recorder.frequency / 1000; }
 
 // Beside the program when its settings are (a portable install), else in
@@ -52,6 +54,7 @@ bool nameTake(Take& take) {
     return false;
 }
 
+// While recording the events are still the recorder's; once stopped, the take's own.
 const TakeEvents& eventsOf(int slot) {
     return slot == g_takes.recording ? g_recorder.events : g_takes.slots[slot].events;
 }
@@ -62,6 +65,7 @@ bool saveTake(int slot) {
     Take& take = g_takes.slots[slot];
     const TakeEvents& events = eventsOf(slot);
     const int64_t end = slot == g_takes.recording ? performanceCounterNow() : take.end;
+    // A stop right after the session's save, say, has nothing to add.
     if (events.count == 0 || (take.path[0] && events.count == take.savedCount && end == take.savedEnd)) return true;
     const bool named = take.path[0] != 0;
     if (!named && !nameTake(take)) return false;
@@ -77,12 +81,13 @@ bool saveTake(int slot) {
     return false;
 }
 
+// Where takes would go, and what may keep them from it.
 void whereTakesGo(char (&text)[MAX_PATH + 40]) {
     char folder[MAX_PATH];
     if (takesFolder(folder)) {
-        std::snprintf(text, sizeof text, "in \"%s\"", folder);
+        std::snprintf(text, sizeof text, " in \"%s\". Is the disk full?", folder);
     } else {
-        std::snprintf(text, sizeof text, "(the system names no Documents folder)");
+        std::snprintf(text, sizeof text, ": the system names no Documents folder.");
     }
 }
 
@@ -93,7 +98,7 @@ void tellFailure(HWND window, const Take& take) {
     char where[MAX_PATH + 40], text[MESSAGE_TEXT_SIZE];
     whereTakesGo(where);
     std::snprintf(text, sizeof text,
-                  "Take %u cannot be saved %s. Is the disk full?\n\nTonvale keeps the take and tries again every few "
+                  "Take %u cannot be saved%s\n\nTonvale keeps the take and tries again every few "
                   "seconds; it is lost if Tonvale ends before.",
                   (unsigned)take.number, where);
     showMessage(window, text);
@@ -128,14 +133,14 @@ void noteSections(Take& take) {
 }
 
 PanelChange startTake(HWND window) {
-    const Take* free = std::find_if(std::begin(g_takes.slots), std::end(g_takes.slots),
-                                    [](const Take& take) { return take.number == 0; });
-    if (free == std::end(g_takes.slots)) {
+    const Take* unused = std::find_if(std::begin(g_takes.slots), std::end(g_takes.slots),
+                                      [](const Take& take) { return take.number == 0; });
+    if (unused == std::end(g_takes.slots)) {
         showMessage(window, "Tonvale still holds four takes it could not save. It records again once one of them is "
                             "saved.");
         return PanelChange{};
     }
-    const int slot = (int)(free - g_takes.slots);
+    const int slot = (int)(unused - g_takes.slots);
     Take& take = g_takes.slots[slot];
     take.number = ++g_takes.lastNumber;
     GetLocalTime(&take.started);
@@ -159,8 +164,10 @@ int finishRecording() {
     return slot;
 }
 
+// Stopped, and not saved yet.
 bool waiting(int slot) { return g_takes.slots[slot].number != 0 && slot != g_takes.recording; }
 
+// Only when no spare chunk could be had: the memory ran out.
 void tellLoss(HWND window) {
     if (g_recorder.lost == 0 || g_takes.lossTold) return;
     g_takes.lossTold = true;
@@ -181,6 +188,8 @@ PanelChange onTakeTimer(HWND window) {
     tellLoss(window);
     const int slot = g_takes.recording;
     const bool paused = now - g_recorder.lastTime >= counterSpan(PAUSE_MS);
+    // After a failure nothing is tried again before its time: a full disk
+    // is not asked twice a second.
     if (now >= g_takes.retryAt) {
         if (slot >= 0 && paused && g_recorder.events.count > g_takes.slots[slot].savedCount && !saveTake(slot)) {
             tellFailure(window, g_takes.slots[slot]);
@@ -218,8 +227,8 @@ void endTakes() {
     if (lost == 0) return;
     char where[MAX_PATH + 40], text[MESSAGE_TEXT_SIZE];
     whereTakesGo(where);
-    std::snprintf(text, sizeof text, "%u take%s could not be saved %s and %s lost.", lost, lost == 1 ? "" : "s", where,
-                  lost == 1 ? "is" : "are");
+    std::snprintf(text, sizeof text, "%u take%s could not be saved%s\n\nWhat %s held is lost.", lost,
+                  lost == 1 ? "" : "s", where, lost == 1 ? "it" : "they");
     showMessage(nullptr, text);
 }
 

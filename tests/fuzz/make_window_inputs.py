@@ -76,7 +76,7 @@ def paint():
     return [11]
 
 
-LEFT, RIGHT, UP, DOWN, ESCAPE, SPACE, F9 = range(7)  # the panel's keys, the pedal and a take
+LEFT, RIGHT, UP, DOWN, ESCAPE, SPACE = range(6)  # the panel's keys and the pedal
 
 
 def panel_key(which, transition):
@@ -107,9 +107,6 @@ CORPUS = {
     "panel_keys_pedal_and_focus": panel_key(RIGHT, REPEAT) + panel_key(UP, PRESS) + panel_key(SPACE, PRESS)
     + key(0, 0, PRESS) + focus(KILL_FOCUS) + keys(True, True) + focus(SET_FOCUS) + key(0, 0, RELEASE)
     + panel_key(SPACE, RELEASE) + panel_key(LEFT, PRESS) + panel_key(DOWN, PRESS) + panel_key(ESCAPE, PRESS),
-    "a_take_stopped_with_a_chord_held_then_reset": panel_key(F9, PRESS) + key(0, 0, PRESS) + button(0, CHORD)
-    + key(0, 4, PRESS) + panel_key(F9, PRESS) + key(0, 0, RELEASE) + panel_key(F9, PRESS) + [7, 0, 0, 0, 0, 3]
-    + click(RESET) + key(0, 4, RELEASE) + panel_key(F9, PRESS) + paint(),
 }
 
 REGRESSIONS = {

@@ -152,15 +152,15 @@ void scriptSystem(FuzzedDataProvider& input) {
     g_delivered.push_back(Delivered{SCRIPT_SYSTEM, script.menuChoice, answers});
 }
 
-// The keys that play no note but act on the panel, Space, and F9 for a take.
+// The keys that play no note but act on the panel, and Space.
 void deliverPanelKey(FuzzedDataProvider& input) {
     struct PanelKey {
         WPARAM virtualKey;
         unsigned scanCode;
     };
     const PanelKey keys[] = {{VK_LEFT, 0x4B}, {VK_RIGHT, 0x4D},  {VK_UP, 0x48},
-                             {VK_DOWN, 0x50}, {VK_ESCAPE, 0x01}, {VK_SPACE, SPACE_SCAN_CODE}, {VK_F9, 0x43}};
-    const PanelKey& key = keys[input.ConsumeIntegralInRange<int>(0, 6)];
+                             {VK_DOWN, 0x50}, {VK_ESCAPE, 0x01}, {VK_SPACE, SPACE_SCAN_CODE}};
+    const PanelKey& key = keys[input.ConsumeIntegralInRange<int>(0, 5)];
     bool goingUp = false;
     const LPARAM bits = transitionBits(input, key.scanCode, &goingUp);
     deliver(goingUp ? WM_KEYUP : WM_KEYDOWN, key.virtualKey, bits);

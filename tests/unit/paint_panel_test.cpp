@@ -9,8 +9,6 @@
 #include "model/parameters.h"
 #include "model/patch_names.h"
 #include "model/performance.h"
-#include "port/take_recorder.h"
-#include "takes/takes.h"
 #include "tests/unit/program_test.h"
 
 #include <algorithm>
@@ -147,14 +145,6 @@ TEST_F(PaintTest, TheSustainPedalShowsInTheDisplayOfTheSectionItWentDownIn) {
     switchActiveSection();
     fake::clearLog();
     EXPECT_EQ(paintedTexts().back(), "TextOutA dc2 739,52 \"PED\" 3"); // above the chord state
-}
-
-TEST_F(PaintTest, ATakeRecordingShowsAsRecAtTheEndOfThePatchLineAndOneSavedByItsNumberInPlaceOfThePatch) {
-    g_recorder.recording = true;
-    g_takes.savedNumber = 3;
-    const Lines texts = paintedTexts();
-    EXPECT_EQ(Lines(texts.begin(), texts.begin() + 2),
-              (Lines{"TextOutA dc2 37,38 \"TAKE 3 SAVED\" 12", "TextOutA dc2 272,38 \"REC\" 3"}));
 }
 
 TEST_F(PaintTest, ThePatchShownIsTheOneRememberedForTheChannel) {
