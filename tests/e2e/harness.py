@@ -135,10 +135,9 @@ def settings_file(prefix):
     return os.path.join(prefix, "drive_c", "users", getpass.getuser(), "AppData", "Roaming", "Tonvale", "tonvale.ini")
 
 
-def documents_folder(prefix):
-    """The Wine user's Documents, where takes go: a folder of the prefix's
-    own (wineboot links it to the Unix home, which the tests leave alone)."""
-    return os.path.join(prefix, "drive_c", "users", getpass.getuser(), "Documents")
+def takes_folder(prefix):
+    """Where takes go in a prefix: Documents\\Tonvale, Documents its own (not wineboot's link to the home)."""
+    return os.path.join(prefix, "drive_c", "users", getpass.getuser(), "Documents", "Tonvale")
 
 
 def runs_folder(prefix):
@@ -162,7 +161,7 @@ def create_prefix(prefix, attempts=3):
             booted = False
         stop_wineserver(prefix)
         if booted and os.path.isfile(os.path.join(prefix, "system.reg")):
-            documents = documents_folder(prefix)
+            documents = os.path.dirname(takes_folder(prefix))
             if os.path.islink(documents):
                 os.unlink(documents)
             os.makedirs(documents, exist_ok=True)
@@ -507,7 +506,7 @@ class Session:
         self.folder = tempfile.mkdtemp(prefix="test-", dir=runs_folder(self.prefix))
         # The tests share the prefix: each one starts as a first run, with no settings kept by another.
         shutil.rmtree(os.path.dirname(settings_file(self.prefix)), ignore_errors=True)
-        shutil.rmtree(os.path.join(documents_folder(self.prefix), "Tonvale"), ignore_errors=True)  # and no takes
+        shutil.rmtree(takes_folder(self.prefix), ignore_errors=True)  # nor takes
         self.processes = []
         self.display = None
         self.xvfb = None
@@ -598,7 +597,6 @@ class Session:
         if self.xvfb:
             _end(self.xvfb)
             self.xvfb_log.close()
-        shutil.rmtree(os.path.join(documents_folder(self.prefix), "Tonvale"), ignore_errors=True)  # the takes
         if Config.keep:
             print(f"kept {self.folder}")
         else:
@@ -919,10 +917,6 @@ class E2ETest(unittest.TestCase):
     def settings_file(self):
         """The settings file the program uses in this test's prefix (one beside the exe comes first)."""
         return settings_file(self.session.prefix if self.session else Config.prefix)
-
-    def takes_folder(self):
-        """Where the program saves takes in this test's prefix: Documents\\Tonvale."""
-        return os.path.join(documents_folder(self.session.prefix if self.session else Config.prefix), "Tonvale")
 
     def _end_session(self):
         if self.session is None:

@@ -776,7 +776,7 @@ BOOL WINAPI QueryPerformanceCounter(LARGE_INTEGER* count) {
 }
 
 BOOL WINAPI QueryPerformanceFrequency(LARGE_INTEGER* frequency) {
-    frequency->QuadPart = script.performanceFrequency;
+    frequency->QuadPart = 10000000;
     return TRUE;
 }
 
