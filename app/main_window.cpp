@@ -8,13 +8,16 @@
 #include "display/paint_panel.h"
 #include "display/panel.h"
 #include "display/panel_layout.h"
+#include "display/repaint.h"
 #include "input/keyboard_input.h"
 #include "input/mouse_input.h"
 #include "input/pitch_bend.h"
 #include "model/patch_names.h"
 #include "model/performance.h"
 #include "port/midi_out_port.h"
+#include "port/take_recorder.h"
 #include "settings/settings.h"
+#include "takes/takes.h"
 
 namespace {
 
@@ -79,6 +82,7 @@ LRESULT onTimer(HWND window, WPARAM id, LPARAM callback) {
     switch (id) {
     case TIMER_BEND_RAMP: onBendTimer(window); return 0;
     case TIMER_SETTINGS_SAVE: onSettingsTimer(window); return 0;
+    case TIMER_TAKES: showPanelChange(window, onTakeTimer(window)); return 0;
     default: return DefWindowProcA(window, WM_TIMER, id, callback);
     }
 }
@@ -105,6 +109,7 @@ bool startUp(HWND window) {
     if (g_panel.dpi != BASE_DPI) moveWindowTo(window, panelPlace(g_panel.dpi));
     loadHandCursor();
     watchSettings(window);
+    prepareRecorderSpace(); // the first take's first chunk
     return true;
 }
 
@@ -113,6 +118,7 @@ bool startUp(HWND window) {
 void onEndSession(bool ending) {
     if (!ending) return;
     saveSettingsNow();
+    saveTakesNow();
     closePort();
 }
 
@@ -151,7 +157,10 @@ LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_RBUTTONDOWN: return onRightButtonDown(window, lParam) ? 0 : DefWindowProcA(window, message, wParam, lParam);
     case WM_INPUTLANGCHANGE: forgetKeyNames(window); return DefWindowProcA(window, message, wParam, lParam);
     // Log-off or shut-down: the program is ended without WM_DESTROY.
-    case WM_QUERYENDSESSION: saveSettingsNow(); return TRUE;
+    case WM_QUERYENDSESSION:
+        saveSettingsNow();
+        saveTakesNow();
+        return TRUE;
     case WM_ENDSESSION: onEndSession(wParam != 0); return 0;
     case WM_DPICHANGED: onDpiChanged(window, LOWORD(wParam), (const RECT*)lParam); return 0;
     default: return DefWindowProcA(window, message, wParam, lParam);
@@ -223,6 +232,7 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
 
 void shutDown(HWND) {
     saveSettingsAtEnd();
+    endTakes();
     releaseHandCursor();
     destroyPopupMenus();
     releasePanelSurfaces();

@@ -33,6 +33,8 @@ add_executable(unit_tests
     tests/unit/artwork_test.cpp
     tests/unit/settings_test.cpp
     tests/unit/display_scale_test.cpp
+    tests/unit/takes_test.cpp
+    tests/unit/midi_file_reader.cpp
 )
 target_compile_options(unit_tests PRIVATE ${PROGRAM_WARNINGS} ${SANITIZERS})
 # The resource tests read the committed files where they lie.
@@ -45,6 +47,7 @@ gtest_discover_tests(unit_tests DISCOVERY_TIMEOUT 60)
 add_executable(property_tests
     tests/property/playing_property_test.cpp
     tests/property/wire_check.cpp
+    tests/unit/midi_file_reader.cpp
     tests/unit/program_test.cpp
     tests/unit/program_state.cpp
 )

@@ -7,6 +7,8 @@
 #include "model/key_map.h"
 #include "model/patch_names.h"
 #include "model/performance.h"
+#include "port/take_recorder.h"
+#include "takes/takes.h"
 
 #include <cstdio>
 #include <cstring>
@@ -22,13 +24,14 @@ const int KEY_LABEL_Y = 103;
 const char PERCUSSION_NAME[] = "NONE - PERCUSSION CHANNEL";
 const char SELECTION_MARKER[] = "---<>---";
 const char PEDAL_DOWN[] = "PED"; // as a score marks the sustain pedal
+const char RECORDING[] = "REC";
 constexpr unsigned LINE_SIZE = 128;
 
 // Where a display's text goes: across from the display's left edge, down
 // from the panel's top.
 struct DisplayText {
     int lineX;      // the start of each line
-    int patchY;     // the patch name
+    int patchY;     // the patch name, or a take saved; a take recording at stateX
     int valuesY;    // channel, octave, volume, transposition; the pedal at stateX
     int markerY;    // the marker, and the chord mode at stateX
     int stateX;     // the chord mode, and the pedal above it
@@ -71,6 +74,19 @@ void drawPatchLine(HDC backBuffer, const KeyboardSection& section, int left) {
     drawText(backBuffer, left + TEXT.lineX, TEXT.patchY, line, length);
 }
 
+// The patch line, or for a few seconds after a take is saved the take's
+// number; REC at its end while a take is recorded.
+void drawTopLine(HDC backBuffer, const KeyboardSection& section, int left) {
+    if (g_takes.savedNumber) {
+        char line[LINE_SIZE];
+        std::snprintf(line, sizeof line, "TAKE %u SAVED", (unsigned)g_takes.savedNumber);
+        drawText(backBuffer, left + TEXT.lineX, TEXT.patchY, line, std::strlen(line));
+    } else {
+        drawPatchLine(backBuffer, section, left);
+    }
+    if (g_recorder.recording) drawText(backBuffer, left + TEXT.stateX, TEXT.patchY, RECORDING, sizeof RECORDING - 1);
+}
+
 void drawValuesLine(HDC backBuffer, const KeyboardSection& section, int left) {
     char line[LINE_SIZE];
     std::snprintf(line, sizeof line, "CHAN  : %.2u   OCT: %.2u   VOL: %.3u   TRANSP: %.2d",
@@ -90,7 +106,7 @@ void drawChordAndMarker(HDC backBuffer, const KeyboardSection& section, int left
 void drawDisplay(HDC backBuffer, int32_t s) {
     const KeyboardSection& section = g_model.sections[s];
     const int left = sectionDisplayRect(s).left;
-    drawPatchLine(backBuffer, section, left);
+    drawTopLine(backBuffer, section, left);
     drawValuesLine(backBuffer, section, left);
     drawChordAndMarker(backBuffer, section, left);
     // Above the chord state, in the display of the section it went down in,

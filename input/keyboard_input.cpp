@@ -7,6 +7,7 @@
 #include "model/key_map.h"
 #include "model/keys.h"
 #include "model/parameters.h"
+#include "takes/takes.h"
 
 ModifierKeys g_modifiers;
 
@@ -80,7 +81,7 @@ bool noteModifierKey(WPARAM virtualKey, LPARAM keyData, KeyTransition transition
 // controls do. Page Up and Page Down act on every message of theirs,
 // release and auto-repeat included: each one pushes the bend target
 // further. The arrows act on presses and repeats, so a held arrow scrolls;
-// Space and Esc on the press alone. The keypad's arrows with Num Lock off
+// Space, Esc and F9 on the press alone. The keypad's arrows with Num Lock off
 // come as the same virtual keys.
 void onUnmatchedKey(HWND window, WPARAM virtualKey, LPARAM keyData, KeyTransition transition) {
     if (noteModifierKey(virtualKey, keyData, transition)) return;
@@ -104,6 +105,9 @@ void onUnmatchedKey(HWND window, WPARAM virtualKey, LPARAM keyData, KeyTransitio
         return;
     case VK_ESCAPE:
         if (press) resetAll(window);
+        return;
+    case VK_F9:
+        if (press) showPanelChange(window, switchTake(window));
         return;
     case VK_SPACE:
         if (transition != KeyTransition::REPEAT) showPanelChange(window, press ? pressSustain() : releaseSustain());

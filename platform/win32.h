@@ -13,6 +13,7 @@
 #include <windows.h>
 // needs <windows.h> first
 #include <mmsystem.h>
+#include <shlobj.h>
 
 // Pointer positions are signed: a captured drag can leave the window to the
 // left or top. These two are the only things we take from <windowsx.h>.

@@ -36,6 +36,7 @@ typedef UINT MMVERSION;
 typedef const char* LPCSTR;
 typedef char* LPSTR;
 typedef void* HANDLE;
+typedef LONG HRESULT;
 
 // Distinct handle types, as the system headers give them with STRICT.
 #define TONVALE_DECLARE_HANDLE(name)                                                                                   \
@@ -81,6 +82,25 @@ struct RECT {
 struct POINT {
     LONG x;
     LONG y;
+};
+
+union LARGE_INTEGER {
+    struct {
+        DWORD LowPart;
+        LONG HighPart;
+    } u;
+    int64_t QuadPart;
+};
+
+struct SYSTEMTIME {
+    WORD wYear;
+    WORD wMonth;
+    WORD wDayOfWeek;
+    WORD wDay;
+    WORD wHour;
+    WORD wMinute;
+    WORD wSecond;
+    WORD wMilliseconds;
 };
 
 struct MONITORINFO {
@@ -250,6 +270,7 @@ struct MIDIOUTCAPSA {
 #define VK_UP 0x26
 #define VK_RIGHT 0x27
 #define VK_DOWN 0x28
+#define VK_F9 0x78
 #define VK_LCONTROL 0xA2
 #define VK_RCONTROL 0xA3
 #define VK_F4 0x73
@@ -302,6 +323,9 @@ struct OVERLAPPED;
 #define OPEN_EXISTING 3
 #define MOVEFILE_REPLACE_EXISTING 0x00000001
 #define MOVEFILE_WRITE_THROUGH 0x00000008
+#define S_OK ((HRESULT)0)
+#define CSIDL_PERSONAL 0x0005
+#define SHGFP_TYPE_CURRENT 0
 
 // USER32
 ATOM WINAPI RegisterClassExA(const WNDCLASSEXA* wndClass);
@@ -365,7 +389,13 @@ BOOL WINAPI CloseHandle(HANDLE object);
 BOOL WINAPI MoveFileExA(LPCSTR existingFileName, LPCSTR newFileName, DWORD flags);
 BOOL WINAPI DeleteFileA(LPCSTR fileName);
 HMODULE WINAPI GetModuleHandleA(LPCSTR name);
+BOOL WINAPI QueryPerformanceCounter(LARGE_INTEGER* count);
+BOOL WINAPI QueryPerformanceFrequency(LARGE_INTEGER* frequency);
+void WINAPI GetLocalTime(SYSTEMTIME* time);
 FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR name);
+
+// SHELL32
+HRESULT WINAPI SHGetFolderPathA(HWND owner, int folder, HANDLE token, DWORD flags, LPSTR path);
 
 // GDI32
 HDC WINAPI CreateCompatibleDC(HDC dc);

@@ -1,5 +1,7 @@
 #include "port/midi_out_port.h"
 
+#include "port/take_recorder.h"
+
 #include <cstdio>
 #include <cstring>
 
@@ -50,11 +52,16 @@ MMRESULT openPort() {
     return midiOutOpen(&g_port.handle, g_port.deviceIndex, 0, 0, CALLBACK_NULL);
 }
 
-MMRESULT resetPort() { return g_port.handle ? midiOutReset(g_port.handle) : MMSYSERR_NOERROR; }
+MMRESULT resetPort() {
+    if (!g_port.handle) return MMSYSERR_NOERROR;
+    const MMRESULT result = midiOutReset(g_port.handle);
+    if (result == MMSYSERR_NOERROR) recordShortMessage(RESET_EVENT);
+    return result;
+}
 
 void closePort() {
     if (!g_port.handle) return;
-    midiOutReset(g_port.handle);
+    resetPort();
     midiOutClose(g_port.handle);
     g_port.handle = nullptr;
 }
@@ -62,6 +69,8 @@ void closePort() {
 void sendShortMessage(DWORD message) {
     if (!g_port.handle) return;
     const MMRESULT result = midiOutShortMsg(g_port.handle, message);
+    // A take keeps what the device took.
+    if (result == MMSYSERR_NOERROR) recordShortMessage(message);
     // What the system answers once the driver or the device has gone away.
     if (result == MMSYSERR_NODRIVER || result == MIDIERR_NODEVICE || result == MMSYSERR_BADDEVICEID ||
         result == MMSYSERR_INVALHANDLE) {

@@ -4,7 +4,7 @@
 # else, and what one message costs in the window procedure (host build),
 # and writes docs/performance.md. Not part of tools/test.sh.
 #
-#   tools/bench.sh [--runs N] [--presses N] [--warmup N] [--output FILE] [--raw FILE]
+#   tools/bench.sh [--runs N] [--presses N] [--warmup N] [--output FILE] [--raw FILE] [--recording]
 #
 # Everything it starts (Xvfb, Wine, a temporary Wine prefix) is ended and
 # removed when it ends, also on Ctrl+C or kill.
@@ -14,7 +14,7 @@ source tools/packages.sh
 
 install_missing_packages cmake make gcc g++ libx11-dev libxtst-dev libgtest-dev libbenchmark-dev \
     g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 mingw-w64-tools \
-    wine wine64 xvfb xdotool python3
+    wine wine64 xvfb xdotool python3 python3-mido
 
 cmake -S . -B build/windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build/windows -j "$(nproc)"

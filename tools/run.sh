@@ -116,6 +116,8 @@ fi
 cd "$run_dir"
 # A fresh folder each run, so the settings are those of the prefix's user.
 echo "Settings are kept in $WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/Tonvale/tonvale.ini"
+# Documents, where takes go, is usually a link to the home folder there.
+echo "Takes (F9) go to $(realpath -m "$WINEPREFIX/drive_c/users/$(id -un)/Documents")/Tonvale"
 echo "Q row and digits: left section; Z row and home row: right section; Tab switches; OFF quits"
 status=0
 in_background env WINEDLLOVERRIDES="$overrides" wine tonvale.exe || status=$?

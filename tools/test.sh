@@ -9,7 +9,8 @@ source tools/packages.sh
 
 install_missing_packages cmake make g++ libgtest-dev clang-tidy clang-format \
     g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 g++-mingw-w64-i686 binutils-mingw-w64-i686 mingw-w64-tools \
-    wine wine64 xvfb xdotool x11-utils x11-xkb-utils imagemagick openbox python3 clang libclang-rt-14-dev nsis
+    wine wine64 xvfb xdotool x11-utils x11-xkb-utils imagemagick openbox python3 clang libclang-rt-14-dev nsis \
+    python3-mido fluidsynth fluid-soundfont-gm
 
 jobs=$(nproc)
 cmake -S . -B build/windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release
@@ -37,12 +38,12 @@ cmake -S . -B build/host -DCMAKE_BUILD_TYPE=Debug -DTONVALE_WINDOWS_BUILD="$PWD/
 cmake --build build/host -j "$jobs"
 # One naming style (.clang-tidy) and one layout (.clang-format) for the
 # program's sources: a finding fails the run.
-program_folders=(app settings base port model input display devices platform)
+program_folders=(app settings base port model input display devices takes platform)
 clang-tidy -p build/host --quiet $(find "${program_folders[@]}" -name '*.cpp' | sort) 2>&1 | { grep -v 'warnings generated' || true; }
 clang-format --dry-run --Werror $(find "${program_folders[@]}" -name '*.cpp' -o -name '*.h' | sort)
 # Each folder includes only its own headers and those of the folders below
 # it, top to bottom as the README's layout table has them.
-layers=(app settings input devices display model port base resources platform)
+layers=(app settings input devices display takes model port base resources platform)
 for ((i = 1; i < ${#layers[@]}; i++)); do
     for ((j = 0; j < i; j++)); do
         if grep -n "#include \"${layers[j]}/" $(find "${layers[i]}" -type f); then

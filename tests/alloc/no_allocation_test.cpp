@@ -2,7 +2,8 @@
 // and Page Down, the sustain pedal, the arrows, the keys lost and regained,
 // timer ticks, knob and wheel drags, menu choices, RESET and
 // paints, counted allocation by allocation. The fake records into fixed
-// storage; its log is cleared between rounds so it never fills up.
+// storage; its log is cleared between rounds so it never fills up. A take is
+// recorded throughout, its timer making its next chunk ready between rounds.
 #include "app/commands.h"
 #include "devices/popup_menus.h"
 #include "display/panel.h"
@@ -10,6 +11,7 @@
 #include "input/pitch_bend.h"
 #include "model/key_map.h"
 #include "model/performance.h"
+#include "port/take_recorder.h"
 #include "tests/alloc/allocation_counter.h"
 #include "tests/unit/key_messages.h"
 #include "tests/unit/program_test.h"
@@ -28,12 +30,14 @@ const int WHEEL_Y = 180;
 struct BurstTally {
     size_t messages;
     size_t midiMessages;
+    size_t resets; // kept in the take as one event each
     size_t timerStarts;
     bool logOverflowed;
 };
 
 void keepTally(BurstTally& tally) {
     tally.midiMessages += fake::count(fake::Fn::midiOutShortMsg);
+    tally.resets += fake::count(fake::Fn::midiOutReset);
     tally.timerStarts += fake::count(fake::Fn::SetTimer);
     tally.logOverflowed = tally.logOverflowed || fake::overflowed();
     fake::clearLog();
@@ -119,23 +123,29 @@ void useThePanel(int round, BurstTally& tally) {
 TEST_F(NoAllocationTest, PlayingAllocatesNothing) {
     g_model.sections[1].values[ParamId::CHORD] = 1;
     createPanelSurfaces(fake::WINDOW);
+    keyPress(0x43, VK_F9); // a take, recorded throughout
+    fake::clearLog();
     BurstTally tally{};
-    startCountingAllocations();
+    size_t allocations = 0;
     for (int round = 0; round < ROUNDS; ++round) {
+        startCountingAllocations();
         playKeys(round, tally);
         bendAndSwitch(round, tally);
         pedalArrowsAndFocus(round, tally);
         dragTheWheel(round, tally);
         useThePanel(round, tally);
         keepTally(tally);
+        allocations += stopCountingAllocations();
+        MainWndProc(fake::WINDOW, WM_TIMER, TIMER_TAKES, 0);
     }
-    const size_t allocations = stopCountingAllocations();
 
     EXPECT_EQ(allocations, 0u);
     EXPECT_GE(tally.messages, 12000u);
     EXPECT_GE(tally.midiMessages, (size_t)ROUNDS * 10) << "the burst really played";
     EXPECT_EQ(tally.timerStarts, (size_t)ROUNDS * 2);
     EXPECT_FALSE(tally.logOverflowed);
+    EXPECT_EQ(g_recorder.events.count, tally.midiMessages + tally.resets) << "the take kept every message";
+    EXPECT_GT(g_recorder.events.count, 2 * CHUNK_EVENTS) << "in several chunks";
 }
 
 // The test above can only pass for the right reason if the counter sees

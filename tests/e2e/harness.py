@@ -135,6 +135,11 @@ def settings_file(prefix):
     return os.path.join(prefix, "drive_c", "users", getpass.getuser(), "AppData", "Roaming", "Tonvale", "tonvale.ini")
 
 
+def takes_folder(prefix):
+    """Where takes go in a prefix: Documents\\Tonvale, Documents its own (not wineboot's link to the home)."""
+    return os.path.join(prefix, "drive_c", "users", getpass.getuser(), "Documents", "Tonvale")
+
+
 def runs_folder(prefix):
     """Where the tests' own folders go: beside the prefix, so that removing
     the prefix also sweeps a folder left by a test that was killed outright."""
@@ -156,6 +161,10 @@ def create_prefix(prefix, attempts=3):
             booted = False
         stop_wineserver(prefix)
         if booted and os.path.isfile(os.path.join(prefix, "system.reg")):
+            documents = os.path.dirname(takes_folder(prefix))
+            if os.path.islink(documents):
+                os.unlink(documents)
+            os.makedirs(documents, exist_ok=True)
             return
         print(f"wineboot attempt {attempt} of {attempts} made no prefix in {prefix}", flush=True)
     raise E2EError(f"wineboot made no prefix in {prefix}")
@@ -497,6 +506,7 @@ class Session:
         self.folder = tempfile.mkdtemp(prefix="test-", dir=runs_folder(self.prefix))
         # The tests share the prefix: each one starts as a first run, with no settings kept by another.
         shutil.rmtree(os.path.dirname(settings_file(self.prefix)), ignore_errors=True)
+        shutil.rmtree(takes_folder(self.prefix), ignore_errors=True)  # nor takes
         self.processes = []
         self.display = None
         self.xvfb = None

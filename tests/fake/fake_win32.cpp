@@ -110,6 +110,7 @@ std::string folderOf(const std::string& path) {
 
 bool folderExists(const std::string& folder) {
     return folder == folderOf(script.modulePath) || (script.appData && folder == script.appData) ||
+           (script.documents && folder == script.documents) ||
            std::find(madeFolders.begin(), madeFolders.end(), folder) != madeFolders.end();
 }
 
@@ -794,6 +795,25 @@ UINT WINAPI dpiForWindow(HWND) { return (UINT)script.dpi; }
 } // namespace fake
 
 HMODULE WINAPI GetModuleHandleA(LPCSTR) { return (HMODULE)fake::INSTANCE; }
+
+// The clock and the shell's folders: answered, not logged.
+BOOL WINAPI QueryPerformanceCounter(LARGE_INTEGER* count) {
+    count->QuadPart = script.performanceCounter;
+    return TRUE;
+}
+
+BOOL WINAPI QueryPerformanceFrequency(LARGE_INTEGER* frequency) {
+    frequency->QuadPart = 10000000;
+    return TRUE;
+}
+
+void WINAPI GetLocalTime(SYSTEMTIME* time) { *time = script.localTime; }
+
+HRESULT WINAPI SHGetFolderPathA(HWND, int folder, HANDLE, DWORD, LPSTR path) {
+    if (folder != CSIDL_PERSONAL || !script.documents) return (HRESULT)0x80004005; // E_FAIL
+    std::snprintf(path, MAX_PATH, "%s", script.documents);
+    return S_OK;
+}
 
 FARPROC WINAPI GetProcAddress(HMODULE, LPCSTR name) {
     if (!script.dpiPerWindow || std::strcmp(name, "GetDpiForWindow") != 0) return nullptr;

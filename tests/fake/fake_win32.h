@@ -106,9 +106,15 @@ struct Script {
     // folders exist, and others once CreateDirectoryA has made them.
     const char* modulePath = "C:\\Tonvale\\tonvale.exe";
     const char* appData = "C:\\Users\\Musician\\AppData\\Roaming";
+    // Documents (null: the system names none), which exists.
+    const char* documents = "C:\\Users\\Musician\\Documents";
     // Bytes WriteFile may still write before the disk is full.
     size_t diskSpace = (size_t)-1;
     bool moveFails = false;
+
+    // The clock: the performance counter at 10 MHz, which tests move on, and the local time.
+    int64_t performanceCounter = 0;
+    SYSTEMTIME localTime = {2026, 5, 0, 17, 14, 30, 5, 0};
 };
 
 extern Script script;

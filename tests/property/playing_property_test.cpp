@@ -20,8 +20,10 @@
 #include "input/pitch_bend.h"
 #include "model/key_map.h"
 #include "model/performance.h"
+#include "port/take_recorder.h"
 #include "settings/settings.h"
 #include "tests/property/wire_check.h"
+#include "tests/unit/midi_file_reader.h"
 #include "tests/unit/program_test.h"
 
 #include <algorithm>
@@ -50,32 +52,35 @@ struct PhysicalKey {
 };
 
 // Section 0's row, section 1's row, then the keys that play no note.
+// clang-format off
 const PhysicalKey KEYS[] = {
-    {"Q", 'Q', 0x10, 'q'},          {"2", '2', 0x03, '2'},          {"W", 'W', 0x11, 'w'},
-    {"3", '3', 0x04, '3'},          {"E", 'E', 0x12, 'e'},          {"R", 'R', 0x13, 'r'},
-    {"5", '5', 0x06, '5'},          {"T", 'T', 0x14, 't'},          {"6", '6', 0x07, '6'},
-    {"Y", 'Y', 0x15, 'y'},          {"7", '7', 0x08, '7'},          {"U", 'U', 0x16, 'u'},
-    {"I", 'I', 0x17, 'i'},          {"9", '9', 0x0A, '9'},          {"O", 'O', 0x18, 'o'},
-    {"0", '0', 0x0B, '0'},          {"P", 'P', 0x19, 'p'},          {"Z", 'Z', 0x2C, 'z'},
-    {"S", 'S', 0x1F, 's'},          {"X", 'X', 0x2D, 'x'},          {"D", 'D', 0x20, 'd'},
-    {"C", 'C', 0x2E, 'c'},          {"V", 'V', 0x2F, 'v'},          {"G", 'G', 0x22, 'g'},
-    {"B", 'B', 0x30, 'b'},          {"H", 'H', 0x23, 'h'},          {"N", 'N', 0x31, 'n'},
-    {"J", 'J', 0x24, 'j'},          {"M", 'M', 0x32, 'm'},          {",", 0xBC, 0x33, ','},
-    {"L", 'L', 0x26, 'l'},          {".", 0xBE, 0x34, '.'},         {";", 0xBA, 0x27, ';'},
-    {"/", 0xBF, 0x35, '/'},         {"Ctrl", VK_CONTROL, 0x1D, 0},  {"Caps Lock", VK_CAPITAL, 0x3A, 0},
-    {"Tab", VK_TAB, 0x0F, '\t'},    {"Page Up", VK_PRIOR, 0x49, 0}, {"Page Down", VK_NEXT, 0x51, 0},
+    {"Q", 'Q', 0x10, 'q'}, {"2", '2', 0x03, '2'}, {"W", 'W', 0x11, 'w'},
+    {"3", '3', 0x04, '3'}, {"E", 'E', 0x12, 'e'}, {"R", 'R', 0x13, 'r'},
+    {"5", '5', 0x06, '5'}, {"T", 'T', 0x14, 't'}, {"6", '6', 0x07, '6'},
+    {"Y", 'Y', 0x15, 'y'}, {"7", '7', 0x08, '7'}, {"U", 'U', 0x16, 'u'},
+    {"I", 'I', 0x17, 'i'}, {"9", '9', 0x0A, '9'}, {"O", 'O', 0x18, 'o'},
+    {"0", '0', 0x0B, '0'}, {"P", 'P', 0x19, 'p'}, {"Z", 'Z', 0x2C, 'z'},
+    {"S", 'S', 0x1F, 's'}, {"X", 'X', 0x2D, 'x'}, {"D", 'D', 0x20, 'd'},
+    {"C", 'C', 0x2E, 'c'}, {"V", 'V', 0x2F, 'v'}, {"G", 'G', 0x22, 'g'},
+    {"B", 'B', 0x30, 'b'}, {"H", 'H', 0x23, 'h'}, {"N", 'N', 0x31, 'n'},
+    {"J", 'J', 0x24, 'j'}, {"M", 'M', 0x32, 'm'}, {",", 0xBC, 0x33, ','},
+    {"L", 'L', 0x26, 'l'}, {".", 0xBE, 0x34, '.'}, {";", 0xBA, 0x27, ';'},
+    {"/", 0xBF, 0x35, '/'}, {"Ctrl", VK_CONTROL, 0x1D, 0}, {"Caps Lock", VK_CAPITAL, 0x3A, 0},
+    {"Tab", VK_TAB, 0x0F, '\t'}, {"Page Up", VK_PRIOR, 0x49, 0}, {"Page Down", VK_NEXT, 0x51, 0},
     {"Space", VK_SPACE, 0x39, ' '}, {"Esc", VK_ESCAPE, 0x01, 0x1B}, {"Left", VK_LEFT, 0x4B, 0},
-    {"Right", VK_RIGHT, 0x4D, 0},   {"Up", VK_UP, 0x48, 0},         {"Down", VK_DOWN, 0x50, 0},
-    {"F5", 0x74, 0x3F, 0},          {"[", 0xDB, 0x1A, '['},         {"F10", 0x79, 0x44, 0},
-    {"Right Ctrl", VK_CONTROL, KEY_EXTENDED | 0x1D, 0},             {"Scan 9F", 0, 0x9F, 0},
+    {"Right", VK_RIGHT, 0x4D, 0}, {"Up", VK_UP, 0x48, 0}, {"Down", VK_DOWN, 0x50, 0},
+    {"F5", 0x74, 0x3F, 0}, {"[", 0xDB, 0x1A, '['}, {"F10", 0x79, 0x44, 0},
+    {"Right Ctrl", VK_CONTROL, KEY_EXTENDED | 0x1D, 0}, {"Scan 9F", 0, 0x9F, 0}, {"F9", VK_F9, 0x43, 0},
 };
+// clang-format on
 const int KEY_TOTAL = (int)(sizeof KEYS / sizeof KEYS[0]);
 const int NOTE_KEYS = 2 * KEY_COUNT;
 const int CONTROL_KEY = NOTE_KEYS;
 const int CAPS_LOCK_KEY = NOTE_KEYS + 1;
 const int RIGHT_CONTROL_KEY = NOTE_KEYS + 14;
 const int SPACE_KEY = NOTE_KEYS + 5;
-static_assert(KEY_TOTAL == NOTE_KEYS + 16, "both rows and sixteen more keys");
+const int ESCAPE_KEY = NOTE_KEYS + 6;
+static_assert(KEY_TOTAL == NOTE_KEYS + 17, "both rows and seventeen more keys");
 const char* const LAYOUT_NAMES[] = {"Split", "Single", "Custom"};
 
 const char* const BUTTON_NAMES[] = {"PATCH", "CHAN.", "OCTAVE", "VOLUME", "TRANS.", "CHORD", "+", "-"};
@@ -110,6 +115,10 @@ public:
         events.push_back("bend ticks until the timer stops");
         wire.tickUntilBendStops(events.size() - 1, MAX_BEND_TICKS);
         wire.expectSilence("at the end");
+        if (learningKey()) event("press Esc", [&] { keyMessage(ESCAPE_KEY, false), keyMessage(ESCAPE_KEY, true); });
+        if (g_recorder.recording)
+            event("press F9", [&] { keyMessage(KEY_TOTAL - 1, false), keyMessage(KEY_TOTAL - 1, true); });
+        checkTakes();
     }
 
     bool failed() const { return wire.failed(); }
@@ -135,6 +144,11 @@ private:
         events.push_back(std::move(what));
         pedalExpected = -1;
         action();
+        for (size_t i = 0; i < fake::callCount() && g_recorder.recording; ++i) {
+            const DWORD message = (DWORD)fake::call(i).args[1];
+            if (fake::call(i).fn == fake::Fn::midiOutShortMsg && (message & 0xF0) == 0x90)
+                ++recordedOns[(message & 0x0F) * 128 + (message >> 8 & 0x7F)];
+        }
         const size_t at = events.size() - 1;
         wire.readLog(at);
         expectWhatTheKeysLeft(at);
@@ -147,7 +161,8 @@ private:
         wire.expect(g_modifiers.leftControl == down[CONTROL_KEY] && g_modifiers.rightControl == down[RIGHT_CONTROL_KEY],
                     "Ctrl not as its keys left it", at);
         wire.expect(g_modifiers.capsLock == capsLockOn, "Caps Lock not as its presses left it", at);
-        if (pedalExpected >= 0) wire.expect(wire.lastPedalDown() == pedalExpected, "the pedal down on another channel", at);
+        if (pedalExpected >= 0)
+            wire.expect(wire.lastPedalDown() == pedalExpected, "the pedal down on another channel", at);
         for (const KeyboardSection& section : g_model.sections) {
             wire.expect(section.selectedParam >= 0 && section.selectedParam < SELECTABLE_PARAM_COUNT,
                         "a setting selected beyond PATCH..TRANS.", at);
@@ -155,6 +170,25 @@ private:
         const Settings now = capturedSettings();
         wire.expect(fake::timerRunning(TIMER_SETTINGS_SAVE) || std::memcmp(&now, &g_settings.saved, sizeof now) == 0,
                     "a changed setting that will not be saved", at);
+    }
+
+    // The takes, read strictly, hold the note-ons sent while recording and leave nothing sounding.
+    void checkTakes() {
+        for (const std::string& path : fake::filePaths()) {
+            if (path.size() < 4 || path.compare(path.size() - 4, 4, ".mid") != 0) continue; // the settings
+            const Lines lines = readMidiFile(*fake::fileContent(path));
+            int sounding[16 * 128] = {};
+            for (const std::string& line : lines) {
+                unsigned status = 0, note = 0;
+                if (std::sscanf(line.c_str(), "%*u %*u note-%*s %x %u", &status, &note) != 2) continue;
+                sounding[(status & 0x0F) * 128 + note] += status & 0x10 ? 1 : -1;
+                recordedOns[(status & 0x0F) * 128 + note] -= status & 0x10 ? 1 : 0;
+            }
+            if (std::any_of(sounding, sounding + 16 * 128, [](int n) { return n > 0; }))
+                wire.note("a take leaves a note sounding", path);
+        }
+        if (std::any_of(recordedOns, recordedOns + 16 * 128, [](int n) { return n != 0; }))
+            wire.note("the takes' note-ons are not those sent while recording", "");
     }
 
     // What GetKeyState reports: the high bit while held, Caps Lock's
@@ -233,7 +267,10 @@ private:
         if (k < 0) return false;
         const bool alt = below(10) == 0;
         const bool again = !release && below(8) == 0;
-        event(std::string(alt ? "Alt, " : "") + (release ? "release " : again ? "press again " : "repeat ") +
+        event(std::string(alt ? "Alt, " : "") +
+                  (release ? "release "
+                   : again ? "press again "
+                           : "repeat ") +
                   KEYS[k].name,
               [&] { keyMessage(k, release, alt, again); });
         return true;
@@ -386,6 +423,7 @@ private:
     int pedalExpected = -1; // the channel Space is to put the pedal down on in this event
     std::vector<std::string> events;
     WireCheck wire{true};
+    int recordedOns[16 * 128] = {}; // by channel and note, sent while a take was recorded
 };
 
 const PlayingRun* g_currentRun = nullptr;

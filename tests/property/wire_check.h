@@ -45,6 +45,8 @@ public:
     std::string first() const;
     // PostQuitMessage was called: the window is gone.
     bool programEnded() const { return ended; }
+    // A violation found elsewhere (in a take), of a kind, with an example.
+    void note(const std::string& kind, const std::string& example);
 
 private:
     struct Sounding {
@@ -56,7 +58,6 @@ private:
         size_t count;
         std::vector<std::string> examples;
     };
-    void note(const std::string& kind, const std::string& example);
     void onShortMessage(DWORD message, size_t event);
     void onReset();
     void onController(unsigned channel, unsigned controller, unsigned value, const std::string& text, size_t event);

@@ -55,7 +55,9 @@ TEST_F(PitchBendTest, EachGestureRampsTowardItsTargetAndSpringsBackOnce) {
         const Lines sent = ticksUntilTheTimerStops(100);
         ASSERT_EQ(sent.size(), c.count);
         EXPECT_EQ(sent.back(), CENTRE);
-        if (c.last) EXPECT_EQ(sent[c.count - 2], c.last);
+        if (c.last) {
+            EXPECT_EQ(sent[c.count - 2], c.last);
+        }
         EXPECT_FALSE(fake::timerRunning(TIMER_BEND_RAMP));
         EXPECT_EQ(fake::calls({fake::Fn::InvalidateRect}), Lines(c.count, WHEEL));
     }

@@ -11,9 +11,12 @@
 #include "model/patch_names.h"
 #include "model/performance.h"
 #include "port/midi_out_port.h"
+#include "port/take_recorder.h"
 #include "settings/settings.h"
+#include "takes/takes.h"
 
 void resetProgramState() {
+    releaseTakes(); // what the last one left recording or unsaved
     g_program = Program{};
     g_port = MidiOutPort{};
     g_model = PerformanceModel{};
@@ -29,4 +32,6 @@ void resetProgramState() {
     // a temporary of this size.
     static const SettingsStore FRESH_SETTINGS;
     g_settings = FRESH_SETTINGS;
+    g_recorder = TakeRecorder{};
+    g_takes = Takes{};
 }

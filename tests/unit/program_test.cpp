@@ -3,12 +3,14 @@
 #include "display/panel.h"
 #include "model/performance.h"
 #include "port/midi_out_port.h"
+#include "port/take_recorder.h"
 
 void ProgramTest::SetUp() {
     fake::reset();
     resetProgramState();
     initSections();
     openPort();
+    prepareRecorderSpace(); // as start-up does
     g_panel.handCursor = LoadCursorA(fake::INSTANCE, "HAND");
     fake::clearLog();
 }

@@ -14,6 +14,7 @@ message stamped after it and before the program's next press.
 import argparse
 import bisect
 import datetime
+import glob
 import json
 import os
 import platform
@@ -137,6 +138,19 @@ def measure(tonvale, floor, args, run):
     return {phase: (both[pairs.index(tonvale)], both[pairs.index(floor)]) for phase, both in phases.items()}
 
 
+def read_take(prefix, stamped):
+    """What the take recorded throughout holds, read with mido (Debian's
+    python3-mido): a sentence for the report."""
+    import mido
+    takes = glob.glob(os.path.join(harness.takes_folder(prefix), "*.mid"))
+    if len(takes) != 1:
+        raise harness.E2EError(f"Tonvale saved {len(takes)} takes, not one")
+    held = sum(1 for track in mido.MidiFile(takes[0]).tracks for message in track if not message.is_meta)
+    return (f"Tonvale records a take throughout (`--recording`: F9 before the first run); saved as it ended, the "
+            f"take has {os.path.getsize(takes[0])} bytes and {held} channel messages, the start's program among them, "
+            f"of the {stamped} short messages the driver was sent, the one before F9 among them.")
+
+
 def match_run(stamps, presses, args):
     """{kind: {measure: [µs]}} of one run, from each program's stamps and the run's press times."""
     results = {}
@@ -238,6 +252,7 @@ MIDI call (`midiOutShortMsg`), for Tonvale and for a floor program that
 does nothing but receive the input and send one message.
 
 Measured {today} on {machine()}; Xvfb {"x".join(map(str, harness.SCREEN_SIZE))}x24.
+{args.take if args.recording else ""}
 Tonvale and the floor program run side by side, their presses taking
 turns; {len(runs)} runs, one after the other, each of {args.presses} presses of each gesture
 after {args.warmup} warm-up presses. Microseconds; each figure is the median over the
@@ -258,6 +273,7 @@ A chord's last note-on follows its first by {chord_spread:.1f} µs (median).
 
     tools/bench.sh                      # 5 runs of 200 presses; rewrites this file
     tools/bench.sh --runs 3 --presses 100 --output /tmp/performance.md
+    tools/bench.sh --recording          # the same with a take recorded throughout
 
 It installs what it needs with apt-get, builds the Windows program, the
 benchmark's helpers and the host benchmark, and takes about {round(1 + len(runs) * 0.6)} minutes. It is not part of
@@ -304,6 +320,7 @@ def main():
     parser.add_argument("--output", default=os.path.join(SOURCE_DIR, "docs", "performance.md"))
     parser.add_argument("--raw", help="also write every latency to this JSON file")
     parser.add_argument("--host-results", help="the host benchmark's JSON results, for their own table")
+    parser.add_argument("--recording", action="store_true", help="Tonvale records a take throughout (F9 first)")
     args = parser.parse_args()
     if args.runs < 3:
         parser.error("at least 3 runs: the figures are medians over runs")
@@ -329,6 +346,8 @@ def main():
             harness.create_prefix(prefix)
             sessions.append(harness.Session(f"bench {os.path.basename(prefix)}", prefix=prefix))
         programs = [start(session, args.windows_build, kind) for session, kind in zip(sessions, KINDS)]
+        if args.recording:
+            programs[0].press("F9")
         time.sleep(SETTLE_SECONDS)
         presses, loads = [], []
         for run in range(1, args.runs + 1):
@@ -337,10 +356,12 @@ def main():
             print(f"run {run} of {args.runs} done", flush=True)
         stamps = {}
         for program, kind in zip(programs, KINDS):
-            program.close()
+            program.close()  # Tonvale saves its take, if any, on its way out
             if program.wait_for_exit() != 0:
                 raise harness.E2EError(f"{kind} ended with an error")
             stamps[kind] = read_stamps(program.folder)
+        if args.recording:
+            args.take = read_take(prefixes[0], len(stamps["tonvale"]))
     finally:
         for session in sessions:
             session.close()
