@@ -108,24 +108,6 @@ class KeysTest(E2ETest):
         self.assertEqual(self.play(tonvale, "KP_Divide"), [note_on(1, 76), note_off(1, 76)])
         self.assertEqual(self.play(tonvale, "slash"), [note_on(1, 76), note_off(1, 76)])
 
-    def test_a_tap_of_page_up_ramps_the_bend_up_in_steps_of_500_and_springs_back(self):
-        tonvale = self.start_tonvale()
-        start = tonvale.midi.mark()
-        tonvale.press("Prior")
-        tonvale.midi.wait_for_message("bend 0xE0 0 64", since=start)
-        tonvale.midi.wait_until_quiet()
-        # Press and release each push the target 1500 up: one ramp of five
-        # steps, or two of two when the first ran out before the release.
-        self.assertIn(self.assertGestures(pitch_bends(tonvale.midi.messages(since=start)), 0xE0, +500), (1, 2))
-
-    def test_a_tap_of_page_down_ramps_the_bend_down_in_steps_of_500_and_springs_back(self):
-        tonvale = self.start_tonvale()
-        start = tonvale.midi.mark()
-        tonvale.press("Next")
-        tonvale.midi.wait_for_message("bend 0xE0 0 64", since=start)
-        tonvale.midi.wait_until_quiet()
-        self.assertIn(self.assertGestures(pitch_bends(tonvale.midi.messages(since=start)), 0xE0, -500), (1, 2))
-
     def test_page_up_and_page_down_together_end_the_bend_at_the_centre_at_once(self):
         tonvale = self.start_tonvale()
         start = tonvale.midi.mark()

@@ -69,34 +69,6 @@ TEST_F(MidiMessagesTest, PatchStepIsRememberedForTheChannel) {
     EXPECT_EQ(fake::midiMessages(), Lines({"program 0xC3 1"}));
 }
 
-TEST_F(MidiMessagesTest, TwoSectionsOnOneChannelShareOnePatchFromEitherSide) {
-    for (int changed = 0; changed < SECTION_COUNT; ++changed) {
-        for (int active = 0; active < SECTION_COUNT; ++active) {
-            SCOPED_TRACE(testing::Message()
-                         << "patch set in section " << changed << ", section " << active << " active");
-            SetUp();
-            const int other = 1 - changed;
-            set(0, ParamId::CHANNEL, 2);
-            set(1, ParamId::CHANNEL, 2);
-            g_model.activeSection = active;
-            g_model.sections[changed].selectedParam = ParamId::PATCH;
-            set(changed, ParamId::PATCH, 40);
-            applyPatch(g_model.sections[changed]);
-            EXPECT_EQ(g_model.ChannelPatchTable[2], 40);
-            EXPECT_EQ(paramValue(g_model.sections[other], ParamId::PATCH), 40);
-            EXPECT_EQ(fake::midiMessages(), Lines({"program 0xC2 40"})) << "nothing is sent for the other section";
-        }
-    }
-}
-
-TEST_F(MidiMessagesTest, ASectionOnAnotherChannelKeepsItsPatch) {
-    set(1, ParamId::CHANNEL, 5);
-    set(1, ParamId::PATCH, 7);
-    set(0, ParamId::PATCH, 40);
-    applyPatch(g_model.sections[0]);
-    EXPECT_EQ(paramValue(g_model.sections[1], ParamId::PATCH), 7);
-}
-
 TEST_F(MidiMessagesTest, ChangingChannelTakesUpThePatchRememberedThere) {
     g_model.ChannelPatchTable[0] = 12;
     set(0, ParamId::PATCH, 12);
@@ -146,13 +118,6 @@ TEST_F(MidiMessagesTest, PitchBendSplitsIntoSevenBitHalves) {
         sendPitchBend();
         EXPECT_EQ(fake::midiMessages(), Lines({c.expected})) << c.value;
     }
-}
-
-TEST_F(MidiMessagesTest, PitchBendGoesToTheActiveSectionsChannel) {
-    set(1, ParamId::CHANNEL, 4);
-    g_model.activeSection = 1;
-    sendPitchBend();
-    EXPECT_EQ(fake::midiMessages(), Lines({"bend 0xE4 0 64"}));
 }
 
 } // namespace
