@@ -9,6 +9,7 @@ KeyNames g_keyNames;
 namespace {
 
 static_assert(sizeof KeyNames::known == KEY_ID_COUNT, "a name for every key");
+static_assert(KEY_LABEL_COUNT == KEY_COUNT, "a label for every key of a bed");
 
 const char MARKED_LABEL[] = "?";
 const int32_t FIRST_LOWER_ROW_KEY = 0x1E; // A: the digits and the Q row lie above it
@@ -36,19 +37,30 @@ const char* nameOf(int32_t keyId) {
 
 } // namespace
 
-const char* keyLabel(int32_t bed, int32_t k) {
-    if (g_keyMap.markedBed == bed && g_keyMap.markedKey == k) return MARKED_LABEL;
-    const BedView view = bedView(bed);
-    const int32_t s = sectionOf(view.target);
-    int32_t best = NO_KEY;
+void keyLabels(const char* (&labels)[2][KEY_LABEL_COUNT]) {
+    int32_t best[2][KEY_LABEL_COUNT];
+    BedView views[2];
+    for (int32_t bed = 0; bed < 2; ++bed) {
+        views[bed] = bedView(bed);
+        for (int32_t& keyId : best[bed]) keyId = NO_KEY;
+    }
+    // One walk over the keys for both beds, each key where its note is shown.
     for (int32_t keyId = 0; keyId < KEY_ID_COUNT; ++keyId) {
         const KeyBinding& binding = g_keyMap.playing[keyId];
-        if (binding.target == PLAYS_NOTHING || sectionOf(binding.target) != s || binding.offset != view.first + k) {
-            continue;
+        if (binding.target == PLAYS_NOTHING) continue;
+        for (int32_t bed = 0; bed < 2; ++bed) {
+            const int32_t k = binding.offset - views[bed].first;
+            if (sectionOf(binding.target) != sectionOf(views[bed].target) || k < 0 || k >= KEY_LABEL_COUNT) continue;
+            int32_t& current = best[bed][k];
+            if (current == NO_KEY || rank(keyId, bed) < rank(current, bed)) current = keyId;
         }
-        if (best == NO_KEY || rank(keyId, bed) < rank(best, bed)) best = keyId;
     }
-    return best == NO_KEY ? "" : nameOf(best);
+    for (int32_t bed = 0; bed < 2; ++bed) {
+        for (int32_t k = 0; k < KEY_LABEL_COUNT; ++k) {
+            const bool marked = g_keyMap.markedBed == bed && g_keyMap.markedKey == k;
+            labels[bed][k] = marked ? MARKED_LABEL : best[bed][k] == NO_KEY ? "" : nameOf(best[bed][k]);
+        }
+    }
 }
 
 void forgetKeyNames(HWND window) {

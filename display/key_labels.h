@@ -16,9 +16,11 @@ struct KeyNames {
 
 extern KeyNames g_keyNames;
 
-// The label of key k of a bed: the key that plays it ("" when none does),
-// or "?" for the key marked to learn.
-const char* keyLabel(int32_t bed, int32_t k);
+constexpr int32_t KEY_LABEL_COUNT = 17; // the keys of a bed
+
+// The label of each key of each bed: the key that plays it ("" when none
+// does), or "?" for the key marked to learn.
+void keyLabels(const char* (&labels)[2][KEY_LABEL_COUNT]);
 
 // The keyboard layout changed: the names are asked for anew, the labels
 // repainted.

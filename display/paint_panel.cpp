@@ -148,6 +148,8 @@ void drawKeys(HDC backBuffer, int32_t bedIndex, bool black) {
 // Above each key the computer key that plays it, centred; the mark of a
 // key to learn in the lamp's red.
 void drawKeyLabels(HDC backBuffer) {
+    const char* labels[SECTION_COUNT][KEY_LABEL_COUNT];
+    keyLabels(labels);
     SetTextAlign(backBuffer, TA_CENTER | TA_TOP);
     for (int32_t bed = 0; bed < SECTION_COUNT; ++bed) {
         const int left = sectionKeyBedRect(bed).left;
@@ -155,7 +157,7 @@ void drawKeyLabels(HDC backBuffer) {
             const bool black = isBlackKey(k);
             const bool marked = g_keyMap.markedBed == bed && g_keyMap.markedKey == k;
             SetTextColor(backBuffer, marked ? MARK_COLOUR : black ? BLACK_KEY_LABEL_COLOUR : LABEL_COLOUR);
-            const char* label = keyLabel(bed, k);
+            const char* label = labels[bed][k];
             const int centre = KEY_OFFSETS[k] + (black ? BLACK_KEY_WIDTH : WHITE_KEY_WIDTH) / 2;
             drawText(backBuffer, left + centre, KEY_LABEL_Y, label, std::strlen(label));
         }
