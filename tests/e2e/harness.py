@@ -571,18 +571,23 @@ class Session:
                                 stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
         return result
 
-    def probe(self, *args):
-        """Runs winprobe.exe on this test's Wine desktop; returns its output."""
+    def probe(self, *args, attempts=1):
+        """Runs winprobe.exe on this test's Wine desktop; returns its output.
+        attempts: how often a probe that only reads may be tried (a start of
+        `wine` on a busy machine now and then ends with 1 before the probe runs)."""
         probe = os.path.join(Config.windows_build, "test_driver", "winprobe.exe")
-        result = subprocess.run(["wine", probe, *map(str, args)], env=self.wine_environment(), timeout=30,
-                                stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True, errors="replace")
-        if result.returncode != 0:
-            raise E2EError(f"winprobe {' '.join(map(str, args))} failed with {result.returncode}")
-        return result.stdout
+        for attempt in range(1, attempts + 1):
+            result = subprocess.run(["wine", probe, *map(str, args)], env=self.wine_environment(), timeout=30,
+                                    stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True, errors="replace")
+            if result.returncode == 0:
+                return result.stdout
+            print(f"winprobe {' '.join(map(str, args))} (attempt {attempt}) ended with {result.returncode}; "
+                  f"Wine said: {result.stderr[-1000:]!r}")
+        raise E2EError(f"winprobe {' '.join(map(str, args))} failed with {result.returncode}")
 
     def windows(self):
         """Every top-level window on the Wine desktop."""
-        return [Window(json.loads(line)) for line in self.probe("list").splitlines() if line.startswith("{")]
+        return [Window(json.loads(line)) for line in self.probe("list", attempts=3).splitlines() if line.startswith("{")]
 
     def screenshot(self):
         data = subprocess.run(["import", "-window", "root", "-depth", "8", "ppm:-"], env=self.x_environment(), timeout=30,
@@ -656,10 +661,18 @@ class Tonvale:
 
     def wait_for_window(self, timeout=DEFAULT_TIMEOUT, focus=True):
         """Waits until the main window is shown and gives it the keyboard focus
-        (focus=False leaves that to the program and the window manager)."""
+        (focus=False leaves that to the program and the window manager).
+        The probe reads a window's fields one by one while the program runs on,
+        so one reading can pair "visible" with the rectangle from before the
+        program moved it (at a display scale above 100 %): the window counts as
+        shown when two readings in a row agree."""
+        seen = []
         def shown():
             self._check_running("its window to appear")
-            return next((w for w in self.windows() if w.cls == self.window_class and w.visible), None)
+            window = next((w for w in self.windows() if w.cls == self.window_class and w.visible), None)
+            settled = window if window and seen and seen[-1] == (window.rect, window.client) else None
+            seen.append(window and (window.rect, window.client))
+            return settled
         self.main = wait_until(shown, timeout, "the main window")
         if focus:
             self.focus()
