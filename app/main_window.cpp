@@ -138,7 +138,6 @@ LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_KEYDOWN:
     case WM_KEYUP: onKeyMessage(window, wParam, lParam); return 0;
     case WM_MOVE: onWindowMoved(window); return 0;
-    case WM_CHAR: onCharMessage(window, (unsigned char)(wParam & 0xFF)); return 0;
     case WM_SYSKEYDOWN:
     case WM_SYSKEYUP:
         return onSystemKeyMessage(window, wParam, lParam) ? 0 : DefWindowProcA(window, message, wParam, lParam);
@@ -178,8 +177,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR, int sh
     while ((got = GetMessageA(&message, nullptr, 0, 0)) > 0) {
         // Dispatched first, translated after: a key's note goes out before
         // the keyboard layout is consulted, which under Wine costs several
-        // server round trips. The WM_CHAR that carries Tab is posted all the
-        // same, and posted messages come before the next key's input.
+        // server round trips. No key of the program's is told by its
+        // character; the system's own Alt keys still are.
         DispatchMessageA(&message);
         TranslateMessage(&message);
     }

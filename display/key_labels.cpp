@@ -1,6 +1,8 @@
 #include "display/key_labels.h"
 
 #include "model/key_map.h"
+#include "model/key_table.h"
+#include "model/performance.h"
 
 #include <cstdio>
 
@@ -12,14 +14,14 @@ static_assert(sizeof KeyNames::known == KEY_ID_COUNT, "a name for every key");
 static_assert(KEY_LABEL_COUNT == KEY_COUNT, "a label for every key of a bed");
 
 const char MARKED_LABEL[] = "?";
-const int32_t FIRST_LOWER_ROW_KEY = 0x1E; // A: the digits and the Q row lie above it
 
 // Where several computer keys play one key, the label names the plainest:
 // no extended key, and in Single the row the bed shows (the Q row on the
 // upper bed, the Z row on the lower).
 int32_t rank(int32_t keyId, int32_t bed) {
-    const bool upperRow = (keyId & 0xFF) < FIRST_LOWER_ROW_KEY;
-    const bool otherRow = g_keyMap.view == KEYS_SINGLE && upperRow != (bed == 1);
+    const KeyInfo* key = keyInfo(keyId);
+    const SplitRow row = key ? key->row : SplitRow::NONE;
+    const bool otherRow = g_keyMap.view == KEYS_SINGLE && row == (bed == 1 ? SplitRow::LOWER : SplitRow::UPPER);
     return ((keyId & KEY_EXTENDED) ? 2 : 0) + (otherRow ? 1 : 0);
 }
 

@@ -5,6 +5,7 @@
 #include "input/pitch_bend.h"
 #include "model/chords.h"
 #include "model/key_map.h"
+#include "model/key_table.h"
 #include "model/keys.h"
 #include "model/parameters.h"
 #include "takes/takes.h"
@@ -14,7 +15,6 @@ ModifierKeys g_modifiers;
 namespace {
 
 const int32_t BEND_NUDGE = 1500;
-const unsigned char TAB_CHARACTER = 9;
 
 enum class KeyTransition { PRESS, RELEASE, REPEAT };
 
@@ -45,20 +45,24 @@ bool playingSection(int32_t keyId, int32_t* s) {
     return keyInRange(*s, binding.offset);
 }
 
-// With a key of a bed marked, the first press is the key to play it: a key
-// with a meaning of its own gets a beep and the mark stays, Esc lets the
-// mark go. True when the press is used up here; a key taken plays at once.
-bool takeMarkedKey(HWND window, WPARAM virtualKey, int32_t keyId) {
-    if (virtualKey == VK_ESCAPE) {
-        showPanelChange(window, cancelLearning());
-        return true;
-    }
-    PanelChange change;
-    if (learnKey(keyId, &change)) {
+// With a key of a bed marked, the first press is the key to play it; a key
+// taken plays at once. Esc lets the mark go. A key with a meaning of its
+// own only beeps: its repeats do nothing, and its release only ends what it
+// held (the pedal, Ctrl). True when the message is used up here.
+bool takeMarkedKey(HWND window, WPARAM virtualKey, int32_t keyId, KeyTransition transition) {
+    if (!reservedKey(keyId)) {
+        PanelChange change;
+        if (transition != KeyTransition::PRESS || !learnKey(keyId, &change)) return false;
         showPanelChange(window, change);
         return false;
     }
-    MessageBeep(MB_OK);
+    if (transition == KeyTransition::RELEASE) return virtualKey == VK_PRIOR || virtualKey == VK_NEXT;
+    if (transition == KeyTransition::REPEAT) return true;
+    if (virtualKey == VK_ESCAPE) {
+        showPanelChange(window, cancelLearning());
+    } else {
+        MessageBeep(MB_OK);
+    }
     return true;
 }
 
@@ -91,6 +95,10 @@ void onUnmatchedKey(HWND window, WPARAM virtualKey, LPARAM keyData, KeyTransitio
     const bool pressOrRepeat = transition != KeyTransition::RELEASE;
     const int32_t s = g_model.activeSection;
     switch (virtualKey) {
+    // The Tab key, not its character: Ctrl+I types a tab too.
+    case VK_TAB:
+        if (pressOrRepeat) showPanelChange(window, switchActiveSection());
+        return;
     case VK_LEFT:
         if (pressOrRepeat) showPanelChange(window, selectNeighbour(-1));
         return;
@@ -121,9 +129,9 @@ void onUnmatchedKey(HWND window, WPARAM virtualKey, LPARAM keyData, KeyTransitio
 void onKeyMessage(HWND window, WPARAM virtualKey, LPARAM keyData) {
     const int32_t keyId = keyIdOf(keyData);
     const KeyTransition transition = transitionOf(keyData);
-    if (transition == KeyTransition::PRESS && learningKey()) {
+    if (learningKey() && takeMarkedKey(window, virtualKey, keyId, transition)) {
         noteModifierKey(virtualKey, keyData, transition);
-        if (takeMarkedKey(window, virtualKey, keyId)) return;
+        return;
     }
     // A key raised out of range or played otherwise since its press still
     // owns its notes, and its release must end them.
@@ -141,12 +149,6 @@ void onKeyMessage(HWND window, WPARAM virtualKey, LPARAM keyData) {
     const PanelChange change =
         transition == KeyTransition::PRESS ? pressKey(keyId, s, bindingOf(keyId).offset) : repaint(keyBedsOf(s));
     showPanelChange(window, change);
-}
-
-void onCharMessage(HWND window, unsigned char character) {
-    // By character, not key: whatever the system turns into a tab switches;
-    // not the Tab refused for a marked key.
-    if (character == TAB_CHARACTER && !learningKey()) showPanelChange(window, switchActiveSection());
 }
 
 bool onSystemKeyMessage(HWND window, WPARAM virtualKey, LPARAM keyData) {

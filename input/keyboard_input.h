@@ -22,7 +22,6 @@ extern ModifierKeys g_modifiers;
 // WM_KEYDOWN and WM_KEYUP alike: press, release and auto-repeat are told
 // apart by the bits of keyData alone.
 void onKeyMessage(HWND window, WPARAM virtualKey, LPARAM keyData);
-void onCharMessage(HWND window, unsigned char character);
 // WM_SYSKEYDOWN and WM_SYSKEYUP (a key with Alt held, F10): a key that
 // plays plays, and Ctrl and Caps Lock still count. False when the message
 // is the system's to handle (Alt+F4 closes, whatever F4 plays).

@@ -19,7 +19,7 @@ const int32_t OCTAVE = 12;
 
 int32_t chordNoteIndex(int32_t root, int32_t quality, int32_t position, bool capsFold) {
     const int32_t n = root + ChordTable[quality].intervals[position];
-    return capsFold && n >= OCTAVE ? n - OCTAVE : n;
+    return capsFold ? n % OCTAVE : n;
 }
 
 PanelChange pressChord(int32_t keyId, int32_t s, int32_t offset, bool minor, bool capsFold) {

@@ -15,7 +15,7 @@ struct ChordShape {
 extern const ChordShape ChordTable[2]; // by quality: MINOR_CHORD, MAJOR_CHORD
 
 // Note index of the chord's note at position, folded into the lowest octave
-// of the key bed when Caps Lock is on.
+// of the section's keys when Caps Lock is on.
 int32_t chordNoteIndex(int32_t root, int32_t quality, int32_t position, bool capsFold);
 
 // A computer key plays the chord on `offset` in section s, with Ctrl and

@@ -1,44 +1,27 @@
 #include "model/key_map.h"
 
+#include "model/key_table.h"
+#include "model/performance.h"
+
 #include <algorithm>
 #include <iterator>
 
 KeyMap g_keyMap;
 
-const uint8_t SECTION_SCAN_CODES[SECTION_COUNT][KEY_COUNT] = {
-    // Q 2 W 3 E R 5 T 6 Y 7 U I 9 O 0 P
-    {0x10, 0x03, 0x11, 0x04, 0x12, 0x13, 0x06, 0x14, 0x07, 0x15, 0x08, 0x16, 0x17, 0x0A, 0x18, 0x0B, 0x19},
-    // Z S X D C V G B H N J M , L . ; /
-    {0x2C, 0x1F, 0x2D, 0x20, 0x2E, 0x2F, 0x22, 0x30, 0x23, 0x31, 0x24, 0x32, 0x33, 0x26, 0x34, 0x27, 0x35},
-};
-
 namespace {
 
-const uint8_t RESERVED_SCAN_CODES[] = {
-    0x0F,                   // Tab
-    0x39,                   // Space
-    0x01,                   // Esc
-    0x48, 0x4B, 0x4D, 0x50, // the arrows, and the keypad's
-    0x49, 0x51,             // Page Up and Page Down, and the keypad's
-    0x1D,                   // Ctrl, left and right
-    0x3A,                   // Caps Lock
-    0x43,                   // F9, which records
-};
-
-// Split and Single as they play know a key by its scan code alone, so the
-// keypad's slash plays as the slash does; copied into the player's own
-// layout, the extended keys are left to be named there.
-void builtIn(int32_t layout, KeyBinding (&keys)[KEY_ID_COUNT], bool extendedToo) {
+// Split and Single as the key table lays them out.
+void builtIn(int32_t layout, KeyBinding (&keys)[KEY_ID_COUNT]) {
     std::fill(std::begin(keys), std::end(keys), KeyBinding{});
-    const int32_t upper = layout == KEYS_SINGLE ? SINGLE_UPPER_ROW : 0;
-    const uint8_t upperTarget = layout == KEYS_SINGLE ? PLAYS_ACTIVE : PLAYS_LEFT;
-    const uint8_t lowerTarget = layout == KEYS_SINGLE ? PLAYS_ACTIVE : PLAYS_RIGHT;
-    for (int32_t k = 0; k < KEY_COUNT; ++k) {
-        keys[SECTION_SCAN_CODES[0][k]] = KeyBinding{upperTarget, (uint8_t)(upper + k)};
-        keys[SECTION_SCAN_CODES[1][k]] = KeyBinding{lowerTarget, (uint8_t)k};
+    for (size_t i = 0; i < KEY_TABLE_SIZE; ++i) {
+        const KeyInfo& key = KEY_TABLE[i];
+        if (key.row == SplitRow::NONE) continue;
+        if (layout == KEYS_SINGLE) {
+            keys[key.keyId] = KeyBinding{PLAYS_ACTIVE, key.singleOffset};
+        } else {
+            keys[key.keyId] = KeyBinding{key.row == SplitRow::UPPER ? PLAYS_LEFT : PLAYS_RIGHT, key.splitOffset};
+        }
     }
-    if (!extendedToo) return;
-    std::copy(std::begin(keys), std::begin(keys) + KEY_EXTENDED, std::begin(keys) + KEY_EXTENDED);
 }
 
 bool plays(const KeyBinding& binding) { return binding.target != PLAYS_NOTHING; }
@@ -60,20 +43,32 @@ void useKeyLayout(int32_t layout) {
     g_keyMap.layout = layout;
     KeyBinding(&custom)[KEY_ID_COUNT] = g_keyMap.custom;
     if (layout == KEYS_CUSTOM && std::none_of(std::begin(custom), std::end(custom), plays)) {
-        builtIn(KEYS_SPLIT, custom, false);
+        builtIn(KEYS_SPLIT, custom);
     }
     if (layout == KEYS_CUSTOM) {
         std::copy(std::begin(custom), std::end(custom), g_keyMap.playing);
     } else {
-        builtIn(layout, g_keyMap.playing, true);
+        builtIn(layout, g_keyMap.playing);
     }
     g_keyMap.view = layout == KEYS_CUSTOM ? viewOf(g_keyMap.playing) : layout;
 }
 
-bool reservedKey(int32_t keyId) {
-    const uint8_t scanCode = (uint8_t)(keyId & 0xFF);
-    return std::find(std::begin(RESERVED_SCAN_CODES), std::end(RESERVED_SCAN_CODES), scanCode) !=
-           std::end(RESERVED_SCAN_CODES);
+void restoreKeyMap(int32_t layout, const KeyBinding (&custom)[KEY_ID_COUNT]) {
+    std::copy(std::begin(custom), std::end(custom), g_keyMap.custom);
+    useKeyLayout(layout);
+}
+
+int32_t splitKeyId(int32_t s, int32_t k) {
+    const SplitRow row = s == 0 ? SplitRow::UPPER : SplitRow::LOWER;
+    for (size_t i = 0; i < KEY_TABLE_SIZE; ++i) {
+        const KeyInfo& key = KEY_TABLE[i];
+        if (key.row == row && key.splitOffset == k && !(key.keyId & KEY_EXTENDED)) return key.keyId;
+    }
+    return NO_KEY;
+}
+
+int32_t sectionOf(uint8_t target) {
+    return target == PLAYS_LEFT ? 0 : target == PLAYS_RIGHT ? 1 : g_model.activeSection;
 }
 
 BedView bedView(int32_t bed) {
@@ -98,7 +93,7 @@ PanelChange cancelLearning() {
 bool learnKey(int32_t keyId, PanelChange* change) {
     if (reservedKey(keyId)) return false;
     const BedView view = bedView(g_keyMap.markedBed);
-    if (g_keyMap.layout != KEYS_CUSTOM) builtIn(g_keyMap.layout, g_keyMap.custom, false);
+    if (g_keyMap.layout != KEYS_CUSTOM) builtIn(g_keyMap.layout, g_keyMap.custom);
     g_keyMap.custom[keyId] = KeyBinding{view.target, (uint8_t)(view.first + g_keyMap.markedKey)};
     *change = cancelLearning();
     useKeyLayout(KEYS_CUSTOM);

@@ -3,16 +3,13 @@
 // and a key of a bed marked to be played by the next computer key pressed.
 #pragma once
 
+#include "model/key_ids.h"
 #include "model/panel_areas.h"
-#include "model/performance.h"
 
 #include <cstdint>
 
 constexpr int32_t MAX_KEY_OFFSET = 127;
 constexpr int32_t SINGLE_UPPER_ROW = 12; // in Single, Q an octave above Z
-
-// Split's keys, by section and key index (PC scan-code set 1).
-extern const uint8_t SECTION_SCAN_CODES[SECTION_COUNT][KEY_COUNT];
 
 enum KeyLayout : int32_t { KEYS_SPLIT, KEYS_SINGLE, KEYS_CUSTOM, KEY_LAYOUT_COUNT };
 
@@ -47,17 +44,16 @@ extern KeyMap g_keyMap;
 // The layout keys play in from now on. Custom without a key of its own
 // starts as Split.
 void useKeyLayout(int32_t layout);
+// The layout kept between runs, with the player's own keys it may play.
+void restoreKeyMap(int32_t layout, const KeyBinding (&custom)[KEY_ID_COUNT]);
+
+// The key that plays key k of section s in Split.
+int32_t splitKeyId(int32_t s, int32_t k);
 
 // Where a computer key plays, if anywhere.
 inline const KeyBinding& bindingOf(int32_t keyId) { return g_keyMap.playing[keyId & (KEY_ID_COUNT - 1)]; }
 // The section a key of that target plays now.
-inline int32_t sectionOf(uint8_t target) {
-    return target == PLAYS_LEFT ? 0 : target == PLAYS_RIGHT ? 1 : g_model.activeSection;
-}
-
-// Tab, Space, Esc, the arrows, Page Up and Down, Ctrl, Caps Lock and F9
-// have a meaning of their own: they never play a note.
-bool reservedKey(int32_t keyId);
+int32_t sectionOf(uint8_t target);
 
 BedView bedView(int32_t bed);
 // The key beds that show section s.

@@ -43,15 +43,16 @@ Voice voiceOf(const KeyboardSection& section, int32_t k) {
     Voice voice;
     voice.channel = paramValue(section, ParamId::CHANNEL);
     voice.note = k + paramValue(section, ParamId::TRANSPOSE) + 12 * paramValue(section, ParamId::OCTAVE);
+    voice.velocity = paramValue(section, ParamId::VOLUME);
     voice.offset = k;
     return voice;
 }
 
-void sendVoice(const KeyboardSection& section, const Voice& voice, bool on) {
-    // Transpose and chord intervals can push a note past the MIDI range;
-    // such a note is dropped rather than sent as an invalid data byte.
-    if (voice.note < 0 || voice.note > HIGHEST_NOTE) return;
-    sendShortMessage(compose(on ? NOTE_ON : NOTE_OFF, voice.channel, voice.note, paramValue(section, ParamId::VOLUME)));
+bool sounds(const Voice& voice) { return voice.note >= 0 && voice.note <= HIGHEST_NOTE && voice.velocity > 0; }
+
+void sendVoice(const Voice& voice, bool on) {
+    if (!sounds(voice)) return;
+    sendShortMessage(compose(on ? NOTE_ON : NOTE_OFF, voice.channel, voice.note, voice.velocity));
 }
 
 void applyPatch(const KeyboardSection& section) {

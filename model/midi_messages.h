@@ -20,9 +20,14 @@ DWORD packShortMessage(const ShortMessage& message);
 // now: its channel and note number, which may lie above 127.
 Voice voiceOf(const KeyboardSection& section, int32_t k);
 
-// Note-on or note-off of a voice, at the section's Volume now. A note above
-// 127 is not sent at all.
-void sendVoice(const KeyboardSection& section, const Voice& voice, bool on);
+// Whether a voice goes on the wire. Transpose and chord intervals can push a
+// note past the MIDI range, and such a note is dropped rather than sent as
+// an invalid data byte; a note-on at velocity 0 would be a note-off.
+bool sounds(const Voice& voice);
+
+// Note-on or note-off of a voice, at the velocity it was struck with; one
+// that does not sound is not sent at all.
+void sendVoice(const Voice& voice, bool on);
 
 // Sends the program change the section's selected parameter calls for
 // (Patch or Channel), keeping the per-channel patch memory.

@@ -9,10 +9,9 @@ void showKey(KeyboardSection& section, int32_t offset, int step) {
     if (offset >= 0 && offset < SHOWN_OFFSETS) section.keyDown[offset] = (uint8_t)(section.keyDown[offset] + step);
 }
 
-// A note above 127 is never sent, so nobody holds it.
+// A note that is never sent is held by nobody.
 uint16_t* holdsOf(const Voice& voice) {
-    if (voice.note < 0 || voice.note >= NOTE_COUNT) return nullptr;
-    return &g_model.noteHolds[voice.channel][voice.note];
+    return sounds(voice) ? &g_model.noteHolds[voice.channel][voice.note] : nullptr;
 }
 
 } // namespace
@@ -22,7 +21,7 @@ void startVoice(KeyVoices& owner, int32_t s, int32_t offset) {
     const Voice voice = voiceOf(section, offset);
     showKey(section, offset, +1);
     uint16_t* holds = holdsOf(voice);
-    if (holds && (*holds)++ == 0) sendVoice(section, voice, true);
+    if (holds && (*holds)++ == 0) sendVoice(voice, true);
     owner.section = s;
     if (owner.count < MAX_VOICES) owner.voices[owner.count++] = voice;
 }
@@ -33,7 +32,7 @@ void endVoices(KeyVoices& owner) {
         const Voice& voice = owner.voices[i];
         showKey(section, voice.offset, -1);
         uint16_t* holds = holdsOf(voice);
-        if (holds && *holds > 0 && --*holds == 0) sendVoice(section, voice, false);
+        if (holds && *holds > 0 && --*holds == 0) sendVoice(voice, false);
     }
     owner = KeyVoices{};
 }

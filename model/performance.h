@@ -4,6 +4,8 @@
 // reports what it changed on the panel as a PanelChange.
 #pragma once
 
+#include "model/key_ids.h"
+
 #include <cstdint>
 
 constexpr int SECTION_COUNT = 2;
@@ -20,11 +22,6 @@ constexpr int32_t MINOR_CHORD = 0; // chord qualities, indices into ChordTable
 constexpr int32_t MAJOR_CHORD = 1;
 constexpr int MAX_VOICES = 5; // the most notes one key's press can start
 constexpr int32_t NOTE_COUNT = 128;
-// A computer key by where it sits, whatever the keyboard layout: its set-1
-// scan code, with KEY_EXTENDED added for a key that sends an E0 prefix.
-constexpr int32_t KEY_EXTENDED = 0x100;
-constexpr int32_t KEY_ID_COUNT = 0x200;
-constexpr int32_t NO_KEY = -1;
 // The offsets above a section's base note that its key beds can show:
 // Single shows two rows an octave apart.
 constexpr int32_t SHOWN_OFFSETS = 12 + KEY_COUNT;
@@ -51,8 +48,9 @@ inline constexpr ParamSlot START_PARAMS[SELECTABLE_PARAM_COUNT] = {
 // exactly this note, whatever changed in between.
 struct Voice {
     int32_t channel = 0;
-    int32_t note = 0;   // above 127 it was not sent, yet its key still lights
-    int32_t offset = 0; // above the section's base note, where a key bed shows it
+    int32_t note = 0;     // above 127 it was not sent, yet its key still lights
+    int32_t velocity = 0; // its note-off goes out as it was struck; at 0 it was not sent
+    int32_t offset = 0;   // above the section's base note, where a key bed shows it
 };
 
 // The notes one computer key's press started and still owns.

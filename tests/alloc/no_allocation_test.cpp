@@ -50,7 +50,7 @@ void playKeys(int round, BurstTally& tally) {
     holdControl(round % 3 == 0);
     setCapsLock(round % 5 == 0);
     for (int s = 0; s < SECTION_COUNT; ++s) {
-        const unsigned scanCode = SECTION_SCAN_CODES[s][k];
+        const unsigned scanCode = splitKeyId(s, k);
         keyPress(scanCode);
         keyRepeat(scanCode);
         keyRepeat(scanCode);
@@ -68,7 +68,7 @@ void bendAndSwitch(int round, BurstTally& tally) {
         pageDown(fake::repeatOf(scan::PAGE_DOWN));
     }
     for (int i = 0; i < 3; ++i) timerTick();
-    typeCharacter('\t');
+    pressTab();
     tally.messages += 6;
 }
 
@@ -77,7 +77,7 @@ void pedalArrowsAndFocus(int round, BurstTally& tally) {
     const unsigned keys[] = {scan::SPACE, scan::LEFT, scan::RIGHT, scan::UP, scan::DOWN};
     const WPARAM virtualKeys[] = {VK_SPACE, VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN};
     for (int i = 0; i < 5; ++i) keyPress(keys[i], virtualKeys[i]);
-    keyPress(SECTION_SCAN_CODES[round % SECTION_COUNT][round % KEY_COUNT]);
+    keyPress(splitKeyId(round % SECTION_COUNT, round % KEY_COUNT));
     loseKeys();
     regainKeys();
     tally.messages += 8;

@@ -182,8 +182,8 @@ void deliverOne(FuzzedDataProvider& input) {
     bool goingUp = false;
     switch (input.ConsumeIntegralInRange<int>(0, 13)) {
     case 0: { // a key of either row
-        const uint8_t* row = SECTION_SCAN_CODES[input.ConsumeIntegralInRange<int>(0, SECTION_COUNT - 1)];
-        const unsigned scanCode = row[input.ConsumeIntegralInRange<int>(0, KEY_COUNT - 1)];
+        const int32_t s = input.ConsumeIntegralInRange<int>(0, SECTION_COUNT - 1);
+        const unsigned scanCode = (unsigned)splitKeyId(s, input.ConsumeIntegralInRange<int>(0, KEY_COUNT - 1));
         const LPARAM bits = transitionBits(input, scanCode, &goingUp);
         deliver(goingUp ? WM_KEYUP : WM_KEYDOWN, 0, bits);
         break;

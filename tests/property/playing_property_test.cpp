@@ -19,6 +19,7 @@
 #include "input/keyboard_input.h"
 #include "input/pitch_bend.h"
 #include "model/key_map.h"
+#include "model/key_table.h"
 #include "model/performance.h"
 #include "port/take_recorder.h"
 #include "settings/settings.h"
@@ -258,8 +259,34 @@ private:
         const int k = pickKey(false);
         if (k < 0) return false;
         const bool alt = below(10) == 0;
+        const KeyMap before = g_keyMap;
         event(std::string(alt ? "Alt, press " : "press ") + KEYS[k].name, [&] { keyMessage(k, false, alt); });
+        if (before.markedBed != NO_KEY) expectLearned((int32_t)KEYS[k].scanCode, before);
         return true;
+    }
+
+    // A key pressed while a bed's key was marked plays, from then on, the
+    // note that key shows (an octave up on Single's upper bed), and every
+    // other key plays as it did; a key with a meaning of its own is refused.
+    void expectLearned(int32_t keyId, const KeyMap& before) {
+        const size_t at = events.size() - 1;
+        if (reservedKey(keyId)) { // Esc lets the mark go
+            wire.expect(learningKey() == (keyId != 0x01), "a key with a meaning of its own learned", at);
+            return;
+        }
+        const bool single = before.view == KEYS_SINGLE;
+        const uint8_t target = single ? PLAYS_ACTIVE : before.markedBed == 0 ? PLAYS_LEFT : PLAYS_RIGHT;
+        const int32_t offset = (single ? before.markedBed * 12 : 0) + before.markedKey;
+        const KeyBinding& learned = g_keyMap.playing[keyId];
+        wire.expect(learned.target == target && learned.offset == offset, "a learned key plays another note", at);
+        for (int32_t other = 0; other < KEY_ID_COUNT; ++other) {
+            const KeyBinding& was = before.playing[other];
+            const KeyBinding& now = g_keyMap.playing[other];
+            if (other != keyId && (was.target != now.target || was.offset != now.offset)) {
+                wire.expect(false, "learning a key changed another", at);
+                return;
+            }
+        }
     }
 
     bool repeatOrRelease(bool release) {

@@ -39,7 +39,8 @@ struct ChordCase {
 const ChordCase CHORD_CASES[] = {
     {0, MAJOR_CHORD, 0, {0, 4, 7}},   {0, MINOR_CHORD, 0, {0, 3, 7}},  {16, MAJOR_CHORD, 0, {16, 20, 23}},
     {16, MAJOR_CHORD, 1, {4, 8, 11}}, {12, MINOR_CHORD, 1, {0, 3, 7}}, {9, MAJOR_CHORD, 1, {9, 1, 4}},
-    {11, MINOR_CHORD, 1, {11, 2, 6}}, {4, MAJOR_CHORD, 1, {4, 8, 11}},
+    {11, MINOR_CHORD, 1, {11, 2, 6}}, {4, MAJOR_CHORD, 1, {4, 8, 11}}, {28, MAJOR_CHORD, 1, {4, 8, 11}},
+    {24, MINOR_CHORD, 1, {0, 3, 7}}, // Single's upper row folds as far down
 };
 
 TEST_F(ChordsTest, NoteIndicesOfEachShapeWithAndWithoutTheFold) {

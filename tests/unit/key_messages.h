@@ -36,7 +36,11 @@ inline void pageDown(LPARAM keyData = fake::pressOf(scan::PAGE_DOWN)) {
 // The window loses the keyboard focus, and gets it back.
 inline void loseKeys() { MainWndProc(fake::WINDOW, WM_KILLFOCUS, 0, 0); }
 inline void regainKeys() { MainWndProc(fake::WINDOW, WM_SETFOCUS, 0, 0); }
-inline void typeCharacter(unsigned char character) { MainWndProc(fake::WINDOW, WM_CHAR, character, 1); }
+// The Tab key pressed and let go.
+inline void pressTab() {
+    MainWndProc(fake::WINDOW, WM_KEYDOWN, VK_TAB, fake::pressOf(scan::TAB));
+    MainWndProc(fake::WINDOW, WM_KEYUP, VK_TAB, fake::releaseOf(scan::TAB));
+}
 inline void timerTick() { MainWndProc(fake::WINDOW, WM_TIMER, TIMER_BEND_RAMP, 0); }
 
 // Ctrl and Caps Lock worked as a user works them, by their key messages.

@@ -3,6 +3,7 @@
 // sustain pedal, and the keys lost to another window.
 #include "input/keyboard_input.h"
 #include "model/key_map.h"
+#include "model/key_table.h"
 #include "model/keys.h"
 #include "model/parameters.h"
 #include "model/performance.h"
@@ -54,7 +55,7 @@ TEST_F(KeyboardInputTest, EveryKeyOfBothRowsPlaysItsIndex) {
         for (int k = 0; k < KEY_COUNT; ++k) {
             SCOPED_TRACE(testing::Message() << "section " << s << " key " << k);
             fake::clearLog();
-            keyPress(SECTION_SCAN_CODES[s][k], VK_PRIOR); // by scan code, whatever the virtual key
+            keyPress(splitKeyId(s, k), VK_PRIOR); // by scan code, whatever the virtual key
             const std::string note = std::to_string(60 + k);
             EXPECT_EQ(fake::calls(),
                       Lines({"midiOutShortMsg midi1 note-on 0x9" + std::to_string(s) + " " + note + " 127",
@@ -72,9 +73,9 @@ TEST_F(KeyboardInputTest, AtOctaveTenTheKeysBeyond127AreNoKeys) {
 
     fake::clearLog();
     for (int k = 8; k < KEY_COUNT; ++k) {
-        keyPress(SECTION_SCAN_CODES[0][k]);
-        keyRepeat(SECTION_SCAN_CODES[0][k]);
-        keyRelease(SECTION_SCAN_CODES[0][k]);
+        keyPress(splitKeyId(0, k));
+        keyRepeat(splitKeyId(0, k));
+        keyRelease(splitKeyId(0, k));
         EXPECT_EQ(g_model.sections[0].keyDown[k], 0) << k;
     }
     EXPECT_TRUE(fake::calls().empty()) << "no note, no flag, no repaint";
@@ -118,11 +119,8 @@ TEST_F(KeyboardInputTest, KeysOutsideBothRowsDoNothing) {
     keyPress(scan::SHIFT, VK_SHIFT_KEY);
     keyPress(scan::CONTROL, VK_CONTROL);
     keyPress(scan::CAPS_LOCK, VK_CAPITAL);
-    keyPress(scan::TAB, VK_TAB);
-    keyRelease(scan::TAB, VK_TAB);
     keyPress(scan::Y); // Ctrl held matters only to chords
     EXPECT_EQ(fake::calls(), Lines({"midiOutShortMsg midi1 note-on 0x90 69 127", LEFT_BED}));
-    EXPECT_EQ(g_model.activeSection, 0) << "Tab switches by its character, not its key";
 }
 
 TEST_F(KeyboardInputTest, InSingleBothRowsPlayTheActiveSectionAnOctaveApart) {
@@ -132,7 +130,7 @@ TEST_F(KeyboardInputTest, InSingleBothRowsPlayTheActiveSectionAnOctaveApart) {
         keyPress(key);
         keyRelease(key);
     }
-    typeCharacter('\t');
+    pressTab();
     keyPress(scan::Q);
     EXPECT_EQ(fake::midiMessages(), Lines({"note-on 0x90 60 127", "note-off 0x80 60 127", "note-on 0x90 72 127",
                                            "note-off 0x80 72 127", "note-on 0x91 72 127"}));
@@ -143,8 +141,7 @@ TEST_F(KeyboardInputTest, ARightClickedKeyIsPlayedByTheNextKeyPressedUnlessThatK
     set(1, ParamId::CHANNEL, 1);
     const LPARAM rightBedKey0 = fake::pointData(430, 240);
     EXPECT_EQ(MainWndProc(fake::WINDOW, WM_RBUTTONDOWN, 2, rightBedKey0), 0);
-    keyPress(scan::TAB, VK_TAB);
-    typeCharacter('\t');
+    pressTab();
     EXPECT_EQ(fake::calls({fake::Fn::MessageBeep}), Lines({"MessageBeep 0x0"}));
     EXPECT_EQ(g_model.activeSection, 0) << "Tab is refused, not obeyed";
     const unsigned f5 = 0x3F;
@@ -160,6 +157,50 @@ TEST_F(KeyboardInputTest, ARightClickedKeyIsPlayedByTheNextKeyPressedUnlessThatK
     keyPress(scan::W);
     EXPECT_EQ(fake::count(fake::Fn::midiOutReset), 0u);
     EXPECT_EQ(fake::midiMessages(), Lines({"note-on 0x90 62 127"}));
+}
+
+TEST_F(KeyboardInputTest, WhileAKeyIsMarkedAKeyWithAMeaningOfItsOwnOnlyBeeps) {
+    // The virtual keys of those that act otherwise, by key id.
+    const std::pair<int32_t, WPARAM> VIRTUAL_KEYS[] = {
+        {0x0F, VK_TAB},   {0x39, VK_SPACE},         {0x43, VK_F9},          {0x49, VK_PRIOR},
+        {0x51, VK_NEXT},  {KEY_EXTENDED | 0x49, VK_PRIOR}, {KEY_EXTENDED | 0x51, VK_NEXT}, {0x48, VK_UP},
+        {0x50, VK_DOWN},  {KEY_EXTENDED | 0x4B, VK_LEFT},  {KEY_EXTENDED | 0x4D, VK_RIGHT}, {0x1D, VK_CONTROL},
+    };
+    std::vector<int32_t> keys = {0x00, KEY_EXTENDED}; // a key the system gives no scan code
+    for (size_t i = 0; i < KEY_TABLE_SIZE; ++i) {
+        if (reservedKey(KEY_TABLE[i].keyId) && KEY_TABLE[i].keyId != 0x01) keys.push_back(KEY_TABLE[i].keyId);
+    }
+    for (const int32_t keyId : keys) {
+        SCOPED_TRACE(keyId);
+        SetUp();
+        MainWndProc(fake::WINDOW, WM_RBUTTONDOWN, 2, fake::pointData(430, 240));
+        WPARAM virtualKey = 0;
+        for (const auto& known : VIRTUAL_KEYS) virtualKey = known.first == keyId ? known.second : virtualKey;
+        const LPARAM extended = (keyId & KEY_EXTENDED) ? EXTENDED_KEY : 0;
+        MainWndProc(fake::WINDOW, WM_KEYDOWN, virtualKey, fake::pressOf(keyId & 0xFF) | extended);
+        MainWndProc(fake::WINDOW, WM_KEYDOWN, virtualKey, fake::repeatOf(keyId & 0xFF) | extended);
+        MainWndProc(fake::WINDOW, WM_KEYUP, virtualKey, fake::releaseOf(keyId & 0xFF) | extended);
+        EXPECT_EQ(fake::calls({fake::Fn::MessageBeep}), Lines({"MessageBeep 0x0"}));
+        EXPECT_TRUE(fake::midiMessages().empty());
+        EXPECT_EQ(fake::count(fake::Fn::SetTimer), 0u) << "no bend";
+        EXPECT_EQ(g_model.activeSection, 0);
+        EXPECT_EQ(g_model.sections[0].selectedParam, ParamId::PATCH);
+        EXPECT_TRUE(learningKey());
+    }
+}
+
+TEST_F(KeyboardInputTest, AtVolume0AKeyPlaysNothingAndHoldsNothing) {
+    KeyBinding custom[KEY_ID_COUNT] = {};
+    custom[scan::Q] = KeyBinding{PLAYS_LEFT, 0};
+    custom[0x1E] = KeyBinding{PLAYS_LEFT, 0}; // A plays Q's note
+    restoreKeyMap(KEYS_CUSTOM, custom);
+    set(0, ParamId::VOLUME, 0);
+    keyPress(scan::Q);
+    set(0, ParamId::VOLUME, 100);
+    keyPress(0x1E);
+    keyRelease(scan::Q);
+    keyRelease(0x1E);
+    EXPECT_EQ(fake::midiMessages(), Lines({"note-on 0x90 60 100", "note-off 0x80 60 100"}));
 }
 
 TEST_F(KeyboardInputTest, KeysWithAltPlayAsTheyDoAloneButAltF4StillCloses) {
@@ -187,17 +228,18 @@ TEST_F(KeyboardInputTest, TabSwitchesTheActiveSectionAndRepaintsAll) {
     selectParam(1, ParamId::VOLUME);
     selectParam(0, ParamId::PATCH);
     fake::clearLog();
-    typeCharacter('\t');
+    pressTab();
     EXPECT_EQ(g_model.activeSection, 1);
     EXPECT_EQ(fake::calls(), Lines({"InvalidateRect window all FALSE"}));
-    typeCharacter('\t');
+    keyRepeat(scan::TAB, VK_TAB); // held, it goes on switching
     EXPECT_EQ(g_model.activeSection, 0);
-    typeCharacter('q');
-    MainWndProc(fake::WINDOW, WM_CHAR, 'I', 1);
+    // Ctrl+I types a tab too: it plays, in chord mode a minor chord, and switches nothing.
+    set(0, ParamId::CHORD, 1);
+    holdControl(true);
+    keyPress(scan::I, 'I');
+    MainWndProc(fake::WINDOW, WM_CHAR, '\t', fake::pressOf(scan::I));
     EXPECT_EQ(g_model.activeSection, 0);
-    EXPECT_TRUE(fake::midiMessages().empty());
-    MainWndProc(fake::WINDOW, WM_CHAR, 0x109, 1); // the low byte alone counts
-    EXPECT_EQ(g_model.activeSection, 1);
+    EXPECT_EQ(fake::midiMessages(), Lines({"note-on 0x90 72 127", "note-on 0x90 75 127", "note-on 0x90 79 127"}));
 }
 
 TEST_F(KeyboardInputTest, ChordModeKeysPlayChordsAndRepaintOnce) {

@@ -148,7 +148,7 @@ TEST_F(MidiDeviceTest, AChosenDeviceThatWillNotOpenLeavesTheOldOnePlayingAndReme
     EXPECT_EQ(runDeviceSetup(fake::WINDOW), 0);
     EXPECT_EQ(g_port.handle, nullptr);
     fake::clearLog();
-    sendVoice(g_model.sections[0], voiceOf(g_model.sections[0], 0), true);
+    sendVoice(voiceOf(g_model.sections[0], 0), true);
     EXPECT_EQ(resetAll(fake::WINDOW), 1);
     EXPECT_EQ(fake::calls(), Lines({"InvalidateRect window all FALSE"}));
 }
@@ -168,11 +168,15 @@ TEST_F(MidiDeviceTest, ADeviceThatStopsAnsweringIsToldOfOnceNotAtEveryNote) {
     }
     EXPECT_EQ(fake::calls({fake::Fn::MessageBoxA}), told);
 
-    fake::script.dialogButton = IDOK; // another chosen, and lost as well
+    fake::script.dialogButton = IDOK; // another chosen, which plays
     fake::script.listSelection = 1;
+    fake::script.shortMessageResult = MMSYSERR_NOERROR;
     fake::clearLog();
     runDeviceSetup(fake::WINDOW);
     keyPress(scan::Q);
+    EXPECT_EQ(fake::count(fake::Fn::MessageBoxA), 0u);
+    fake::script.shortMessageResult = MMSYSERR_NODRIVER; // and is lost as well
+    keyRelease(scan::Q);
     EXPECT_EQ(fake::calls({fake::Fn::MessageBoxA}), told);
 }
 

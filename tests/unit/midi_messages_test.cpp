@@ -19,7 +19,7 @@ void set(int s, int32_t id, int32_t value) {
 }
 
 // Key index k sounded with the section's values as they stand now.
-void sendNote(const KeyboardSection& section, int32_t k, bool on) { sendVoice(section, voiceOf(section, k), on); }
+void sendNote(const KeyboardSection& section, int32_t k, bool on) { sendVoice(voiceOf(section, k), on); }
 
 TEST_F(MidiMessagesTest, NoteOnAndOffAtTheStartState) {
     sendNote(g_model.sections[0], 0, 1);

@@ -107,6 +107,11 @@ TEST_F(PaintTest, TheLabelsNameTheKeysThatPlayEachBedAndTheKeyMarkedToLearn) {
     markKeyToLearn(1, 2);
     EXPECT_EQ(labels(), "ZSXDCVGBHNJM,L.;/"
                         "Q2?3ER5T6Y7UI9O0P");
+    cancelLearning();
+    KeyBinding custom[KEY_ID_COUNT] = {};
+    custom[KEY_EXTENDED | 0x35] = KeyBinding{PLAYS_LEFT, 1};
+    restoreKeyMap(KEYS_CUSTOM, custom);
+    EXPECT_EQ(labels(), "Num /") << "an extended key's name is the system's for it";
 }
 
 TEST_F(PaintTest, ThePenItReplacedIsSelectedBackAndItsOwnPenDeleted) {

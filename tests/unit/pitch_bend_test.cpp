@@ -81,7 +81,7 @@ TEST_F(PitchBendTest, ABendMovingToAnotherChannelSpringsTheOldOneBackFirst) {
     g_model.sections[1].values[ParamId::CHANNEL] = 3;
     pageUp();
     timerTick();
-    typeCharacter('\t');
+    pressTab();
     timerTick();
     timerTick();
     EXPECT_EQ(fake::midiMessages(),
