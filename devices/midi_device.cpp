@@ -53,25 +53,42 @@ void showKeyLayout(HWND dialog) {
     SendDlgItemMessageA(dialog, IDC_KEYS_SPLIT + g_keyMap.layout, BM_SETCHECK, BST_CHECKED, 0);
 }
 
-// The layout whose button is checked plays from now on; a key held ends
-// as its press started.
-void takeKeyLayout(HWND dialog) {
+// What the dialog was left with on OK; the program applies it.
+struct SetupChoice {
+    bool deviceChosen = false; // with nothing selected the device stays as it was
+    uint32_t device = 0;
+    char deviceName[DEVICE_ENTRY_SIZE] = {};
+    int32_t layout = KEYS_SPLIT;
+};
+
+SetupChoice g_setupChoice;
+
+void takeChoice(HWND dialog) {
+    SetupChoice& choice = g_setupChoice;
+    choice = SetupChoice{};
+    choice.layout = g_keyMap.layout;
     for (int32_t layout = 0; layout < KEY_LAYOUT_COUNT; ++layout) {
         if (SendDlgItemMessageA(dialog, IDC_KEYS_SPLIT + layout, BM_GETCHECK, 0, 0) == BST_CHECKED)
-            useKeyLayout(layout);
+            choice.layout = layout;
+    }
+    const LRESULT selected = SendDlgItemMessageA(dialog, IDC_DEVICE_LIST, LB_GETCURSEL, 0, 0);
+    if (selected == LB_ERR) return;
+    choice.deviceChosen = true;
+    choice.device = (uint32_t)selected;
+    // Its name as listed, so that it is found again under another number.
+    if (SendDlgItemMessageA(dialog, IDC_DEVICE_LIST, LB_GETTEXT, (WPARAM)selected, (LPARAM)choice.deviceName) ==
+        LB_ERR) {
+        choice.deviceName[0] = 0;
     }
 }
 
-void takeSelectedDevice(HWND dialog) {
-    const LRESULT selected = SendDlgItemMessageA(dialog, IDC_DEVICE_LIST, LB_GETCURSEL, 0, 0);
-    // With nothing selected the device stays as it was.
-    if (selected == LB_ERR) return;
-    g_port.deviceIndex = (uint32_t)selected;
-    // Its name as listed, so that it is found again under another number.
-    char name[DEVICE_ENTRY_SIZE];
-    if (SendDlgItemMessageA(dialog, IDC_DEVICE_LIST, LB_GETTEXT, (WPARAM)selected, (LPARAM)name) != LB_ERR) {
-        keepDeviceName(name);
-    }
+// The layout chosen plays from now on (a key held ends as its press
+// started); the device chosen is the one to open.
+void applyChoice(const SetupChoice& choice) {
+    useKeyLayout(choice.layout);
+    if (!choice.deviceChosen) return;
+    g_port.deviceIndex = choice.device;
+    if (choice.deviceName[0]) keepDeviceName(choice.deviceName);
 }
 
 // The rest of opening once the system has answered the open: the reset,
@@ -137,6 +154,7 @@ bool runDeviceSetup(HWND window) {
     const INT_PTR button = DialogBoxParamA(g_program.instance, "SETUPDLG", window, setupDialogProc, 0);
     if (button == -1) showMessage(window, "The SETUP dialog cannot be shown.");
     if (button != IDOK) return true;
+    applyChoice(g_setupChoice);
     InvalidateRect(window, nullptr, FALSE); // the beds and labels of the layout chosen
     markSettingsChanged();
     closePort();
@@ -163,8 +181,7 @@ INT_PTR CALLBACK setupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
     if (message != WM_COMMAND) return FALSE;
     switch (LOWORD(wParam)) {
     case IDOK:
-        takeSelectedDevice(dialog);
-        takeKeyLayout(dialog);
+        takeChoice(dialog);
         EndDialog(dialog, (INT_PTR)wParam);
         return TRUE;
     case IDCANCEL: // also Escape and the close box

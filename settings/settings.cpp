@@ -52,9 +52,8 @@ Settings capturedSettings() {
     }
     now.activeSection = g_model.activeSection;
     copyDeviceName(now.deviceName, g_port.deviceName, deviceNameLength(g_port.deviceName));
-    now.windowKnown = g_settings.windowKnown ? 1 : 0;
-    now.windowX = g_settings.windowPosition.x;
-    now.windowY = g_settings.windowPosition.y;
+    now.windowX = g_settings.windowKnown ? g_settings.windowPosition.x : NO_WINDOW_POSITION;
+    now.windowY = g_settings.windowKnown ? g_settings.windowPosition.y : NO_WINDOW_POSITION;
     now.keyLayout = g_keyMap.layout;
     std::copy(std::begin(g_keyMap.custom), std::end(g_keyMap.custom), now.customKeys);
     return now;
@@ -73,7 +72,7 @@ void loadSettings() {
 
 bool rememberedWindowPosition(POINT* position) {
     const Settings& remembered = g_settings.remembered;
-    if (!remembered.windowKnown) return false;
+    if (remembered.windowX == NO_WINDOW_POSITION || remembered.windowY == NO_WINDOW_POSITION) return false;
     *position = POINT{remembered.windowX, remembered.windowY};
     return true;
 }
@@ -93,8 +92,7 @@ void restoreModel(const Settings& settings) {
         section.selectedParam = kept.selected;
     }
     g_model.activeSection = settings.activeSection;
-    std::copy(std::begin(settings.customKeys), std::end(settings.customKeys), g_keyMap.custom);
-    useKeyLayout(settings.keyLayout);
+    restoreKeyMap(settings.keyLayout, settings.customKeys);
 }
 
 void watchSettings(HWND window) {

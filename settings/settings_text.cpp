@@ -1,344 +1,218 @@
 #include "settings/settings_text.h"
 
-#include <cstdarg>
-#include <cstdio>
+#include "model/key_table.h"
+#include "settings/ini_text.h"
+
+#include <algorithm>
 #include <cstring>
 
 namespace {
 
-// The INI sections: one per keyboard section, left first, then the patch
-// of each channel, then the device, the active section and the window.
-enum Group { GROUP_NONE = -1, GROUP_LEFT, GROUP_RIGHT, GROUP_PATCHES, GROUP_GENERAL, GROUP_KEYS, GROUP_COUNT };
-const char* const GROUP_NAMES[GROUP_COUNT] = {"Left", "Right", "Patches", "General", "Keys"};
+const char* const SECTION_NAMES[SECTION_COUNT] = {"Left", "Right"};
+const char* const PARAM_NAMES[SELECTABLE_PARAM_COUNT] = {"Patch", "Channel", "Octave", "Volume", "Transpose"};
+const char* const CHORD_NAMES[] = {"Off", "On"};
 const char* const LAYOUT_NAMES[KEY_LAYOUT_COUNT] = {"Split", "Single", "Custom"};
 // By KeyTarget, from PLAYS_LEFT on: the section a key plays.
 const char* const TARGET_NAMES[] = {"Left", "Right", "Active"};
-
-// Keys by their legend on a US keyboard, so that a file reads the same on
-// every keyboard layout; any other key as ScanXX or ScanE0XX.
-struct KeyName {
-    const char* name;
-    int32_t keyId;
-};
-const KeyName KEY_NAMES[] = {
-    {"1", 0x02},
-    {"2", 0x03},
-    {"3", 0x04},
-    {"4", 0x05},
-    {"5", 0x06},
-    {"6", 0x07},
-    {"7", 0x08},
-    {"8", 0x09},
-    {"9", 0x0A},
-    {"0", 0x0B},
-    {"Minus", 0x0C},
-    {"Equal", 0x0D},
-    {"Backspace", 0x0E},
-    {"Q", 0x10},
-    {"W", 0x11},
-    {"E", 0x12},
-    {"R", 0x13},
-    {"T", 0x14},
-    {"Y", 0x15},
-    {"U", 0x16},
-    {"I", 0x17},
-    {"O", 0x18},
-    {"P", 0x19},
-    {"BracketLeft", 0x1A},
-    {"BracketRight", 0x1B},
-    {"Enter", 0x1C},
-    {"A", 0x1E},
-    {"S", 0x1F},
-    {"D", 0x20},
-    {"F", 0x21},
-    {"G", 0x22},
-    {"H", 0x23},
-    {"J", 0x24},
-    {"K", 0x25},
-    {"L", 0x26},
-    {"Semicolon", 0x27},
-    {"Quote", 0x28},
-    {"Backquote", 0x29},
-    {"Backslash", 0x2B},
-    {"Z", 0x2C},
-    {"X", 0x2D},
-    {"C", 0x2E},
-    {"V", 0x2F},
-    {"B", 0x30},
-    {"N", 0x31},
-    {"M", 0x32},
-    {"Comma", 0x33},
-    {"Period", 0x34},
-    {"Slash", 0x35},
-    {"F1", 0x3B},
-    {"F2", 0x3C},
-    {"F3", 0x3D},
-    {"F4", 0x3E},
-    {"F5", 0x3F},
-    {"F6", 0x40},
-    {"F7", 0x41},
-    {"F8", 0x42},
-    {"F10", 0x44},
-    {"IntlBackslash", 0x56},
-    {"F11", 0x57},
-    {"F12", 0x58},
-    {"Home", KEY_EXTENDED | 0x47},
-    {"End", KEY_EXTENDED | 0x4F},
-    {"Insert", KEY_EXTENDED | 0x52},
-    {"Delete", KEY_EXTENDED | 0x53},
-};
+const char KEYS_GROUP[] = "Keys";
 const char SCAN_PREFIX[] = "Scan";
 const char EXTENDED_PREFIX[] = "E0";
-static_assert(GROUP_LEFT == 0 && GROUP_RIGHT == 1 && SECTION_COUNT == 2, "a group per section, named as its side");
+const int32_t WINDOW_LIMIT = 32767; // screen coordinates the system can place a window at
 
-// A section's numbers as the panel shows them: channels counted from 1.
-struct NumberKey {
-    const char* name;
-    int32_t param;
+template <size_t N>
+constexpr int32_t countOf(const char* const (&)[N]) {
+    return (int32_t)N;
+}
+
+// Where a field's values live: one per section, one per channel, or one.
+enum class Scope : uint8_t { SECTION, CHANNEL, GENERAL };
+enum class Kind : uint8_t { NUMBER, CHOICE, NAME };
+using DeviceName = char[MAXPNAMELEN];
+
+// One value of the file: where it is written, what it may be, where the
+// program keeps it. A number is written shownFrom above the value kept, as
+// the panel shows it (channels from 1).
+struct Field {
+    Scope scope;
+    const char* group; // the file's section; a SECTION field's is the section's name
+    const char* name;  // a CHANNEL field's is followed by the channel's number, from 1
+    Kind kind;
+    int32_t low; // a NUMBER as written
+    int32_t high;
     int32_t shownFrom;
-};
-const NumberKey NUMBER_KEYS[] = {
-    {"Channel", ParamId::CHANNEL, 1},
-    {"Octave", ParamId::OCTAVE, 0},
-    {"Volume", ParamId::VOLUME, 0},
-    {"Transpose", ParamId::TRANSPOSE, 0},
-};
-const char* const PARAM_NAMES[SELECTABLE_PARAM_COUNT] = {"Patch", "Channel", "Octave", "Volume", "Transpose"};
-const char* const CHORD_NAMES[2] = {"Off", "On"};
-const char* const WINDOW_KEYS[2] = {"WindowX", "WindowY"};
-const char PATCH_KEY[] = "Channel";            // Channel1=..Channel16= in [Patches]
-const int32_t PATCH_SHOWN_FROM = 1;            // patches are numbered from 1, as in the patch-name file
-const int32_t WINDOW_LIMIT = 32767;            // screen coordinates the system can place a window at
-const ptrdiff_t MAX_DIGITS = 9;                // more cannot be in any range here, and cannot overflow
-const char BYTE_ORDER_MARK[] = "\xEF\xBB\xBF"; // Notepad may put it before the first line
-
-struct Span {
-    const char* begin;
-    const char* end;
-    size_t size() const { return (size_t)(end - begin); }
+    const char* const* choices; // a CHOICE's names, by value
+    int32_t choiceCount;
+    int32_t start; // the value kept at a first run
+    bool optional; // written only when it is not its start value
+    int32_t& (*at)(Settings& settings, int32_t index);
+    DeviceName& (*text)(Settings& settings); // a NAME's
 };
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; } // CR: of a CR LF line end
-char lower(char c) { return c >= 'A' && c <= 'Z' ? (char)(c - 'A' + 'a') : c; }
-
-Span trimmed(Span s) {
-    while (s.begin < s.end && isBlank(*s.begin)) ++s.begin;
-    while (s.end > s.begin && isBlank(s.end[-1])) --s.end;
-    return s;
+constexpr Field number(Scope scope, const char* group, const char* name, int32_t low, int32_t high, int32_t shownFrom,
+                       int32_t start, int32_t& (*at)(Settings&, int32_t)) {
+    return Field{scope, group, name, Kind::NUMBER, low, high, shownFrom, nullptr, 0, start, false, at, nullptr};
+}
+template <size_t N>
+constexpr Field choice(Scope scope, const char* group, const char* name, const char* const (&choices)[N], int32_t start,
+                       int32_t& (*at)(Settings&, int32_t)) {
+    return Field{scope, group, name, Kind::CHOICE, 0, 0, 0, choices, countOf(choices), start, false, at, nullptr};
+}
+constexpr Field optional(Field field, int32_t absent) {
+    field.start = absent;
+    field.optional = true;
+    return field;
 }
 
-bool sameWord(Span s, const char* word) {
-    if (s.size() != std::strlen(word)) return false;
-    for (size_t i = 0; i < s.size(); ++i) {
-        if (lower(s.begin[i]) != lower(word[i])) return false;
+// In the order the file has them.
+const Field FIELDS[] = {
+    number(Scope::SECTION, nullptr, "Channel", 1, CHANNEL_COUNT, 1, START_PARAMS[ParamId::CHANNEL].value,
+           [](Settings& s, int32_t i) -> int32_t& { return s.sections[i].values[ParamId::CHANNEL]; }),
+    number(Scope::SECTION, nullptr, "Octave", 0, OCTAVE_COUNT - 1, 0, START_PARAMS[ParamId::OCTAVE].value,
+           [](Settings& s, int32_t i) -> int32_t& { return s.sections[i].values[ParamId::OCTAVE]; }),
+    number(Scope::SECTION, nullptr, "Volume", 0, START_PARAMS[ParamId::VOLUME].count - 1, 0,
+           START_PARAMS[ParamId::VOLUME].value,
+           [](Settings& s, int32_t i) -> int32_t& { return s.sections[i].values[ParamId::VOLUME]; }),
+    number(Scope::SECTION, nullptr, "Transpose", 0, START_PARAMS[ParamId::TRANSPOSE].count - 1, 0,
+           START_PARAMS[ParamId::TRANSPOSE].value,
+           [](Settings& s, int32_t i) -> int32_t& { return s.sections[i].values[ParamId::TRANSPOSE]; }),
+    choice(Scope::SECTION, nullptr, "Chord", CHORD_NAMES, 0,
+           [](Settings& s, int32_t i) -> int32_t& { return s.sections[i].chord; }),
+    choice(Scope::SECTION, nullptr, "Selected", PARAM_NAMES, ParamId::PATCH,
+           [](Settings& s, int32_t i) -> int32_t& { return s.sections[i].selected; }),
+    // Patches numbered from 1, as the patch-name file numbers them.
+    number(Scope::CHANNEL, "Patches", "Channel", 1, START_PARAMS[ParamId::PATCH].count, 1,
+           START_PARAMS[ParamId::PATCH].value, [](Settings& s, int32_t i) -> int32_t& { return s.patches[i]; }),
+    choice(Scope::GENERAL, "General", "ActiveSection", SECTION_NAMES, 0,
+           [](Settings& s, int32_t) -> int32_t& { return s.activeSection; }),
+    Field{Scope::GENERAL, "General", "Device", Kind::NAME, 0, 0, 0, nullptr, 0, 0, false, nullptr,
+          [](Settings& s) -> DeviceName& { return s.deviceName; }},
+    choice(Scope::GENERAL, "General", "Keys", LAYOUT_NAMES, KEYS_SPLIT,
+           [](Settings& s, int32_t) -> int32_t& { return s.keyLayout; }),
+    optional(number(Scope::GENERAL, "General", "WindowX", -WINDOW_LIMIT - 1, WINDOW_LIMIT, 0, 0,
+                    [](Settings& s, int32_t) -> int32_t& { return s.windowX; }),
+             NO_WINDOW_POSITION),
+    optional(number(Scope::GENERAL, "General", "WindowY", -WINDOW_LIMIT - 1, WINDOW_LIMIT, 0, 0,
+                    [](Settings& s, int32_t) -> int32_t& { return s.windowY; }),
+             NO_WINDOW_POSITION),
+};
+
+int32_t indexCount(Scope scope) {
+    return scope == Scope::SECTION ? SECTION_COUNT : scope == Scope::CHANNEL ? CHANNEL_COUNT : 1;
+}
+
+bool inGroup(const Field& field, TextSpan group, int32_t index) {
+    return sameWord(group, field.scope == Scope::SECTION ? SECTION_NAMES[index] : field.group);
+}
+
+// The entry's key names the field, at the index of its section or channel.
+bool namesField(const Field& field, TextSpan key, int32_t index) {
+    if (field.scope != Scope::CHANNEL) return sameWord(key, field.name);
+    const size_t prefix = std::strlen(field.name);
+    int32_t channel = 0;
+    return key.size() > prefix && sameWord({key.begin, key.begin + prefix}, field.name) &&
+           readNumber({key.begin + prefix, key.end}, 1, CHANNEL_COUNT, channel) && channel == index + 1;
+}
+
+// A valid value replaces the one kept; anything else leaves it.
+void readField(const Field& field, Settings& settings, int32_t index, TextSpan value) {
+    if (field.kind == Kind::NAME) {
+        // A name too long for the system's device names is no device's.
+        if (value.size() < MAXPNAMELEN && printable(value))
+            copyDeviceName(field.text(settings), value.begin, value.size());
+        return;
     }
-    return true;
-}
-
-// A value as common INI readers take it: a ';' after a blank starts a
-// comment, and a value in double quotes is what stands between them, blanks
-// at either end included.
-Span valueOf(Span s) {
-    for (const char* p = s.begin + 1; p < s.end; ++p) {
-        if (*p == ';' && isBlank(p[-1])) {
-            s.end = p;
-            break;
-        }
+    int32_t read = 0;
+    if (field.kind == Kind::CHOICE && readChoice(value, field.choices, field.choiceCount, read)) {
+        field.at(settings, index) = read;
+    } else if (field.kind == Kind::NUMBER && readNumber(value, field.low, field.high, read)) {
+        field.at(settings, index) = read - field.shownFrom;
     }
-    s = trimmed(s);
-    if (s.size() >= 2 && *s.begin == '"' && s.end[-1] == '"') return {s.begin + 1, s.end - 1};
-    return s;
 }
 
-// Written in quotes, a value keeps what the reader would otherwise cut.
-bool needsQuotes(Span s) {
-    if (s.size() == 0) return false;
-    if (isBlank(*s.begin) || isBlank(s.end[-1]) || *s.begin == '"') return true;
-    return std::memchr(s.begin, ';', s.size()) != nullptr;
-}
-
-bool printable(Span s) {
-    for (const char* p = s.begin; p < s.end; ++p) {
-        if ((unsigned char)*p < 0x20 || *p == 0x7F) return false;
+void writeField(TextWriter& out, const Field& field, Settings& settings, int32_t index) {
+    if (field.scope == Scope::CHANNEL) {
+        put(out, "%s%d=", field.name, (int)index + 1);
+    } else {
+        put(out, "%s=", field.name);
     }
-    return true;
-}
-
-// A whole decimal number in low..high, an optional minus before it; false
-// for anything else, and value is left alone.
-bool readNumber(Span s, int32_t low, int32_t high, int32_t& value) {
-    const bool negative = s.begin < s.end && *s.begin == '-';
-    const char* p = s.begin + (negative ? 1 : 0);
-    if (p == s.end || s.end - p > MAX_DIGITS) return false;
-    int64_t number = 0;
-    for (; p < s.end; ++p) {
-        if (*p < '0' || *p > '9') return false;
-        number = number * 10 + (*p - '0');
+    if (field.kind == Kind::NAME) {
+        const DeviceName& name = field.text(settings);
+        const TextSpan span = {name, name + deviceNameLength(name)};
+        const bool shown = printable(span);
+        const char* quote = shown && needsQuotes(span) ? "\"" : "";
+        put(out, "%s%.*s%s\r\n", quote, shown ? (int)span.size() : 0, span.begin, quote);
+        return;
     }
-    if (negative) number = -number;
-    if (number < low || number > high) return false;
-    value = (int32_t)number;
-    return true;
-}
-
-// One of the names, in any case, as its index.
-bool readChoice(Span s, const char* const* names, int32_t count, int32_t& value) {
-    for (int32_t i = 0; i < count; ++i) {
-        if (!sameWord(s, names[i])) continue;
-        value = i;
-        return true;
+    const int32_t value = field.at(settings, index);
+    if (field.kind == Kind::CHOICE) {
+        put(out, "%s\r\n", field.choices[value >= 0 && value < field.choiceCount ? value : 0]);
+    } else {
+        put(out, "%d\r\n", (int)(value + field.shownFrom));
     }
-    return false;
 }
 
-// A hexadecimal number of exactly `digits` digits.
-bool readHex(Span s, size_t digits, int32_t& value) {
-    if (s.size() != digits) return false;
-    int32_t number = 0;
-    for (const char* p = s.begin; p < s.end; ++p) {
-        const char c = lower(*p);
-        const int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
-        if (digit < 0) return false;
-        number = number * 16 + digit;
-    }
-    value = number;
-    return true;
+bool written(const Field& field, Settings& settings, int32_t index) {
+    return !field.optional || field.kind == Kind::NAME || field.at(settings, index) != field.start;
 }
 
-bool readKeyId(Span s, int32_t& keyId) {
-    for (const KeyName& key : KEY_NAMES) {
-        if (!sameWord(s, key.name)) continue;
-        keyId = key.keyId;
+// Keys by the key table's names, so that a file reads the same on every
+// keyboard layout; any other key as ScanXX or ScanE0XX.
+bool readKeyId(TextSpan s, int32_t& keyId) {
+    for (size_t i = 0; i < KEY_TABLE_SIZE; ++i) {
+        if (!KEY_TABLE[i].name || !sameWord(s, KEY_TABLE[i].name)) continue;
+        keyId = KEY_TABLE[i].keyId;
         return true;
     }
     const size_t prefix = sizeof SCAN_PREFIX - 1;
     if (s.size() <= prefix || !sameWord({s.begin, s.begin + prefix}, SCAN_PREFIX)) return false;
-    const Span code = {s.begin + prefix, s.end};
+    const TextSpan code = {s.begin + prefix, s.end};
     const bool extended = code.size() == 4 && sameWord({code.begin, code.begin + 2}, EXTENDED_PREFIX);
     int32_t scanCode = 0;
-    if (!readHex(extended ? Span{code.begin + 2, code.end} : code, 2, scanCode) || scanCode == 0) return false;
+    if (!readHex(extended ? TextSpan{code.begin + 2, code.end} : code, 2, scanCode)) return false;
     keyId = scanCode | (extended ? KEY_EXTENDED : 0);
     return true;
 }
 
 struct Reader {
     Settings& settings;
-    int32_t group;
-    bool windowRead[2];
-    int32_t window[2];
     bool keyRead[KEY_ID_COUNT]; // a key named twice plays as its first line says
 };
 
 // KEY=Left N, KEY=Right N or KEY=Active N.
-void readKeyEntry(Reader& reader, Span key, Span value) {
+void readKeyEntry(Reader& reader, TextSpan key, TextSpan value) {
     int32_t keyId = 0;
     if (!readKeyId(key, keyId) || reservedKey(keyId) || reader.keyRead[keyId]) return;
     const char* blank = value.begin;
-    while (blank < value.end && !isBlank(*blank)) ++blank;
+    while (blank < value.end && *blank != ' ' && *blank != '\t') ++blank;
     int32_t target = 0;
     int32_t offset = 0;
-    if (!readChoice({value.begin, blank}, TARGET_NAMES, 3, target)) return;
+    if (!readChoice({value.begin, blank}, TARGET_NAMES, countOf(TARGET_NAMES), target)) return;
     if (!readNumber(trimmed({blank, value.end}), 0, MAX_KEY_OFFSET, offset)) return;
     reader.settings.customKeys[keyId] = KeyBinding{(uint8_t)(PLAYS_LEFT + target), (uint8_t)offset};
     reader.keyRead[keyId] = true;
 }
 
-void readSectionEntry(SectionSettings& section, Span key, Span value) {
-    for (const NumberKey& number : NUMBER_KEYS) {
-        const int32_t top = START_PARAMS[number.param].count - 1 + number.shownFrom;
-        int32_t shown = 0;
-        if (sameWord(key, number.name) && readNumber(value, number.shownFrom, top, shown)) {
-            section.values[number.param] = shown - number.shownFrom;
-        }
-    }
-    if (sameWord(key, "Chord")) readChoice(value, CHORD_NAMES, 2, section.chord);
-    if (sameWord(key, "Selected")) readChoice(value, PARAM_NAMES, SELECTABLE_PARAM_COUNT, section.selected);
-}
-
-void readPatchEntry(Settings& settings, Span key, Span value) {
-    const size_t prefix = sizeof PATCH_KEY - 1;
-    if (key.size() <= prefix || !sameWord({key.begin, key.begin + prefix}, PATCH_KEY)) return;
-    int32_t channel = 0;
-    int32_t patch = 0;
-    if (!readNumber({key.begin + prefix, key.end}, 1, CHANNEL_COUNT, channel)) return;
-    if (!readNumber(value, PATCH_SHOWN_FROM, START_PARAMS[ParamId::PATCH].count, patch)) return;
-    settings.patches[channel - 1] = patch - PATCH_SHOWN_FROM;
-}
-
-void readGeneralEntry(Reader& reader, Span key, Span value) {
-    Settings& settings = reader.settings;
-    if (sameWord(key, "ActiveSection")) readChoice(value, GROUP_NAMES, SECTION_COUNT, settings.activeSection);
-    if (sameWord(key, "Keys")) readChoice(value, LAYOUT_NAMES, KEY_LAYOUT_COUNT, settings.keyLayout);
-    // A name too long for the system's device names is no device's.
-    if (sameWord(key, "Device") && value.size() < MAXPNAMELEN && printable(value)) {
-        copyDeviceName(settings.deviceName, value.begin, value.size());
-    }
-    for (int axis = 0; axis < 2; ++axis) {
-        if (!sameWord(key, WINDOW_KEYS[axis])) continue;
-        if (readNumber(value, -WINDOW_LIMIT - 1, WINDOW_LIMIT, reader.window[axis])) reader.windowRead[axis] = true;
-    }
-}
-
-void readLine(Reader& reader, Span line) {
-    line = trimmed(line);
-    if (line.size() == 0 || *line.begin == ';' || *line.begin == '#') return;
-    if (*line.begin == '[') {
-        reader.group = GROUP_NONE; // the entries of a section not ours are skipped
-        if (line.size() >= 2 && line.end[-1] == ']') {
-            readChoice(trimmed({line.begin + 1, line.end - 1}), GROUP_NAMES, GROUP_COUNT, reader.group);
-        }
+void readEntry(void* context, const IniEntry& entry) {
+    Reader& reader = *(Reader*)context;
+    if (sameWord(entry.section, KEYS_GROUP)) {
+        readKeyEntry(reader, entry.key, entry.value);
         return;
     }
-    const char* equals = (const char*)std::memchr(line.begin, '=', line.size());
-    if (!equals) return;
-    const Span key = trimmed({line.begin, equals});
-    const Span value = valueOf({equals + 1, line.end});
-    switch (reader.group) {
-    case GROUP_LEFT:
-    case GROUP_RIGHT: readSectionEntry(reader.settings.sections[reader.group], key, value); break;
-    case GROUP_PATCHES: readPatchEntry(reader.settings, key, value); break;
-    case GROUP_GENERAL: readGeneralEntry(reader, key, value); break;
-    case GROUP_KEYS: readKeyEntry(reader, key, value); break;
-    default: break;
+    for (const Field& field : FIELDS) {
+        for (int32_t index = 0; index < indexCount(field.scope); ++index) {
+            if (inGroup(field, entry.section, index) && namesField(field, entry.key, index))
+                readField(field, reader.settings, index, entry.value);
+        }
     }
-}
-
-// Appends formatted text, cut at the end of the buffer.
-struct TextWriter {
-    char* text;
-    size_t size;
-    size_t length;
-};
-
-void put(TextWriter& out, const char* format, ...) {
-    va_list args;
-    va_start(args, format);
-    const int written = std::vsnprintf(out.text + out.length, out.size - out.length, format, args);
-    va_end(args);
-    if (written > 0) out.length += (size_t)written;
-    if (out.length >= out.size) out.length = out.size - 1;
-}
-
-const char* nameOf(const char* const* names, int32_t count, int32_t index) {
-    return index >= 0 && index < count ? names[index] : names[0];
-}
-
-void writeSection(TextWriter& out, int32_t s, const SectionSettings& section) {
-    put(out, "[%s]\r\n", GROUP_NAMES[s]);
-    for (const NumberKey& number : NUMBER_KEYS) {
-        put(out, "%s=%d\r\n", number.name, section.values[number.param] + number.shownFrom);
-    }
-    put(out, "Chord=%s\r\n", CHORD_NAMES[section.chord != 0]);
-    put(out, "Selected=%s\r\n\r\n", nameOf(PARAM_NAMES, SELECTABLE_PARAM_COUNT, section.selected));
 }
 
 void writeKeyName(TextWriter& out, int32_t keyId) {
-    for (const KeyName& key : KEY_NAMES) {
-        if (key.keyId != keyId) continue;
-        put(out, "%s", key.name);
-        return;
+    const KeyInfo* key = keyInfo(keyId);
+    if (key && key->name) {
+        put(out, "%s", key->name);
+    } else {
+        put(out, "%s%s%02X", SCAN_PREFIX, (keyId & KEY_EXTENDED) ? EXTENDED_PREFIX : "", (unsigned)(keyId & 0xFF));
     }
-    put(out, "%s%s%02X", SCAN_PREFIX, (keyId & KEY_EXTENDED) ? EXTENDED_PREFIX : "", (unsigned)(keyId & 0xFF));
 }
 
 // The player's own layout, kept while another plays, key by key.
@@ -347,52 +221,66 @@ void writeKeys(TextWriter& out, const KeyBinding (&keys)[KEY_ID_COUNT]) {
     for (int32_t keyId = 0; keyId < KEY_ID_COUNT; ++keyId) {
         const KeyBinding& binding = keys[keyId];
         if (binding.target < PLAYS_LEFT || binding.target > PLAYS_ACTIVE || reservedKey(keyId)) continue;
-        if (!any) put(out, "\r\n[%s]\r\n", GROUP_NAMES[GROUP_KEYS]);
+        if (!any) put(out, "\r\n[%s]\r\n", KEYS_GROUP);
         any = true;
         writeKeyName(out, keyId);
         put(out, "=%s %d\r\n", TARGET_NAMES[binding.target - PLAYS_LEFT], binding.offset);
     }
 }
 
+// One section of the file, its header only when it has a line to write:
+// that of keyboard section s (0, 1), or of the named group (s -1).
+void writeGroup(TextWriter& out, Settings& settings, const char* group, int32_t s) {
+    bool any = false;
+    for (const Field& field : FIELDS) {
+        if ((field.scope == Scope::SECTION) != (s >= 0)) continue;
+        if (s < 0 && std::strcmp(field.group, group) != 0) continue;
+        const int32_t first = s >= 0 ? s : 0;
+        const int32_t last = s >= 0 ? s + 1 : indexCount(field.scope);
+        for (int32_t index = first; index < last; ++index) {
+            if (!written(field, settings, index)) continue;
+            if (!any) put(out, "\r\n[%s]\r\n", group);
+            any = true;
+            writeField(out, field, settings, index);
+        }
+    }
+}
+
+// Each keyboard section's group, then the others in the order the table
+// first names them.
+void writeGroups(TextWriter& out, Settings& settings) {
+    for (int32_t s = 0; s < SECTION_COUNT; ++s) writeGroup(out, settings, SECTION_NAMES[s], s);
+    for (const Field& field : FIELDS) {
+        if (field.scope == Scope::SECTION) continue;
+        const bool first = std::none_of(FIELDS, &field, [&](const Field& earlier) {
+            return earlier.scope != Scope::SECTION && std::strcmp(earlier.group, field.group) == 0;
+        });
+        if (first) writeGroup(out, settings, field.group, -1);
+    }
+}
+
 } // namespace
 
+Settings::Settings() {
+    for (const Field& field : FIELDS) {
+        for (int32_t index = 0; index < indexCount(field.scope); ++index) {
+            if (field.kind != Kind::NAME) field.at(*this, index) = field.start;
+        }
+    }
+}
+
 void readSettingsText(const char* text, size_t length, Settings& settings) {
-    Reader reader = {settings, GROUP_NONE, {false, false}, {0, 0}, {}};
-    const char* const end = text + length;
-    const size_t mark = sizeof BYTE_ORDER_MARK - 1;
-    if (length >= mark && std::memcmp(text, BYTE_ORDER_MARK, mark) == 0) text += mark;
-    while (text < end) {
-        const char* newline = (const char*)std::memchr(text, '\n', (size_t)(end - text));
-        readLine(reader, {text, newline ? newline : end});
-        if (!newline) break;
-        text = newline + 1;
-    }
-    if (reader.windowRead[0] && reader.windowRead[1]) {
-        settings.windowKnown = 1;
-        settings.windowX = reader.window[0];
-        settings.windowY = reader.window[1];
-    }
+    Reader reader = {settings, {}};
+    readIniText(text, length, readEntry, &reader);
     settings.patches[PERCUSSION_CHANNEL] = 0; // it plays patch 0 alone
 }
 
 size_t writeSettingsText(const Settings& settings, char (&text)[SETTINGS_TEXT_SIZE]) {
     TextWriter out = {text, sizeof text, 0};
     text[0] = 0;
-    put(out, "; Tonvale's settings, kept between runs. Delete this file to start afresh.\r\n\r\n");
-    for (int32_t s = 0; s < SECTION_COUNT; ++s) writeSection(out, s, settings.sections[s]);
-    put(out, "[%s]\r\n", GROUP_NAMES[GROUP_PATCHES]);
-    for (int32_t channel = 0; channel < CHANNEL_COUNT; ++channel) {
-        put(out, "%s%d=%d\r\n", PATCH_KEY, channel + 1, settings.patches[channel] + PATCH_SHOWN_FROM);
-    }
-    const Span name = {settings.deviceName, settings.deviceName + deviceNameLength(settings.deviceName)};
-    const bool shown = printable(name);
-    const char* quote = shown && needsQuotes(name) ? "\"" : "";
-    put(out, "\r\n[%s]\r\nActiveSection=%s\r\nDevice=%s%.*s%s\r\nKeys=%s\r\n", GROUP_NAMES[GROUP_GENERAL],
-        nameOf(GROUP_NAMES, SECTION_COUNT, settings.activeSection), quote, shown ? (int)name.size() : 0, name.begin,
-        quote, nameOf(LAYOUT_NAMES, KEY_LAYOUT_COUNT, settings.keyLayout));
-    if (settings.windowKnown) {
-        put(out, "%s=%d\r\n%s=%d\r\n", WINDOW_KEYS[0], settings.windowX, WINDOW_KEYS[1], settings.windowY);
-    }
+    Settings kept = settings; // the fields are reached through one accessor for reading and writing
+    put(out, "; Tonvale's settings, kept between runs. Delete this file to start afresh.\r\n");
+    writeGroups(out, kept);
     writeKeys(out, settings.customKeys);
     return out.length;
 }

@@ -15,24 +15,27 @@
 struct SectionSettings {
     // By ParamId, Channel..Transpose; the Patch entry is not used: a
     // section's patch is the one remembered for its channel.
-    int32_t values[SELECTABLE_PARAM_COUNT] = {START_PARAMS[0].value, START_PARAMS[1].value, START_PARAMS[2].value,
-                                              START_PARAMS[3].value, START_PARAMS[4].value};
+    int32_t values[SELECTABLE_PARAM_COUNT] = {};
     int32_t chord = 0; // 0 off, 1 on
-    int32_t selected = ParamId::PATCH;
+    int32_t selected = 0;
 };
 
-// Everything remembered between runs, with the start values of a first run.
+// A window coordinate the file does not give.
+constexpr int32_t NO_WINDOW_POSITION = INT32_MIN;
+
+// Everything remembered between runs. A record made anew holds the start
+// values of a first run, as the settings' schema gives them.
 struct Settings {
     SectionSettings sections[SECTION_COUNT];
     int32_t patches[CHANNEL_COUNT] = {}; // the patch remembered per channel
     int32_t activeSection = 0;
-    int32_t windowKnown = 0; // 1 when windowX and windowY say where the panel was
-    int32_t windowX = 0;
+    int32_t windowX = 0; // where the panel was left; NO_WINDOW_POSITION: not known
     int32_t windowY = 0;
     // The MIDI output device by name, zero-filled after it; empty: device 0.
     char deviceName[MAXPNAMELEN] = {};
-    int32_t keyLayout = KEYS_SPLIT;
+    int32_t keyLayout = 0;
     KeyBinding customKeys[KEY_ID_COUNT] = {}; // the player's own layout, kept while another plays
+    Settings();
 };
 // Whole numbers and bytes with no padding: two records are the same
 // settings exactly when their bytes are the same.

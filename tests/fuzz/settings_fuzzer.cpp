@@ -3,6 +3,7 @@
 // is terminated, no key with a meaning of its own plays, what is written reads back as the same settings, and the
 // model the settings are restored into starts with well-formed program
 // changes on the device chosen, or on device 0.
+#include "model/key_table.h"
 #include "model/midi_messages.h"
 #include "model/performance.h"
 #include "port/midi_out_port.h"
@@ -11,9 +12,11 @@
 #include "tests/fake/fake_win32.h"
 #include "tests/unit/program_state.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <string>
 
 namespace {
@@ -50,10 +53,8 @@ void checkRanges(const Settings& settings) {
         expectWithin("a key's section", key.target, PLAYS_NOTHING, reservedKey(keyId) ? PLAYS_NOTHING : PLAYS_ACTIVE);
         expectWithin("a key's offset", key.offset, 0, MAX_KEY_OFFSET);
     }
-    if (settings.windowKnown) {
-        expectWithin("the window's x", settings.windowX, -32768, 32767);
-        expectWithin("the window's y", settings.windowY, -32768, 32767);
-    }
+    if (settings.windowX != NO_WINDOW_POSITION) expectWithin("the window's x", settings.windowX, -32768, 32767);
+    if (settings.windowY != NO_WINDOW_POSITION) expectWithin("the window's y", settings.windowY, -32768, 32767);
 }
 
 void checkWrittenReadsBack(const Settings& settings) {
@@ -72,6 +73,12 @@ void checkStart(const Settings& settings) {
     g_port = MidiOutPort{};
     initSections();
     restoreModel(settings);
+    if (settings.keyLayout == KEYS_CUSTOM &&
+        std::memcmp(g_keyMap.playing, settings.customKeys, sizeof g_keyMap.playing) != 0 &&
+        std::any_of(std::begin(settings.customKeys), std::end(settings.customKeys),
+                    [](const KeyBinding& key) { return key.target != PLAYS_NOTHING; })) {
+        fail("the keys do not play the player's own layout");
+    }
     g_port.deviceCount = fake::script.deviceCount;
     selectDeviceNamed(settings.deviceName);
     expectWithin("the device", (int32_t)g_port.deviceIndex, 0, (int32_t)g_port.deviceCount - 1);

@@ -29,7 +29,7 @@ std::string describe(const Settings& settings) {
         if (settings.patches[c]) text += " " + std::to_string(c) + ":" + std::to_string(settings.patches[c]);
     }
     text += " | active" + std::to_string(settings.activeSection) + " device \"" + settings.deviceName + "\"";
-    if (settings.windowKnown)
+    if (settings.windowX != NO_WINDOW_POSITION && settings.windowY != NO_WINDOW_POSITION)
         text += " at " + std::to_string(settings.windowX) + "," + std::to_string(settings.windowY);
     if (settings.keyLayout != KEYS_SPLIT) text += " keys" + std::to_string(settings.keyLayout);
     for (int32_t keyId = 0; keyId < KEY_ID_COUNT; ++keyId) {
@@ -71,9 +71,10 @@ const BrokenInput BROKEN_INPUTS[] = {
      "ch0 oct5 vol100 tr0 chord0 sel0 | ch0 oct5 vol127 tr0 chord0 sel0 | patches | active0 device \" Alpha Port \""},
     {"keys: unknown names and sections, offsets out of range, keys with a meaning, a key twice",
      "[General]\nKeys=custom\n[Keys]\nQ=Right 7\nq=Left 3\nComma=active 127\nScanE035=Active 28\nSpace=Left 1\n"
-     "Scan01=Left 1\nF5=Right 128\nNoSuchKey=Left 2\nScan2=Left 0\nScanE0=Middle 4\nF10 = Left 12 ; the tenth\n",
+     "Scan01=Left 1\nF5=Right 128\nNoSuchKey=Left 2\nScan2=Left 0\nScanE0=Middle 4\nF10 = Left 12 ; the tenth\n"
+     "A=Left 0\nAltLeft=Left 5\nScan00=Left 6\n",
      "ch0 oct5 vol127 tr0 chord0 sel0 | ch0 oct5 vol127 tr0 chord0 sel0 | patches | active0 device \"\" keys2 16=R7 "
-     "51=A127 68=L12 309=A28"},
+     "30=L0 51=A127 68=L12 309=A28"},
     {"a device name too long for any device, one window coordinate",
      "[General]\nDevice=" + std::string(32, 'n') + "\nWindowX=100\n", START},
 };
@@ -95,8 +96,8 @@ TEST(SettingsText, WhatIsWrittenIsReadBackTheSame) {
     settings.patches[1] = 32;
     settings.activeSection = 1;
     copyDeviceName(settings.deviceName, "Alpha Port", 10);
-    settings.windowKnown = 1;
     settings.windowX = -10;
+    settings.windowY = 0;
     settings.keyLayout = KEYS_CUSTOM;
     settings.customKeys[0x10] = KeyBinding{PLAYS_RIGHT, 7};
     settings.customKeys[KEY_EXTENDED | 0x35] = KeyBinding{PLAYS_ACTIVE, 28};
@@ -159,7 +160,8 @@ protected:
 
 TEST_F(SettingsTest, ARememberedFileIsReadBeforeTheDeviceOpensAndThePanelIsWhereItWasLeft) {
     fake::putFile(ROAMING_FILE, "[Left]\nChannel=2\nOctave=3\nSelected=Octave\n[Patches]\nChannel2=33\n"
-                                "[General]\nActiveSection=Right\nDevice=Alpha Port\nWindowX=100\nWindowY=50\n");
+                                "[General]\nActiveSection=Right\nDevice=Alpha Port\nWindowX=100\nWindowY=50\n"
+                                "Keys=Custom\n[Keys]\nQ=Left 2\n");
     registerMainClass(fake::INSTANCE);
     ASSERT_TRUE(createMainWindow(fake::INSTANCE, SW_SHOWDEFAULT));
     EXPECT_EQ(fake::calls({fake::Fn::CreateWindowExA, fake::Fn::midiOutGetDevCapsA, fake::Fn::midiOutOpen,
@@ -176,7 +178,7 @@ TEST_F(SettingsTest, ARememberedFileIsReadBeforeTheDeviceOpensAndThePanelIsWhere
     EXPECT_EQ(g_model.activeSection, 1);
     fake::clearLog();
     keyPress(scan::Q);
-    EXPECT_EQ(fake::midiMessages(), Lines({"note-on 0x91 36 127"}));
+    EXPECT_EQ(fake::midiMessages(), Lines({"note-on 0x91 38 127"})) << "the player's own keys";
 }
 
 TEST_F(SettingsTest, AMissingDeviceFallsBackToDevice0AndAPanelOffEveryScreenToItsStartPosition) {
@@ -219,12 +221,12 @@ TEST_F(SettingsTest, ARememberedDeviceThatWillNotOpenGivesWayToDevice0AndTheMess
 
 TEST_F(SettingsTest, TheSessionsEndSavesAChangeHeldBackByAKey) {
     start();
-    typeCharacter('\t');
+    pressTab();
     keyPress(scan::Q);
     send(WM_TIMER, TIMER_SETTINGS_SAVE);
     EXPECT_EQ(MainWndProc(fake::WINDOW, WM_QUERYENDSESSION, 0, 0), TRUE);
     EXPECT_TRUE(saysLine(ROAMING_FILE, "ActiveSection=Right"));
-    typeCharacter('\t');
+    pressTab();
     send(WM_ENDSESSION, TRUE);
     EXPECT_TRUE(saysLine(ROAMING_FILE, "ActiveSection=Left"));
     EXPECT_EQ(fake::calls({fake::Fn::midiOutReset, fake::Fn::midiOutClose}),
@@ -252,8 +254,8 @@ TEST_F(SettingsTest, AKnobDragIsSavedOnceASecondAfterItEndsAndNotWhileAKeyIsHeld
     EXPECT_EQ(fake::filePaths(), Lines({ROAMING_FILE})) << "the new file took the old one's place";
 
     fake::putFile(ROAMING_FILE, "as edited");
-    typeCharacter('\t');
-    typeCharacter('\t'); // and back: nothing to save
+    pressTab();
+    pressTab(); // and back: nothing to save
     DestroyWindow(fake::WINDOW);
     EXPECT_EQ(file(ROAMING_FILE), "as edited");
 }
@@ -271,7 +273,7 @@ TEST_F(SettingsTest, AFailedSaveKeepsTheOldFileSaysNothingAndIsTriedAgainWithThe
         start();
         fake::script.diskSpace = failure.diskSpace;
         fake::script.moveFails = failure.moveFails;
-        typeCharacter('\t');
+        pressTab();
         send(WM_TIMER, TIMER_SETTINGS_SAVE);
         EXPECT_EQ(file(ROAMING_FILE), "[Left]\nOctave=4\n");
         EXPECT_EQ(fake::filePaths(), Lines({ROAMING_FILE})) << "no half-written file is left";
@@ -279,8 +281,8 @@ TEST_F(SettingsTest, AFailedSaveKeepsTheOldFileSaysNothingAndIsTriedAgainWithThe
 
         fake::script = fake::Script();
         fake::script.deviceCount = 2;
-        typeCharacter('\t');
-        typeCharacter('\t');
+        pressTab();
+        pressTab();
         send(WM_TIMER, TIMER_SETTINGS_SAVE);
         EXPECT_TRUE(saysLine(ROAMING_FILE, "ActiveSection=Right"));
         EXPECT_TRUE(saysLine(ROAMING_FILE, "Octave=4"));
@@ -290,7 +292,7 @@ TEST_F(SettingsTest, AFailedSaveKeepsTheOldFileSaysNothingAndIsTriedAgainWithThe
 TEST_F(SettingsTest, AFileBesideTheProgramIsUsedInsteadAndTheEndSavesWhatIsPending) {
     fake::putFile(PORTABLE_FILE, "");
     start();
-    send(WM_CHAR, '\t');
+    pressTab();
     DestroyWindow(fake::WINDOW);
     EXPECT_TRUE(saysLine(PORTABLE_FILE, "ActiveSection=Right"));
     EXPECT_EQ(file(ROAMING_FILE), "(none)");
