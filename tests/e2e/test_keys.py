@@ -192,9 +192,8 @@ class KeysTest(E2ETest):
         self.assertEqual(self.play(tonvale, "q"), [note_on(0, 61), note_off(0, 61)], "Transpose did not go up")
 
     def test_tab_typed_with_no_pause_before_page_up_and_q_switches_before_them(self):
-        # Tab switches by its WM_CHAR, which the loop asks for only after
-        # dispatching Tab's key-down; the keys typed right behind it must still
-        # find the switch done: Page Up bends the other section, Q still plays the left.
+        # The keys typed right behind Tab find the switch done: Page Up bends
+        # the other section, Q still plays the left.
         tonvale = self.start_tonvale()
         self.put_section_1_on_channel_2(tonvale)  # its CHAN. button also made section 1 active
         start = tonvale.midi.mark()
@@ -206,13 +205,21 @@ class KeysTest(E2ETest):
         self.assertEqual([m for m in messages if m.startswith("note")], [note_on(0, 60), note_off(0, 60)])
         self.assertGestures(pitch_bends([m for m in messages if m.startswith("bend")]), 0xE0, +500)
 
-    def test_in_chord_mode_ctrl_plays_the_minor_chord(self):
+    def test_in_chord_mode_ctrl_plays_the_minor_chord_and_ctrl_i_switches_no_section(self):
         tonvale = self.start_tonvale()
+        self.put_section_1_on_channel_2(tonvale)
+        tonvale.press("Tab")  # the left section active again
         tonvale.click(*panel.button(0, panel.CHORD))
-        self.assertEqual(self.play(tonvale, "ctrl+q"), [
-            note_on(0, 60), note_on(0, 63), note_on(0, 67),
-            note_off(0, 60), note_off(0, 63), note_off(0, 67),
-        ])
+        for key, root in (("ctrl+q", 60), ("ctrl+i", 72)):  # Ctrl+I types a tab
+            self.assertEqual(self.play(tonvale, key), [
+                note_on(0, root), note_on(0, root + 3), note_on(0, root + 7),
+                note_off(0, root), note_off(0, root + 3), note_off(0, root + 7),
+            ])
+        start = tonvale.midi.mark()
+        tonvale.press("Prior")
+        tonvale.midi.wait_for_message("bend 0xE0 0 64", since=start)
+        tonvale.midi.wait_until_quiet()
+        self.assertGestures(pitch_bends(tonvale.midi.messages(since=start)), 0xE0, +500)
 
     def test_a_note_held_while_a_patch_is_chosen_from_the_menu_ends_when_the_menu_opens(self):
         # The menu's loop reads the keys meanwhile: Q's release would never come.
