@@ -4,9 +4,11 @@ drive C: and the registry."""
 import getpass
 import os
 import pathlib
+import signal
 import struct
 import subprocess
 import tempfile
+import time
 
 from harness import MAIN_WINDOW_CLASS, Config, E2ETest, Session, create_prefix, runs_folder, time_limit, wait_until
 
@@ -38,9 +40,12 @@ class InstallerTest(E2ETest):
         return os.path.join(self.session.prefix, "drive_c", *windows_path[3:].split("\\"))
 
     def wine(self, *command):
+        """Starts command under Wine; wait() gives its exit code."""
         # No menu entries for the host's desktop from the shortcuts.
         env = self.session.wine_environment(WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree,mshtml=")
-        subprocess.run(["wine", *command], env=env, timeout=120, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.session.processes.append(subprocess.Popen(["wine", *command], env=env, stdout=subprocess.DEVNULL,
+                                                       stderr=subprocess.DEVNULL))
+        return self.session.processes[-1]
 
     def uninstall_entry(self):
         result = subprocess.run(["wine", "reg", "query", UNINSTALL_KEY], env=self.session.wine_environment(),
@@ -56,7 +61,7 @@ class InstallerTest(E2ETest):
         self.session = Session(self.id(), prefix=prefix)
         setup = os.path.join(Config.windows_build, f"tonvale-{VERSION}-win64-setup.exe")
         folder, start_menu = self.unix_path(INSTALLED), self.unix_path(START_MENU_SHORTCUT)
-        self.wine(setup, "/S")
+        self.assertEqual(self.wine(setup, "/S").wait(120), 0)
         wait_until(lambda: os.path.isfile(start_menu) and self.uninstall_entry(), what="the silent install")
         self.assertEqual(sorted(os.listdir(folder)), ["README.txt", "Uninstall.exe", "gm_ins.nms", "tonvale.exe"])
         entry = self.uninstall_entry()
@@ -73,17 +78,23 @@ class InstallerTest(E2ETest):
         tonvale.midi.wait_for_message("note-off 0x80 60 127", since=start)
         self.assertMessages(tonvale, ["note-on 0x90 60 127", "note-off 0x80 60 127"], since=start)
         # An install over a running Tonvale (an upgrade) asks it to close, and
-        # it saves its settings on the way out; then the files are replaced.
+        # waits while it does not answer (stopped for longer than the 15 s
+        # once waited); it saves its settings on the way out; then the files are replaced.
         readme = pathlib.Path(folder, "README.txt")
         readme.write_text("an older version's README")
-        self.wine(setup, "/S")
+        os.kill(tonvale.process.pid, signal.SIGSTOP)
+        upgrade = self.wine(setup, "/S")
+        time.sleep(20)
+        self.assertIsNone(upgrade.poll(), "the upgrade waits for it")
+        os.kill(tonvale.process.pid, signal.SIGCONT)
         self.assertEqual(tonvale.wait_for_exit(), 0)
+        self.assertEqual(upgrade.wait(60), 0)
         packaged = pathlib.Path(Config.windows_build, "README.txt").read_bytes()
         wait_until(lambda: readme.read_bytes() == packaged, what="the install to replace README.txt")
         self.assertTrue(os.path.isfile(self.settings_file()))
         for name in ("winmm.dll", "midi.log", "stdout.txt", "stderr.txt"):  # the test's, not the installer's
             os.remove(os.path.join(folder, name))
-        self.wine(os.path.join(folder, "Uninstall.exe"), "/S")
+        self.wine(os.path.join(folder, "Uninstall.exe"), "/S").wait(120)
         wait_until(lambda: not os.path.exists(folder) and not os.path.exists(start_menu) and not self.uninstall_entry(),
                    what="the silent uninstall")
         self.assertTrue(os.path.isfile(self.settings_file()), "the settings stay")
