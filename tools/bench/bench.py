@@ -339,7 +339,10 @@ average at the first start: {load:.1f}.
 {chr(10).join(rows)}
 
 Tonvale's median over the floor's: **{ratio:.2f}** (per round, each against the floor's start beside it:
-{", ".join(f"{r:.2f}" for r in per_round)}).
+{", ".join(f"{r:.2f}" for r in per_round)}). A start is a burst of Wine's
+work on every core, so whatever else the machine does at that moment falls
+on one start and not on the other: single rounds spread widely, the
+medians are what to read.
 
 - Warm: the prefix has run both programs and Tonvale's settings file is
   there (saved as the latency runs ended), and a resident `wine cmd /c pause`
