@@ -72,7 +72,7 @@ if(MINGW AND CMAKE_SIZEOF_VOID_P EQUAL 8)
     add_executable(bench_floor WIN32 tools/bench/floor.cpp)
     set_target_properties(bench_floor PROPERTIES OUTPUT_NAME floor RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
     target_compile_options(bench_floor PRIVATE ${PROGRAM_WARNINGS} ${PROGRAM_HYGIENE})
-    target_link_libraries(bench_floor PRIVATE winmm)
+    target_link_libraries(bench_floor PRIVATE winmm gdi32)
     target_link_options(bench_floor PRIVATE ${HELPER_LINK_OPTIONS})
 endif()
 

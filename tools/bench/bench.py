@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Key and click latency of tonvale.exe under Wine, against a floor program.
+"""Key and click latency and warm start of tonvale.exe under Wine, against a floor program.
 
 Run through tools/bench.sh, which builds what it needs. Tonvale and the
 floor program (tools/bench/floor.cpp: GetMessage, DispatchMessage,
@@ -9,6 +9,10 @@ QueryPerformanceCounter. xinject presses keys and the mouse button on both
 screens in turn through XTest and stamps each press with CLOCK_MONOTONIC_RAW,
 the clock that counter runs on; each press is matched with the first
 message stamped after it and before the program's next press.
+
+Then both are started again and again in turns in Tonvale's prefix, warm,
+and xshown times each start from CLOCK_MONOTONIC_RAW just before `wine`
+starts to the window shown and painted on the X screen.
 """
 
 import argparse
@@ -38,6 +42,14 @@ CHORD_NOTES = 3
 STAMP_FILE = "stamps.txt"
 SETTLE_SECONDS = 5  # the services Wine starts with a program's first window get going meanwhile
 KINDS = ("tonvale", "floor")
+# Where a start counts as shown and painted: two corners (5 pixels in) and
+# the middle of the window's client area, each with the colour it has once
+# the window stands.
+START_POINTS = ((5, 5), (harness.PANEL_WIDTH - 5, harness.PANEL_HEIGHT - 5),
+                (harness.PANEL_WIDTH // 2, harness.PANEL_HEIGHT // 2))
+START_WARMUP = 2  # rounds of starts left out before the timed ones: the prefix's files and services warm
+START_TIMEOUT_MS = 20000
+START_QUIET_SECONDS = 1  # between one program's end and the next start
 
 
 class Floor(harness.Tonvale):
@@ -55,14 +67,23 @@ MEASURES = (
 )
 
 
-def start(session, build, kind):
-    """Starts one program with the stamping driver and waits for its window (which gets the focus)."""
+def launch(session, build, kind, started=None):
+    """Starts one program with the stamping driver from a fresh folder; returns
+    once the driver has loaded. started: CLOCK_MONOTONIC_RAW just before `wine`
+    is started goes into it."""
     folder = tempfile.mkdtemp(prefix=kind, dir=session.folder)
     exe = os.path.join(build, "tonvale.exe") if kind == "tonvale" else os.path.join(build, "bench", "floor.exe")
     for path in (exe, os.path.join(build, "test_driver", "winmm.dll"), os.path.join(build, "gm_ins.nms")):
         shutil.copy(path, folder)
-    program = harness.launch(session, folder, os.path.basename(exe), {"TONVALE_MIDI_STAMPS": STAMP_FILE},
-                             program=harness.Tonvale if kind == "tonvale" else Floor)
+    if started is not None:
+        started.append(time.clock_gettime_ns(time.CLOCK_MONOTONIC_RAW))
+    return harness.launch(session, folder, os.path.basename(exe), {"TONVALE_MIDI_STAMPS": STAMP_FILE},
+                          program=harness.Tonvale if kind == "tonvale" else Floor)
+
+
+def start(session, build, kind):
+    """Starts one program and waits for its window (which gets the focus)."""
+    program = launch(session, build, kind)
     program.wait_for_window()
     return program
 
@@ -136,6 +157,81 @@ def measure(tonvale, floor, args, run):
     tonvale.click(*panel.button(0, panel.CHORD))  # and off again for the next run
     time.sleep(0.5)
     return {phase: (both[pairs.index(tonvale)], both[pairs.index(floor)]) for phase, both in phases.items()}
+
+
+def screen_points(program):
+    """START_POINTS on the screen, in the window the program shows."""
+    left, top = program.main.client[:2]
+    return [(left + x, top + y) for x, y in START_POINTS]
+
+
+def read_colours(shown, session, points):
+    result = subprocess.run([shown, session.display, "read", *(f"{x},{y}" for x, y in points)],
+                            stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True, timeout=30)
+    if result.returncode != 0:
+        raise harness.E2EError(f"xshown read failed: {result.stderr}")
+    return result.stdout.split()
+
+
+def end_program(program, kind):
+    program.close()
+    if program.wait_for_exit(30) != 0:
+        raise harness.E2EError(f"{kind} ended with an error")
+
+
+def timed_start(session, build, kind, shown, look):
+    """Starts the program and returns it with the milliseconds from just before
+    `wine` starts to the moment every point of look = (points, colours) shows
+    its colour on the X screen."""
+    points, colours = look
+    if read_colours(shown, session, points) == colours:
+        raise harness.E2EError(f"the screen shows {kind}'s window before it starts")
+    watcher = subprocess.Popen([shown, session.display, "wait", str(START_TIMEOUT_MS),
+                                *(f"{x},{y},{colour}" for (x, y), colour in zip(points, colours))],
+                               stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True,
+                               preexec_fn=harness.die_with_parent)
+    try:
+        if watcher.stdout.readline().strip() != "ready":
+            raise harness.E2EError(f"xshown did not start: {watcher.stderr.read()}")
+        started = []
+        program = launch(session, build, kind, started)
+        shown_at = watcher.stdout.readline().strip()
+        if watcher.wait(30) != 0 or not shown_at:
+            raise harness.E2EError(f"{kind}'s window was not seen: {watcher.stderr.read()}")
+    finally:
+        if watcher.poll() is None:
+            watcher.kill()
+            watcher.wait()
+    return program, (int(shown_at) - started[0]) / 1e6
+
+
+def measure_starts(session, build, shown, count):
+    """Warm starts, Tonvale and the floor in turns (each first in every other
+    round) in one prefix, START_WARMUP rounds left out: {kind: [ms]}, one per round.
+    A resident `cmd /c pause` keeps Wine's server, services and desktop
+    running between starts, as they run on a desktop where programs come and go."""
+    keeper = subprocess.Popen(["wine", "cmd", "/c", "pause"], env=session.wine_environment(),
+                              stdin=subprocess.PIPE, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                              preexec_fn=harness.die_with_parent)
+    session.processes.append(keeper)
+    looks, times = {}, {kind: [] for kind in KINDS}
+    for round_ in range(START_WARMUP + count):
+        for kind in KINDS if round_ % 2 == 0 else KINDS[::-1]:
+            time.sleep(START_QUIET_SECONDS)
+            if kind in looks:
+                program, ms = timed_start(session, build, kind, shown, looks[kind])
+                if round_ >= START_WARMUP:
+                    times[kind].append(ms)
+            else:  # the first start of each shows where to look and what is there once it stands
+                program = launch(session, build, kind)
+                program.wait_for_window(focus=False)
+                time.sleep(1)
+                points = screen_points(program)
+                looks[kind] = (points, read_colours(shown, session, points))
+            end_program(program, kind)
+    keeper.stdin.close()
+    keeper.wait(30)
+    return times
 
 
 def read_take(prefix, stamped):
@@ -223,7 +319,56 @@ hundreds of microseconds above it does not show.
 """
 
 
-def report(args, runs, loads, host_results):
+def start_section(starts, load):
+    """The warm starts' table and ratio, and how they were timed."""
+    rows = [f"| {'Tonvale' if kind == 'tonvale' else 'floor'} | {min(times):.0f} | {statistics.median(times):.0f} | "
+            f"{max(times):.0f} |" for kind, times in starts.items()]
+    per_round = [t / f for t, f in zip(starts["tonvale"], starts["floor"])]
+    ratio = statistics.median(starts["tonvale"]) / statistics.median(starts["floor"])
+    return f"""
+## Warm start
+
+From the moment `wine` is started to the window shown and painted on the X
+screen, for Tonvale and the floor program taking turns in Tonvale's prefix
+(the floor's window stands where Tonvale's does);
+{len(starts["tonvale"])} starts of each after {START_WARMUP} of each left out. Milliseconds; the load
+average at the first start: {load:.1f}.
+
+| program | min ms | median ms | max ms |
+|---|---:|---:|---:|
+{chr(10).join(rows)}
+
+Tonvale's median over the floor's: **{ratio:.2f}** (per round, each against the floor's start beside it:
+{", ".join(f"{r:.2f}" for r in per_round)}). A start is a burst of Wine's
+work on every core, so whatever else the machine does at that moment falls
+on one start and not on the other: single rounds spread widely, the
+medians are what to read.
+
+- Warm: the prefix has run both programs and Tonvale's settings file is
+  there (saved as the latency runs ended), and a resident `wine cmd /c pause`
+  keeps Wine's server, its services and the desktop running between starts,
+  as they run on a desktop where programs come and go. What remains is the
+  program's own start: Wine loading it and its DLLs, and all it does before
+  its window is on the screen.
+- The start is `CLOCK_MONOTONIC_RAW` read just before the benchmark starts
+  `wine`. The end is seen by `xshown` (`tools/bench/xshown.c`), started
+  before: every millisecond it reads three pixels of the screen, two corners
+  of the window's client area (5 pixels in) and its middle, and stamps
+  `CLOCK_MONOTONIC_RAW` when each has the colour it had once the program's
+  first start stood (the artwork's for Tonvale, the one colour the floor
+  paints). Wine puts what a program painted on the X screen when it next
+  waits for a message (or soon after it drew, if it does not wait), so
+  both programs end at the same point: shown, painted, and waiting for
+  input; Tonvale's labels, patch names and settings are on the panel by
+  then.
+- The floor program opens the MIDI driver in `WM_CREATE` and fills its
+  window with one colour in `WM_PAINT`; everything else Tonvale does at a
+  start (the settings file, the patch names, the menus, the artwork, the
+  key labels, the take's first memory) is what the ratio weighs.
+"""
+
+
+def report(args, runs, loads, host_results, starts):
     """The Markdown document: table, ratios, how it was measured."""
     def run_stat(name, kind, which):
         return [summary(run[kind][name])[which] for run in runs]
@@ -248,8 +393,9 @@ def report(args, runs, loads, host_results):
     return f"""# Performance
 
 How long a key press or a click takes under Wine from the X server to the
-MIDI call (`midiOutShortMsg`), for Tonvale and for a floor program that
-does nothing but receive the input and send one message.
+MIDI call (`midiOutShortMsg`), and a warm start to the shown panel, for
+Tonvale and for a floor program that does nothing but receive the input and
+send one message.
 
 Measured {today} on {machine()}; Xvfb {"x".join(map(str, harness.SCREEN_SIZE))}x24.
 {args.take if args.recording else ""}
@@ -268,15 +414,16 @@ Click: {ratio("plus")}.
 Chord key press to its first note-on, over the floor's key press at the same time: {ratio("chord first", "chord key")}.
 Chord key press to its first note-on, over Tonvale's plain key press in the same run: {ratio("chord first", "key", "tonvale")}.
 A chord's last note-on follows its first by {chord_spread:.1f} µs (median).
-{host_section(host_results)}
+{start_section(*starts)}{host_section(host_results)}
 ## Rerunning it
 
     tools/bench.sh                      # 5 runs of 200 presses; rewrites this file
     tools/bench.sh --runs 3 --presses 100 --output /tmp/performance.md
     tools/bench.sh --recording          # the same with a take recorded throughout
+    tools/bench.sh --starts 20          # 20 timed warm starts of each program instead of 12
 
 It installs what it needs with apt-get, builds the Windows program, the
-benchmark's helpers and the host benchmark, and takes about {round(1 + len(runs) * 0.6)} minutes. It is not part of
+benchmark's helpers and the host benchmark, and takes about {round(1 + len(runs) * 0.6 + (START_WARMUP + len(starts[0]["tonvale"])) * 0.15)} minutes. It is not part of
 `tools/test.sh`: speed is measured here, never in a test.
 
 ## How it measures
@@ -305,7 +452,8 @@ benchmark's helpers and the host benchmark, and takes about {round(1 + len(runs)
 - The floor program (`tools/bench/floor.cpp`) has the same window and focus
   and goes through the same driver, but its loop is GetMessage then
   DispatchMessage, and its window procedure only calls `midiOutShortMsg`
-  on WM_KEYDOWN and WM_LBUTTONDOWN: what remains is what Wine costs.
+  on WM_KEYDOWN and WM_LBUTTONDOWN (and fills the window with one colour
+  on WM_PAINT): what remains is what Wine costs.
 """
 
 
@@ -313,6 +461,7 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--windows-build", required=True, help="the Windows build folder")
     parser.add_argument("--injector", required=True, help="the built xinject")
+    parser.add_argument("--shown", required=True, help="the built xshown")
     parser.add_argument("--scratch", required=True, help="an empty folder for the two temporary Wine prefixes")
     parser.add_argument("--runs", type=int, default=5)
     parser.add_argument("--presses", type=int, default=200, help="timed presses per gesture and run")
@@ -321,9 +470,10 @@ def main():
     parser.add_argument("--raw", help="also write every latency to this JSON file")
     parser.add_argument("--host-results", help="the host benchmark's JSON results, for their own table")
     parser.add_argument("--recording", action="store_true", help="Tonvale records a take throughout (F9 first)")
+    parser.add_argument("--starts", type=int, default=12, help="timed warm starts of each program")
     args = parser.parse_args()
-    if args.runs < 3:
-        parser.error("at least 3 runs: the figures are medians over runs")
+    if args.runs < 3 or args.starts < 3:
+        parser.error("at least 3 runs and 3 starts: the figures are medians")
 
     def stop(signum, _):
         raise KeyboardInterrupt(f"signal {signum}")
@@ -362,13 +512,16 @@ def main():
             stamps[kind] = read_stamps(program.folder)
         if args.recording:
             args.take = read_take(prefixes[0], len(stamps["tonvale"]))
+        start_load = os.getloadavg()[0]
+        print(f"{START_WARMUP + args.starts} rounds of starts ...", flush=True)
+        starts = measure_starts(sessions[0], args.windows_build, args.shown, args.starts)
     finally:
         for session in sessions:
             session.close()
         for prefix in prefixes:
             harness.remove_prefix(prefix)
     runs = [match_run(stamps, run, args) for run in presses]
-    document = report(args, runs, loads, host_results)
+    document = report(args, runs, loads, host_results, (starts, start_load))
     os.makedirs(os.path.dirname(os.path.abspath(args.output)), exist_ok=True)
     with open(args.output, "w") as f:
         f.write(document)
