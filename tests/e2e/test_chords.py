@@ -20,13 +20,12 @@ class ChordsTest(E2ETest):
             f.write(settings)
         return self.start_tonvale()
 
-    def play(self, tonvale, key, count, release=True):
-        """The first count messages of a key's tap, or press alone; nothing more comes."""
+    def play(self, tonvale, key, count):
+        """The key held until half the messages are out, then let go; the count of them, and nothing more."""
         start = tonvale.midi.mark()
         tonvale.key_down(key)
-        tonvale.midi.wait_for_messages(count if not release else count // 2, since=start)
-        if release:
-            tonvale.key_up(key)
+        tonvale.midi.wait_for_messages(count // 2, since=start)
+        tonvale.key_up(key)
         tonvale.midi.wait_for_messages(count, since=start)
         tonvale.midi.wait_until_quiet()
         return tonvale.midi.timed_messages(since=start)
