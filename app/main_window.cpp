@@ -12,6 +12,8 @@
 #include "input/keyboard_input.h"
 #include "input/mouse_input.h"
 #include "input/pitch_bend.h"
+#include "input/strum_timer.h"
+#include "model/chords.h"
 #include "model/patch_names.h"
 #include "model/performance.h"
 #include "port/midi_out_port.h"
@@ -150,6 +152,7 @@ LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CAPTURECHANGED: onCaptureChanged(window, (HWND)lParam); return 0;
     case WM_COMMAND: onCommand(window, wParam); return 0;
     case WM_TIMER: return onTimer(window, wParam, lParam);
+    case MESSAGE_STRUM_DUE: onStrumDue(window, wParam); return 0;
     case WM_MOUSEMOVE: onMouseMove(window, lParam); return 0;
     case WM_LBUTTONDOWN: onLeftButtonDown(window, lParam); return 0;
     case WM_LBUTTONUP: onLeftButtonUp(window); return 0;
@@ -225,11 +228,14 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     const LRESULT result = handleMessage(window, message, wParam, lParam);
     // Whatever the message changed that is kept between runs, its setter marked.
     if (takeSettingsChange()) noteSettingsChange(window);
+    // Whatever the message started or cut short of a strum.
+    keepStrumTimer(window);
     tellIfDeviceGone(window);
     return result;
 }
 
 void shutDown(HWND) {
+    stopStrums();
     saveSettingsAtEnd();
     endTakes();
     releaseHandCursor();

@@ -20,11 +20,17 @@ const COLORREF TEXT_COLOUR = RGB(52, 57, 55);
 const COLORREF LABEL_COLOUR = RGB(214, 208, 194); // as the panel's own lettering
 const COLORREF BLACK_KEY_LABEL_COLOUR = RGB(176, 186, 172);
 const COLORREF MARK_COLOUR = RGB(232, 84, 60); // the lit lamp's red
+// The displays' ground, for the chord type's letters with the latch on.
+const COLORREF DISPLAY_COLOUR = RGB(160, 180, 166);
 const int KEY_LABEL_Y = 103;
 const char PERCUSSION_NAME[] = "NONE - PERCUSSION CHANNEL";
 const char SELECTION_MARKER[] = "---<>---";
 const char PEDAL_DOWN[] = "PED"; // as a score marks the sustain pedal
 const char RECORDING[] = "REC";
+// The chord mode as the display shows it, by ChordType.
+const char* const CHORD_LABELS[] = {"OFF", "MAJ", "MIN", "7", "MAJ7", "MIN7", "SUS2", "SUS4", "DIM", "AUG"};
+static_assert(sizeof CHORD_LABELS / sizeof CHORD_LABELS[0] == ChordType::COUNT, "a label for every chord type");
+const int CHORD_MARKER_GAP = 3; // the chord type's marker stops short of it
 constexpr unsigned LINE_SIZE = 128;
 
 // Where a display's text goes: across from the display's left edge, down
@@ -95,12 +101,34 @@ void drawValuesLine(HDC backBuffer, const KeyboardSection& section, int left) {
     drawText(backBuffer, left + TEXT.lineX, TEXT.valuesY, line, std::strlen(line));
 }
 
+// The chord type; with the latch on, in the display's ground on dark.
+void drawChordType(HDC backBuffer, const KeyboardSection& section, int left) {
+    const char* label = CHORD_LABELS[paramValue(section, ParamId::CHORD)];
+    if (section.latch) {
+        SetBkMode(backBuffer, OPAQUE);
+        SetBkColor(backBuffer, TEXT_COLOUR);
+        SetTextColor(backBuffer, DISPLAY_COLOUR);
+    }
+    drawText(backBuffer, left + TEXT.stateX, TEXT.markerY, label, std::strlen(label));
+    if (section.latch) {
+        SetBkMode(backBuffer, TRANSPARENT);
+        SetTextColor(backBuffer, TEXT_COLOUR);
+    }
+}
+
+// The marker under the selected value; the chord type stands on the
+// marker's own line, so its marker ends just before it.
 void drawChordAndMarker(HDC backBuffer, const KeyboardSection& section, int left) {
-    char line[LINE_SIZE];
-    std::snprintf(line, sizeof line, "%s", paramValue(section, ParamId::CHORD) != 0 ? "ON" : "OFF");
-    drawText(backBuffer, left + TEXT.stateX, TEXT.markerY, line, std::strlen(line));
-    drawText(backBuffer, left + TEXT.lineX + TEXT.markerStep * section.selectedParam, TEXT.markerY, SELECTION_MARKER,
+    drawChordType(backBuffer, section, left);
+    if (section.selectedParam != ParamId::CHORD) {
+        drawText(backBuffer, left + TEXT.lineX + TEXT.markerStep * section.selectedParam, TEXT.markerY,
+                 SELECTION_MARKER, sizeof SELECTION_MARKER - 1);
+        return;
+    }
+    SetTextAlign(backBuffer, TA_RIGHT | TA_TOP);
+    drawText(backBuffer, left + TEXT.stateX - CHORD_MARKER_GAP, TEXT.markerY, SELECTION_MARKER,
              sizeof SELECTION_MARKER - 1);
+    SetTextAlign(backBuffer, TA_LEFT | TA_TOP);
 }
 
 void drawDisplay(HDC backBuffer, int32_t s) {

@@ -134,9 +134,9 @@ void onKeyMessage(HWND window, WPARAM virtualKey, LPARAM keyData) {
         return;
     }
     // A key raised out of range or played otherwise since its press still
-    // owns its notes, and its release must end them.
+    // owns its notes, and its release must end them, or latch its chord.
     if (transition == KeyTransition::RELEASE && keySounds(keyId)) {
-        showPanelChange(window, releaseKey(keyId));
+        showPanelChange(window, letGoOfKey(keyId));
         return;
     }
     int32_t s = 0;

@@ -58,9 +58,9 @@ PanelChange releaseSustain() {
 
 PanelChange releaseAllKeys() {
     // Every key drawn down owns a note in the ledger: ending those lets go
-    // of every key.
+    // of every key, and of the chords latched.
     PanelChange change;
-    for (int32_t keyId = 0; keyId < KEY_ID_COUNT; ++keyId) change = change | releaseKey(keyId);
+    for (int32_t keyId = 0; keyId < (int32_t)std::size(g_model.held); ++keyId) change = change | releaseKey(keyId);
     return change | releaseSustain();
 }
 

@@ -28,8 +28,8 @@ PanelChange pressSustain();
 PanelChange releaseSustain();
 
 // The window will miss the releases: every note a key sounds ends as its
-// release would end it, and the pedal comes up. Sends nothing when nothing
-// is held.
+// release would end it, a latched chord too, and the pedal comes up. Sends
+// nothing when nothing is held.
 PanelChange releaseAllKeys();
 
 // RESET: the pedal comes up (a device reset need not lift it), every key is

@@ -1,5 +1,6 @@
 #include "model/parameters.h"
 
+#include "model/chords.h"
 #include "model/midi_messages.h"
 
 namespace {
@@ -19,6 +20,19 @@ PanelChange knobAtSelected(uint32_t areas) {
 PanelChange commitSelected(uint32_t areas) {
     applyPatch(g_model.sections[g_model.activeSection]);
     return knobAtSelected(areas);
+}
+
+// The active section's selected value has changed from `before`. Chord mode
+// remembers the type it was last on, for CHORD; the chord a latch holds
+// ends when chord mode goes off or the channel changes under it.
+PanelChange valueSettled(int32_t before) {
+    const int32_t s = g_model.activeSection;
+    KeyboardSection& section = g_model.sections[s];
+    const int32_t value = selectedValue();
+    if (section.selectedParam == ParamId::CHORD && value != ChordType::OFF) section.lastChordType = value;
+    const bool chordOff = section.selectedParam == ParamId::CHORD && value == ChordType::OFF;
+    const bool channelMoved = section.selectedParam == ParamId::CHANNEL && value != before;
+    return chordOff || channelMoved ? endLatch(s) : PanelChange{};
 }
 
 } // namespace
@@ -46,21 +60,27 @@ PanelChange selectNeighbour(int32_t direction) {
 PanelChange stepSelectedUp(int32_t s) {
     g_model.activeSection = s;
     int32_t& value = selectedValue();
+    const int32_t before = value;
     if (value < selectedCount() - 1) ++value;
+    const PanelChange ended = valueSettled(before);
     // Committed at the bound too: + on the top patch re-sends the program.
-    return commitSelected(AREA_WHOLE_PANEL);
+    return ended | commitSelected(AREA_WHOLE_PANEL);
 }
 
 PanelChange stepSelectedDown(int32_t s) {
     g_model.activeSection = s;
     int32_t& value = selectedValue();
+    const int32_t before = value;
     if (value > 0) --value;
-    return commitSelected(AREA_WHOLE_PANEL);
+    const PanelChange ended = valueSettled(before);
+    return ended | commitSelected(AREA_WHOLE_PANEL);
 }
 
 PanelChange setSelectedValue(int32_t v) {
+    const int32_t before = selectedValue();
     selectedValue() = v;
-    return commitSelected(AREA_WHOLE_PANEL); // its display and the knob
+    const PanelChange ended = valueSettled(before);
+    return ended | commitSelected(AREA_WHOLE_PANEL); // its display and the knob
 }
 
 PanelChange knobStep(int32_t direction) {
@@ -69,17 +89,23 @@ PanelChange knobStep(int32_t direction) {
     int32_t v = value + direction;
     if (direction > 0 && v >= top) v = top;
     if (direction < 0 && v < 0) v = 0;
+    const int32_t before = value;
     value = v;
+    const PanelChange ended = valueSettled(before);
     applyPatch(g_model.sections[g_model.activeSection]);
     g_model.knobOnDragScale = true;
     // Both displays, as two sections on one channel share its patch.
-    return settingChanged(AREA_KNOB | AREA_DISPLAY_0 | AREA_DISPLAY_1);
+    return ended | settingChanged(AREA_KNOB | AREA_DISPLAY_0 | AREA_DISPLAY_1);
 }
 
 PanelChange toggleChordMode(int32_t s) {
-    int32_t& chord = g_model.sections[s].values[ParamId::CHORD];
-    chord = chord == 0 ? 1 : 0;
-    return settingChanged(displayArea(s)); // it shows ON or OFF
+    KeyboardSection& section = g_model.sections[s];
+    int32_t& chord = section.values[ParamId::CHORD];
+    chord = chord == ChordType::OFF ? section.lastChordType : ChordType::OFF;
+    const PanelChange ended = chord == ChordType::OFF ? endLatch(s) : PanelChange{};
+    // It shows the chord type; the knob too while it is the setting selected.
+    const bool knobShowsIt = g_model.activeSection == s && section.selectedParam == ParamId::CHORD;
+    return ended | settingChanged(displayArea(s) | (knobShowsIt ? (uint32_t)AREA_KNOB : 0u));
 }
 
 PanelChange switchActiveSection() {

@@ -24,6 +24,7 @@ PanelChange stepSelectedDown(int32_t s);
 PanelChange setSelectedValue(int32_t v);
 // One step of a knob drag, +1 or -1, clamped.
 PanelChange knobStep(int32_t direction);
+// CHORD: chord mode off, or back on to the chord type it was last on.
 PanelChange toggleChordMode(int32_t s);
 // Tab: the other section becomes active.
 PanelChange switchActiveSection();

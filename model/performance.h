@@ -11,16 +11,15 @@
 constexpr int SECTION_COUNT = 2;
 constexpr int KEY_COUNT = 17;
 constexpr int PARAM_COUNT = 8;
-constexpr int SELECTABLE_PARAM_COUNT = 5; // Patch..Transpose
+constexpr int SELECTABLE_PARAM_COUNT = 6; // Patch..Chord
 constexpr int32_t CHANNEL_COUNT = 16;
 constexpr int32_t OCTAVE_COUNT = 11;
 constexpr int32_t PERCUSSION_CHANNEL = 9; // shown as channel 10; its patch is always 0
 constexpr int32_t NO_CHANNEL = -1;
 constexpr int32_t BEND_CENTRE = 8192;
 constexpr int32_t BEND_MAX = 16383;
-constexpr int32_t MINOR_CHORD = 0; // chord qualities, indices into ChordTable
-constexpr int32_t MAJOR_CHORD = 1;
 constexpr int MAX_VOICES = 5; // the most notes one key's press can start
+constexpr int32_t STRUM_MAX_MS = 60;
 constexpr int32_t NOTE_COUNT = 128;
 // The offsets above a section's base note that its key beds can show:
 // Single shows two rows an octave apart.
@@ -28,6 +27,12 @@ constexpr int32_t SHOWN_OFFSETS = 12 + KEY_COUNT;
 
 namespace ParamId {
 enum : int32_t { PATCH, CHANNEL, OCTAVE, VOLUME, TRANSPOSE, CHORD, PLUS, MINUS };
+}
+
+// A section's chord mode, the Chord value: off, or the chord its keys play,
+// in the order the arrows step through them (ChordTable).
+namespace ChordType {
+enum : int32_t { OFF, MAJOR, MINOR, SEVENTH, MAJOR_SEVENTH, MINOR_SEVENTH, SUS2, SUS4, DIMINISHED, AUGMENTED, COUNT };
 }
 
 struct ParamSlot {
@@ -42,6 +47,8 @@ inline constexpr ParamSlot START_PARAMS[SELECTABLE_PARAM_COUNT] = {
     {5, OCTAVE_COUNT},  // Octave
     {127, 128},         // Volume
     {0, 12},            // Transpose
+    // Chord: off, or the type of chord its keys play
+    {ChordType::OFF, ChordType::COUNT},
 };
 
 // One note a key's press set sounding, as it went out: its release ends
@@ -59,6 +66,13 @@ struct KeyVoices {
     bool chord = false; // the next chord pressed in the section ends it
     int32_t section = 0;
     Voice voices[MAX_VOICES] = {};
+    // A chord's notes by offset, lowest first: the first count of them have
+    // started, the next at strumStart + count * strumGap (performance
+    // counter), so a release or the next chord starts no more.
+    int32_t chordSize = 0;
+    int32_t chordOffsets[MAX_VOICES] = {};
+    int64_t strumStart = 0;
+    int64_t strumGap = 0;
 };
 
 // The sustain pedal as it went down: it comes up on the channel it went
@@ -72,17 +86,23 @@ struct Pedal {
 struct KeyboardSection {
     // By offset, how many keys sound it: drawn pressed while any does.
     uint8_t keyDown[SHOWN_OFFSETS] = {};
-    // By ParamId: Channel..Transpose, and Chord (0 off). Patch has no value
-    // here: a section plays the patch of its channel (ChannelPatchTable).
+    // By ParamId: Channel..Transpose, and Chord (a ChordType, OFF 0). Patch
+    // has no value here: a section plays the patch of its channel
+    // (ChannelPatchTable).
     int32_t values[PARAM_COUNT] = {};
     int32_t selectedParam = ParamId::PATCH; // what the knob, + and - and the menus change
     int32_t lastChordKey = NO_KEY;          // the computer key of the section's chord started last
+    // What CHORD turns chord mode back on to.
+    int32_t lastChordType = ChordType::MAJOR;
+    // Between two notes of a chord, lowest first; 0: all at once.
+    int32_t strumMs = 0;
+    // A chord sounds on after its key is let go, until the section's next.
+    bool latch = false;
 };
 
 struct PerformanceModel {
     KeyboardSection sections[SECTION_COUNT] = {}; // 0 left, 1 right
     int32_t activeSection = 0;                    // the section knob, menus, Tab and bend act on
-    int32_t chordQuality = MAJOR_CHORD;           // quality of the chord being pressed
     int32_t bendValue = BEND_CENTRE;              // pitch bend last sent, 0..16383
     int32_t bendTarget = BEND_CENTRE;             // where the keyboard bend gesture is heading
     int32_t bentChannel = NO_CHANNEL;             // the one channel a bend holds away from the centre
@@ -94,8 +114,9 @@ struct PerformanceModel {
     // The program remembered per MIDI channel, shared by both sections: two
     // sections on one channel always play one patch.
     int32_t ChannelPatchTable[CHANNEL_COUNT] = {};
-    // The note ledger, by computer key: what each key's press set sounding.
-    KeyVoices held[KEY_ID_COUNT] = {};
+    // The note ledger, by computer key: what each key's press set sounding;
+    // after them each section's latched chord (latchOf).
+    KeyVoices held[KEY_ID_COUNT + SECTION_COUNT] = {};
     // How many keys hold each note of each channel: it ends with the last.
     uint16_t noteHolds[CHANNEL_COUNT][NOTE_COUNT] = {};
     // A setter changed something kept between runs: the window side saves it.
@@ -120,4 +141,6 @@ inline bool takeSettingsChange() {
     return changed;
 }
 inline void markSettingsChanged() { g_model.settingsChanged = true; }
-inline bool chordModeOn(int32_t s) { return paramValue(g_model.sections[s], ParamId::CHORD) != 0; }
+inline bool chordModeOn(int32_t s) { return paramValue(g_model.sections[s], ParamId::CHORD) != ChordType::OFF; }
+// Where section s keeps the chord its latch holds, in the ledger after the keys.
+inline int32_t latchOf(int32_t s) { return KEY_ID_COUNT + s; }

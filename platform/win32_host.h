@@ -142,6 +142,7 @@ struct MSG {
 typedef LRESULT(CALLBACK* WNDPROC)(HWND, UINT, WPARAM, LPARAM);
 typedef INT_PTR(CALLBACK* DLGPROC)(HWND, UINT, WPARAM, LPARAM);
 typedef void(CALLBACK* TIMERPROC)(HWND, UINT, UINT_PTR, DWORD);
+typedef void(CALLBACK* LPTIMECALLBACK)(UINT timerId, UINT message, DWORD_PTR user, DWORD_PTR, DWORD_PTR);
 
 struct WNDCLASSEXA {
     UINT cbSize;
@@ -227,6 +228,7 @@ struct MIDIOUTCAPSA {
 #define WM_CAPTURECHANGED 0x0215
 #define WM_DPICHANGED 0x02E0
 #define WM_INPUTLANGCHANGE 0x0051
+#define WM_APP 0x8000
 
 // List box messages.
 #define LB_INSERTSTRING 0x0181
@@ -289,10 +291,12 @@ struct MIDIOUTCAPSA {
 #define SRCCOPY (DWORD)0x00CC0020
 #define TA_LEFT 0
 #define TA_TOP 0
+#define TA_RIGHT 2
 #define TA_CENTER 6
 #define DEFAULT_GUI_FONT 17
 #define PS_SOLID 0
 #define TRANSPARENT 1
+#define OPAQUE 2
 #define HALFTONE 4
 #define LOGPIXELSX 88
 
@@ -304,9 +308,15 @@ struct MIDIOUTCAPSA {
 #define MMSYSERR_INVALHANDLE 5
 #define MMSYSERR_NODRIVER 6
 #define MMSYSERR_NOMEM 7
+#define MMSYSERR_INVALPARAM 11
 #define MIDIERR_NOTREADY 67
 #define MIDIERR_NODEVICE 68
 #define CALLBACK_NULL 0x00000000L
+
+// Multimedia timers.
+#define TIME_ONESHOT 0x0000
+#define TIME_CALLBACK_FUNCTION 0x0000
+#define TIME_KILL_SYNCHRONOUS 0x0100
 
 // Files.
 struct SECURITY_ATTRIBUTES;
@@ -340,6 +350,7 @@ BOOL WINAPI TranslateMessage(const MSG* msg);
 LRESULT WINAPI DispatchMessageA(const MSG* msg);
 LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT WINAPI SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+BOOL WINAPI PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 void WINAPI PostQuitMessage(int exitCode);
 int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 HWND WINAPI SetFocus(HWND window);
@@ -415,6 +426,7 @@ int WINAPI GetObjectA(HGDIOBJ object, int size, void* buffer);
 HFONT WINAPI CreateFontIndirectA(const LOGFONTA* font);
 int WINAPI SetBkMode(HDC dc, int mode);
 COLORREF WINAPI SetTextColor(HDC dc, COLORREF color);
+COLORREF WINAPI SetBkColor(HDC dc, COLORREF color);
 BOOL WINAPI TextOutA(HDC dc, int x, int y, LPCSTR text, int length);
 UINT WINAPI SetTextAlign(HDC dc, UINT align);
 BOOL WINAPI MoveToEx(HDC dc, int x, int y, POINT* previous);
@@ -428,3 +440,5 @@ MMRESULT WINAPI midiOutReset(HMIDIOUT handle);
 MMRESULT WINAPI midiOutClose(HMIDIOUT handle);
 MMRESULT WINAPI midiOutGetErrorTextA(MMRESULT error, LPSTR text, UINT textSize);
 MMRESULT WINAPI midiOutShortMsg(HMIDIOUT handle, DWORD message);
+MMRESULT WINAPI timeSetEvent(UINT delay, UINT resolution, LPTIMECALLBACK callback, DWORD_PTR user, UINT flags);
+MMRESULT WINAPI timeKillEvent(UINT timerId);

@@ -47,8 +47,9 @@ Settings capturedSettings() {
         SectionSettings& kept = now.sections[s];
         for (int32_t id = ParamId::CHANNEL; id < SELECTABLE_PARAM_COUNT; ++id)
             kept.values[id] = paramValue(section, id);
-        kept.chord = chordModeOn(s) ? 1 : 0;
         kept.selected = section.selectedParam;
+        kept.strumMs = section.strumMs;
+        kept.latch = section.latch ? 1 : 0;
     }
     now.activeSection = g_model.activeSection;
     copyDeviceName(now.deviceName, g_port.deviceName, deviceNameLength(g_port.deviceName));
@@ -88,8 +89,10 @@ void restoreModel(const Settings& settings) {
         KeyboardSection& section = g_model.sections[s];
         const SectionSettings& kept = settings.sections[s];
         for (int32_t id = ParamId::CHANNEL; id < SELECTABLE_PARAM_COUNT; ++id) section.values[id] = kept.values[id];
-        section.values[ParamId::CHORD] = kept.chord;
         section.selectedParam = kept.selected;
+        if (chordModeOn(s)) section.lastChordType = paramValue(section, ParamId::CHORD);
+        section.strumMs = kept.strumMs;
+        section.latch = kept.latch != 0;
     }
     g_model.activeSection = settings.activeSection;
     restoreKeyMap(settings.keyLayout, settings.customKeys);

@@ -9,8 +9,10 @@
 namespace {
 
 const char* const SECTION_NAMES[SECTION_COUNT] = {"Left", "Right"};
-const char* const PARAM_NAMES[SELECTABLE_PARAM_COUNT] = {"Patch", "Channel", "Octave", "Volume", "Transpose"};
-const char* const CHORD_NAMES[] = {"Off", "On"};
+const char* const PARAM_NAMES[SELECTABLE_PARAM_COUNT] = {"Patch", "Channel", "Octave", "Volume", "Transpose", "Chord"};
+// By ChordType.
+const char* const CHORD_NAMES[] = {"Off", "Major", "Minor", "7", "Maj7", "Min7", "Sus2", "Sus4", "Dim", "Aug"};
+const char* const OFF_ON_NAMES[] = {"Off", "On"};
 const char* const LAYOUT_NAMES[KEY_LAYOUT_COUNT] = {"Split", "Single", "Custom"};
 // By KeyTarget, from PLAYS_LEFT on: the section a key plays.
 const char* const TARGET_NAMES[] = {"Left", "Right", "Active"};
@@ -23,6 +25,16 @@ template <size_t N>
 constexpr int32_t countOf(const char* const (&)[N]) {
     return (int32_t)N;
 }
+
+static_assert(countOf(CHORD_NAMES) == ChordType::COUNT, "a name for every chord type");
+
+// Another name a CHOICE reads as one of its values, as older files have it.
+struct ChoiceAlias {
+    const char* name;
+    int32_t value;
+};
+// Chord mode knew only major chords before it knew types.
+const ChoiceAlias CHORD_ALIASES[] = {{"On", ChordType::MAJOR}};
 
 // Where a field's values live: one per section, one per channel, or one.
 enum class Scope : uint8_t { SECTION, CHANNEL, GENERAL };
@@ -46,6 +58,8 @@ struct Field {
     bool optional; // written only when it is not its start value
     int32_t& (*at)(Settings& settings, int32_t index);
     DeviceName& (*text)(Settings& settings); // a NAME's
+    const ChoiceAlias* aliases = nullptr;    // a CHOICE's other names, read and never written
+    int32_t aliasCount = 0;
 };
 
 constexpr Field number(Scope scope, const char* group, const char* name, int32_t low, int32_t high, int32_t shownFrom,
@@ -56,6 +70,12 @@ template <size_t N>
 constexpr Field choice(Scope scope, const char* group, const char* name, const char* const (&choices)[N], int32_t start,
                        int32_t& (*at)(Settings&, int32_t)) {
     return Field{scope, group, name, Kind::CHOICE, 0, 0, 0, choices, countOf(choices), start, false, at, nullptr};
+}
+template <size_t N>
+constexpr Field withAliases(Field field, const ChoiceAlias (&aliases)[N]) {
+    field.aliases = aliases;
+    field.aliasCount = (int32_t)N;
+    return field;
 }
 constexpr Field optional(Field field, int32_t absent) {
     field.start = absent;
@@ -75,10 +95,15 @@ const Field FIELDS[] = {
     number(Scope::SECTION, nullptr, "Transpose", 0, START_PARAMS[ParamId::TRANSPOSE].count - 1, 0,
            START_PARAMS[ParamId::TRANSPOSE].value,
            [](Settings& s, int32_t i) -> int32_t& { return s.sections[i].values[ParamId::TRANSPOSE]; }),
-    choice(Scope::SECTION, nullptr, "Chord", CHORD_NAMES, 0,
-           [](Settings& s, int32_t i) -> int32_t& { return s.sections[i].chord; }),
+    withAliases(choice(Scope::SECTION, nullptr, "Chord", CHORD_NAMES, START_PARAMS[ParamId::CHORD].value,
+                       [](Settings& s, int32_t i) -> int32_t& { return s.sections[i].values[ParamId::CHORD]; }),
+                CHORD_ALIASES),
     choice(Scope::SECTION, nullptr, "Selected", PARAM_NAMES, ParamId::PATCH,
            [](Settings& s, int32_t i) -> int32_t& { return s.sections[i].selected; }),
+    number(Scope::SECTION, nullptr, "Strum", 0, STRUM_MAX_MS, 0, 0,
+           [](Settings& s, int32_t i) -> int32_t& { return s.sections[i].strumMs; }),
+    choice(Scope::SECTION, nullptr, "Latch", OFF_ON_NAMES, 0,
+           [](Settings& s, int32_t i) -> int32_t& { return s.sections[i].latch; }),
     // Patches numbered from 1, as the patch-name file numbers them.
     number(Scope::CHANNEL, "Patches", "Channel", 1, START_PARAMS[ParamId::PATCH].count, 1,
            START_PARAMS[ParamId::PATCH].value, [](Settings& s, int32_t i) -> int32_t& { return s.patches[i]; }),
@@ -113,6 +138,15 @@ bool namesField(const Field& field, TextSpan key, int32_t index) {
            readNumber({key.begin + prefix, key.end}, 1, CHANNEL_COUNT, channel) && channel == index + 1;
 }
 
+bool readAlias(const Field& field, TextSpan value, int32_t& read) {
+    for (int32_t i = 0; i < field.aliasCount; ++i) {
+        if (!sameWord(value, field.aliases[i].name)) continue;
+        read = field.aliases[i].value;
+        return true;
+    }
+    return false;
+}
+
 // A valid value replaces the one kept; anything else leaves it.
 void readField(const Field& field, Settings& settings, int32_t index, TextSpan value) {
     if (field.kind == Kind::NAME) {
@@ -122,7 +156,8 @@ void readField(const Field& field, Settings& settings, int32_t index, TextSpan v
         return;
     }
     int32_t read = 0;
-    if (field.kind == Kind::CHOICE && readChoice(value, field.choices, field.choiceCount, read)) {
+    if (field.kind == Kind::CHOICE &&
+        (readChoice(value, field.choices, field.choiceCount, read) || readAlias(field, value, read))) {
         field.at(settings, index) = read;
     } else if (field.kind == Kind::NUMBER && readNumber(value, field.low, field.high, read)) {
         field.at(settings, index) = read - field.shownFrom;

@@ -13,11 +13,12 @@
 #include <type_traits>
 
 struct SectionSettings {
-    // By ParamId, Channel..Transpose; the Patch entry is not used: a
+    // By ParamId, Channel..Chord; the Patch entry is not used: a
     // section's patch is the one remembered for its channel.
     int32_t values[SELECTABLE_PARAM_COUNT] = {};
-    int32_t chord = 0; // 0 off, 1 on
     int32_t selected = 0;
+    int32_t strumMs = 0;
+    int32_t latch = 0; // 0 off, 1 on
 };
 
 // A window coordinate the file does not give.

@@ -9,6 +9,8 @@ docs/panel-2x.png  the same at a display scale of 200 %
 docs/keys-single.png, docs/keys-custom.png
                    the panel with the keys laid out as Single, and as a
                    player's own layout with a key marked to learn
+docs/chords.png    the panel with the left section's chord type selected,
+                   a major seventh held by its latch, the right on Sus4
 docs/keyboard.png  the computer keyboard: which key plays which note of which
                    section (from the program's own key table) and the keys
                    that switch, bend and shape chords
@@ -55,6 +57,7 @@ PICTURES = [
     ("panel-2x.png", 192, None, ("q", "e", "t"), None),
     ("keys-single.png", 96, "[General]\nKeys=Single\n", ("z", "c", "period"), None),
     ("keys-custom.png", 96, "[General]\nKeys=Custom\n[Keys]\n" + CUSTOM_KEYS, ("a", "d", "g"), (0, 16)),
+    ("chords.png", 96, "[Left]\nChord=Maj7\nLatch=On\nSelected=Chord\n[Right]\nChord=Sus4\n", ("q",), None),
 ]
 
 
@@ -113,16 +116,16 @@ def picture_of_keys(session, path, keys, marked):
 def program_key_table():
     """The two sections' keys as set-1 scan codes, and the note the first key
     plays at start-up, read from the program's sources."""
-    source = ""
-    for name in ("key_map.cpp", "performance.h"):
-        with open(os.path.join(ROOT, "model", name)) as f:
-            source += f.read()
-    table = re.search(r"SECTION_SCAN_CODES\[SECTION_COUNT\]\[KEY_COUNT\] = \{(.*?)\n\};", source, re.S)
-    octave = re.search(r"\{(\d+), \w+\},\s*// Octave", source)
-    if not table or not octave:
+    with open(os.path.join(ROOT, "model", "key_table.cpp")) as f:
+        keys = f.read()
+    with open(os.path.join(ROOT, "model", "performance.h")) as f:
+        octave = re.search(r"\{(\d+), \w+\},\s*// Octave", f.read())
+    rows = re.findall(r"\b(upper|lower)\((0x[0-9A-Fa-f]{2}), \"[^\"]*\", (\d+)\)", keys)
+    if len(rows) != 34 or not octave:
         sys.exit("model/ no longer has the key table or start octave this script reads")
-    sections = [[int(code, 16) for code in re.findall(r"0x[0-9A-Fa-f]{2}", row)]
-                for row in re.findall(r"\{([^{}]*)\}", table.group(1))]
+    sections = [[0] * 17, [0] * 17]
+    for row, code, k in rows:
+        sections[row == "lower"][int(k)] = int(code, 16)
     return sections, 12 * int(octave.group(1))
 
 
@@ -163,7 +166,7 @@ SPECIAL_COLOUR, SPECIAL_EDGE = (250, 236, 180), (196, 160, 60)
 SPECIAL_TEXT = {
     "switch": "Tab switches the active section (the red lamp)",
     "bend": "Page Up / Page Down bend the active section up / down for a moment",
-    "ctrl": "Ctrl held while a chord key plays: minor instead of major",
+    "ctrl": "Ctrl held while a chord key plays: its major third lowered to a minor one",
     "caps": "Caps Lock on: a chord's notes stay in the section's lowest octave",
     "panel": "\u2190 \u2192 select the active section's setting, \u2191 \u2193 step it",
     "sustain": "Space held: the sustain pedal, on the active section's channel",

@@ -1,4 +1,5 @@
-// Playing allocates no memory: a long burst of keys, chords, Tab, Page Up
+// Playing allocates no memory: a long burst of keys, chords (strummed and
+// latched, their one-shots firing), Tab, Page Up
 // and Page Down, the sustain pedal, the arrows, the keys lost and regained,
 // timer ticks, knob and wheel drags, menu choices, RESET and
 // paints, counted allocation by allocation. The fake records into fixed
@@ -32,6 +33,7 @@ struct BurstTally {
     size_t midiMessages;
     size_t resets; // kept in the take as one event each
     size_t timerStarts;
+    size_t strumMessages;
     bool logOverflowed;
 };
 
@@ -44,7 +46,8 @@ void keepTally(BurstTally& tally) {
 }
 
 // Presses, repeats and releases one key of each section; section 1 plays
-// chords, with Ctrl and Caps Lock changing from round to round.
+// chords, with Ctrl and Caps Lock changing from round to round, strummed
+// and latched.
 void playKeys(int round, BurstTally& tally) {
     const int k = round % KEY_COUNT;
     holdControl(round % 3 == 0);
@@ -56,6 +59,10 @@ void playKeys(int round, BurstTally& tally) {
         keyRepeat(scanCode);
         keyRelease(scanCode);
         tally.messages += 4;
+    }
+    while (fake::fireNextTimeEvent()) {
+        fake::dispatchPosted();
+        ++tally.strumMessages;
     }
 }
 
@@ -121,7 +128,10 @@ void useThePanel(int round, BurstTally& tally) {
 }
 
 TEST_F(NoAllocationTest, PlayingAllocatesNothing) {
-    g_model.sections[1].values[ParamId::CHORD] = 1;
+    g_model.sections[1].values[ParamId::CHORD] = ChordType::SEVENTH;
+    g_model.sections[1].strumMs = 15;
+    g_model.sections[1].latch = true;
+    registerMainClass(fake::INSTANCE); // posted messages reach the window procedure
     createPanelSurfaces(fake::WINDOW);
     keyPress(0x43, VK_F9); // a take, recorded throughout
     fake::clearLog();
@@ -143,6 +153,7 @@ TEST_F(NoAllocationTest, PlayingAllocatesNothing) {
     EXPECT_GE(tally.messages, 12000u);
     EXPECT_GE(tally.midiMessages, (size_t)ROUNDS * 10) << "the burst really played";
     EXPECT_EQ(tally.timerStarts, (size_t)ROUNDS * 2);
+    EXPECT_EQ(tally.strumMessages, (size_t)ROUNDS * 3) << "each chord's three later notes";
     EXPECT_FALSE(tally.logOverflowed);
     EXPECT_EQ(g_recorder.events.count, tally.midiMessages + tally.resets) << "the take kept every message";
     EXPECT_GT(g_recorder.events.count, 2 * CHUNK_EVENTS) << "in several chunks";

@@ -1,7 +1,7 @@
 // What one message costs through the window procedure, with the fake only
-// counting its calls: a note, a chord, a bend tick, a knob step and a paint
-// of the whole panel. Measured here only, never in a test; the results are
-// in docs/performance.md.
+// counting its calls: a note, a chord of three notes and of four, a bend
+// tick, a knob step and a paint of the whole panel. Measured here only,
+// never in a test; the results are in docs/performance.md.
 #include "display/panel.h"
 #include "display/panel_layout.h"
 #include "model/performance.h"
@@ -50,6 +50,18 @@ void BM_ChordKeyDownAndUp(benchmark::State& state) {
     countMessages(state, 2);
 }
 BENCHMARK(BM_ChordKeyDownAndUp);
+
+// Four notes at once (no strum): a chord's first note-on waits on nothing more.
+void BM_SeventhChordKeyDownAndUp(benchmark::State& state) {
+    startFresh();
+    g_model.sections[0].values[ParamId::CHORD] = ChordType::SEVENTH;
+    for (auto _ : state) {
+        keyPress(scan::T);
+        keyRelease(scan::T);
+    }
+    countMessages(state, 2);
+}
+BENCHMARK(BM_SeventhChordKeyDownAndUp);
 
 // A whole Page Up gesture: its key message and the four ticks of its ramp.
 void BM_BendGestureTick(benchmark::State& state) {

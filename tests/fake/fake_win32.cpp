@@ -27,6 +27,7 @@ const char* const FN_NAMES[] = {
     "CreatePen", "CreateFontIndirectA", "BitBlt", "StretchBlt", "SetStretchBltMode", "SetBrushOrgEx", "SetBkMode",
     "SetTextColor", "TextOutA", "MoveToEx", "LineTo", "midiOutGetNumDevs", "midiOutGetDevCapsA", "midiOutOpen",
     "midiOutReset", "midiOutClose", "midiOutGetErrorTextA", "midiOutShortMsg", "GetKeyState", "MessageBeep",
+    "SetBkColor", "PostMessageA", "timeSetEvent", "timeKillEvent",
 };
 // clang-format on
 static_assert(sizeof FN_NAMES / sizeof FN_NAMES[0] == (size_t)Fn::Count, "a name for every function");
@@ -83,6 +84,23 @@ void stopTimers(HWND window, UINT_PTR id, bool anyId) {
 void startTimer(HWND window, UINT_PTR id) {
     stopTimers(window, id, false);
     if (timerCount < TIMER_CAPACITY) timers[timerCount++] = {window, id};
+}
+
+// Multimedia one-shots: set, not yet fired nor killed.
+struct TimeEvent {
+    UINT id;
+    int64_t due; // on the performance counter
+    LPTIMECALLBACK callback;
+    DWORD_PTR user;
+};
+constexpr size_t TIME_EVENT_CAPACITY = 8;
+TimeEvent timeEvents[TIME_EVENT_CAPACITY];
+size_t timeEventCount;
+UINT lastTimeEventId;
+const int64_t COUNTS_PER_MS = 10000;
+
+void removeTimeEvent(size_t i) {
+    timeEvents[i] = timeEvents[--timeEventCount];
 }
 
 // Inserted into the setup dialog's list, for LB_GETTEXT.
@@ -289,7 +307,15 @@ std::string describe(const Call& c) {
                handleArg(a[5]) + format(" %d,%d", (int)a[6], (int)a[7]) +
                (a[8] == (intptr_t)SRCCOPY ? std::string("") : format(" rop 0x%x", (unsigned)a[8]));
     case Fn::SetBkMode: return n + " " + handleArg(a[0]) + format(" %d", (int)a[1]);
-    case Fn::SetTextColor: return n + " " + handleArg(a[0]) + " " + rgb(a[1]);
+    case Fn::SetTextColor:
+    case Fn::SetBkColor: return n + " " + handleArg(a[0]) + " " + rgb(a[1]);
+    case Fn::PostMessageA:
+        return n + " " + handleArg(a[0]) +
+               format(" 0x%04x %lld %lld", (unsigned)a[1], (long long)a[2], (long long)a[3]);
+    case Fn::timeSetEvent:
+        return n + format(" %ums resolution %u flags 0x%x -> %lld", (unsigned)a[0], (unsigned)a[1], (unsigned)a[2],
+                          (long long)c.result);
+    case Fn::timeKillEvent: return n + format(" %lld", (long long)a[0]);
     case Fn::TextOutA:
         return n + " " + handleArg(a[0]) + format(" %d,%d ", (int)a[1], (int)a[2]) + quoted(c.text) +
                format(" %d", (int)a[3]);
@@ -340,6 +366,8 @@ void reset() {
     std::memset(kindSerial, 0, sizeof kindSerial);
     postedCount = 0;
     timerCount = 0;
+    timeEventCount = 0;
+    lastTimeEventId = 0;
     windowProc = nullptr;
     quitCode = 0;
     quitPosted = false;
@@ -403,6 +431,21 @@ bool timerRunning(UINT_PTR id) {
         if (timers[i].id == id) return true;
     }
     return false;
+}
+
+size_t timeEventsPending() { return timeEventCount; }
+
+bool fireNextTimeEvent() {
+    if (timeEventCount == 0) return false;
+    size_t next = 0;
+    for (size_t i = 1; i < timeEventCount; ++i) {
+        if (timeEvents[i].due < timeEvents[next].due) next = i;
+    }
+    const TimeEvent event = timeEvents[next];
+    removeTimeEvent(next);
+    if (script.performanceCounter < event.due) script.performanceCounter = event.due;
+    event.callback(event.id, 0, event.user, 0, 0);
+    return true;
 }
 
 std::string label(const void* handle) {
@@ -542,6 +585,13 @@ LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM l
 LRESULT WINAPI SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     record(Fn::SendMessageA, {(intptr_t)window, (intptr_t)message, (intptr_t)wParam, lParam});
     return fake::deliver(window, message, wParam, lParam);
+}
+
+BOOL WINAPI PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    record(Fn::PostMessageA, {(intptr_t)window, (intptr_t)message, (intptr_t)wParam, lParam});
+    if (fake::postedCount == fake::POSTED_CAPACITY) return FALSE;
+    fake::posted[fake::postedCount++] = {window, message, wParam, lParam};
+    return TRUE;
 }
 
 void WINAPI PostQuitMessage(int exitCode) {
@@ -913,6 +963,11 @@ COLORREF WINAPI SetTextColor(HDC dc, COLORREF color) {
     return 0;
 }
 
+COLORREF WINAPI SetBkColor(HDC dc, COLORREF color) {
+    record(Fn::SetBkColor, {(intptr_t)dc, (intptr_t)color});
+    return 0;
+}
+
 BOOL WINAPI TextOutA(HDC dc, int x, int y, LPCSTR text, int length) {
     char shown[fake::TEXT_SIZE];
     std::snprintf(shown, sizeof shown, "%.*s", length < 0 ? 0 : length, text);
@@ -989,6 +1044,27 @@ MMRESULT WINAPI midiOutShortMsg(HMIDIOUT handle, DWORD message) {
     record(Fn::midiOutShortMsg, {(intptr_t)handle, (intptr_t)message});
     if (!handle) return script.noDeviceResult;
     return script.shortMessageResult;
+}
+
+// One-shots only, fired by fireNextTimeEvent when a test says so.
+MMRESULT WINAPI timeSetEvent(UINT delay, UINT resolution, LPTIMECALLBACK callback, DWORD_PTR user, UINT flags) {
+    fake::Call& call = record(Fn::timeSetEvent, {(intptr_t)delay, (intptr_t)resolution, (intptr_t)flags});
+    if (script.timeSetEventFails || fake::timeEventCount == fake::TIME_EVENT_CAPACITY) return 0;
+    const fake::TimeEvent event = {++fake::lastTimeEventId, script.performanceCounter + delay * fake::COUNTS_PER_MS,
+                                   callback, user};
+    fake::timeEvents[fake::timeEventCount++] = event;
+    call.result = event.id;
+    return event.id;
+}
+
+MMRESULT WINAPI timeKillEvent(UINT timerId) {
+    record(Fn::timeKillEvent, {(intptr_t)timerId});
+    for (size_t i = 0; i < fake::timeEventCount; ++i) {
+        if (fake::timeEvents[i].id != timerId) continue;
+        fake::removeTimeEvent(i);
+        return MMSYSERR_NOERROR;
+    }
+    return MMSYSERR_INVALPARAM;
 }
 
 // KERNEL32: files held in memory (fake::files), not logged.

@@ -29,7 +29,8 @@ enum class Fn {
     EndDialog, SendDlgItemMessageA, CreateCompatibleDC, CreateCompatibleBitmap, SelectObject, DeleteDC, DeleteObject,
     GetStockObject, CreatePen, CreateFontIndirectA, BitBlt, StretchBlt, SetStretchBltMode, SetBrushOrgEx, SetBkMode,
     SetTextColor, TextOutA, MoveToEx, LineTo, midiOutGetNumDevs, midiOutGetDevCapsA, midiOutOpen, midiOutReset,
-    midiOutClose, midiOutGetErrorTextA, midiOutShortMsg, GetKeyState, MessageBeep,
+    midiOutClose, midiOutGetErrorTextA, midiOutShortMsg, GetKeyState, MessageBeep, SetBkColor, PostMessageA,
+    timeSetEvent, timeKillEvent,
     Count
 };
 // clang-format on
@@ -114,6 +115,8 @@ struct Script {
 
     // The clock: the performance counter at 10 MHz, which tests move on, and the local time.
     int64_t performanceCounter = 0;
+    // A multimedia timer cannot be had.
+    bool timeSetEventFails = false;
     SYSTEMTIME localTime = {2026, 5, 0, 17, 14, 30, 5, 0};
 };
 
@@ -147,6 +150,13 @@ void dispatchPosted();
 // Whether a window timer with this id was set and has not been killed since
 // (destroying the window kills its timers, as on Windows).
 bool timerRunning(UINT_PTR id);
+
+// Multimedia one-shots set and neither fired nor killed.
+size_t timeEventsPending();
+// The clock moves on to the earliest one-shot's time, unless it is there
+// already, and the one-shot's callback runs, as the system's timer thread
+// would run it; false when none is set.
+bool fireNextTimeEvent();
 
 // Files live in memory, by path, and are seen by their content; the file
 // calls are not logged.

@@ -40,7 +40,8 @@ void checkRanges(const Settings& settings) {
         for (int32_t id = ParamId::CHANNEL; id < SELECTABLE_PARAM_COUNT; ++id) {
             expectWithin("a section's value", section.values[id], 0, START_PARAMS[id].count - 1);
         }
-        expectWithin("chord", section.chord, 0, 1);
+        expectWithin("the strum", section.strumMs, 0, STRUM_MAX_MS);
+        expectWithin("the latch", section.latch, 0, 1);
         expectWithin("the selected parameter", section.selected, 0, SELECTABLE_PARAM_COUNT - 1);
     }
     for (int32_t patch : settings.patches) expectWithin("a channel's patch", patch, 0, 127);

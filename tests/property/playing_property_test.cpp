@@ -7,7 +7,11 @@
 // started has been stopped and every pedal lifted on its channel, the wire
 // carried only well-formed messages and no note-off for a silent note, and
 // the bend timer is stopped. Whenever the keys are lost, to another window
-// or to a menu, nothing sounds and the bend timer is stopped at once.
+// or to a menu, nothing sounds and the bend timer is stopped at once. Each
+// section starts with a chord type, a strum and a latch of its own; a
+// strum's one-shots fire now and then, their messages sometimes delivered
+// only with the next event's; the chords latched are let go by CHORD before
+// the end's silence.
 //
 // Seeds 1..DEFAULT_SEEDS run by default. TONVALE_PROPERTY_SEEDS=<n> runs
 // seeds 1..n (a long run); TONVALE_PROPERTY_SEED=<seed> replays one seed and
@@ -104,6 +108,7 @@ public:
 
     void play() {
         chooseLayout();
+        chooseChords();
         loadSettings(); // names the file: none is there
         watchSettings(fake::WINDOW);
         g_settings.saved = capturedSettings();
@@ -113,6 +118,10 @@ public:
         for (int k = 0; k < KEY_TOTAL; ++k) {
             if (down[k]) event(std::string("release ") + KEYS[k].name, [&] { keyMessage(k, true); });
         }
+        for (int32_t s = 0; s < SECTION_COUNT; ++s) {
+            if (g_model.sections[s].latch && chordModeOn(s)) clickButton(s, ParamId::CHORD);
+        }
+        wire.expect(fake::timeEventsPending() == 0, "a strum's timer still set at the end", events.size() - 1);
         events.push_back("bend ticks until the timer stops");
         wire.tickUntilBendStops(events.size() - 1, MAX_BEND_TICKS);
         wire.expectSilence("at the end");
@@ -145,6 +154,9 @@ private:
         events.push_back(std::move(what));
         pedalExpected = -1;
         action();
+        // A strum's message left waiting arrives after the next event.
+        if (!keepPosted) fake::dispatchPosted();
+        keepPosted = false;
         for (size_t i = 0; i < fake::callCount() && g_recorder.recording; ++i) {
             const DWORD message = (DWORD)fake::call(i).args[1];
             if (fake::call(i).fn == fake::Fn::midiOutShortMsg && (message & 0xF0) == 0x90)
@@ -166,7 +178,7 @@ private:
             wire.expect(wire.lastPedalDown() == pedalExpected, "the pedal down on another channel", at);
         for (const KeyboardSection& section : g_model.sections) {
             wire.expect(section.selectedParam >= 0 && section.selectedParam < SELECTABLE_PARAM_COUNT,
-                        "a setting selected beyond PATCH..TRANS.", at);
+                        "a setting selected beyond PATCH..CHORD", at);
         }
         const Settings now = capturedSettings();
         wire.expect(fake::timerRunning(TIMER_SETTINGS_SAVE) || std::memcmp(&now, &g_settings.saved, sizeof now) == 0,
@@ -190,6 +202,21 @@ private:
         }
         if (std::any_of(recordedOns, recordedOns + 16 * 128, [](int n) { return n != 0; }))
             wire.note("the takes' note-ons are not those sent while recording", "");
+    }
+
+    // Each section's chord type (any, Off included), its strum (none half
+    // the time) and its latch, as a settings file would give them.
+    void chooseChords() {
+        for (int32_t s = 0; s < SECTION_COUNT; ++s) {
+            KeyboardSection& section = g_model.sections[s];
+            section.values[ParamId::CHORD] = below(ChordType::COUNT);
+            if (chordModeOn(s)) section.lastChordType = section.values[ParamId::CHORD];
+            section.strumMs = below(2) ? 0 : 1 + below(STRUM_MAX_MS);
+            section.latch = below(2) == 0;
+            events.push_back("section " + std::to_string(s) + ": chord type " +
+                             std::to_string(section.values[ParamId::CHORD]) + ", strum " +
+                             std::to_string(section.strumMs) + " ms" + (section.latch ? ", latch on" : ""));
+        }
     }
 
     // What GetKeyState reports: the high bit while held, Caps Lock's
@@ -329,7 +356,7 @@ private:
 
     void clickParameterWithMenu() {
         const int32_t s = below(SECTION_COUNT);
-        const int32_t id = below(SELECTABLE_PARAM_COUNT);
+        const int32_t id = below(ParamId::TRANSPOSE + 1);
         UINT choice = 0;
         if (id == ParamId::PATCH) choice = CMD_PATCH_ITEMS + below(128);
         if (id == ParamId::CHANNEL) choice = CMD_CHANNEL_ITEMS + below(CHANNEL_COUNT);
@@ -347,6 +374,7 @@ private:
     void expectKeysLost(const std::string& moment) {
         wire.expectSilence(moment);
         wire.expectBendStopped(events.size() - 1, moment);
+        wire.expect(fake::timeEventsPending() == 0, "a strum's timer still set " + moment, events.size() - 1);
     }
 
     // Another window has the keys a while: each held key is let go there
@@ -393,6 +421,18 @@ private:
         return true;
     }
 
+    // The system's timer thread posts; the window gets the message at once,
+    // or after the next event of the user's.
+    bool strumOneShot() {
+        if (fake::timeEventsPending() == 0) return false;
+        const bool late = below(4) == 0;
+        event(late ? "a strum's one-shot fires, its message waiting" : "a strum's one-shot fires", [&] {
+            fake::fireNextTimeEvent();
+            keepPosted = late;
+        });
+        return true;
+    }
+
     // A menu command with no menu of its own open: another program, or a
     // choice arriving late.
     void strayCommand() {
@@ -425,14 +465,15 @@ private:
             if (!fake::timerRunning(TIMER_SETTINGS_SAVE)) return false;
             event("the settings' wait ends", [] { send(WM_TIMER, TIMER_SETTINGS_SAVE, 0); });
             return true;
+        case 13: return strumOneShot();
         default: loseAndRegainTheKeys(); return true;
         }
     }
 
     void randomEvent() {
         // press, repeat, release, CHORD, + or -, parameter, knob, wheel, tick, RESET, stray command, key to
-        // learn, settings timer, keys lost
-        static const int WEIGHTS[] = {30, 10, 27, 4, 6, 7, 6, 2, 12, 1, 1, 1, 3, 2};
+        // learn, settings timer, strum one-shot, keys lost
+        static const int WEIGHTS[] = {30, 10, 27, 4, 6, 7, 6, 2, 12, 1, 1, 1, 3, 10, 2};
         int total = 0;
         for (int w : WEIGHTS) total += w;
         for (;;) {
@@ -448,6 +489,7 @@ private:
     bool down[KEY_TOTAL] = {};
     bool capsLockOn = false;
     int pedalExpected = -1; // the channel Space is to put the pedal down on in this event
+    bool keepPosted = false; // the event's posted messages wait for the next
     std::vector<std::string> events;
     WireCheck wire{true};
     int recordedOns[16 * 128] = {}; // by channel and note, sent while a take was recorded

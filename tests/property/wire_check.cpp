@@ -54,6 +54,10 @@ void WireCheck::onShortMessage(DWORD message, size_t event) {
     }
     if (kind == 0xB0) onController(channel, data1, data2, text, event);
     if (kind == 0xE0) onBend(channel, data1 | data2 << 7, text, event);
+    // A note struck again while it sounds would be cut short by the note-off
+    // meant for the older one: two chords sharing it must not do that.
+    if (kind == 0x90 && !sounding[channel][data1].empty())
+        note("a note struck again while it sounds, which its older note-off would cut", text + at(event));
     if (kind == 0x90) sounding[channel][data1].push_back(Sounding{event, message});
     if (kind != 0x80) return;
     std::vector<Sounding>& started = sounding[channel][data1];

@@ -1,7 +1,8 @@
 // What the program put on the wire, read from the fake's log as it goes:
 // every short message well formed, every note it started stopped again (or
-// silenced by a device reset), every sustain pedal that went down lifted on
-// its channel, and a bend on one channel at a time, back at the centre. Shared by the property test and the
+// silenced by a device reset) and none struck again while it sounds, every
+// sustain pedal that went down lifted on its channel, and a bend on one
+// channel at a time, back at the centre. Shared by the property test and the
 // window-message fuzzer, so it uses no test framework.
 #pragma once
 

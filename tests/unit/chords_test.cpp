@@ -1,5 +1,6 @@
 // Chord mode: the shapes, Ctrl and Caps Lock, the section's previous chord
-// let go at each press, and a release that ends what its press started.
+// let go at each press, a release that ends what its press started, the
+// strum and the latch.
 #include "model/chords.h"
 #include "model/keys.h"
 #include "model/parameters.h"
@@ -15,6 +16,8 @@ protected:
         ProgramTest::SetUp();
         g_model.sections[0].values[ParamId::CHORD] = 1;
         g_model.sections[1].values[ParamId::CHORD] = 1;
+        registerMainClass(fake::INSTANCE); // a strum's posted messages reach the window procedure
+        fake::clearLog();
     }
 };
 
@@ -30,25 +33,35 @@ std::vector<int> heldKeys(int s) {
 const Lines MINOR_ON_KEY_0_OFF = {"note-off 0x80 60 127", "note-off 0x80 63 127", "note-off 0x80 67 127"};
 
 struct ChordCase {
-    int root;
-    int quality;
-    int capsFold;
-    int notes[3];
+    int32_t root;
+    int32_t type;
+    bool minor; // Ctrl held
+    bool capsFold;
+    std::vector<int32_t> notes; // lowest first
 };
 
+// Every type's intervals, Ctrl's minor third, and the fold.
 const ChordCase CHORD_CASES[] = {
-    {0, MAJOR_CHORD, 0, {0, 4, 7}},   {0, MINOR_CHORD, 0, {0, 3, 7}},  {16, MAJOR_CHORD, 0, {16, 20, 23}},
-    {16, MAJOR_CHORD, 1, {4, 8, 11}}, {12, MINOR_CHORD, 1, {0, 3, 7}}, {9, MAJOR_CHORD, 1, {9, 1, 4}},
-    {11, MINOR_CHORD, 1, {11, 2, 6}}, {4, MAJOR_CHORD, 1, {4, 8, 11}}, {28, MAJOR_CHORD, 1, {4, 8, 11}},
-    {24, MINOR_CHORD, 1, {0, 3, 7}}, // Single's upper row folds as far down
+    {0, ChordType::OFF, 0, 0, {}},          {0, ChordType::MAJOR, 0, 0, {0, 4, 7}},
+    {0, ChordType::MINOR, 0, 0, {0, 3, 7}}, {0, ChordType::SEVENTH, 0, 0, {0, 4, 7, 10}},
+    {0, ChordType::MAJOR_SEVENTH, 0, 0, {0, 4, 7, 11}}, {0, ChordType::MINOR_SEVENTH, 0, 0, {0, 3, 7, 10}},
+    {0, ChordType::SUS2, 0, 0, {0, 2, 7}},  {0, ChordType::SUS4, 0, 0, {0, 5, 7}},
+    {0, ChordType::DIMINISHED, 0, 0, {0, 3, 6}}, {0, ChordType::AUGMENTED, 0, 0, {0, 4, 8}},
+    {0, ChordType::MAJOR, 1, 0, {0, 3, 7}}, {0, ChordType::SEVENTH, 1, 0, {0, 3, 7, 10}},
+    {0, ChordType::MAJOR_SEVENTH, 1, 0, {0, 3, 7, 11}}, {0, ChordType::MINOR, 1, 0, {0, 3, 7}},
+    {0, ChordType::SUS4, 1, 0, {0, 5, 7}},  {0, ChordType::AUGMENTED, 1, 0, {0, 4, 8}},
+    {16, ChordType::MAJOR, 0, 0, {16, 20, 23}}, {16, ChordType::MAJOR, 0, 1, {4, 8, 11}},
+    {9, ChordType::MAJOR, 0, 1, {1, 4, 9}}, {11, ChordType::MINOR, 0, 1, {2, 6, 11}},
+    {24, ChordType::MINOR, 0, 1, {0, 3, 7}}, // Single's upper row folds as far down
+    {10, ChordType::SEVENTH, 1, 1, {1, 5, 8, 10}},
 };
 
-TEST_F(ChordsTest, NoteIndicesOfEachShapeWithAndWithoutTheFold) {
+TEST_F(ChordsTest, EachTypeWithAndWithoutCtrlAndTheFoldLowestFirst) {
     for (const ChordCase& c : CHORD_CASES) {
-        for (int i = 0; i < 3; ++i) {
-            EXPECT_EQ(chordNoteIndex(c.root, c.quality, i, c.capsFold), c.notes[i])
-                << "root " << c.root << " quality " << c.quality << " fold " << c.capsFold << " note " << i;
-        }
+        int32_t offsets[MAX_VOICES] = {};
+        const int32_t count = chordOffsets(c.root, c.type, c.minor, c.capsFold, offsets);
+        EXPECT_EQ(std::vector<int32_t>(offsets, offsets + count), c.notes)
+            << "root " << c.root << " type " << c.type << " minor " << c.minor << " fold " << c.capsFold;
     }
 }
 
@@ -56,14 +69,12 @@ TEST_F(ChordsTest, FirstChordSendsOnlyItsOwnNotes) {
     keyPress(scan::Q);
     EXPECT_EQ(fake::midiMessages(), Lines({"note-on 0x90 60 127", "note-on 0x90 64 127", "note-on 0x90 67 127"}));
     EXPECT_EQ(heldKeys(0), std::vector<int>({0, 4, 7}));
-    EXPECT_EQ(g_model.chordQuality, MAJOR_CHORD);
 }
 
 TEST_F(ChordsTest, CtrlMakesItMinor) {
     holdControl(true);
     keyPress(scan::Q);
     EXPECT_EQ(fake::midiMessages(), Lines({"note-on 0x90 60 127", "note-on 0x90 63 127", "note-on 0x90 67 127"}));
-    EXPECT_EQ(g_model.chordQuality, MINOR_CHORD);
 
     fake::clearLog();
     holdControl(false); // the release keeps the quality of its press
@@ -78,7 +89,7 @@ TEST_F(ChordsTest, CapsLockFoldsIntoTheLowestOctave) {
     fake::clearLog();
     keyPress(scan::Y); // key 9, major; lets go of key 16's chord first
     EXPECT_EQ(fake::midiMessages(), Lines({"note-off 0x80 64 127", "note-off 0x80 68 127", "note-off 0x80 71 127",
-                                           "note-on 0x90 69 127", "note-on 0x90 61 127", "note-on 0x90 64 127"}));
+                                           "note-on 0x90 61 127", "note-on 0x90 64 127", "note-on 0x90 69 127"}));
     EXPECT_EQ(heldKeys(0), std::vector<int>({1, 4, 9}));
 }
 
@@ -158,6 +169,47 @@ TEST_F(ChordsTest, FlagsChangeEvenWhenTheDeviceRefuses) {
     keyPress(scan::E);
     EXPECT_EQ(heldKeys(0), std::vector<int>({4, 8, 11}));
     EXPECT_EQ(fake::count(fake::Fn::midiOutShortMsg), 3u);
+}
+
+// A one-shot fired and its message delivered: the clock (10 MHz) then
+// stands at the note's time.
+int64_t fireStrum() {
+    fake::fireNextTimeEvent();
+    fake::dispatchPosted();
+    return fake::script.performanceCounter;
+}
+
+TEST_F(ChordsTest, AStrumStartsTheNotesLowestFirstThatFarApartAndAReleaseStartsNoMore) {
+    g_model.sections[0].values[ParamId::CHORD] = ChordType::SEVENTH;
+    g_model.sections[0].strumMs = 25;
+    keyPress(scan::Q);
+    EXPECT_EQ(fireStrum(), 250000);
+    EXPECT_EQ(fireStrum(), 500000);
+    keyRelease(scan::Q);
+    EXPECT_EQ(fake::calls({fake::Fn::midiOutShortMsg, fake::Fn::timeSetEvent, fake::Fn::timeKillEvent}),
+              Lines({"midiOutShortMsg midi1 note-on 0x90 60 127", "timeSetEvent 25ms resolution 1 flags 0x100 -> 1",
+                     "midiOutShortMsg midi1 note-on 0x90 64 127", "timeSetEvent 25ms resolution 1 flags 0x100 -> 2",
+                     "midiOutShortMsg midi1 note-on 0x90 67 127", "timeSetEvent 25ms resolution 1 flags 0x100 -> 3",
+                     "midiOutShortMsg midi1 note-off 0x80 60 127", "midiOutShortMsg midi1 note-off 0x80 64 127",
+                     "midiOutShortMsg midi1 note-off 0x80 67 127", "timeKillEvent 3"}));
+    fake::clearLog();
+    fake::script.timeSetEventFails = true; // no timer to be had: the chord at once
+    keyPress(scan::Q);
+    EXPECT_EQ(fake::midiMessages().size(), 4u);
+}
+
+TEST_F(ChordsTest, ALatchedChordAndItsStrumGoOnAfterTheKeyUntilTheChannelChanges) {
+    g_model.sections[0].latch = true;
+    g_model.sections[0].strumMs = 10;
+    keyPress(scan::Q);
+    keyRelease(scan::Q);
+    fireStrum();
+    fireStrum();
+    selectParam(0, ParamId::CHANNEL);
+    stepSelectedUp(0);
+    EXPECT_EQ(fake::midiMessages(), Lines({"note-on 0x90 60 127", "note-on 0x90 64 127", "note-on 0x90 67 127",
+                                           "note-off 0x80 60 127", "note-off 0x80 64 127", "note-off 0x80 67 127",
+                                           "program 0xC1 0"}));
 }
 
 } // namespace

@@ -50,9 +50,9 @@ TEST_F(ModelTest, StartStateOfBothSections) {
     EXPECT_EQ(paramCount(ParamId::OCTAVE), 11);
     EXPECT_EQ(paramCount(ParamId::VOLUME), 128);
     EXPECT_EQ(paramCount(ParamId::TRANSPOSE), 12);
+    EXPECT_EQ(paramCount(ParamId::CHORD), 10);
     EXPECT_EQ(g_model.activeSection, 0);
     for (int32_t program : g_model.ChannelPatchTable) EXPECT_EQ(program, 0);
-    EXPECT_EQ(g_model.chordQuality, 1);
     for (const KeyboardSection& section : g_model.sections) EXPECT_EQ(section.lastChordKey, NO_KEY);
     EXPECT_EQ(g_model.bendValue, 8192);
     EXPECT_EQ(g_model.bendTarget, 8192);
@@ -135,6 +135,13 @@ TEST_F(ModelTest, ChordModeTogglesAndRepaintsOnlyItsDisplay) {
     EXPECT_EQ(paramValue(g_model.sections[1], ParamId::CHORD), 0);
     EXPECT_EQ(fake::calls(),
               Lines({"InvalidateRect window 499,34,769,76 FALSE", "InvalidateRect window 499,34,769,76 FALSE"}));
+
+    selectParam(1, ParamId::CHORD); // Off, then on as 7 by the arrows, off by CHORD and back on as 7
+    for (int step = 0; step < 3; ++step) stepSelectedUp(1);
+    toggleChordMode(1);
+    EXPECT_EQ(paramValue(g_model.sections[1], ParamId::CHORD), ChordType::OFF);
+    toggleChordMode(1);
+    EXPECT_EQ(paramValue(g_model.sections[1], ParamId::CHORD), ChordType::SEVENTH);
 }
 
 TEST_F(ModelTest, TabSwitchesSectionsRepaintsAllAndSendsNothing) {

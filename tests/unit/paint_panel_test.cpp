@@ -157,16 +157,20 @@ TEST_F(PaintTest, DisplaysShowTheValuesChordStateAndSelection) {
     left.values[ParamId::TRANSPOSE] = 11;
     left.values[ParamId::CHORD] = 1;
     left.selectedParam = ParamId::VOLUME;
-    g_model.sections[1].selectedParam = ParamId::TRANSPOSE;
+    g_model.sections[1].selectedParam = ParamId::CHORD;
     g_model.sections[1].values[ParamId::VOLUME] = 9;
+    g_model.sections[1].values[ParamId::CHORD] = ChordType::MAJOR_SEVENTH;
+    g_model.sections[1].latch = true;
     const Lines texts = paintedTexts();
     ASSERT_EQ(texts.size(), 8u);
     EXPECT_EQ(texts[1], "TextOutA dc2 37,52 \"CHAN  : 16   OCT: 10   VOL: 000   TRANSP: 11\" 44");
-    EXPECT_EQ(texts[2], "TextOutA dc2 272,64 \"ON\" 2");
+    EXPECT_EQ(texts[2], "TextOutA dc2 272,64 \"MAJ\" 3");
     EXPECT_EQ(texts[3], "TextOutA dc2 175,64 \"---<>---\" 8"); // 32 + 5 + 3 * 46
     EXPECT_EQ(texts[5], "TextOutA dc2 504,52 \"CHAN  : 01   OCT: 05   VOL: 009   TRANSP: 00\" 44");
-    EXPECT_EQ(texts[6], "TextOutA dc2 739,64 \"OFF\" 3");
-    EXPECT_EQ(texts[7], "TextOutA dc2 688,64 \"---<>---\" 8"); // 499 + 5 + 4 * 46
+    EXPECT_EQ(texts[6], "TextOutA dc2 739,64 \"MAJ7\" 4");
+    EXPECT_EQ(texts[7], "TextOutA dc2 736,64 \"---<>---\" 8"); // ending short of the chord type
+    // The latch: the chord type in the display's ground on dark, once.
+    EXPECT_EQ(fake::calls({Fn::SetBkColor}), Lines({"SetBkColor dc2 RGB(52,57,55)"}));
 }
 
 TEST_F(PaintTest, TheSustainPedalShowsInTheDisplayOfTheSectionItWentDownIn) {

@@ -7,6 +7,7 @@
 #include "display/panel.h"
 #include "input/drags.h"
 #include "input/keyboard_input.h"
+#include "input/strum_timer.h"
 #include "model/key_map.h"
 #include "model/patch_names.h"
 #include "model/performance.h"
@@ -25,6 +26,7 @@ void resetProgramState() {
     g_patchNames = PatchNames{};
     g_modifiers = ModifierKeys{};
     g_drags = Drags{};
+    g_strumTimer = StrumTimer{};
     g_deviceNews = DeviceNews{};
     g_keyMap = KeyMap{};
     g_keyNames = KeyNames{};

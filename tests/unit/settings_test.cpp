@@ -21,8 +21,9 @@ std::string describe(const Settings& settings) {
     for (const SectionSettings& s : settings.sections) {
         text += "ch" + std::to_string(s.values[ParamId::CHANNEL]) + " oct" + std::to_string(s.values[ParamId::OCTAVE]) +
                 " vol" + std::to_string(s.values[ParamId::VOLUME]) + " tr" +
-                std::to_string(s.values[ParamId::TRANSPOSE]) + " chord" + std::to_string(s.chord) + " sel" +
-                std::to_string(s.selected) + " | ";
+                std::to_string(s.values[ParamId::TRANSPOSE]) + " chord" + std::to_string(s.values[ParamId::CHORD]) +
+                " sel" + std::to_string(s.selected) + (s.strumMs ? " strum" + std::to_string(s.strumMs) : "") +
+                (s.latch ? " latch" : "") + " | ";
     }
     text += "patches";
     for (int32_t c = 0; c < CHANNEL_COUNT; ++c) {
@@ -56,16 +57,18 @@ const BrokenInput BROKEN_INPUTS[] = {
     {"truncated", "[Left]\r\nOctave=3\r\nChan",
      "ch0 oct3 vol127 tr0 chord0 sel0 | ch0 oct5 vol127 tr0 chord0 sel0 | patches | active0 device \"\""},
     {"out of range and not numbers",
-     "[Left]\nChannel=17\nOctave=-1\nVolume=12x\nTranspose=99999999999\nChord=2\nSelected=Knob\n"
+     "[Left]\nChannel=17\nOctave=-1\nVolume=12x\nTranspose=99999999999\nChord=2\nSelected=Knob\nStrum=61\n"
+     "Latch=yes\n"
      "[Right]\nChannel=16\nVolume=0\n[Patches]\nChannel1=0\nChannel2=129\nChannel3=+5\n"
      "[General]\nActiveSection=2\nWindowX=40000\nWindowY=0",
      "ch0 oct5 vol127 tr0 chord0 sel0 | ch15 oct5 vol0 tr0 chord0 sel0 | patches | active0 device \"\""},
     {"edited by hand",
-     "\xEF\xBB\xBF; mine\n  [ left ]  \n chord = ON \nselected= octave\nUnknown=3\n[Nope]\nChannel=4\n"
+     "\xEF\xBB\xBF; mine\n  [ left ]  \n chord = ON \nselected= octave\nUnknown=3\nstrum = 25\nlatch=on\n"
+     "[Right]\nChord=maj7\nSelected=chord\n[Nope]\nChannel=4\n"
      "[Patches]\nChannel2=33\nChannel10=50\nChannel17=5\n[General]\nactivesection=right\nDevice= Alpha Port \n"
      "WindowX=-10\nWindowY=20\n",
-     "ch0 oct5 vol127 tr0 chord1 sel2 | ch0 oct5 vol127 tr0 chord0 sel0 | patches 1:32 | active1 device \"Alpha "
-     "Port\" at -10,20"},
+     "ch0 oct5 vol127 tr0 chord1 sel2 strum25 latch | ch0 oct5 vol127 tr0 chord4 sel5 | patches 1:32 | active1 "
+     "device \"Alpha Port\" at -10,20"},
     {"comments after a blank, names in quotes",
      "[Left]\nVolume=100 ; loud\nOctave=3;4\n[General]\nDevice=\" Alpha Port \" ; the USB one\n",
      "ch0 oct5 vol100 tr0 chord0 sel0 | ch0 oct5 vol127 tr0 chord0 sel0 | patches | active0 device \" Alpha Port \""},
@@ -92,7 +95,9 @@ TEST(SettingsText, WhatIsWrittenIsReadBackTheSame) {
     settings.sections[0].values[ParamId::CHANNEL] = 1;
     settings.sections[0].values[ParamId::OCTAVE] = 3;
     settings.sections[0].selected = ParamId::OCTAVE;
-    settings.sections[1].chord = 1;
+    settings.sections[1].values[ParamId::CHORD] = ChordType::MAJOR_SEVENTH;
+    settings.sections[1].strumMs = 30;
+    settings.sections[1].latch = 1;
     settings.patches[1] = 32;
     settings.activeSection = 1;
     copyDeviceName(settings.deviceName, "Alpha Port", 10);
@@ -105,8 +110,10 @@ TEST(SettingsText, WhatIsWrittenIsReadBackTheSame) {
     const size_t length = writeSettingsText(settings, text);
     EXPECT_EQ(std::string(text, length),
               "; Tonvale's settings, kept between runs. Delete this file to start afresh.\r\n\r\n"
-              "[Left]\r\nChannel=2\r\nOctave=3\r\nVolume=127\r\nTranspose=0\r\nChord=Off\r\nSelected=Octave\r\n\r\n"
-              "[Right]\r\nChannel=1\r\nOctave=5\r\nVolume=127\r\nTranspose=0\r\nChord=On\r\nSelected=Patch\r\n\r\n"
+              "[Left]\r\nChannel=2\r\nOctave=3\r\nVolume=127\r\nTranspose=0\r\nChord=Off\r\nSelected=Octave\r\n"
+              "Strum=0\r\nLatch=Off\r\n\r\n"
+              "[Right]\r\nChannel=1\r\nOctave=5\r\nVolume=127\r\nTranspose=0\r\nChord=Maj7\r\nSelected=Patch\r\n"
+              "Strum=30\r\nLatch=On\r\n\r\n"
               "[Patches]\r\nChannel1=1\r\nChannel2=33\r\nChannel3=1\r\nChannel4=1\r\nChannel5=1\r\nChannel6=1\r\n"
               "Channel7=1\r\nChannel8=1\r\nChannel9=1\r\nChannel10=1\r\nChannel11=1\r\nChannel12=1\r\nChannel13=1\r\n"
               "Channel14=1\r\nChannel15=1\r\nChannel16=1\r\n\r\n"

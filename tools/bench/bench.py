@@ -298,6 +298,7 @@ def host_section(results):
     names = {
         "BM_NoteKeyDownAndUp": "a key down or up, one note each",
         "BM_ChordKeyDownAndUp": "a chord key down or up, three notes each",
+        "BM_SeventhChordKeyDownAndUp": "a seventh chord's key down or up, four notes each",
         "BM_BendGestureTick": "Page Up and the ticks of its ramp",
         "BM_KnobStep": "a knob step with its program change",
         "BM_WholePanelPaint": "WM_PAINT of the whole panel",

@@ -1,5 +1,6 @@
 // A stand-in for the system's winmm.dll with the seven MIDI output calls the
-// program imports. Put beside the exe (with WINEDLLOVERRIDES=winmm=n,b under
+// program imports, and its two multimedia-timer calls passed through to the
+// system's own winmm.dll. Put beside the exe (with WINEDLLOVERRIDES=winmm=n,b under
 // Wine) it logs every call with a timestamp. Built with the MIDI monitor
 // (tools/midi_monitor/) instead of test_variant.cpp it also prints each
 // message decoded, and logs only when TONVALE_MIDI_LOG asks it to.
@@ -320,6 +321,25 @@ MMRESULT checkedResult(Function function, HMIDIOUT handle) {
     return scripted;
 }
 
+// The system's winmm.dll, by its full path: the name alone finds this one.
+// Windows and Wine both load it beside us.
+HMODULE systemWinmm() {
+    static HMODULE module;
+    if (module) return module;
+    char path[MAX_PATH];
+    const UINT length = GetSystemDirectoryA(path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH - sizeof "\\winmm.dll") return nullptr;
+    std::snprintf(path + length, MAX_PATH - length, "\\winmm.dll");
+    module = LoadLibraryA(path);
+    return module;
+}
+
+template <class Function>
+Function systemFunction(const char* name) {
+    const HMODULE module = systemWinmm();
+    return module ? reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name))) : nullptr;
+}
+
 } // namespace
 
 extern "C" {
@@ -433,6 +453,18 @@ MMRESULT WINAPI midiOutGetErrorTextA(MMRESULT code, LPSTR text, UINT size) {
     }
     logLine("midiOutGetErrorTextA %u \"%s\" = %u", code, result == MMSYSERR_NOERROR ? text : "", result);
     return result;
+}
+
+// Not logged: the log is the MIDI calls'.
+MMRESULT WINAPI timeSetEvent(UINT delay, UINT resolution, LPTIMECALLBACK callback, DWORD_PTR user, UINT flags) {
+    static const auto system = systemFunction<MMRESULT(WINAPI*)(UINT, UINT, LPTIMECALLBACK, DWORD_PTR, UINT)>(
+        "timeSetEvent");
+    return system ? system(delay, resolution, callback, user, flags) : 0;
+}
+
+MMRESULT WINAPI timeKillEvent(UINT timerId) {
+    static const auto system = systemFunction<MMRESULT(WINAPI*)(UINT)>("timeKillEvent");
+    return system ? system(timerId) : MMSYSERR_INVALPARAM;
 }
 
 } // extern "C"
