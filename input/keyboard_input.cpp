@@ -15,6 +15,7 @@ ModifierKeys g_modifiers;
 namespace {
 
 const int32_t BEND_NUDGE = 1500;
+const int32_t RIGHT_SHIFT_SCAN_CODE = 0x36;
 
 enum class KeyTransition { PRESS, RELEASE, REPEAT };
 
@@ -32,6 +33,7 @@ KeyTransition transitionOf(LPARAM keyData) {
 }
 
 PanelChange pressKey(int32_t keyId, int32_t s, int32_t offset) {
+    g_model.softTouch = g_modifiers.leftShift || g_modifiers.rightShift;
     if (!chordModeOn(s)) return pressNote(keyId, s, offset);
     const bool minor = g_modifiers.leftControl || g_modifiers.rightControl;
     return pressChord(keyId, s, offset, minor, g_modifiers.capsLock);
@@ -72,6 +74,12 @@ bool noteModifierKey(WPARAM virtualKey, LPARAM keyData, KeyTransition transition
     if (virtualKey == VK_CONTROL) {
         const bool right = (keyData >> 24 & 1) != 0; // the extended flag
         (right ? g_modifiers.rightControl : g_modifiers.leftControl) = transition != KeyTransition::RELEASE;
+        return true;
+    }
+    if (virtualKey == VK_SHIFT) {
+        // Both Shift keys come as VK_SHIFT: the scan code tells them apart.
+        const bool right = (keyData >> 16 & 0xFF) == RIGHT_SHIFT_SCAN_CODE;
+        (right ? g_modifiers.rightShift : g_modifiers.leftShift) = transition != KeyTransition::RELEASE;
         return true;
     }
     if (virtualKey == VK_CAPITAL) {
@@ -179,4 +187,6 @@ void onKeysBack() {
     g_modifiers.leftControl = (GetKeyState(VK_LCONTROL) & 0x80) != 0;
     g_modifiers.rightControl = (GetKeyState(VK_RCONTROL) & 0x80) != 0;
     g_modifiers.capsLock = (GetKeyState(VK_CAPITAL) & 0x01) != 0;
+    g_modifiers.leftShift = (GetKeyState(VK_LSHIFT) & 0x80) != 0;
+    g_modifiers.rightShift = (GetKeyState(VK_RSHIFT) & 0x80) != 0;
 }

@@ -9,12 +9,15 @@
 
 #include <cstdint>
 
-// Ctrl and Caps Lock as the key messages the window saw left them, read
-// afresh from the system only when the window gets the keys back.
+// Ctrl, Shift and Caps Lock as the key messages the window saw left them,
+// read afresh from the system only when the window gets the keys back.
 struct ModifierKeys {
     bool leftControl = false; // held
     bool rightControl = false;
     bool capsLock = false; // toggled on
+    // Held, either of them: a soft touch.
+    bool leftShift = false;
+    bool rightShift = false;
 };
 
 extern ModifierKeys g_modifiers;
@@ -31,6 +34,6 @@ bool onSystemKeyMessage(HWND window, WPARAM virtualKey, LPARAM keyData);
 // releases will go elsewhere, so every held note, the pedal and the bend
 // gesture end now. Nothing is sent when nothing is held.
 void onKeysLost(HWND window);
-// The keys are back: nothing is replayed, Ctrl and Caps Lock are read anew,
-// as they may have changed meanwhile.
+// The keys are back: nothing is replayed, Ctrl, Shift and Caps Lock are
+// read anew, as they may have changed meanwhile.
 void onKeysBack();

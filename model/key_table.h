@@ -19,7 +19,7 @@ enum class KeyRole : uint8_t {
     RESET,    // Esc
     STEP,     // the arrows: select and step a setting
     BEND,     // Page Up and Page Down
-    MODIFIER, // Ctrl, Alt, Shift, the Windows keys, the menu key
+    MODIFIER, // Ctrl, Alt, Shift (a soft touch), the Windows keys, the menu key
     LOCK,     // Caps Lock (the chord fold) and Num Lock
     TAKE,     // F9
 };

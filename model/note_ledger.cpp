@@ -14,6 +14,13 @@ uint16_t* holdsOf(const Voice& voice) {
     return sounds(voice) ? &g_model.noteHolds[voice.channel][voice.note] : nullptr;
 }
 
+// A note two keys hold was struck by the first: it ends as it was struck,
+// whichever key lets it go last.
+Voice struck(Voice voice) {
+    voice.velocity = g_model.noteVelocity[voice.channel][voice.note];
+    return voice;
+}
+
 } // namespace
 
 void startVoice(KeyVoices& owner, int32_t s, int32_t offset) {
@@ -21,7 +28,10 @@ void startVoice(KeyVoices& owner, int32_t s, int32_t offset) {
     const Voice voice = voiceOf(section, offset);
     showKey(section, offset, +1);
     uint16_t* holds = holdsOf(voice);
-    if (holds && (*holds)++ == 0) sendVoice(voice, true);
+    if (holds && (*holds)++ == 0) {
+        sendVoice(voice, true);
+        g_model.noteVelocity[voice.channel][voice.note] = (uint8_t)voice.velocity;
+    }
     owner.section = s;
     if (owner.count < MAX_VOICES) owner.voices[owner.count++] = voice;
 }
@@ -32,7 +42,7 @@ void endVoices(KeyVoices& owner) {
         const Voice& voice = owner.voices[i];
         showKey(section, voice.offset, -1);
         uint16_t* holds = holdsOf(voice);
-        if (holds && *holds > 0 && --*holds == 0) sendVoice(voice, false);
+        if (holds && *holds > 0 && --*holds == 0) sendVoice(struck(voice), false);
     }
     owner = KeyVoices{};
 }

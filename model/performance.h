@@ -22,6 +22,7 @@ constexpr int32_t MINOR_CHORD = 0; // chord qualities, indices into ChordTable
 constexpr int32_t MAJOR_CHORD = 1;
 constexpr int MAX_VOICES = 5; // the most notes one key's press can start
 constexpr int32_t NOTE_COUNT = 128;
+constexpr int32_t SOFT_VOLUME_START = 64; // the velocity Shift plays at, until the settings say another
 // The offsets above a section's base note that its key beds can show:
 // Single shows two rows an octave apart.
 constexpr int32_t SHOWN_OFFSETS = 12 + KEY_COUNT;
@@ -77,6 +78,7 @@ struct KeyboardSection {
     int32_t values[PARAM_COUNT] = {};
     int32_t selectedParam = ParamId::PATCH; // what the knob, + and - and the menus change
     int32_t lastChordKey = NO_KEY;          // the computer key of the section's chord started last
+    int32_t softVolume = SOFT_VOLUME_START; // the velocity of a press with Shift held, 1..127
 };
 
 struct PerformanceModel {
@@ -91,6 +93,9 @@ struct PerformanceModel {
     // very end of the sweep.
     bool knobOnDragScale = false;
     Pedal sustain; // Space
+    // Shift held at the press being played: its notes go out at the
+    // section's soft volume rather than its VOLUME.
+    bool softTouch = false;
     // The program remembered per MIDI channel, shared by both sections: two
     // sections on one channel always play one patch.
     int32_t ChannelPatchTable[CHANNEL_COUNT] = {};
@@ -98,6 +103,9 @@ struct PerformanceModel {
     KeyVoices held[KEY_ID_COUNT] = {};
     // How many keys hold each note of each channel: it ends with the last.
     uint16_t noteHolds[CHANNEL_COUNT][NOTE_COUNT] = {};
+    // The velocity each sounding note was struck with, and its note-off's,
+    // whichever key lets it go last.
+    uint8_t noteVelocity[CHANNEL_COUNT][NOTE_COUNT] = {};
     // A setter changed something kept between runs: the window side saves it.
     bool settingsChanged = false;
 };

@@ -49,6 +49,7 @@ Settings capturedSettings() {
             kept.values[id] = paramValue(section, id);
         kept.chord = chordModeOn(s) ? 1 : 0;
         kept.selected = section.selectedParam;
+        kept.softVolume = section.softVolume;
     }
     now.activeSection = g_model.activeSection;
     copyDeviceName(now.deviceName, g_port.deviceName, deviceNameLength(g_port.deviceName));
@@ -90,6 +91,7 @@ void restoreModel(const Settings& settings) {
         for (int32_t id = ParamId::CHANNEL; id < SELECTABLE_PARAM_COUNT; ++id) section.values[id] = kept.values[id];
         section.values[ParamId::CHORD] = kept.chord;
         section.selectedParam = kept.selected;
+        section.softVolume = kept.softVolume;
     }
     g_model.activeSection = settings.activeSection;
     restoreKeyMap(settings.keyLayout, settings.customKeys);

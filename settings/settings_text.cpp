@@ -72,6 +72,8 @@ const Field FIELDS[] = {
     number(Scope::SECTION, nullptr, "Volume", 0, START_PARAMS[ParamId::VOLUME].count - 1, 0,
            START_PARAMS[ParamId::VOLUME].value,
            [](Settings& s, int32_t i) -> int32_t& { return s.sections[i].values[ParamId::VOLUME]; }),
+    number(Scope::SECTION, nullptr, "SoftVolume", 1, START_PARAMS[ParamId::VOLUME].count - 1, 0, SOFT_VOLUME_START,
+           [](Settings& s, int32_t i) -> int32_t& { return s.sections[i].softVolume; }),
     number(Scope::SECTION, nullptr, "Transpose", 0, START_PARAMS[ParamId::TRANSPOSE].count - 1, 0,
            START_PARAMS[ParamId::TRANSPOSE].value,
            [](Settings& s, int32_t i) -> int32_t& { return s.sections[i].values[ParamId::TRANSPOSE]; }),

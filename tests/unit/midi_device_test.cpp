@@ -74,6 +74,8 @@ TEST_F(MidiDeviceTest, TheDialogListsDevicesInIndexOrderAndOpensOnTheCurrentOne)
                                  "GetKeyState 0xA2", // and gives them back
                                  "GetKeyState 0xA3",
                                  "GetKeyState 0x14",
+                                 "GetKeyState 0xA0",
+                                 "GetKeyState 0xA1",
                              }));
     EXPECT_EQ(g_port.deviceIndex, 2u);
 }

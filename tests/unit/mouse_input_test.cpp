@@ -100,6 +100,8 @@ TEST_F(MouseTest, MenuChoiceArrivesAfterThePressAndSetsTheSelectedParameter) {
                                   "GetKeyState 0xA2",
                                   "GetKeyState 0xA3",
                                   "GetKeyState 0x14",
+                                  "GetKeyState 0xA0",
+                                  "GetKeyState 0xA1",
                                   REPAINT_ALL,
                               }));
     EXPECT_EQ(paramValue(g_model.sections[1], ParamId::CHANNEL), 0) << "nothing changes until the choice is delivered";
@@ -237,7 +239,7 @@ TEST_F(MouseTest, SetupEndsThePressWhateverTheDialogEndsIn) {
         MMRESULT open;
         const char* last;
     } cases[] = {
-        {IDCANCEL, MMSYSERR_NOERROR, "GetKeyState 0x14"}, // the keys back from the dialog, and no more
+        {IDCANCEL, MMSYSERR_NOERROR, "GetKeyState 0xA1"}, // the keys back from the dialog, and no more
         {IDOK, MMSYSERR_NOERROR, "midiOutShortMsg midi2 program 0xC0 0"},
         {IDOK, MMSYSERR_ALLOCATED, "MessageBoxA window \"Can't open MIDI output device\" caption null 0x0"},
     };

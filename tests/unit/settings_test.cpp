@@ -22,7 +22,7 @@ std::string describe(const Settings& settings) {
         text += "ch" + std::to_string(s.values[ParamId::CHANNEL]) + " oct" + std::to_string(s.values[ParamId::OCTAVE]) +
                 " vol" + std::to_string(s.values[ParamId::VOLUME]) + " tr" +
                 std::to_string(s.values[ParamId::TRANSPOSE]) + " chord" + std::to_string(s.chord) + " sel" +
-                std::to_string(s.selected) + " | ";
+                std::to_string(s.selected) + (s.softVolume != 64 ? " soft" + std::to_string(s.softVolume) : "") + " | ";
     }
     text += "patches";
     for (int32_t c = 0; c < CHANNEL_COUNT; ++c) {
@@ -105,8 +105,10 @@ TEST(SettingsText, WhatIsWrittenIsReadBackTheSame) {
     const size_t length = writeSettingsText(settings, text);
     EXPECT_EQ(std::string(text, length),
               "; Tonvale's settings, kept between runs. Delete this file to start afresh.\r\n\r\n"
-              "[Left]\r\nChannel=2\r\nOctave=3\r\nVolume=127\r\nTranspose=0\r\nChord=Off\r\nSelected=Octave\r\n\r\n"
-              "[Right]\r\nChannel=1\r\nOctave=5\r\nVolume=127\r\nTranspose=0\r\nChord=On\r\nSelected=Patch\r\n\r\n"
+              "[Left]\r\nChannel=2\r\nOctave=3\r\nVolume=127\r\nSoftVolume=64\r\nTranspose=0\r\nChord=Off\r\n"
+              "Selected=Octave\r\n\r\n"
+              "[Right]\r\nChannel=1\r\nOctave=5\r\nVolume=127\r\nSoftVolume=64\r\nTranspose=0\r\nChord=On\r\n"
+              "Selected=Patch\r\n\r\n"
               "[Patches]\r\nChannel1=1\r\nChannel2=33\r\nChannel3=1\r\nChannel4=1\r\nChannel5=1\r\nChannel6=1\r\n"
               "Channel7=1\r\nChannel8=1\r\nChannel9=1\r\nChannel10=1\r\nChannel11=1\r\nChannel12=1\r\nChannel13=1\r\n"
               "Channel14=1\r\nChannel15=1\r\nChannel16=1\r\n\r\n"
