@@ -2,6 +2,7 @@
 
 #include "devices/midi_device.h"
 #include "display/repaint.h"
+#include "input/modulation_key.h"
 #include "input/pitch_bend.h"
 #include "model/chords.h"
 #include "model/key_map.h"
@@ -93,8 +94,8 @@ bool noteModifierKey(WPARAM virtualKey, LPARAM keyData, KeyTransition transition
 // controls do. Page Up and Page Down act on every message of theirs,
 // release and auto-repeat included: each one pushes the bend target
 // further. The arrows act on presses and repeats, so a held arrow scrolls;
-// Space, Esc and F9 on the press alone. The keypad's arrows with Num Lock off
-// come as the same virtual keys.
+// Space, Esc and F9 on the press alone; Home on its press and its release.
+// The keypad's arrows with Num Lock off come as the same virtual keys.
 void onUnmatchedKey(HWND window, WPARAM virtualKey, LPARAM keyData, KeyTransition transition) {
     if (noteModifierKey(virtualKey, keyData, transition)) return;
     if (virtualKey == VK_PRIOR) nudgeBend(window, +BEND_NUDGE);
@@ -127,6 +128,10 @@ void onUnmatchedKey(HWND window, WPARAM virtualKey, LPARAM keyData, KeyTransitio
         return;
     case VK_SPACE:
         if (transition != KeyTransition::REPEAT) showPanelChange(window, press ? pressSustain() : releaseSustain());
+        return;
+    case VK_HOME:
+        if (press) pressModulationKey(window);
+        if (transition == KeyTransition::RELEASE) releaseModulationKey(window);
         return;
     default: return;
     }
@@ -180,6 +185,7 @@ bool onSystemKeyMessage(HWND window, WPARAM virtualKey, LPARAM keyData) {
 void onKeysLost(HWND window) {
     showPanelChange(window, releaseAllKeys());
     stopBendGesture(window);
+    stopModulation(window);
 }
 
 void onKeysBack() {

@@ -22,6 +22,7 @@ enum class KeyRole : uint8_t {
     MODIFIER, // Ctrl, Alt, Shift (a soft touch), the Windows keys, the menu key
     LOCK,     // Caps Lock (the chord fold) and Num Lock
     TAKE,     // F9
+    WHEEL,    // Home: the modulation wheel
 };
 
 // The section a key of the Split layout plays: the upper rows the left,

@@ -13,6 +13,7 @@ const uint8_t PROGRAM_CHANGE = 0xC0;
 const uint8_t PITCH_BEND = 0xE0;
 const int32_t HIGHEST_NOTE = 127;
 const int32_t SUSTAIN_CONTROLLER = 64;
+const int32_t MODULATION_CONTROLLER = 1;
 const int32_t PEDAL_DOWN = 127; // any value from 64 holds it; 127 as a pedal's switch sends
 
 DWORD compose(uint8_t kind, int32_t channel, int32_t data1, int32_t data2) {
@@ -93,4 +94,8 @@ void sendPitchBend() {
 
 void sendSustain(int32_t channel, bool down) {
     sendShortMessage(compose(CONTROL_CHANGE, channel, SUSTAIN_CONTROLLER, down ? PEDAL_DOWN : 0));
+}
+
+void sendModulation(int32_t channel, int32_t value) {
+    sendShortMessage(compose(CONTROL_CHANGE, channel, MODULATION_CONTROLLER, value));
 }

@@ -44,3 +44,6 @@ void sendPitchBend();
 
 // The sustain pedal's controller, down (127) or up (0), on a channel.
 void sendSustain(int32_t channel, bool down);
+
+// The modulation wheel's controller, 0..127, on a channel.
+void sendModulation(int32_t channel, int32_t value);

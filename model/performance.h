@@ -23,6 +23,7 @@ constexpr int32_t MAJOR_CHORD = 1;
 constexpr int MAX_VOICES = 5; // the most notes one key's press can start
 constexpr int32_t NOTE_COUNT = 128;
 constexpr int32_t SOFT_VOLUME_START = 64; // the velocity Shift plays at, until the settings say another
+constexpr int32_t MODULATION_TOP = 127;
 // The offsets above a section's base note that its key beds can show:
 // Single shows two rows an octave apart.
 constexpr int32_t SHOWN_OFFSETS = 12 + KEY_COUNT;
@@ -81,6 +82,14 @@ struct KeyboardSection {
     int32_t softVolume = SOFT_VOLUME_START; // the velocity of a press with Shift held, 1..127
 };
 
+// The modulation wheel as Home moves it: it falls back on the channel it
+// rose on, whatever changed in between.
+struct Modulation {
+    int32_t value = 0;            // controller 1 as last sent, 0..127
+    int32_t target = 0;           // 127 while Home is held, 0 once it is let go
+    int32_t channel = NO_CHANNEL; // the channel it moves on; none while it rests at 0
+};
+
 struct PerformanceModel {
     KeyboardSection sections[SECTION_COUNT] = {}; // 0 left, 1 right
     int32_t activeSection = 0;                    // the section knob, menus, Tab and bend act on
@@ -96,6 +105,7 @@ struct PerformanceModel {
     // Shift held at the press being played: its notes go out at the
     // section's soft volume rather than its VOLUME.
     bool softTouch = false;
+    Modulation modulation; // Home
     // The program remembered per MIDI channel, shared by both sections: two
     // sections on one channel always play one patch.
     int32_t ChannelPatchTable[CHANNEL_COUNT] = {};

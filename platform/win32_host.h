@@ -267,6 +267,7 @@ struct MIDIOUTCAPSA {
 #define VK_SPACE 0x20
 #define VK_PRIOR 0x21
 #define VK_NEXT 0x22
+#define VK_HOME 0x24
 #define VK_LEFT 0x25
 #define VK_UP 0x26
 #define VK_RIGHT 0x27

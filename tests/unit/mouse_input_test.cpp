@@ -91,12 +91,13 @@ TEST_F(MouseTest, MenuChoiceArrivesAfterThePressAndSetsTheSelectedParameter) {
     g_menus.ChannelMenu = CreatePopupMenu();
     g_menus.OctaveMenu = CreatePopupMenu();
     fake::script.menuChoice = CMD_CHANNEL_ITEMS + 9; // "Channel 10"
-    // The menu loop takes the keys: nothing is held, so only the bend timer
-    // is stopped; Ctrl and Caps Lock are read anew when it gives them back.
+    // The menu loop takes the keys: nothing is held, so only the timers are
+    // stopped; Ctrl, Caps Lock and Shift are read anew when it gives them back.
     EXPECT_EQ(press(544, 85), Lines({
                                   REPAINT_ALL,
                                   "TrackPopupMenuEx menu2 0x40 at 959,828 owner window null",
                                   "KillTimer window id 1",
+                                  "KillTimer window id 4",
                                   "GetKeyState 0xA2",
                                   "GetKeyState 0xA3",
                                   "GetKeyState 0x14",

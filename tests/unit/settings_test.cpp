@@ -72,7 +72,7 @@ const BrokenInput BROKEN_INPUTS[] = {
     {"keys: unknown names and sections, offsets out of range, keys with a meaning, a key twice",
      "[General]\nKeys=custom\n[Keys]\nQ=Right 7\nq=Left 3\nComma=active 127\nScanE035=Active 28\nSpace=Left 1\n"
      "Scan01=Left 1\nF5=Right 128\nNoSuchKey=Left 2\nScan2=Left 0\nScanE0=Middle 4\nF10 = Left 12 ; the tenth\n"
-     "A=Left 0\nAltLeft=Left 5\nScan00=Left 6\n",
+     "A=Left 0\nAltLeft=Left 5\nScan00=Left 6\nHome=Left 4\n",
      "ch0 oct5 vol127 tr0 chord0 sel0 | ch0 oct5 vol127 tr0 chord0 sel0 | patches | active0 device \"\" keys2 16=R7 "
      "30=L0 51=A127 68=L12 309=A28"},
     {"a device name too long for any device, one window coordinate",
