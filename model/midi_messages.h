@@ -31,7 +31,8 @@ bool sounds(const Voice& voice);
 void sendVoice(const Voice& voice, bool on);
 
 // Sends the program change the section's selected parameter calls for
-// (Patch or Channel), keeping the per-channel patch memory.
+// (Patch or Channel), keeping the per-channel patch memory. Every program
+// change goes after its channel's bank, if it has one.
 void applyPatch(const KeyboardSection& section);
 
 // A device just opened plays program 1 everywhere: each section's patch

@@ -24,6 +24,7 @@ constexpr int MAX_VOICES = 5; // the most notes one key's press can start
 constexpr int32_t NOTE_COUNT = 128;
 constexpr int32_t SOFT_VOLUME_START = 64; // the velocity Shift plays at, until the settings say another
 constexpr int32_t MODULATION_TOP = 127;
+constexpr int32_t BANK_COUNT = 128 * 128; // a bank is its MSB × 128 + its LSB
 // The offsets above a section's base note that its key beds can show:
 // Single shows two rows an octave apart.
 constexpr int32_t SHOWN_OFFSETS = 12 + KEY_COUNT;
@@ -90,6 +91,13 @@ struct Modulation {
     int32_t channel = NO_CHANNEL; // the channel it moves on; none while it rests at 0
 };
 
+// A channel's bank goes out as controllers 0 and 32 right before each of
+// its program changes; a channel without one sends the program alone.
+struct ChannelBank {
+    bool set = false;
+    int32_t number = 0; // 0..BANK_COUNT-1
+};
+
 struct PerformanceModel {
     KeyboardSection sections[SECTION_COUNT] = {}; // 0 left, 1 right
     int32_t activeSection = 0;                    // the section knob, menus, Tab and bend act on
@@ -106,6 +114,7 @@ struct PerformanceModel {
     // section's soft volume rather than its VOLUME.
     bool softTouch = false;
     Modulation modulation; // Home
+    ChannelBank channelBanks[CHANNEL_COUNT] = {};
     // The program remembered per MIDI channel, shared by both sections: two
     // sections on one channel always play one patch.
     int32_t ChannelPatchTable[CHANNEL_COUNT] = {};

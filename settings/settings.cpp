@@ -51,6 +51,10 @@ Settings capturedSettings() {
         kept.selected = section.selectedParam;
         kept.softVolume = section.softVolume;
     }
+    for (int32_t c = 0; c < CHANNEL_COUNT; ++c) {
+        const ChannelBank& bank = g_model.channelBanks[c];
+        now.banks[c] = bank.set ? bank.number : NO_BANK;
+    }
     now.activeSection = g_model.activeSection;
     copyDeviceName(now.deviceName, g_port.deviceName, deviceNameLength(g_port.deviceName));
     now.windowX = g_settings.windowKnown ? g_settings.windowPosition.x : NO_WINDOW_POSITION;
@@ -92,6 +96,9 @@ void restoreModel(const Settings& settings) {
         section.values[ParamId::CHORD] = kept.chord;
         section.selectedParam = kept.selected;
         section.softVolume = kept.softVolume;
+    }
+    for (int32_t c = 0; c < CHANNEL_COUNT; ++c) {
+        g_model.channelBanks[c] = settings.banks[c] == NO_BANK ? ChannelBank{} : ChannelBank{true, settings.banks[c]};
     }
     g_model.activeSection = settings.activeSection;
     restoreKeyMap(settings.keyLayout, settings.customKeys);
