@@ -1,6 +1,6 @@
-// Playing allocates no memory: a long burst of keys, chords, Tab, Page Up
-// and Page Down, the sustain pedal, the arrows, the keys lost and regained,
-// timer ticks, knob and wheel drags, menu choices, RESET and
+// Playing allocates no memory: a long burst of keys, chords, Shift, Tab,
+// Page Up and Page Down, Home, the sustain pedal, the arrows, the keys lost
+// and regained, timer ticks, knob and wheel drags, menu choices with banks, RESET and
 // paints, counted allocation by allocation. The fake records into fixed
 // storage; its log is cleared between rounds so it never fills up. A take is
 // recorded throughout, its timer making its next chunk ready between rounds.
@@ -44,11 +44,13 @@ void keepTally(BurstTally& tally) {
 }
 
 // Presses, repeats and releases one key of each section; section 1 plays
-// chords, with Ctrl and Caps Lock changing from round to round.
+// chords, with Ctrl, Caps Lock and Shift changing from round to round.
 void playKeys(int round, BurstTally& tally) {
     const int k = round % KEY_COUNT;
     holdControl(round % 3 == 0);
     setCapsLock(round % 5 == 0);
+    if (round % 2 == 0) keyPress(scan::SHIFT, VK_SHIFT);
+    if (round % 2 == 1) keyRelease(scan::SHIFT, VK_SHIFT);
     for (int s = 0; s < SECTION_COUNT; ++s) {
         const unsigned scanCode = splitKeyId(s, k);
         keyPress(scanCode);
@@ -68,8 +70,12 @@ void bendAndSwitch(int round, BurstTally& tally) {
         pageDown(fake::repeatOf(scan::PAGE_DOWN));
     }
     for (int i = 0; i < 3; ++i) timerTick();
+    keyPress(scan::HOME, VK_HOME);
+    for (int i = 0; i < 3; ++i) MainWndProc(fake::WINDOW, WM_TIMER, TIMER_MODULATION, 0);
+    keyRelease(scan::HOME, VK_HOME);
+    MainWndProc(fake::WINDOW, WM_TIMER, TIMER_MODULATION, 0);
     pressTab();
-    tally.messages += 6;
+    tally.messages += 12;
 }
 
 // The pedal, the arrows, and the keys lost with a note and the pedal held.
@@ -122,6 +128,7 @@ void useThePanel(int round, BurstTally& tally) {
 
 TEST_F(NoAllocationTest, PlayingAllocatesNothing) {
     g_model.sections[1].values[ParamId::CHORD] = 1;
+    g_model.channelBanks[0] = ChannelBank{true, 130};
     createPanelSurfaces(fake::WINDOW);
     keyPress(0x43, VK_F9); // a take, recorded throughout
     fake::clearLog();
@@ -142,7 +149,7 @@ TEST_F(NoAllocationTest, PlayingAllocatesNothing) {
     EXPECT_EQ(allocations, 0u);
     EXPECT_GE(tally.messages, 12000u);
     EXPECT_GE(tally.midiMessages, (size_t)ROUNDS * 10) << "the burst really played";
-    EXPECT_EQ(tally.timerStarts, (size_t)ROUNDS * 2);
+    EXPECT_EQ(tally.timerStarts, (size_t)ROUNDS * 4); // the bend's two, Home's press and release
     EXPECT_FALSE(tally.logOverflowed);
     EXPECT_EQ(g_recorder.events.count, tally.midiMessages + tally.resets) << "the take kept every message";
     EXPECT_GT(g_recorder.events.count, 2 * CHUNK_EVENTS) << "in several chunks";
