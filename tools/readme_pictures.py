@@ -112,18 +112,18 @@ def picture_of_keys(session, path, keys, marked):
 
 def program_key_table():
     """The two sections' keys as set-1 scan codes, and the note the first key
-    plays at start-up, read from the program's sources."""
-    source = ""
-    for name in ("key_map.cpp", "performance.h"):
-        with open(os.path.join(ROOT, "model", name)) as f:
-            source += f.read()
-    table = re.search(r"SECTION_SCAN_CODES\[SECTION_COUNT\]\[KEY_COUNT\] = \{(.*?)\n\};", source, re.S)
-    octave = re.search(r"\{(\d+), \w+\},\s*// Octave", source)
-    if not table or not octave:
+    plays at start-up, read from the program's sources: the Split layout's
+    upper rows play the left section, its lower rows the right."""
+    with open(os.path.join(ROOT, "model", "key_table.cpp")) as f:
+        keys = re.findall(r"\b(upper|lower)\((0x[0-9A-Fa-f]{2}), \"[^\"]*\", (\d+)\)", f.read())
+    with open(os.path.join(ROOT, "model", "performance.h")) as f:
+        octave = re.search(r"\{(\d+), \w+\},\s*// Octave", f.read())
+    if not keys or not octave:
         sys.exit("model/ no longer has the key table or start octave this script reads")
-    sections = [[int(code, 16) for code in re.findall(r"0x[0-9A-Fa-f]{2}", row)]
-                for row in re.findall(r"\{([^{}]*)\}", table.group(1))]
-    return sections, 12 * int(octave.group(1))
+    sections = [{}, {}]
+    for row, code, k in keys:
+        sections[0 if row == "upper" else 1][int(k)] = int(code, 16)
+    return [[codes[k] for k in sorted(codes)] for codes in sections], 12 * int(octave.group(1))
 
 
 # A US keyboard: rows of (scan code or None, legend, width in keys); a legend
