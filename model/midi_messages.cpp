@@ -53,7 +53,7 @@ Voice voiceOf(const KeyboardSection& section, int32_t k) {
     Voice voice;
     voice.channel = paramValue(section, ParamId::CHANNEL);
     voice.note = k + paramValue(section, ParamId::TRANSPOSE) + 12 * paramValue(section, ParamId::OCTAVE);
-    voice.velocity = g_model.softTouch ? section.softVolume : paramValue(section, ParamId::VOLUME);
+    voice.velocity = paramValue(section, ParamId::VOLUME);
     voice.offset = k;
     return voice;
 }

@@ -17,8 +17,7 @@ struct ShortMessage {
 DWORD packShortMessage(const ShortMessage& message);
 
 // Where note index k of the section sounds with its values as they stand
-// now: its channel and note number, which may lie above 127, and its
-// velocity, the section's soft volume for a press with Shift held.
+// now: its channel and note number, which may lie above 127.
 Voice voiceOf(const KeyboardSection& section, int32_t k);
 
 // Whether a voice goes on the wire. Transpose and chord intervals can push a

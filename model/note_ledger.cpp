@@ -25,7 +25,10 @@ Voice struck(Voice voice) {
 
 void startVoice(KeyVoices& owner, int32_t s, int32_t offset) {
     KeyboardSection& section = g_model.sections[s];
-    const Voice voice = voiceOf(section, offset);
+    // The touch is the press's: a note started after it (a strum's) keeps it.
+    if (owner.count == 0) owner.soft = g_model.softTouch;
+    Voice voice = voiceOf(section, offset);
+    if (owner.soft) voice.velocity = section.softVolume;
     showKey(section, offset, +1);
     uint16_t* holds = holdsOf(voice);
     if (holds && (*holds)++ == 0) {

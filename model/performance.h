@@ -60,6 +60,7 @@ struct Voice {
 struct KeyVoices {
     int32_t count = 0;
     bool chord = false; // the next chord pressed in the section ends it
+    bool soft = false;  // pressed with Shift held: every note of it at the section's soft volume
     int32_t section = 0;
     Voice voices[MAX_VOICES] = {};
 };
