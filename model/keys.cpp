@@ -2,6 +2,7 @@
 
 #include "model/key_map.h"
 #include "model/midi_messages.h"
+#include "model/modulation.h"
 #include "model/note_ledger.h"
 
 #include <algorithm>
@@ -66,6 +67,7 @@ PanelChange releaseAllKeys() {
 
 void forgetAllKeys() {
     releaseSustain();
+    endModulation(); // a device reset need not bring it back either
     for (KeyboardSection& section : g_model.sections) {
         std::fill(std::begin(section.keyDown), std::end(section.keyDown), 0);
     }

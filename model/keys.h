@@ -32,6 +32,7 @@ PanelChange releaseSustain();
 // nothing when nothing is held.
 PanelChange releaseAllKeys();
 
-// RESET: the pedal comes up (a device reset need not lift it), every key is
-// let go and every note forgotten; the device reset silences them.
+// RESET: the pedal comes up and the modulation goes back to 0 (a device
+// reset need do neither), every key is let go and every note forgotten; the
+// device reset silences them.
 void forgetAllKeys();

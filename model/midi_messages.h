@@ -30,7 +30,8 @@ bool sounds(const Voice& voice);
 void sendVoice(const Voice& voice, bool on);
 
 // Sends the program change the section's selected parameter calls for
-// (Patch or Channel), keeping the per-channel patch memory.
+// (Patch or Channel), keeping the per-channel patch memory. Every program
+// change goes after its channel's bank, if it has one.
 void applyPatch(const KeyboardSection& section);
 
 // A device just opened plays program 1 everywhere: each section's patch
@@ -43,3 +44,6 @@ void sendPitchBend();
 
 // The sustain pedal's controller, down (127) or up (0), on a channel.
 void sendSustain(int32_t channel, bool down);
+
+// The modulation wheel's controller, 0..127, on a channel.
+void sendModulation(int32_t channel, int32_t value);

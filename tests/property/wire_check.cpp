@@ -2,6 +2,7 @@
 
 #include "app/main_window.h"
 #include "input/pitch_bend.h"
+#include "model/performance.h"
 #include "tests/fake/fake_win32.h"
 
 #include <algorithm>
@@ -41,8 +42,8 @@ void WireCheck::onShortMessage(DWORD message, size_t event) {
     const unsigned data1 = (message >> 8) & 0xFF;
     const unsigned data2 = (message >> 16) & 0xFF;
     const std::string text = fake::describeShortMessage(message);
-    // The program sends note-off, note-on, the sustain controller, program
-    // change and pitch bend, nothing else.
+    // The program sends note-off, note-on, the sustain, modulation and bank
+    // controllers, program change and pitch bend, nothing else.
     const unsigned kind = status & 0xF0;
     if (kind != 0x80 && kind != 0x90 && kind != 0xB0 && kind != 0xC0 && kind != 0xE0) {
         note("a status byte the program never sends", text + at(event));
@@ -52,6 +53,7 @@ void WireCheck::onShortMessage(DWORD message, size_t event) {
         note("a data byte above 127", text + at(event));
         return;
     }
+    onBank(kind, channel, data1, data2, text, event);
     if (kind == 0xB0) onController(channel, data1, data2, text, event);
     if (kind == 0xE0) onBend(channel, data1 | data2 << 7, text, event);
     // A note struck again while it sounds would be cut short by the note-off
@@ -62,6 +64,8 @@ void WireCheck::onShortMessage(DWORD message, size_t event) {
     if (kind != 0x80) return;
     std::vector<Sounding>& started = sounding[channel][data1];
     if (!started.empty()) {
+        if (started.front().message >> 16 != data2)
+            note("a note-off at another velocity than its note-on's", text + at(event));
         started.erase(started.begin());
     } else if (silenced[channel][data1] > 0) {
         --silenced[channel][data1];
@@ -72,6 +76,8 @@ void WireCheck::onShortMessage(DWORD message, size_t event) {
 
 void WireCheck::onController(unsigned channel, unsigned controller, unsigned value, const std::string& text,
                              size_t event) {
+    if (controller == 0 || controller == 32) return; // onBank's
+    if (controller == 1) return onModulation(channel, value, text, event);
     if (controller != 64 || (value != 0 && value != 127)) {
         note("a controller other than the sustain pedal's", text + at(event));
     } else if (value == 127) {
@@ -95,6 +101,32 @@ void WireCheck::onBend(unsigned channel, unsigned value, const std::string& text
                      at(event));
         }
     }
+}
+
+// Ramp steps of 16 at most; the end of everything brings it to 0 at once.
+void WireCheck::onModulation(unsigned channel, unsigned value, const std::string& text, size_t event) {
+    if (value > modulation[channel] + 16 || (value + 16 < modulation[channel] && value != 0))
+        note("a modulation step coarser than 16", text + " after " + std::to_string(modulation[channel]) + at(event));
+    if (value != 0 && modulated >= 0 && modulated != (int)channel)
+        note("a modulation on a second channel while the first is up", text + at(event));
+    modulation[channel] = value;
+    if (value != 0 || modulated == (int)channel) modulated = value != 0 ? (int)channel : -1;
+}
+
+// A bank's two halves go right before a program change on their channel,
+// exactly where the model gives the channel a bank.
+void WireCheck::onBank(unsigned kind, unsigned channel, unsigned data1, unsigned data2, const std::string& text,
+                       size_t event) {
+    const unsigned half = kind != 0xB0 ? 0 : data1 == 0 ? 1 : data1 == 32 ? 2 : 0;
+    const bool next = bankHalves == 0 || bankChannel == channel;
+    if (half ? bankHalves != half - 1 || !next : bankHalves != 0 && (bankHalves != 2 || kind != 0xC0 || !next))
+        note("a bank select not right before a program change on its channel", text + at(event));
+    const ChannelBank& expected = g_model.channelBanks[channel];
+    if (kind == 0xC0 && ((bankHalves == 2) != expected.set || (expected.set && bank != (unsigned)expected.number)))
+        note("a program change without its channel's bank", text + at(event));
+    bank = half == 1 ? data2 << 7 : bank | data2;
+    bankHalves = half;
+    bankChannel = channel;
 }
 
 void WireCheck::expect(bool holds, const std::string& kind, size_t event) {
@@ -136,6 +168,8 @@ void WireCheck::expectSilence(const std::string& moment) {
             note("a channel left bent " + moment, "channel " + std::to_string(channel + 1) + " at " +
                                                       std::to_string(bend[channel]) + at(bentAt[channel]));
         }
+        if ((int)channel == modulated)
+            note("a channel left modulated " + moment, "channel " + std::to_string(channel + 1));
         if (pedalDown[channel]) {
             note("a sustain pedal still down " + moment,
                  "channel " + std::to_string(channel + 1) + at(pedalDown[channel] - 1));
@@ -143,16 +177,19 @@ void WireCheck::expectSilence(const std::string& moment) {
     }
 }
 
-void WireCheck::expectBendStopped(size_t event, const std::string& moment) {
+void WireCheck::expectRampsStopped(size_t event, const std::string& moment) {
     if (fake::timerRunning(TIMER_BEND_RAMP)) note("the bend timer still runs " + moment, at(event));
+    if (fake::timerRunning(TIMER_MODULATION)) note("the modulation timer still runs " + moment, at(event));
 }
 
-void WireCheck::tickUntilBendStops(size_t event, int maxTicks) {
-    for (int i = 0; i < maxTicks && fake::timerRunning(TIMER_BEND_RAMP); ++i) {
-        MainWndProc(fake::WINDOW, WM_TIMER, TIMER_BEND_RAMP, 0);
-        readLog(event);
-    }
-    if (fake::timerRunning(TIMER_BEND_RAMP)) {
-        note("the bend timer still runs after " + std::to_string(maxTicks) + " ticks", at(event));
+void WireCheck::tickUntilRampsStop(size_t event, int maxTicks) {
+    for (const UINT_PTR timer : {TIMER_BEND_RAMP, TIMER_MODULATION}) {
+        for (int i = 0; i < maxTicks && fake::timerRunning(timer); ++i) {
+            MainWndProc(fake::WINDOW, WM_TIMER, timer, 0);
+            readLog(event);
+        }
+        if (fake::timerRunning(timer)) {
+            note("a ramp's timer still runs after " + std::to_string(maxTicks) + " ticks", at(event));
+        }
     }
 }
