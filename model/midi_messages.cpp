@@ -28,10 +28,28 @@ void sendProgramChange(const KeyboardSection& section) {
         compose(PROGRAM_CHANGE, paramValue(section, ParamId::CHANNEL), paramValue(section, ParamId::PATCH), 0));
 }
 
-void sendBend(int32_t channel, int32_t value) {
+DWORD bendMessage(int32_t channel, int32_t value) {
     const int32_t low = (int32_t)std::fmod((double)value, 128.0);
-    sendShortMessage(compose(PITCH_BEND, channel, low, value / 128));
+    return compose(PITCH_BEND, channel, low, value / 128);
 }
+
+void sendBend(int32_t channel, int32_t value) { sendShortMessage(bendMessage(channel, value)); }
+
+void addStanding(StandingMessages& standing, DWORD message) {
+    if (standing.count < STANDING_MESSAGE_LIMIT) standing.messages[standing.count++] = message;
+}
+
+void pedalStanding(StandingMessages& standing) {
+    const Pedal& pedal = g_model.sustain;
+    if (pedal.down) addStanding(standing, compose(CONTROL_CHANGE, pedal.channel, SUSTAIN_CONTROLLER, PEDAL_DOWN));
+}
+
+void bendStanding(StandingMessages& standing) {
+    if (g_model.bentChannel != NO_CHANNEL) addStanding(standing, bendMessage(g_model.bentChannel, g_model.bendValue));
+}
+
+// Each kind of state a device keeps between notes, and what sets it.
+void (*const STANDING_STATES[])(StandingMessages&) = {pedalStanding, bendStanding};
 
 } // namespace
 
@@ -92,4 +110,10 @@ void sendPitchBend() {
 
 void sendSustain(int32_t channel, bool down) {
     sendShortMessage(compose(CONTROL_CHANGE, channel, SUSTAIN_CONTROLLER, down ? PEDAL_DOWN : 0));
+}
+
+StandingMessages standingMessages() {
+    StandingMessages standing;
+    for (const auto state : STANDING_STATES) state(standing);
+    return standing;
 }

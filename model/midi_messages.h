@@ -38,3 +38,13 @@ void sendPitchBend();
 
 // The sustain pedal's controller, down (127) or up (0), on a channel.
 void sendSustain(int32_t channel, bool down);
+
+// What brings a device that heard nothing yet to where the instrument
+// stands now: the pedal held, a bend away from the centre; one row per
+// kind of state in midi_messages.cpp.
+constexpr int STANDING_MESSAGE_LIMIT = 2 * CHANNEL_COUNT;
+struct StandingMessages {
+    DWORD messages[STANDING_MESSAGE_LIMIT] = {};
+    int count = 0;
+};
+StandingMessages standingMessages();
