@@ -15,7 +15,10 @@ void __libc_free(void* block);
 
 namespace {
 
-bool counting;
+// Only the thread that counts: the take writer's thread may allocate
+// meanwhile, through the fake's file store, which the program's own code
+// on that thread does not.
+thread_local bool counting;
 size_t allocations;
 
 void noteAllocation() {

@@ -174,6 +174,7 @@ private:
 
     // The takes, read strictly, hold the note-ons sent while recording and leave nothing sounding.
     void checkTakes() {
+        settleTakes();
         for (const std::string& path : fake::filePaths()) {
             if (path.size() < 4 || path.compare(path.size() - 4, 4, ".mid") != 0) continue; // the settings
             const Lines lines = readMidiFile(*fake::fileContent(path));
