@@ -38,6 +38,7 @@ void resetProgramState() {
     g_settings = FRESH_SETTINGS;
     g_recorder = TakeRecorder{};
     g_takes = Takes{};
+    g_writer = TakeWriter{}; // its thread ended by releaseTakes
 }
 
 void settleTakes() {
