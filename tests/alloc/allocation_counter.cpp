@@ -15,9 +15,7 @@ void __libc_free(void* block);
 
 namespace {
 
-// Only the thread that counts: the take writer's thread may allocate
-// meanwhile, through the fake's file store, which the program's own code
-// on that thread does not.
+// Only on the thread that counts: the take writer's may allocate meanwhile, in the fake's file store.
 thread_local bool counting;
 size_t allocations;
 

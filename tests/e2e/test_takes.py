@@ -1,19 +1,16 @@
-"""Takes: the file F9 saves holds what the driver logged, for mido and FluidSynth; a kill leaves it, playing
-on or not; it starts where the instrument stands; any user's folders hold it; a failed save never stops the
-music and is told once the player has stopped."""
+"""Takes: the file F9 saves holds what the driver logged, for mido and FluidSynth, from where the instrument
+stood; a kill leaves it, playing on or not; any user's folders hold it; a failed save never stops the music."""
 
-import getpass
 import glob
 import json
 import os
-import re
 import shutil
 import subprocess
 import time
 
 import panel
-from harness import (Config, E2ETest, Session, describe_short_message, prefix_with_user_folders, takes_folder,
-                     time_limit, wait_until)
+from harness import (E2ETest, Session, describe_short_message, prefix_with_user_folders, takes_folder, time_limit,
+                     wait_until)
 
 READER = """import json, sys, mido
 midi, tempo, tracks = mido.MidiFile(sys.argv[1]), None, []
@@ -28,25 +25,21 @@ print(json.dumps([midi.type, midi.ticks_per_beat, tempo, tracks]))"""
 
 class TakesTest(E2ETest):
 
-    def saved_take(self, holds=None, folder=None):
-        """The take's path and tracks, (name, [(seconds, ticks, message)]), read by mido, once it sounds
-        nothing and holds the message holds (the writer may still be saving it)."""
+    def saved_take(self, holds="", folder=None):
+        """The take's path and tracks, (name, [(seconds, ticks, message)]), read by mido, once it sounds nothing
+        and holds the message holds: the writer may still be saving it."""
         def read():
-            found = glob.glob(os.path.join(folder or takes_folder(self.session.prefix), "*.mid"))
-            if not found:
-                return None
-            run = subprocess.run(["/usr/bin/python3", "-c", READER, found[0]], stdout=subprocess.PIPE, check=True,
-                                 timeout=60)
-            kind, division, tempo, tracks = json.loads(run.stdout)
+            paths = glob.glob(os.path.join(folder or takes_folder(self.session.prefix), "*.mid"))
+            run = paths and subprocess.run(["/usr/bin/python3", "-c", READER, paths[0]], stdout=subprocess.PIPE,
+                                           check=True, timeout=60)
+            kind, division, tempo, tracks = json.loads(run.stdout) if run else (0, 0, 0, [])
             tracks = [(name, [(s, t, describe_short_message(int.from_bytes(d, "little"))) for s, t, d in events])
                       for name, events in tracks]
-            held = holds is None or any(m == holds for _, events in tracks for _, _, m in events)
-            return held and (found[0], kind, division, tempo, tracks)
-        path, kind, division, tempo, tracks = wait_until(read, what=f"a take holding {holds}")
-        self.assertEqual((kind, division, tempo), (1, 480, 500000))
+            return run and holds in repr(tracks) and (paths[0], (kind, division, tempo), tracks)
+        path, header, tracks = wait_until(read, what=f"a take holding {holds}")
+        self.assertEqual(header, (1, 480, 500000))
         for name, events in tracks[1:]:  # every note ended
-            self.assertEqual(sum(1 if m.startswith("note-on") else -1 for _, _, m in events if "note-" in m), 0,
-                             name)
+            self.assertEqual(sum(1 if m.startswith("note-on") else -1 for _, _, m in events if "note-" in m), 0, name)
         return path, tracks
 
     @time_limit(120)
@@ -88,16 +81,14 @@ class TakesTest(E2ETest):
 
     def test_a_take_begun_with_the_pedal_down_has_it_down_before_its_first_note(self):
         tonvale = self.start_tonvale()
-        start = tonvale.midi.mark()
         tonvale.key_down("space")
-        tonvale.midi.wait_for_message("control 0xB0 64 127", since=start)
+        tonvale.midi.wait_for_message("control 0xB0 64 127")
         tonvale.press("F9", "q", "w")
         tonvale.key_up("space")
         tonvale.press("F9")
         _, (_, (_, events)) = self.saved_take(holds="control 0xB0 64 0")
-        self.assertEqual([m for _, _, m in events[:3]],
-                         ["program 0xC0 0", "control 0xB0 64 127", "note-on 0x90 60 127"])
-        self.assertEqual(events[1][1], 0)
+        self.assertEqual([(t, m) for _, t, m in events[:3]],
+                         [(0, "program 0xC0 0"), (0, "control 0xB0 64 127"), (0, "note-on 0x90 60 127")])
 
     @time_limit(90)
     def test_a_take_killed_after_12_s_of_playing_without_a_pause_keeps_all_but_its_last_5_s(self):
@@ -130,10 +121,8 @@ class TakesTest(E2ETest):
         self.saved_take(holds="note-off 0x81 60 127", folder=os.path.join(home, folders["Personal"], "Tonvale"))
         tonvale.click(*panel.centre(panel.OFF))
         self.assertEqual(tonvale.wait_for_exit(), 0)
-        with open(os.path.join(home, folders["AppData"], "Tonvale", "tonvale.ini"), newline="") as f:
-            self.assertIn("[Left]\r\nChannel=2\r\n", f.read())
-        again = self.start_tonvale(environment=utf8)
-        again.midi.wait_for_message("program 0xC1 0")
+        self.assertTrue(os.path.isfile(os.path.join(home, folders["AppData"], "Tonvale", "tonvale.ini")))
+        self.start_tonvale(environment=utf8).midi.wait_for_message("program 0xC1 0")  # channel 2 kept
 
     @time_limit(120)
     def test_a_save_failing_while_a_chord_is_held_on_the_pedal_leaves_it_sounding_and_says_why_after_f9(self):
@@ -143,20 +132,18 @@ class TakesTest(E2ETest):
         shutil.rmtree(fallback, ignore_errors=True)
         self.addCleanup(shutil.rmtree, fallback, True)
         self.lock(locked)
-        start = tonvale.midi.mark()
         tonvale.press("F9")
         for key in ("space", "q", "e", "t"):
             tonvale.key_down(key)
-        tonvale.midi.wait_for_message("note-on 0x90 67 127", since=start)
+        tonvale.midi.wait_for_message("note-on 0x90 67 127")
         time.sleep(6.5)  # a save 4 s after the start, which fails
         self.assertFalse([w for w in tonvale.windows() if w.cls == "#32770"], "no message box")
-        self.assertEqual([m for m in tonvale.midi.messages(since=start) if "note-off" in m or " 64 0" in m], [])
+        self.assertEqual([m for m in tonvale.midi.messages() if "note-off" in m or " 64 0" in m], [])
         for key in ("t", "e", "q", "space"):
             tonvale.key_up(key)
         tonvale.press("F9")
         box = tonvale.wait_for_message_box()
-        where = re.escape(f'cannot be saved in "C:\\users\\{getpass.getuser()}\\Documents\\Tonvale":')
-        self.assertRegex(box.message, where + r"\nAccess (is )?denied\.")  # the system's words; Wine's are shorter
+        self.assertRegex(box.message, r'saved in "C:\\users\\\w+\\Documents\\Tonvale":\nAccess (is )?denied\.')
         tonvale.dismiss(box)  # Yes: the fallback folder
         self.saved_take(holds="note-on 0x90 60 127", folder=os.path.join(fallback, "Takes"))
 
@@ -168,5 +155,4 @@ class TakesTest(E2ETest):
         if os.geteuid() == 0:
             subprocess.run(["chattr", "+i", folder], check=True)
             self.addCleanup(subprocess.run, ["chattr", "-i", folder])
-        with self.assertRaises(OSError, msg="the folder takes files all the same"):
-            open(os.path.join(folder, "probe"), "w").close()
+        self.assertRaises(OSError, open, os.path.join(folder, "probe"), "w")

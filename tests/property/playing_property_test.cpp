@@ -173,16 +173,15 @@ private:
     // A note as a take's file should hold it, by channel: "on 60", "off 60".
     void heardNote(int channel, bool on, int note) {
         heard[channel].push_back((on ? "on " : "off ") + std::to_string(note));
-        int& n = sounding[channel * 128 + note];
-        n = on ? n + 1 : std::max(n - 1, 0);
+        sounding[channel * 128 + note] = std::max(sounding[channel * 128 + note] + (on ? 1 : -1), 0);
     }
 
     // A call while a take is recorded: its notes, and a reset ending every note at once.
     void hear(const fake::Call& call) {
-        const DWORD message = (DWORD)call.args[1];
+        const DWORD m = (DWORD)call.args[1];
         if (call.fn == fake::Fn::midiOutReset) endHeard();
-        if (call.fn != fake::Fn::midiOutShortMsg || (message & 0xE0) != 0x80) return;
-        heardNote(message & 0x0F, (message & 0xF0) == 0x90 && (message >> 16 & 0x7F) > 0, message >> 8 & 0x7F);
+        if (call.fn == fake::Fn::midiOutShortMsg && (m & 0xE0) == 0x80)
+            heardNote(m & 0x0F, (m & 0xF0) == 0x90 && (m >> 16 & 0x7F) > 0, m >> 8 & 0x7F);
     }
 
     // Every note sounding ended, the lowest first, as a reset or the take's end leaves the file.
@@ -197,15 +196,13 @@ private:
     // take's stop ended it.
     void checkTakes() {
         settleTakes();
-        Lines paths;
-        for (const std::string& path : fake::filePaths()) {
-            if (path.size() > 4 && path.compare(path.size() - 4, 4, ".mid") == 0) paths.push_back(path);
-        }
+        Lines paths = fake::filePaths();
         std::sort(paths.begin(), paths.end(), [](const std::string& a, const std::string& b) {
             return a.size() != b.size() ? a.size() < b.size() : a < b; // "x.mid", "x (2).mid", ... "x (10).mid"
         });
         Lines inFiles[16];
         for (const std::string& path : paths) {
+            if (path.compare(path.size() - 4, 4, ".mid") != 0) continue; // the settings
             for (const std::string& line : readMidiFile(*fake::fileContent(path))) {
                 char kind[4] = {};
                 unsigned status = 0, note = 0, velocity = 0;
