@@ -2,6 +2,7 @@
 
 #include "app/commands.h"
 #include "base/program.h"
+#include "base/window_messages.h"
 #include "devices/midi_device.h"
 #include "devices/popup_menus.h"
 #include "display/key_labels.h"
@@ -167,6 +168,7 @@ LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         return TRUE;
     case WM_ENDSESSION: onEndSession(wParam != 0); return 0;
     case WM_DPICHANGED: onDpiChanged(window, LOWORD(wParam), (const RECT*)lParam); return 0;
+    case MESSAGE_TAKE_WRITTEN: showPanelChange(window, onTakeWritten(window)); return 0;
     default: return DefWindowProcA(window, message, wParam, lParam);
     }
 }

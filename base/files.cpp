@@ -1,56 +1,76 @@
 #include "base/files.h"
 
-#include <cstdio>
-#include <cstring>
+#include <cwchar>
+#include <iterator>
 
 namespace {
 
-const char NEW_FILE_SUFFIX[] = ".new";
+const WCHAR NEW_FILE_SUFFIX[] = L".new";
 
-// The first save makes the folder, say Tonvale under %APPDATA%; later ones
-// find it there.
-void makeFolderOf(const char* path) {
-    char folder[MAX_PATH];
+// The first save makes the folders, say Tonvale under %APPDATA% or
+// Tonvale\Takes under %LOCALAPPDATA%; later ones find them there. Each
+// folder from the top down: one that is there already refuses, which is
+// as good. The system's code when the file's own folder could not be made
+// (access denied, say), which says more than the file's "path not found".
+DWORD makeFoldersOf(const WCHAR* path) {
+    WCHAR folder[MAX_PATH];
     const size_t length = folderLength(path);
-    if (length < 2 || length > sizeof folder) return;
-    std::snprintf(folder, sizeof folder, "%.*s", (int)(length - 1), path);
-    CreateDirectoryA(folder, nullptr);
+    if (length < 2 || length > std::size(folder)) return 0;
+    DWORD error = 0;
+    for (size_t end = 1; end < length; ++end) {
+        if (path[end] != L'\\' || path[end - 1] == L'\\' || path[end - 1] == L':') continue;
+        std::wmemcpy(folder, path, end);
+        folder[end] = 0;
+        error = CreateDirectoryW(folder, nullptr) ? 0 : GetLastError();
+    }
+    return error == ERROR_ALREADY_EXISTS ? 0 : error;
+}
+
+// The code of the step that failed first; later ones do not hide it.
+void noteFailure(NewFile& file) {
+    if (file.error == 0) file.error = GetLastError();
 }
 
 } // namespace
 
-size_t folderLength(const char* path) {
-    const char* slash = std::strrchr(path, '\\');
+size_t folderLength(const WCHAR* path) {
+    const WCHAR* slash = std::wcsrchr(path, L'\\');
     return slash ? (size_t)(slash - path + 1) : 0;
 }
 
 bool fitsWhole(int written, size_t size) { return written > 0 && (size_t)written < size; }
 
-bool fileBesideProgram(const char* name, char (&path)[MAX_PATH]) {
-    const DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
-    if (length == 0 || length >= sizeof path) return false;
+bool fileBesideProgram(const WCHAR* name, WCHAR (&path)[MAX_PATH]) {
+    const DWORD length = GetModuleFileNameW(nullptr, path, (DWORD)std::size(path));
+    if (length == 0 || length >= std::size(path)) return false;
     const size_t folder = folderLength(path);
-    if (!fitsWhole(std::snprintf(path + folder, sizeof path - folder, "%s", name), sizeof path - folder)) return false;
-    const DWORD attributes = GetFileAttributesA(path);
+    if (!fitsWhole(std::swprintf(path + folder, std::size(path) - folder, L"%ls", name), std::size(path) - folder))
+        return false;
+    const DWORD attributes = GetFileAttributesW(path);
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-bool startNewFile(NewFile& file, const char* path) {
+bool startNewFile(NewFile& file, const WCHAR* path) {
     file.path = path;
     file.whole = false;
-    if (!fitsWhole(std::snprintf(file.newPath, sizeof file.newPath, "%s%s", path, NEW_FILE_SUFFIX),
-                   sizeof file.newPath)) {
+    file.error = 0;
+    if (!fitsWhole(std::swprintf(file.newPath, std::size(file.newPath), L"%ls%ls", path, NEW_FILE_SUFFIX),
+                   std::size(file.newPath))) {
+        file.error = ERROR_FILENAME_EXCED_RANGE;
         return false;
     }
-    makeFolderOf(path);
-    file.handle = CreateFileA(file.newPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const DWORD folderError = makeFoldersOf(path);
+    file.handle = CreateFileW(file.newPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     file.whole = file.handle != INVALID_HANDLE_VALUE;
+    if (!file.whole) file.error = folderError ? folderError : GetLastError();
     return file.whole;
 }
 
 void writeToNewFile(NewFile& file, const void* bytes, size_t length) {
     DWORD written = 0;
-    if (file.whole) file.whole = WriteFile(file.handle, bytes, (DWORD)length, &written, nullptr) && written == length;
+    if (!file.whole) return;
+    file.whole = WriteFile(file.handle, bytes, (DWORD)length, &written, nullptr) && written == length;
+    if (!file.whole) noteFailure(file);
 }
 
 bool putNewFileInPlace(NewFile& file) {
@@ -58,16 +78,28 @@ bool putNewFileInPlace(NewFile& file) {
     // On the disk before it takes the old file's place: a crash must not
     // leave the file's name on a file not yet written.
     const bool whole = file.whole && FlushFileBuffers(file.handle);
+    if (file.whole && !whole) noteFailure(file);
     CloseHandle(file.handle);
     file.handle = INVALID_HANDLE_VALUE;
-    if (whole && MoveFileExA(file.newPath, file.path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
-    DeleteFileA(file.newPath);
+    if (whole && MoveFileExW(file.newPath, file.path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+    if (whole) noteFailure(file);
+    DeleteFileW(file.newPath);
     return false;
 }
 
-bool replaceFile(const char* path, const void* bytes, size_t length) {
+bool replaceFile(const WCHAR* path, const void* bytes, size_t length) {
     NewFile file;
     if (!startNewFile(file, path)) return false;
     writeToNewFile(file, bytes, length);
     return putNewFileInPlace(file);
+}
+
+void systemWords(DWORD error, WCHAR (&text)[SYSTEM_WORDS_SIZE]) {
+    DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, text,
+                                  (DWORD)std::size(text), nullptr);
+    // The system ends its words with a line break, which the message
+    // places itself.
+    while (length > 0 && (text[length - 1] == L'\r' || text[length - 1] == L'\n' || text[length - 1] == L' ')) --length;
+    if (length == 0) std::swprintf(text, std::size(text), L"The system gives error %u.", (unsigned)error);
+    else text[length] = 0;
 }

@@ -1,6 +1,5 @@
 // Every window timer of the main window, in one table so that no two
 // modules ever set the same id; a WM_TIMER with any other id is not ours.
-// And the messages the program posts to its own window.
 #pragma once
 
 #include "platform/win32.h"
@@ -10,8 +9,4 @@ enum WindowTimer : UINT_PTR {
     TIMER_SETTINGS_SAVE = 2, // a settled change written to the settings file
     TIMER_TAKES = 3,         // a take kept: its memory, its save after a pause or a failure
     TIMER_MODULATION = 4,    // Home's modulation rising or falling
-};
-
-enum WindowMessage : UINT {
-    MESSAGE_STRUM_DUE = WM_APP + 1, // a strummed chord's next note is due; wParam: the one-shot that fired
 };

@@ -13,8 +13,10 @@ add_library(tonvale_fuzz STATIC ${PROGRAM_SOURCES})
 target_include_directories(tonvale_fuzz PUBLIC ${PROJECT_SOURCE_DIR})
 target_compile_options(tonvale_fuzz PRIVATE ${PROGRAM_WARNINGS} ${FUZZ_SANITIZERS} -fsanitize=fuzzer-no-link)
 
+find_package(Threads REQUIRED)
 add_library(fake_win32_fuzz STATIC tests/fake/fake_win32.cpp)
 target_include_directories(fake_win32_fuzz PUBLIC ${PROJECT_SOURCE_DIR})
+target_link_libraries(fake_win32_fuzz PUBLIC Threads::Threads)
 target_compile_options(fake_win32_fuzz PRIVATE ${PROGRAM_WARNINGS} ${FUZZ_SANITIZERS})
 
 add_executable(window_messages_fuzzer tests/fuzz/window_messages_fuzzer.cpp tests/property/wire_check.cpp

@@ -11,8 +11,12 @@ target_include_directories(tonvale_host PUBLIC ${PROJECT_SOURCE_DIR})
 target_compile_options(tonvale_host PRIVATE ${PROGRAM_WARNINGS} ${SANITIZERS})
 target_link_options(tonvale_host PUBLIC ${SANITIZERS})
 
+# The fake runs the take writer on a thread of its own, as Windows does.
+find_package(Threads REQUIRED)
+
 add_library(fake_win32 STATIC tests/fake/fake_win32.cpp)
 target_include_directories(fake_win32 PUBLIC ${PROJECT_SOURCE_DIR})
+target_link_libraries(fake_win32 PUBLIC Threads::Threads)
 target_compile_options(fake_win32 PRIVATE ${PROGRAM_WARNINGS} ${SANITIZERS})
 
 add_executable(unit_tests
@@ -64,6 +68,7 @@ target_compile_options(tonvale_plain PRIVATE ${PROGRAM_WARNINGS})
 
 add_library(fake_win32_plain STATIC tests/fake/fake_win32.cpp)
 target_include_directories(fake_win32_plain PUBLIC ${PROJECT_SOURCE_DIR})
+target_link_libraries(fake_win32_plain PUBLIC Threads::Threads)
 target_compile_options(fake_win32_plain PRIVATE ${PROGRAM_WARNINGS})
 
 add_executable(no_allocation_test

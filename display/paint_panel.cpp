@@ -7,7 +7,6 @@
 #include "model/key_map.h"
 #include "model/patch_names.h"
 #include "model/performance.h"
-#include "port/take_recorder.h"
 #include "takes/takes.h"
 
 #include <cstdio>
@@ -80,17 +79,16 @@ void drawPatchLine(HDC backBuffer, const KeyboardSection& section, int left) {
     drawText(backBuffer, left + TEXT.lineX, TEXT.patchY, line, length);
 }
 
-// The patch line, or for a few seconds after a take is saved the take's
-// number; REC at its end while a take is recorded.
+// The patch line, or for a few seconds the news of a take saved or not;
+// REC at its end while a take is recorded.
 void drawTopLine(HDC backBuffer, const KeyboardSection& section, int left) {
-    if (g_takes.savedNumber) {
-        char line[LINE_SIZE];
-        std::snprintf(line, sizeof line, "TAKE %u SAVED", (unsigned)g_takes.savedNumber);
-        drawText(backBuffer, left + TEXT.lineX, TEXT.patchY, line, std::strlen(line));
+    char news[TAKE_NEWS_SIZE];
+    if (takesNews(news)) {
+        drawText(backBuffer, left + TEXT.lineX, TEXT.patchY, news, std::strlen(news));
     } else {
         drawPatchLine(backBuffer, section, left);
     }
-    if (g_recorder.recording) drawText(backBuffer, left + TEXT.stateX, TEXT.patchY, RECORDING, sizeof RECORDING - 1);
+    if (takeRecording()) drawText(backBuffer, left + TEXT.stateX, TEXT.patchY, RECORDING, sizeof RECORDING - 1);
 }
 
 void drawValuesLine(HDC backBuffer, const KeyboardSection& section, int left) {

@@ -5,7 +5,7 @@
 // on the window's thread, as every other message does.
 #pragma once
 
-#include "base/timers.h"
+#include "base/window_messages.h"
 #include "platform/win32.h"
 
 #include <cstdint>

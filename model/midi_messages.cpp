@@ -38,10 +38,34 @@ void sendProgramChange(const KeyboardSection& section) {
     sendShortMessage(compose(PROGRAM_CHANGE, channel, paramValue(section, ParamId::PATCH), 0));
 }
 
-void sendBend(int32_t channel, int32_t value) {
+DWORD bendMessage(int32_t channel, int32_t value) {
     const int32_t low = (int32_t)std::fmod((double)value, 128.0);
-    sendShortMessage(compose(PITCH_BEND, channel, low, value / 128));
+    return compose(PITCH_BEND, channel, low, value / 128);
 }
+
+void sendBend(int32_t channel, int32_t value) { sendShortMessage(bendMessage(channel, value)); }
+
+void addStanding(StandingMessages& standing, DWORD message) {
+    if (standing.count < STANDING_MESSAGE_LIMIT) standing.messages[standing.count++] = message;
+}
+
+void pedalStanding(StandingMessages& standing) {
+    const Pedal& pedal = g_model.sustain;
+    if (pedal.down) addStanding(standing, compose(CONTROL_CHANGE, pedal.channel, SUSTAIN_CONTROLLER, PEDAL_DOWN));
+}
+
+void bendStanding(StandingMessages& standing) {
+    if (g_model.bentChannel != NO_CHANNEL) addStanding(standing, bendMessage(g_model.bentChannel, g_model.bendValue));
+}
+
+// Each kind of state a device keeps between notes, and what sets it.
+void modulationStanding(StandingMessages& standing) {
+    const Modulation& modulation = g_model.modulation;
+    if (modulation.channel != NO_CHANNEL && modulation.value != 0)
+        addStanding(standing, compose(CONTROL_CHANGE, modulation.channel, MODULATION_CONTROLLER, modulation.value));
+}
+
+void (*const STANDING_STATES[])(StandingMessages&) = {pedalStanding, bendStanding, modulationStanding};
 
 } // namespace
 
@@ -107,4 +131,10 @@ void sendSustain(int32_t channel, bool down) {
 
 void sendModulation(int32_t channel, int32_t value) {
     sendShortMessage(compose(CONTROL_CHANGE, channel, MODULATION_CONTROLLER, value));
+}
+
+StandingMessages standingMessages() {
+    StandingMessages standing;
+    for (const auto state : STANDING_STATES) state(standing);
+    return standing;
 }

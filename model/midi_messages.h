@@ -47,3 +47,13 @@ void sendSustain(int32_t channel, bool down);
 
 // The modulation wheel's controller, 0..127, on a channel.
 void sendModulation(int32_t channel, int32_t value);
+
+// What brings a device that heard nothing yet to where the instrument
+// stands now: the pedal held, a bend away from the centre, the modulation
+// up; one row per kind of state in midi_messages.cpp.
+constexpr int STANDING_MESSAGE_LIMIT = 3 * CHANNEL_COUNT;
+struct StandingMessages {
+    DWORD messages[STANDING_MESSAGE_LIMIT] = {};
+    int count = 0;
+};
+StandingMessages standingMessages();

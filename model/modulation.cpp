@@ -44,8 +44,3 @@ void endModulation() {
 void endModulationElsewhere() {
     if (g_model.modulation.channel != NO_CHANNEL && g_model.modulation.channel != activeChannel()) endModulation();
 }
-
-void sendStandingModulation() {
-    const Modulation& modulation = g_model.modulation;
-    if (modulation.channel != NO_CHANNEL && modulation.value != 0) sendModulation(modulation.channel, modulation.value);
-}

@@ -21,7 +21,3 @@ void endModulation();
 // The active section's channel may have changed (Tab, a click on the other
 // section, a channel chosen): a modulation left on another channel ends.
 void endModulationElsewhere();
-
-// What brings a device, or a take just begun, to the modulation as it
-// stands: controller 1 at its value on its channel; nothing at 0.
-void sendStandingModulation();

@@ -14,6 +14,8 @@
 // needs <windows.h> first
 #include <mmsystem.h>
 #include <shlobj.h>
+// Left out by WIN32_LEAN_AND_MEAN: the Save As dialog.
+#include <commdlg.h>
 
 // Pointer positions are signed: a captured drag can leave the window to the
 // left or top. These two are the only things we take from <windowsx.h>.

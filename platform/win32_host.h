@@ -6,6 +6,7 @@
 // functions are implemented by the recording fake in tests/fake.
 #pragma once
 
+#include <cstdarg>
 #include <cstddef>
 #include <cstdint>
 
@@ -37,6 +38,12 @@ typedef const char* LPCSTR;
 typedef char* LPSTR;
 typedef void* HANDLE;
 typedef LONG HRESULT;
+typedef size_t SIZE_T;
+// The standard wide functions (std::swprintf, std::wcslen) work on it, and
+// the program never depends on its size, which is 16 bits on Windows.
+typedef wchar_t WCHAR;
+typedef const WCHAR* LPCWSTR;
+typedef WCHAR* LPWSTR;
 
 // Distinct handle types, as the system headers give them with STRICT.
 #define TONVALE_DECLARE_HANDLE(name)                                                                                   \
@@ -143,6 +150,38 @@ typedef LRESULT(CALLBACK* WNDPROC)(HWND, UINT, WPARAM, LPARAM);
 typedef INT_PTR(CALLBACK* DLGPROC)(HWND, UINT, WPARAM, LPARAM);
 typedef void(CALLBACK* TIMERPROC)(HWND, UINT, UINT_PTR, DWORD);
 typedef void(CALLBACK* LPTIMECALLBACK)(UINT timerId, UINT message, DWORD_PTR user, DWORD_PTR, DWORD_PTR);
+typedef DWORD(WINAPI* LPTHREAD_START_ROUTINE)(void*);
+typedef UINT_PTR(CALLBACK* LPOFNHOOKPROC)(HWND, UINT, WPARAM, LPARAM);
+
+struct OPENFILENAMEW {
+    DWORD lStructSize;
+    HWND hwndOwner;
+    HINSTANCE hInstance;
+    LPCWSTR lpstrFilter;
+    LPWSTR lpstrCustomFilter;
+    DWORD nMaxCustFilter;
+    DWORD nFilterIndex;
+    LPWSTR lpstrFile;
+    DWORD nMaxFile;
+    LPWSTR lpstrFileTitle;
+    DWORD nMaxFileTitle;
+    LPCWSTR lpstrInitialDir;
+    LPCWSTR lpstrTitle;
+    DWORD Flags;
+    WORD nFileOffset;
+    WORD nFileExtension;
+    LPCWSTR lpstrDefExt;
+    LPARAM lCustData;
+    LPOFNHOOKPROC lpfnHook;
+    LPCWSTR lpTemplateName;
+    void* pvReserved;
+    DWORD dwReserved;
+    DWORD FlagsEx;
+};
+#define OFN_OVERWRITEPROMPT 0x00000002
+#define OFN_HIDEREADONLY 0x00000004
+#define OFN_NOCHANGEDIR 0x00000008
+#define OFN_PATHMUSTEXIST 0x00000800
 
 struct WNDCLASSEXA {
     UINT cbSize;
@@ -253,8 +292,14 @@ struct MIDIOUTCAPSA {
 #define SWP_NOZORDER 0x0004
 #define SWP_NOACTIVATE 0x0010
 #define MB_OK 0x00000000L
+#define MB_YESNOCANCEL 0x00000003L
+#define MB_YESNO 0x00000004L
+#define MB_ICONWARNING 0x00000030L
+#define MB_ICONINFORMATION 0x00000040L
 #define IDOK 1
 #define IDCANCEL 2
+#define IDYES 6
+#define IDNO 7
 #define IMAGE_ICON 1
 #define SM_CXSMICON 49
 #define SM_CYSMICON 50
@@ -339,7 +384,19 @@ struct OVERLAPPED;
 #define MOVEFILE_WRITE_THROUGH 0x00000008
 #define S_OK ((HRESULT)0)
 #define CSIDL_PERSONAL 0x0005
+#define CSIDL_LOCAL_APPDATA 0x001c
 #define SHGFP_TYPE_CURRENT 0
+#define ERROR_PATH_NOT_FOUND 3L
+#define ERROR_FILENAME_EXCED_RANGE 206L
+#define ERROR_ALREADY_EXISTS 183L
+#define FORMAT_MESSAGE_IGNORE_INSERTS 0x00000200
+#define FORMAT_MESSAGE_FROM_SYSTEM 0x00001000
+
+// Threads and their synchronisation.
+#define INFINITE 0xFFFFFFFF
+#define WAIT_OBJECT_0 0x00000000L
+#define WAIT_TIMEOUT 258L
+#define THREAD_PRIORITY_BELOW_NORMAL (-1)
 
 // USER32
 ATOM WINAPI RegisterClassExA(const WNDCLASSEXA* wndClass);
@@ -357,6 +414,8 @@ LRESULT WINAPI SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 BOOL WINAPI PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 void WINAPI PostQuitMessage(int exitCode);
 int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
+int WINAPI MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);
+BOOL WINAPI PostMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 HWND WINAPI SetFocus(HWND window);
 HICON WINAPI LoadIconA(HINSTANCE instance, LPCSTR name);
 HANDLE WINAPI LoadImageA(HINSTANCE instance, LPCSTR name, UINT type, int width, int height, UINT flags);
@@ -391,18 +450,28 @@ int WINAPI GetKeyNameTextA(LONG lParam, LPSTR buffer, int size);
 BOOL WINAPI MessageBeep(UINT type);
 
 // KERNEL32
-DWORD WINAPI GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size);
-DWORD WINAPI GetEnvironmentVariableA(LPCSTR name, LPSTR buffer, DWORD size);
-DWORD WINAPI GetFileAttributesA(LPCSTR fileName);
-BOOL WINAPI CreateDirectoryA(LPCSTR pathName, SECURITY_ATTRIBUTES* security);
-HANDLE WINAPI CreateFileA(LPCSTR fileName, DWORD access, DWORD shareMode, SECURITY_ATTRIBUTES* security,
+DWORD WINAPI GetModuleFileNameW(HMODULE module, LPWSTR fileName, DWORD size);
+DWORD WINAPI GetEnvironmentVariableW(LPCWSTR name, LPWSTR buffer, DWORD size);
+DWORD WINAPI GetFileAttributesW(LPCWSTR fileName);
+BOOL WINAPI CreateDirectoryW(LPCWSTR pathName, SECURITY_ATTRIBUTES* security);
+HANDLE WINAPI CreateFileW(LPCWSTR fileName, DWORD access, DWORD shareMode, SECURITY_ATTRIBUTES* security,
                           DWORD creationDisposition, DWORD flagsAndAttributes, HANDLE templateFile);
 BOOL WINAPI ReadFile(HANDLE file, void* buffer, DWORD bytesToRead, DWORD* bytesRead, OVERLAPPED* overlapped);
 BOOL WINAPI WriteFile(HANDLE file, const void* buffer, DWORD bytesToWrite, DWORD* bytesWritten, OVERLAPPED* overlapped);
 BOOL WINAPI FlushFileBuffers(HANDLE file);
 BOOL WINAPI CloseHandle(HANDLE object);
-BOOL WINAPI MoveFileExA(LPCSTR existingFileName, LPCSTR newFileName, DWORD flags);
-BOOL WINAPI DeleteFileA(LPCSTR fileName);
+BOOL WINAPI MoveFileExW(LPCWSTR existingFileName, LPCWSTR newFileName, DWORD flags);
+BOOL WINAPI DeleteFileW(LPCWSTR fileName);
+DWORD WINAPI GetLastError(void);
+DWORD WINAPI FormatMessageW(DWORD flags, const void* source, DWORD messageId, DWORD languageId, LPWSTR buffer,
+                            DWORD size, va_list* arguments);
+HANDLE WINAPI CreateThread(SECURITY_ATTRIBUTES* security, SIZE_T stackSize, LPTHREAD_START_ROUTINE start,
+                           void* parameter, DWORD flags, DWORD* threadId);
+BOOL WINAPI SetThreadPriority(HANDLE thread, int priority);
+HANDLE WINAPI CreateEventW(SECURITY_ATTRIBUTES* security, BOOL manualReset, BOOL initialState, LPCWSTR name);
+BOOL WINAPI SetEvent(HANDLE event);
+BOOL WINAPI ResetEvent(HANDLE event);
+DWORD WINAPI WaitForSingleObject(HANDLE object, DWORD milliseconds);
 HMODULE WINAPI GetModuleHandleA(LPCSTR name);
 BOOL WINAPI QueryPerformanceCounter(LARGE_INTEGER* count);
 BOOL WINAPI QueryPerformanceFrequency(LARGE_INTEGER* frequency);
@@ -410,7 +479,10 @@ void WINAPI GetLocalTime(SYSTEMTIME* time);
 FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR name);
 
 // SHELL32
-HRESULT WINAPI SHGetFolderPathA(HWND owner, int folder, HANDLE token, DWORD flags, LPSTR path);
+HRESULT WINAPI SHGetFolderPathW(HWND owner, int folder, HANDLE token, DWORD flags, LPWSTR path);
+
+// COMDLG32
+BOOL WINAPI GetSaveFileNameW(OPENFILENAMEW* dialog);
 
 // GDI32
 HDC WINAPI CreateCompatibleDC(HDC dc);

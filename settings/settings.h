@@ -8,7 +8,8 @@
 #include "settings/settings_text.h"
 
 struct SettingsStore {
-    char path[MAX_PATH] = {}; // the file in use; empty: none can be named, nothing is remembered
+    // The file in use; empty: none can be named, nothing is remembered.
+    WCHAR path[MAX_PATH] = {};
     Settings remembered;      // as read at start-up; start values where nothing valid was
     Settings saved;           // what the file holds, as far as this run knows
     bool savedKnown = false;  // false until the file has been read or written

@@ -61,10 +61,18 @@ void putVariable(Sink& sink, uint32_t value) {
     put(sink, bytes + sizeof bytes - length, length);
 }
 
+// The first events.count events, which may be read while the recorder
+// adds more on another thread: every chunk before the last is full, so the
+// position alone tells where an event is, and neither a chunk's count nor
+// the link out of the chunk holding the last of them, which the recorder
+// may be changing, is read.
 template <class Visit>
 void forEachEvent(const TakeEvents& events, Visit visit) {
-    for (const EventChunk* chunk = events.first; chunk; chunk = chunk->next) {
-        for (uint32_t i = 0; i < chunk->count; ++i) visit(chunk->times[i], chunk->messages[i]);
+    const EventChunk* chunk = events.first;
+    for (uint64_t i = 0; i < events.count; ++i) {
+        const uint32_t at = (uint32_t)(i % CHUNK_EVENTS);
+        if (at == 0 && i > 0) chunk = chunk->next;
+        visit(chunk->times[at], chunk->messages[at]);
     }
 }
 
@@ -95,7 +103,7 @@ int64_t tickAt(const Timing& timing, int64_t time) {
 }
 
 Timing timingOf(const TakeEvents& events, int64_t frequency) {
-    Timing timing{events.first && events.first->count ? events.first->times[0] : 0, std::max<int64_t>(frequency, 1)};
+    Timing timing{events.count > 0 ? events.first->times[0] : 0, std::max<int64_t>(frequency, 1)};
     bool noteFound = false;
     forEachEvent(events, [&](int64_t time, DWORD message) {
         if (noteFound || (message & 0xF0) != 0x90 || (message >> 16 & 0x7F) == 0) return;

@@ -19,11 +19,15 @@ struct Take {
     int32_t programs[CHANNEL_COUNT] = {}; // each channel's program at the start
     ChannelBank banks[CHANNEL_COUNT] = {};
     uint8_t sections[CHANNEL_COUNT] = {}; // bit s: section s plays on the channel
+    uint64_t standingCount = 0;           // the first events: where the instrument stood at the start
     TakeEvents events;                    // once stopped; while recording they are g_recorder's
     int64_t end = 0;                      // the performance counter at the stop
-    char path[MAX_PATH] = {};             // where it was saved; empty until then
+    WCHAR path[MAX_PATH] = {};            // where it was saved; empty until then
     uint64_t savedCount = 0;              // how many events the saved file holds
     int64_t savedEnd = 0;                 // and where it ends
+    int64_t lastTry = 0;                  // when a save of it was last begun
+    bool failed = false;                  // the last save of it failed
+    bool fallback = false;                // it is to go to the fallback folder, where takes belong failing
 };
 
 constexpr size_t TAKE_TITLE_SIZE = 64;

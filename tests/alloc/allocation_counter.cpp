@@ -15,7 +15,8 @@ void __libc_free(void* block);
 
 namespace {
 
-bool counting;
+// Only on the thread that counts: the take writer's may allocate meanwhile, in the fake's file store.
+thread_local bool counting;
 size_t allocations;
 
 void noteAllocation() {

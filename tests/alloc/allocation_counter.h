@@ -1,5 +1,6 @@
-// Counts the heap allocations made while counting is on: every form of
-// operator new and of malloc is replaced for the whole test executable.
+// Counts the heap allocations made while counting is on, on the thread that
+// counts: every form of operator new and of malloc is replaced for the
+// whole test executable.
 #pragma once
 
 #include <cstddef>

@@ -4,7 +4,8 @@
 // knob and wheel drags, menu choices with banks, RESET and
 // paints, counted allocation by allocation. The fake records into fixed
 // storage; its log is cleared between rounds so it never fills up. A take is
-// recorded throughout, its timer making its next chunk ready between rounds.
+// recorded throughout, its timer making its next chunk ready between rounds
+// and handing it to the writer, which saves it while the next rounds play.
 #include "app/commands.h"
 #include "devices/popup_menus.h"
 #include "display/panel.h"
@@ -153,8 +154,10 @@ TEST_F(NoAllocationTest, PlayingAllocatesNothing) {
         useThePanel(round, tally);
         keepTally(tally);
         allocations += stopCountingAllocations();
+        fake::script.performanceCounter += 10000000; // a second a round: saves, written beside the rounds after
         MainWndProc(fake::WINDOW, WM_TIMER, TIMER_TAKES, 0);
     }
+    settleTakes();
 
     EXPECT_EQ(allocations, 0u);
     EXPECT_GE(tally.messages, 12000u);
@@ -164,6 +167,7 @@ TEST_F(NoAllocationTest, PlayingAllocatesNothing) {
     EXPECT_FALSE(tally.logOverflowed);
     EXPECT_EQ(g_recorder.events.count, tally.midiMessages + tally.resets) << "the take kept every message";
     EXPECT_GT(g_recorder.events.count, 2 * CHUNK_EVENTS) << "in several chunks";
+    EXPECT_EQ(fake::filePaths().size(), 1u) << "the take saved meanwhile";
 }
 
 // The test above can only pass for the right reason if the counter sees

@@ -170,13 +170,14 @@ def create_prefix(prefix, attempts=3):
     raise E2EError(f"wineboot made no prefix in {prefix}")
 
 
-def prefix_with_dpi(dpi):
-    """A prefix of its own beside the shared one, at the display scale dpi:
-    the shared prefix's registry copied and changed. Its drive C: (most of the
+def copied_prefix(kind):
+    """A prefix of its own beside the shared one, for its registry to be
+    changed: the shared prefix's registry copied. Its drive C: (most of the
     prefix's size) is the shared one's, which is safe while tests run one at
-    a time. The shared prefix's Wine server socket folder stays its own."""
+    a time. The shared prefix's Wine server socket folder stays its own. The
+    folder around it is removed with it."""
     os.makedirs(runs_folder(Config.prefix), exist_ok=True)
-    prefix = os.path.join(tempfile.mkdtemp(prefix="dpi-", dir=runs_folder(Config.prefix)), "prefix")
+    prefix = os.path.join(tempfile.mkdtemp(prefix=kind + "-", dir=runs_folder(Config.prefix)), "prefix")
     os.makedirs(prefix)
     for name in os.listdir(Config.prefix):
         source, target = os.path.join(Config.prefix, name), os.path.join(prefix, name)
@@ -186,10 +187,42 @@ def prefix_with_dpi(dpi):
             shutil.copytree(source, target, symlinks=True)
         elif name != "wineserver":
             shutil.copy2(source, target)
+    return prefix
+
+
+def prefix_with_dpi(dpi):
+    """A copied prefix at the display scale dpi."""
+    prefix = copied_prefix("dpi")
     env = wine_environment(prefix)
     subprocess.run(["wine", "reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/t", "REG_DWORD",
                     "/d", str(dpi), "/f"], env=env, timeout=60, check=True,
                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    stop_wineserver(prefix)  # which writes the registry back to its files
+    return prefix
+
+
+def prefix_with_user_folders(folders):
+    """A copied prefix whose user's folders are elsewhere, with any names:
+    folders maps "AppData", "Local AppData" and "Personal" (Documents) to
+    paths relative to the folder around the prefix, where they are made and
+    named by their Z: paths, as the shell and the environment give them."""
+    prefix = copied_prefix("folders")
+    entries = []
+    for name, relative in folders.items():
+        path = os.path.join(os.path.dirname(prefix), relative)
+        os.makedirs(path, exist_ok=True)
+        entries.append((name, "Z:" + path.replace("/", "\\")))
+    variables = {"AppData": "APPDATA", "Local AppData": "LOCALAPPDATA"}
+    lines = ["Windows Registry Editor Version 5.00", "",
+             r"[HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Explorer\User Shell Folders]"]
+    lines += [f'"{name}"="{path}"'.replace("\\", "\\\\") for name, path in entries]
+    lines += ["", r"[HKEY_CURRENT_USER\Volatile Environment]"]
+    lines += [f'"{variables[name]}"="{path}"'.replace("\\", "\\\\") for name, path in entries if name in variables]
+    registry = os.path.join(os.path.dirname(prefix), "folders.reg")
+    with open(registry, "w", encoding="utf-16") as f:  # regedit reads Unicode .reg files in UTF-16 with a BOM
+        f.write("\r\n".join(lines) + "\r\n")
+    subprocess.run(["wine", "regedit", "/S", "Z:" + registry.replace("/", "\\")], env=wine_environment(prefix),
+                   timeout=60, check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     stop_wineserver(prefix)  # which writes the registry back to its files
     return prefix
 
@@ -898,7 +931,7 @@ class E2ETest(unittest.TestCase):
         return path
 
     def start_tonvale(self, devices=None, fail=None, patch_names=True, driver="test", wait_for_window=True,
-                      folder=None):
+                      folder=None, environment=None):
         """Copies the program, the patch-name file and a MIDI driver into a
         fresh folder and starts it there under Wine.
 
@@ -909,6 +942,8 @@ class E2ETest(unittest.TestCase):
         driver:  "test" logs every call; "monitor" prints decoded messages as the run command does
         folder:  a folder of this test's that already holds the program (an
                  unpacked package, say): only the driver is added to it
+        environment: more variables for Wine, e.g. {"LC_ALL": "C.UTF-8"} for
+                 Unix file names outside ASCII
         """
         build = Config.windows_build
         if folder is None:
@@ -922,6 +957,7 @@ class E2ETest(unittest.TestCase):
             script["TONVALE_MIDI_DEVICES"] = "|".join(devices)
         if fail:
             script["TONVALE_MIDI_FAIL"] = fail if isinstance(fail, str) else ",".join(fail)
+        script.update(environment or {})
         tonvale = launch(self.session, folder, "tonvale.exe", script, self.started.append)
         if wait_for_window:
             tonvale.wait_for_window()

@@ -1,10 +1,26 @@
 #include "tests/fake/fake_win32.h"
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <map>
+#include <mutex>
+#include <thread>
+
+namespace {
+
+// The system's codes the fake answers with; the program itself names none of them.
+constexpr DWORD ERROR_FILE_NOT_FOUND = 2;
+constexpr DWORD ERROR_TOO_MANY_OPEN_FILES = 4;
+constexpr DWORD ERROR_ACCESS_DENIED = 5;
+constexpr DWORD ERROR_INVALID_HANDLE = 6;
+constexpr DWORD ERROR_DISK_FULL = 112;
+constexpr DWORD WAIT_FAILED = 0xFFFFFFFF;
+
+} // namespace
 
 namespace fake {
 
@@ -27,7 +43,7 @@ const char* const FN_NAMES[] = {
     "CreatePen", "CreateFontIndirectA", "BitBlt", "StretchBlt", "SetStretchBltMode", "SetBrushOrgEx", "SetBkMode",
     "SetTextColor", "TextOutA", "MoveToEx", "LineTo", "midiOutGetNumDevs", "midiOutGetDevCapsA", "midiOutOpen",
     "midiOutReset", "midiOutClose", "midiOutGetErrorTextA", "midiOutShortMsg", "GetKeyState", "MessageBeep",
-    "SetBkColor", "PostMessageA", "timeSetEvent", "timeKillEvent",
+    "SetBkColor", "PostMessageA", "timeSetEvent", "timeKillEvent", "MessageBoxW", "GetSaveFileNameW",
 };
 // clang-format on
 static_assert(sizeof FN_NAMES / sizeof FN_NAMES[0] == (size_t)Fn::Count, "a name for every function");
@@ -63,6 +79,22 @@ struct PostedMessage {
 constexpr size_t POSTED_CAPACITY = 64;
 PostedMessage posted[POSTED_CAPACITY];
 size_t postedCount;
+// The take writer posts from its own thread.
+std::mutex postedLock;
+
+void post(const PostedMessage& message) {
+    const std::lock_guard<std::mutex> hold(postedLock);
+    if (postedCount < POSTED_CAPACITY) posted[postedCount++] = message;
+}
+
+bool takePosted(PostedMessage& message) {
+    const std::lock_guard<std::mutex> hold(postedLock);
+    if (postedCount == 0) return false;
+    message = posted[0];
+    std::memmove(posted, posted + 1, (postedCount - 1) * sizeof posted[0]);
+    --postedCount;
+    return true;
+}
 
 // Set and not yet killed, as the system keeps them per window and id.
 struct RunningTimer {
@@ -110,8 +142,12 @@ size_t listItemCount;
 
 RECT windowRect;
 
+// The files, used by the take writer's thread too: every file call holds the lock.
+std::recursive_mutex fileLock;
+using FileHold = std::lock_guard<std::recursive_mutex>;
 std::map<std::string, std::string> files;
 std::vector<std::string> madeFolders;
+thread_local DWORD lastError;
 struct OpenFile {
     bool open;
     std::string path;
@@ -128,13 +164,120 @@ std::string folderOf(const std::string& path) {
 
 bool folderExists(const std::string& folder) {
     return folder == folderOf(script.modulePath) || (script.appData && folder == script.appData) ||
-           (script.documents && folder == script.documents) ||
+           (script.documents && folder == script.documents) || (script.localAppData && folder == script.localAppData) ||
            std::find(madeFolders.begin(), madeFolders.end(), folder) != madeFolders.end();
+}
+
+bool denied(const std::string& path) {
+    return script.deniedFolder && path.compare(0, std::strlen(script.deniedFolder), script.deniedFolder) == 0;
+}
+
+BOOL failWith(DWORD error) {
+    lastError = error;
+    return FALSE;
 }
 
 OpenFile* openFileOf(HANDLE handle) {
     const uintptr_t i = (uintptr_t)handle - FIRST_FILE_HANDLE;
     return i < OPEN_FILE_CAPACITY && openFiles[i].open ? &openFiles[i] : nullptr;
+}
+
+// Paths reach the fake as wide text and are kept as UTF-8, as the tests write them.
+std::string utf8(const wchar_t* text) {
+    std::string out;
+    for (; *text; ++text) {
+        const uint32_t c = (uint32_t)*text;
+        if (c < 0x80) {
+            out += (char)c;
+        } else if (c < 0x800) {
+            out += {(char)(0xC0 | c >> 6), (char)(0x80 | (c & 0x3F))};
+        } else if (c < 0x10000) {
+            out += {(char)(0xE0 | c >> 12), (char)(0x80 | (c >> 6 & 0x3F)), (char)(0x80 | (c & 0x3F))};
+        } else {
+            out += {(char)(0xF0 | c >> 18), (char)(0x80 | (c >> 12 & 0x3F)), (char)(0x80 | (c >> 6 & 0x3F)),
+                    (char)(0x80 | (c & 0x3F))};
+        }
+    }
+    return out;
+}
+
+// UTF-8 into a wide buffer of size, cut and terminated; the whole length in wide characters.
+size_t widen(const std::string& text, wchar_t* out, size_t size) {
+    size_t length = 0;
+    for (size_t i = 0; i < text.size(); ++length) {
+        const uint8_t lead = (uint8_t)text[i];
+        const int extra = lead < 0x80 ? 0 : lead < 0xE0 ? 1 : lead < 0xF0 ? 2 : 3;
+        uint32_t c = extra == 0 ? lead : lead & (0x3F >> extra);
+        for (int k = 1; k <= extra && i + k < text.size(); ++k) c = c << 6 | ((uint8_t)text[i + k] & 0x3F);
+        i += 1 + extra;
+        if (length + 1 < size) out[length] = (wchar_t)c;
+    }
+    if (size > 0) out[std::min(length, size - 1)] = 0;
+    return length;
+}
+
+size_t scriptedAnswers;
+
+// Events and threads, in a table of their own; a thread's handle is
+// signalled when it returns, and its place is free once it is closed too.
+struct SyncObject {
+    bool used;
+    bool open;
+    bool running;
+    bool manualReset;
+    bool signalled;
+};
+constexpr size_t SYNC_CAPACITY = 16;
+SyncObject syncObjects[SYNC_CAPACITY];
+// Never destroyed: a take writer may still wait on them as the test program exits.
+std::mutex& syncLock = *new std::mutex;
+std::condition_variable& syncChanged = *new std::condition_variable;
+const uintptr_t FIRST_SYNC_HANDLE = 0x6000;
+
+SyncObject* syncOf(HANDLE handle) {
+    const uintptr_t i = (uintptr_t)handle - FIRST_SYNC_HANDLE;
+    return i < SYNC_CAPACITY && syncObjects[i].used ? &syncObjects[i] : nullptr;
+}
+
+HANDLE newSync(bool manualReset, bool signalled, bool thread) {
+    const std::lock_guard<std::mutex> hold(syncLock);
+    for (size_t i = 0; i < SYNC_CAPACITY; ++i) {
+        if (syncObjects[i].used) continue;
+        syncObjects[i] = SyncObject{true, true, thread, manualReset, signalled};
+        return (HANDLE)(FIRST_SYNC_HANDLE + i);
+    }
+    return nullptr;
+}
+
+BOOL signal(HANDLE handle, bool on) {
+    const std::lock_guard<std::mutex> hold(syncLock);
+    SyncObject* object = syncOf(handle);
+    if (!object) return FALSE;
+    object->signalled = on;
+    syncChanged.notify_all();
+    return TRUE;
+}
+
+DWORD waitFor(HANDLE handle, DWORD milliseconds) {
+    std::unique_lock<std::mutex> hold(syncLock);
+    SyncObject* object = syncOf(handle);
+    if (!object) return WAIT_FAILED;
+    const auto ready = [object] { return object->signalled; };
+    if (milliseconds == INFINITE) syncChanged.wait(hold, ready);
+    if (milliseconds != INFINITE && !syncChanged.wait_for(hold, std::chrono::milliseconds(milliseconds), ready))
+        return WAIT_TIMEOUT;
+    if (!object->manualReset) object->signalled = false;
+    return WAIT_OBJECT_0;
+}
+
+// CloseHandle, or the return of a thread (ended); false: no such object.
+bool closeSync(HANDLE handle, bool ended = false) {
+    const std::lock_guard<std::mutex> hold(syncLock);
+    SyncObject* object = syncOf(handle);
+    if (!object) return false;
+    (ended ? object->running : object->open) = false;
+    if (!object->open && !object->running) object->used = false;
+    return true;
 }
 
 WNDPROC windowProc;
@@ -261,8 +404,10 @@ std::string describe(const Call& c) {
                format(" 0x%04x %lld %lld", (unsigned)a[1], (long long)a[2], (long long)a[3]);
     case Fn::PostQuitMessage: return n + format(" %d", (int)a[0]);
     case Fn::MessageBoxA:
+    case Fn::MessageBoxW:
         return n + " " + handleArg(a[0]) + " " + quoted(c.text) + " caption " +
                (a[1] ? quoted(c.text2) : std::string("null")) + format(" 0x%x", (unsigned)a[2]);
+    case Fn::GetSaveFileNameW: return n + " " + handleArg(a[0]) + " " + quoted(c.text);
     case Fn::LoadImageA:
         return n + " " + handleArg(a[0]) + " " + c.text +
                format(" type %d %dx%d flags 0x%x", (int)a[1], (int)a[2], (int)a[3], (unsigned)a[4]);
@@ -364,7 +509,10 @@ void reset() {
     labelCount = 0;
     nextHandle = 0x2000;
     std::memset(kindSerial, 0, sizeof kindSerial);
-    postedCount = 0;
+    {
+        const std::lock_guard<std::mutex> hold(postedLock);
+        postedCount = 0;
+    }
     timerCount = 0;
     timeEventCount = 0;
     lastTimeEventId = 0;
@@ -377,9 +525,13 @@ void reset() {
     endDialogResult = 0;
     listItemCount = 0;
     windowRect = RECT{};
-    files.clear();
-    madeFolders.clear();
-    for (OpenFile& file : openFiles) file = OpenFile{};
+    {
+        const FileHold hold(fileLock);
+        files.clear();
+        madeFolders.clear();
+        for (OpenFile& file : openFiles) file = OpenFile{};
+        scriptedAnswers = 0;
+    }
     addLabel((uintptr_t)WINDOW, "window");
     addLabel((uintptr_t)DIALOG, "dialog");
     addLabel((uintptr_t)INSTANCE, "instance");
@@ -421,9 +573,8 @@ size_t count(Fn fn) {
 }
 
 void dispatchPosted() {
-    for (size_t i = 0; i < postedCount; ++i)
-        deliver(posted[i].window, posted[i].message, posted[i].wParam, posted[i].lParam);
-    postedCount = 0;
+    PostedMessage next;
+    while (takePosted(next)) deliver(next.window, next.message, next.wParam, next.lParam);
 }
 
 bool timerRunning(UINT_PTR id) {
@@ -480,14 +631,19 @@ LPARAM keyData(unsigned scanCode, bool previouslyDown, bool releasing) {
 
 LPARAM pointData(int x, int y) { return (LPARAM)(DWORD)((WORD)x | (DWORD)(WORD)y << 16); }
 
-void putFile(const std::string& path, const std::string& content) { files[path] = content; }
+void putFile(const std::string& path, const std::string& content) {
+    const FileHold hold(fileLock);
+    files[path] = content;
+}
 
 const std::string* fileContent(const std::string& path) {
+    const FileHold hold(fileLock);
     const auto found = files.find(path);
     return found == files.end() ? nullptr : &found->second;
 }
 
 std::vector<std::string> filePaths() {
+    const FileHold hold(fileLock);
     std::vector<std::string> paths;
     for (const auto& file : files) paths.push_back(file.first);
     return paths;
@@ -560,10 +716,8 @@ BOOL WINAPI DestroyWindow(HWND window) {
 BOOL WINAPI GetMessageA(MSG* msg, HWND, UINT, UINT) {
     // The fake's queue holds the posted messages; once they are gone the
     // loop ends as if the quit message had come, so no test can hang.
-    if (fake::postedCount > 0) {
-        const fake::PostedMessage next = fake::posted[0];
-        std::memmove(fake::posted, fake::posted + 1, (fake::postedCount - 1) * sizeof fake::posted[0]);
-        --fake::postedCount;
+    fake::PostedMessage next;
+    if (fake::takePosted(next)) {
         *msg = MSG{next.window, next.message, next.wParam, next.lParam, 0, {0, 0}};
         return TRUE;
     }
@@ -603,6 +757,19 @@ void WINAPI PostQuitMessage(int exitCode) {
 int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
     record(Fn::MessageBoxA, {(intptr_t)owner, (intptr_t)caption, (intptr_t)type}, text, caption);
     return IDOK;
+}
+
+int WINAPI MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
+    record(Fn::MessageBoxW, {(intptr_t)owner, (intptr_t)caption, (intptr_t)type}, fake::utf8(text).c_str(),
+           caption ? fake::utf8(caption).c_str() : nullptr);
+    return fake::scriptedAnswers < fake::MAX_SCRIPTED_RESULTS && script.boxAnswers[fake::scriptedAnswers]
+               ? script.boxAnswers[fake::scriptedAnswers++]
+               : IDCANCEL;
+}
+
+BOOL WINAPI PostMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    fake::post({window, message, wParam, lParam});
+    return TRUE;
 }
 
 HWND WINAPI SetFocus(HWND window) {
@@ -760,9 +927,7 @@ BOOL WINAPI TrackPopupMenuEx(HMENU menu, UINT flags, int x, int y, HWND owner, v
     fake::deliver(owner, WM_EXITMENULOOP, TRUE, 0);
     // Like the system, the chosen item is posted to the owner after the menu
     // has closed.
-    if (script.menuChoice != 0 && fake::postedCount < fake::POSTED_CAPACITY) {
-        fake::posted[fake::postedCount++] = {owner, WM_COMMAND, (WPARAM)script.menuChoice, 0};
-    }
+    if (script.menuChoice != 0) fake::post({owner, WM_COMMAND, (WPARAM)script.menuChoice, 0});
     return TRUE;
 }
 
@@ -859,10 +1024,20 @@ BOOL WINAPI QueryPerformanceFrequency(LARGE_INTEGER* frequency) {
 
 void WINAPI GetLocalTime(SYSTEMTIME* time) { *time = script.localTime; }
 
-HRESULT WINAPI SHGetFolderPathA(HWND, int folder, HANDLE, DWORD, LPSTR path) {
-    if (folder != CSIDL_PERSONAL || !script.documents) return (HRESULT)0x80004005; // E_FAIL
-    std::snprintf(path, MAX_PATH, "%s", script.documents);
+HRESULT WINAPI SHGetFolderPathW(HWND, int folder, HANDLE, DWORD, LPWSTR path) {
+    const char* named = folder == CSIDL_PERSONAL        ? script.documents
+                        : folder == CSIDL_LOCAL_APPDATA ? script.localAppData
+                                                        : nullptr;
+    if (!named) return (HRESULT)0x80004005; // E_FAIL
+    fake::widen(named, path, MAX_PATH);
     return S_OK;
+}
+
+BOOL WINAPI GetSaveFileNameW(OPENFILENAMEW* dialog) {
+    record(Fn::GetSaveFileNameW, {(intptr_t)dialog->hwndOwner}, fake::utf8(dialog->lpstrFile).c_str());
+    if (!script.saveAsPath) return FALSE;
+    fake::widen(script.saveAsPath, dialog->lpstrFile, dialog->nMaxFile);
+    return TRUE;
 }
 
 FARPROC WINAPI GetProcAddress(HMODULE, LPCSTR name) {
@@ -1069,49 +1244,57 @@ MMRESULT WINAPI timeKillEvent(UINT timerId) {
 
 // KERNEL32: files held in memory (fake::files), not logged.
 
-DWORD WINAPI GetModuleFileNameA(HMODULE, LPSTR fileName, DWORD size) {
-    const int length = std::snprintf(fileName, size, "%s", script.modulePath);
-    return (DWORD)length < size ? (DWORD)length : size; // cut: the whole size, as the system says
+DWORD WINAPI GetModuleFileNameW(HMODULE, LPWSTR fileName, DWORD size) {
+    const size_t length = fake::widen(script.modulePath, fileName, size);
+    return length < size ? (DWORD)length : size; // cut: the whole size, as the system says
 }
 
-DWORD WINAPI GetEnvironmentVariableA(LPCSTR name, LPSTR buffer, DWORD size) {
-    if (std::strcmp(name, "APPDATA") != 0 || !script.appData) return 0;
-    const DWORD length = (DWORD)std::strlen(script.appData);
-    if (length >= size) return length + 1; // the size it needs
-    std::strcpy(buffer, script.appData);
-    return length;
+DWORD WINAPI GetEnvironmentVariableW(LPCWSTR name, LPWSTR buffer, DWORD size) {
+    if (fake::utf8(name) != "APPDATA" || !script.appData) return 0;
+    const size_t length = fake::widen(script.appData, buffer, size);
+    return length < size ? (DWORD)length : (DWORD)length + 1; // too small: the size it needs
 }
 
-DWORD WINAPI GetFileAttributesA(LPCSTR fileName) {
-    if (fake::files.count(fileName)) return FILE_ATTRIBUTE_NORMAL;
-    return fake::folderExists(fileName) ? FILE_ATTRIBUTE_DIRECTORY : INVALID_FILE_ATTRIBUTES;
+DWORD WINAPI GetFileAttributesW(LPCWSTR fileName) {
+    const fake::FileHold hold(fake::fileLock);
+    const std::string path = fake::utf8(fileName);
+    if (fake::files.count(path)) return FILE_ATTRIBUTE_NORMAL;
+    return fake::folderExists(path) ? FILE_ATTRIBUTE_DIRECTORY : INVALID_FILE_ATTRIBUTES;
 }
 
-BOOL WINAPI CreateDirectoryA(LPCSTR pathName, SECURITY_ATTRIBUTES*) {
-    if (fake::folderExists(pathName) || !fake::folderExists(fake::folderOf(pathName))) return FALSE;
-    fake::madeFolders.push_back(pathName);
+BOOL WINAPI CreateDirectoryW(LPCWSTR pathName, SECURITY_ATTRIBUTES*) {
+    const fake::FileHold hold(fake::fileLock);
+    const std::string path = fake::utf8(pathName);
+    if (fake::folderExists(path)) return fake::failWith(ERROR_ALREADY_EXISTS);
+    if (!fake::folderExists(fake::folderOf(path))) return fake::failWith(ERROR_PATH_NOT_FOUND);
+    if (fake::denied(path)) return fake::failWith(ERROR_ACCESS_DENIED);
+    fake::madeFolders.push_back(path);
     return TRUE;
 }
 
-HANDLE WINAPI CreateFileA(LPCSTR fileName, DWORD, DWORD, SECURITY_ATTRIBUTES*, DWORD creationDisposition, DWORD,
+HANDLE WINAPI CreateFileW(LPCWSTR fileName, DWORD, DWORD, SECURITY_ATTRIBUTES*, DWORD creationDisposition, DWORD,
                           HANDLE) {
-    const std::string path = fileName;
-    if (creationDisposition == OPEN_EXISTING && !fake::files.count(path)) return INVALID_HANDLE_VALUE;
-    if (creationDisposition == CREATE_ALWAYS) {
-        if (!fake::folderExists(fake::folderOf(path))) return INVALID_HANDLE_VALUE;
-        fake::files[path].clear();
-    }
-    for (size_t i = 0; i < fake::OPEN_FILE_CAPACITY; ++i) {
+    const fake::FileHold hold(fake::fileLock);
+    const std::string path = fake::utf8(fileName);
+    DWORD refused = 0;
+    if (creationDisposition == OPEN_EXISTING && !fake::files.count(path)) refused = ERROR_FILE_NOT_FOUND;
+    if (creationDisposition == CREATE_ALWAYS && fake::denied(path)) refused = ERROR_ACCESS_DENIED;
+    if (creationDisposition == CREATE_ALWAYS && !fake::folderExists(fake::folderOf(path)))
+        refused = ERROR_PATH_NOT_FOUND;
+    for (size_t i = 0; i < fake::OPEN_FILE_CAPACITY && !refused; ++i) {
         if (fake::openFiles[i].open) continue;
+        if (creationDisposition == CREATE_ALWAYS) fake::files[path].clear();
         fake::openFiles[i] = fake::OpenFile{true, path, 0};
         return (HANDLE)(fake::FIRST_FILE_HANDLE + i);
     }
+    fake::failWith(refused ? refused : ERROR_TOO_MANY_OPEN_FILES);
     return INVALID_HANDLE_VALUE;
 }
 
 BOOL WINAPI ReadFile(HANDLE handle, void* buffer, DWORD bytesToRead, DWORD* bytesRead, OVERLAPPED*) {
+    const fake::FileHold hold(fake::fileLock);
     fake::OpenFile* file = fake::openFileOf(handle);
-    if (!file) return FALSE;
+    if (!file) return fake::failWith(ERROR_INVALID_HANDLE);
     const std::string& content = fake::files[file->path];
     const size_t count = std::min((size_t)bytesToRead, content.size() - std::min(file->position, content.size()));
     std::memcpy(buffer, content.data() + file->position, count);
@@ -1121,33 +1304,90 @@ BOOL WINAPI ReadFile(HANDLE handle, void* buffer, DWORD bytesToRead, DWORD* byte
 }
 
 BOOL WINAPI WriteFile(HANDLE handle, const void* buffer, DWORD bytesToWrite, DWORD* bytesWritten, OVERLAPPED*) {
+    const fake::FileHold hold(fake::fileLock);
     fake::OpenFile* file = fake::openFileOf(handle);
-    if (!file) return FALSE;
+    if (!file) return fake::failWith(ERROR_INVALID_HANDLE);
     // A full disk takes what fits and fails.
     const size_t count = std::min((size_t)bytesToWrite, script.diskSpace);
     script.diskSpace -= script.diskSpace == (size_t)-1 ? 0 : count;
     fake::files[file->path].append((const char*)buffer, count);
     *bytesWritten = (DWORD)count;
-    return count == bytesToWrite;
+    return count == bytesToWrite ? TRUE : fake::failWith(ERROR_DISK_FULL);
 }
 
-BOOL WINAPI FlushFileBuffers(HANDLE handle) { return fake::openFileOf(handle) != nullptr; }
+BOOL WINAPI FlushFileBuffers(HANDLE handle) {
+    const fake::FileHold hold(fake::fileLock);
+    return fake::openFileOf(handle) ? TRUE : fake::failWith(ERROR_INVALID_HANDLE);
+}
 
 BOOL WINAPI CloseHandle(HANDLE handle) {
+    if (fake::closeSync(handle)) return TRUE;
+    const fake::FileHold hold(fake::fileLock);
     fake::OpenFile* file = fake::openFileOf(handle);
-    if (!file) return FALSE;
+    if (!file) return fake::failWith(ERROR_INVALID_HANDLE);
     file->open = false;
     return TRUE;
 }
 
-BOOL WINAPI MoveFileExA(LPCSTR existingFileName, LPCSTR newFileName, DWORD flags) {
-    const auto from = fake::files.find(existingFileName);
-    if (script.moveFails || from == fake::files.end()) return FALSE;
-    if (fake::files.count(newFileName) && !(flags & MOVEFILE_REPLACE_EXISTING)) return FALSE;
+BOOL WINAPI MoveFileExW(LPCWSTR existingFileName, LPCWSTR newFileName, DWORD flags) {
+    const fake::FileHold hold(fake::fileLock);
+    const auto from = fake::files.find(fake::utf8(existingFileName));
+    const std::string to = fake::utf8(newFileName);
+    if (from == fake::files.end()) return fake::failWith(ERROR_FILE_NOT_FOUND);
+    if (script.moveFails) return fake::failWith(ERROR_ACCESS_DENIED);
+    if (fake::files.count(to) && !(flags & MOVEFILE_REPLACE_EXISTING)) return fake::failWith(ERROR_ALREADY_EXISTS);
     const std::string content = from->second;
     fake::files.erase(from);
-    fake::files[newFileName] = content;
+    fake::files[to] = content;
     return TRUE;
 }
 
-BOOL WINAPI DeleteFileA(LPCSTR fileName) { return fake::files.erase(fileName) != 0; }
+BOOL WINAPI DeleteFileW(LPCWSTR fileName) {
+    const fake::FileHold hold(fake::fileLock);
+    return fake::files.erase(fake::utf8(fileName)) != 0 ? TRUE : fake::failWith(ERROR_FILE_NOT_FOUND);
+}
+
+DWORD WINAPI GetLastError(void) { return fake::lastError; }
+
+DWORD WINAPI FormatMessageW(DWORD, const void*, DWORD messageId, DWORD, LPWSTR buffer, DWORD size, va_list*) {
+    // A few of the system's own texts, with its line break; any other code has none.
+    const std::map<DWORD, const char*> words = {
+        {ERROR_FILE_NOT_FOUND, "The system cannot find the file specified."},
+        {ERROR_PATH_NOT_FOUND, "The system cannot find the path specified."},
+        {ERROR_ACCESS_DENIED, "Access is denied."},
+        {ERROR_DISK_FULL, "There is not enough space on the disk."},
+        {ERROR_FILENAME_EXCED_RANGE, "The filename or extension is too long."},
+    };
+    const auto found = words.find(messageId);
+    if (found == words.end()) return 0;
+    const size_t length = fake::widen(std::string(found->second) + "\r\n", buffer, size);
+    return length < size ? (DWORD)length : 0;
+}
+
+// Threads and events: real ones, so that the take writer runs beside the
+// test as it runs beside the player.
+
+HANDLE WINAPI CreateEventW(SECURITY_ATTRIBUTES*, BOOL manualReset, BOOL initialState, LPCWSTR) {
+    return fake::newSync(manualReset != FALSE, initialState != FALSE, false);
+}
+
+BOOL WINAPI SetEvent(HANDLE event) { return fake::signal(event, true); }
+BOOL WINAPI ResetEvent(HANDLE event) { return fake::signal(event, false); }
+
+DWORD WINAPI WaitForSingleObject(HANDLE object, DWORD milliseconds) { return fake::waitFor(object, milliseconds); }
+
+HANDLE WINAPI CreateThread(SECURITY_ATTRIBUTES*, SIZE_T, LPTHREAD_START_ROUTINE start, void* parameter, DWORD,
+                           DWORD* threadId) {
+    if (script.threadFails) return nullptr;
+    const HANDLE thread = fake::newSync(true, false, true);
+    if (!thread) return nullptr;
+    if (threadId) *threadId = 1;
+    std::thread([=] {
+        start(parameter);
+        fake::signal(thread, true);
+        fake::closeSync(thread, true);
+    }).detach();
+    return thread;
+}
+
+BOOL WINAPI SetThreadPriority(HANDLE, int) { return TRUE; }

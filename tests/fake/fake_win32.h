@@ -30,7 +30,7 @@ enum class Fn {
     GetStockObject, CreatePen, CreateFontIndirectA, BitBlt, StretchBlt, SetStretchBltMode, SetBrushOrgEx, SetBkMode,
     SetTextColor, TextOutA, MoveToEx, LineTo, midiOutGetNumDevs, midiOutGetDevCapsA, midiOutOpen, midiOutReset,
     midiOutClose, midiOutGetErrorTextA, midiOutShortMsg, GetKeyState, MessageBeep, SetBkColor, PostMessageA,
-    timeSetEvent, timeKillEvent,
+    timeSetEvent, timeKillEvent, MessageBoxW, GetSaveFileNameW,
     Count
 };
 // clang-format on
@@ -38,7 +38,7 @@ enum class Fn {
 const char* name(Fn fn);
 
 constexpr size_t MAX_ARGS = 9;
-constexpr size_t TEXT_SIZE = 160;
+constexpr size_t TEXT_SIZE = 400;
 
 struct Call {
     Fn fn;
@@ -103,15 +103,24 @@ struct Script {
     // The key layout button checked when OK is pressed; 0: the one set.
     int keysButton = 0;
 
-    // Files. The program's path and %APPDATA% (null: not set); both
-    // folders exist, and others once CreateDirectoryA has made them.
+    // Files, their paths in UTF-8. The program's path and %APPDATA%
+    // (null: not set); both folders exist, and others once
+    // CreateDirectoryW has made them.
     const char* modulePath = "C:\\Tonvale\\tonvale.exe";
     const char* appData = "C:\\Users\\Musician\\AppData\\Roaming";
-    // Documents (null: the system names none), which exists.
+    // Documents and %LOCALAPPDATA% (null: the system names none), which exist.
     const char* documents = "C:\\Users\\Musician\\Documents";
+    const char* localAppData = "C:\\Users\\Musician\\AppData\\Local";
+    // No file or folder can be made in this folder or below it (null: none).
+    const char* deniedFolder = nullptr;
     // Bytes WriteFile may still write before the disk is full.
     size_t diskSpace = (size_t)-1;
     bool moveFails = false;
+    // What message boxes answer (MessageBoxW), one after another; beyond
+    // the list, IDCANCEL. The path the Save As dialog returns (null: cancelled).
+    int boxAnswers[MAX_SCRIPTED_RESULTS] = {};
+    const char* saveAsPath = nullptr;
+    bool threadFails = false;
 
     // The clock: the performance counter at 10 MHz, which tests move on, and the local time.
     int64_t performanceCounter = 0;

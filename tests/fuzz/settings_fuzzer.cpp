@@ -113,7 +113,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fake::putFile(SETTINGS_PATH, std::string((const char*)data, size));
     resetProgramState();
     loadSettings();
-    if (std::strcmp(g_settings.path, SETTINGS_PATH) != 0) fail("the file read is " + std::string(g_settings.path));
+    const std::wstring path(g_settings.path);
+    if (path != std::wstring(SETTINGS_PATH, SETTINGS_PATH + std::strlen(SETTINGS_PATH))) fail("another file was read");
     Settings direct;
     readSettingsText((const char*)data, size < SETTINGS_FILE_LIMIT ? size : SETTINGS_FILE_LIMIT, direct);
     if (std::memcmp(&direct, &g_settings.remembered, sizeof direct) != 0)

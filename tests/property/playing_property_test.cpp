@@ -159,6 +159,7 @@ private:
     void event(std::string what, Action action) {
         events.push_back(std::move(what));
         pedalExpected = -1;
+        const bool wasRecording = g_recorder.recording;
         action();
         // The action's own note-ons strike at its touch; a strum's message
         // left waiting arrives after the next event, and strikes at its own.
@@ -168,10 +169,11 @@ private:
         keepPosted = false;
         for (size_t i = 0; i < fake::callCount(); ++i) {
             const DWORD message = (DWORD)fake::call(i).args[1];
-            if (fake::call(i).fn != fake::Fn::midiOutShortMsg || (message & 0xF0) != 0x90) continue;
-            if (i < actionCalls) struck.push_back(message >> 16);
-            if (g_recorder.recording) ++recordedOns[(message & 0x0F) * 128 + (message >> 8 & 0x7F)];
+            const bool noteOn = fake::call(i).fn == fake::Fn::midiOutShortMsg && (message & 0xF0) == 0x90;
+            if (noteOn && i < actionCalls) struck.push_back(message >> 16);
+            if (g_recorder.recording) hear(fake::call(i));
         }
+        if (wasRecording && !g_recorder.recording) endHeard();
         const size_t at = events.size() - 1;
         wire.readLog(at);
         expectWhatTheKeysLeft(at);
@@ -201,23 +203,51 @@ private:
                     "a changed setting that will not be saved", at);
     }
 
-    // The takes, read strictly, hold the note-ons sent while recording and leave nothing sounding.
-    void checkTakes() {
-        for (const std::string& path : fake::filePaths()) {
-            if (path.size() < 4 || path.compare(path.size() - 4, 4, ".mid") != 0) continue; // the settings
-            const Lines lines = readMidiFile(*fake::fileContent(path));
-            int sounding[16 * 128] = {};
-            for (const std::string& line : lines) {
-                unsigned status = 0, note = 0;
-                if (std::sscanf(line.c_str(), "%*u %*u note-%*s %x %u", &status, &note) != 2) continue;
-                sounding[(status & 0x0F) * 128 + note] += status & 0x10 ? 1 : -1;
-                recordedOns[(status & 0x0F) * 128 + note] -= status & 0x10 ? 1 : 0;
-            }
-            if (std::any_of(sounding, sounding + 16 * 128, [](int n) { return n > 0; }))
-                wire.note("a take leaves a note sounding", path);
+    // A note as a take's file should hold it, by channel: "on 60", "off 60".
+    void heardNote(int channel, bool on, int note) {
+        heard[channel].push_back((on ? "on " : "off ") + std::to_string(note));
+        sounding[channel * 128 + note] = std::max(sounding[channel * 128 + note] + (on ? 1 : -1), 0);
+    }
+
+    // A call while a take is recorded: its notes, and a reset ending every note at once.
+    void hear(const fake::Call& call) {
+        const DWORD m = (DWORD)call.args[1];
+        if (call.fn == fake::Fn::midiOutReset) endHeard();
+        if (call.fn == fake::Fn::midiOutShortMsg && (m & 0xE0) == 0x80)
+            heardNote(m & 0x0F, (m & 0xF0) == 0x90 && (m >> 16 & 0x7F) > 0, m >> 8 & 0x7F);
+    }
+
+    // Every note sounding ended, the lowest first, as a reset or the take's end leaves the file.
+    void endHeard() {
+        for (int i = 0; i < 16 * 128; ++i) {
+            while (sounding[i] > 0) heardNote(i / 128, false, i % 128);
         }
-        if (std::any_of(recordedOns, recordedOns + 16 * 128, [](int n) { return n != 0; }))
-            wire.note("the takes' note-ons are not those sent while recording", "");
+    }
+
+    // The takes, read strictly in the order they were made, hold the notes
+    // the wire carried while recording, each ended where a reset or the
+    // take's stop ended it.
+    void checkTakes() {
+        settleTakes();
+        Lines paths = fake::filePaths();
+        std::sort(paths.begin(), paths.end(), [](const std::string& a, const std::string& b) {
+            return a.size() != b.size() ? a.size() < b.size() : a < b; // "x.mid", "x (2).mid", ... "x (10).mid"
+        });
+        Lines inFiles[16];
+        for (const std::string& path : paths) {
+            if (path.compare(path.size() - 4, 4, ".mid") != 0) continue; // the settings
+            for (const std::string& line : readMidiFile(*fake::fileContent(path))) {
+                char kind[4] = {};
+                unsigned status = 0, note = 0, velocity = 0;
+                if (std::sscanf(line.c_str(), "%*u %*u note-%3s %x %u %u", kind, &status, &note, &velocity) != 4)
+                    continue;
+                const bool on = kind[1] == 'n' && velocity > 0;
+                inFiles[status & 0x0F].push_back((on ? "on " : "off ") + std::to_string(note));
+            }
+        }
+        if (!std::equal(std::begin(heard), std::end(heard), std::begin(inFiles)))
+            wire.note("the takes' notes are not those the wire carried, ended where a reset or the stop ended them",
+                      "");
     }
 
     // Each section's chord type (any, Off included), its strum (none half
@@ -537,7 +567,8 @@ private:
     std::vector<std::string> events;
     std::vector<unsigned> struck; // the velocities of the event's note-ons
     WireCheck wire{true};
-    int recordedOns[16 * 128] = {}; // by channel and note, sent while a take was recorded
+    Lines heard[16];             // by channel, what the takes should hold
+    int sounding[16 * 128] = {}; // by channel and note, in the takes as heard so far
 };
 
 const PlayingRun* g_currentRun = nullptr;

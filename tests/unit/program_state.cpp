@@ -1,6 +1,8 @@
 #include "tests/unit/program_state.h"
 
+#include "app/main_window.h"
 #include "base/program.h"
+#include "base/window_messages.h"
 #include "devices/midi_device.h"
 #include "devices/popup_menus.h"
 #include "display/key_labels.h"
@@ -14,7 +16,9 @@
 #include "port/midi_out_port.h"
 #include "port/take_recorder.h"
 #include "settings/settings.h"
+#include "takes/take_writer.h"
 #include "takes/takes.h"
+#include "tests/fake/fake_win32.h"
 
 void resetProgramState() {
     releaseTakes(); // what the last one left recording or unsaved
@@ -36,4 +40,12 @@ void resetProgramState() {
     g_settings = FRESH_SETTINGS;
     g_recorder = TakeRecorder{};
     g_takes = Takes{};
+    g_writer = TakeWriter{}; // its thread ended by releaseTakes
+}
+
+void settleTakes() {
+    while (g_writer.busy) {
+        WaitForSingleObject(g_writer.idle, INFINITE);
+        MainWndProc(fake::WINDOW, MESSAGE_TAKE_WRITTEN, 0, 0); // as the writer's message brings it
+    }
 }

@@ -3,3 +3,5 @@
 #pragma once
 
 void resetProgramState();
+// The take writer's saves done, each result taken as the window takes it.
+void settleTakes();

@@ -6,8 +6,8 @@
 #include "port/take_recorder.h"
 
 void ProgramTest::SetUp() {
+    resetProgramState(); // first: the last test's take writer is done with the fake's files
     fake::reset();
-    resetProgramState();
     initSections();
     openPort();
     prepareRecorderSpace(); // as start-up does
