@@ -18,7 +18,7 @@ struct SectionSettings {
     int32_t values[SELECTABLE_PARAM_COUNT] = {};
     int32_t selected = 0;
     int32_t strumMs = 0;
-    int32_t latch = 0; // 0 off, 1 on
+    int32_t latch = 0;      // 0 off, 1 on
     int32_t softVolume = 0; // the velocity with Shift held
 };
 
