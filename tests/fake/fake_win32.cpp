@@ -1,5 +1,7 @@
 #include "tests/fake/fake_win32.h"
 
+#include "resources/resource.h"
+
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
@@ -27,7 +29,8 @@ const char* const FN_NAMES[] = {
     "CreatePen", "CreateFontIndirectA", "BitBlt", "StretchBlt", "SetStretchBltMode", "SetBrushOrgEx", "SetBkMode",
     "SetTextColor", "TextOutA", "MoveToEx", "LineTo", "midiOutGetNumDevs", "midiOutGetDevCapsA", "midiOutOpen",
     "midiOutReset", "midiOutClose", "midiOutGetErrorTextA", "midiOutShortMsg", "GetKeyState", "MessageBeep",
-    "SetBkColor", "PostMessageA", "timeSetEvent", "timeKillEvent",
+    "SetBkColor", "PostMessageA", "timeSetEvent", "timeKillEvent", "midiInGetNumDevs", "midiInGetDevCapsA",
+    "midiInOpen", "midiInStart", "midiInReset", "midiInClose",
 };
 // clang-format on
 static_assert(sizeof FN_NAMES / sizeof FN_NAMES[0] == (size_t)Fn::Count, "a name for every function");
@@ -50,8 +53,8 @@ HandleLabel labels[LABEL_CAPACITY];
 size_t labelCount;
 uintptr_t nextHandle;
 
-enum Kind { KIND_DC, KIND_BITMAP, KIND_MENU, KIND_PEN, KIND_FONT, KIND_MIDI, KIND_COUNT };
-const char* const KIND_PREFIX[KIND_COUNT] = {"dc", "bitmap", "menu", "pen", "font", "midi"};
+enum Kind { KIND_DC, KIND_BITMAP, KIND_MENU, KIND_PEN, KIND_FONT, KIND_MIDI, KIND_INPUT, KIND_COUNT };
+const char* const KIND_PREFIX[KIND_COUNT] = {"dc", "bitmap", "menu", "pen", "font", "midi", "input"};
 unsigned kindSerial[KIND_COUNT];
 
 struct PostedMessage {
@@ -63,6 +66,10 @@ struct PostedMessage {
 constexpr size_t POSTED_CAPACITY = 64;
 PostedMessage posted[POSTED_CAPACITY];
 size_t postedCount;
+
+void postBySystem(HWND window, UINT message, WPARAM wParam) {
+    if (postedCount < POSTED_CAPACITY) posted[postedCount++] = {window, message, wParam, 0};
+}
 
 // Set and not yet killed, as the system keeps them per window and id.
 struct RunningTimer {
@@ -105,8 +112,14 @@ void removeTimeEvent(size_t i) {
 
 // Inserted into the setup dialog's list, for LB_GETTEXT.
 constexpr size_t LIST_CAPACITY = 16;
-char listItems[LIST_CAPACITY][64];
-size_t listItemCount;
+// The setup dialog's two lists, the devices' and the inputs', with the
+// selection LB_SETCURSEL made.
+struct ListBox {
+    char items[LIST_CAPACITY][64];
+    size_t count;
+    LRESULT current;
+} lists[2];
+ListBox& listOf(int itemId) { return lists[itemId == IDC_INPUT_LIST]; }
 
 RECT windowRect;
 
@@ -141,7 +154,6 @@ WNDPROC windowProc;
 int quitCode;
 bool quitPosted;
 size_t resetCalls;
-LRESULT listCurrentSelection;
 int checkedButton;
 INT_PTR endDialogResult;
 
@@ -321,7 +333,9 @@ std::string describe(const Call& c) {
                format(" %d", (int)a[3]);
     case Fn::MoveToEx:
     case Fn::LineTo: return n + " " + handleArg(a[0]) + format(" %d,%d", (int)a[1], (int)a[2]);
+    case Fn::midiInGetDevCapsA:
     case Fn::midiOutGetDevCapsA: return n + format(" %lld size %u", (long long)a[0], (unsigned)a[1]);
+    case Fn::midiInOpen:
     case Fn::midiOutOpen:
         return n + format(" device %u callback ", (unsigned)a[0]) + handleArg(a[1]) +
                format(" instance %lld flags 0x%x -> ", (long long)a[2], (unsigned)a[3]) +
@@ -332,6 +346,7 @@ std::string describe(const Call& c) {
     case Fn::CreateCompatibleDC:
     case Fn::GetDC: return n + (a[0] ? " " + handleArg(a[0]) : std::string("")) + " -> " + handleArg(c.result);
     case Fn::ReleaseCapture:
+    case Fn::midiInGetNumDevs:
     case Fn::midiOutGetNumDevs: return n;
     default: // the calls that take one handle
         return n + " " + handleArg(a[0]);
@@ -372,10 +387,9 @@ void reset() {
     quitCode = 0;
     quitPosted = false;
     resetCalls = 0;
-    listCurrentSelection = LB_ERR;
     checkedButton = 0;
     endDialogResult = 0;
-    listItemCount = 0;
+    for (ListBox& list : lists) list = ListBox{{}, 0, LB_ERR};
     windowRect = RECT{};
     files.clear();
     madeFolders.clear();
@@ -777,7 +791,7 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND own
            fake::resourceName(templateName).c_str());
     if (script.dialogFails) return -1;
     fake::endDialogResult = 0;
-    fake::listItemCount = 0;
+    for (fake::ListBox& list : fake::lists) list.count = 0;
     dialogFunc(fake::DIALOG, WM_INITDIALOG, 0, initParam);
     // The dialog has the keyboard focus while it is up; the owner gets it back.
     fake::deliver(owner, WM_KILLFOCUS, (WPARAM)fake::DIALOG, 0);
@@ -795,17 +809,19 @@ BOOL WINAPI EndDialog(HWND dialog, INT_PTR result) {
 LRESULT WINAPI SendDlgItemMessageA(HWND dialog, int itemId, UINT message, WPARAM wParam, LPARAM lParam) {
     const char* text = message == LB_INSERTSTRING ? (const char*)lParam : nullptr;
     record(Fn::SendDlgItemMessageA, {(intptr_t)dialog, itemId, (intptr_t)message, (intptr_t)wParam, lParam}, text);
+    fake::ListBox& list = fake::listOf(itemId);
+    const LRESULT scripted = itemId == IDC_INPUT_LIST ? script.inputSelection : script.listSelection;
     switch (message) {
     case LB_INSERTSTRING:
-        if (fake::listItemCount == fake::LIST_CAPACITY) return LB_ERR;
-        fake::copyText(fake::listItems[fake::listItemCount], sizeof fake::listItems[0], text);
-        return (LRESULT)fake::listItemCount++;
+        if (list.count == fake::LIST_CAPACITY) return LB_ERR;
+        fake::copyText(list.items[list.count], sizeof list.items[0], text);
+        return (LRESULT)list.count++;
     case LB_GETTEXT:
-        if (wParam >= fake::listItemCount) return LB_ERR;
-        std::strcpy((char*)lParam, fake::listItems[wParam]);
+        if (wParam >= list.count) return LB_ERR;
+        std::strcpy((char*)lParam, list.items[wParam]);
         return (LRESULT)std::strlen((char*)lParam);
-    case LB_SETCURSEL: fake::listCurrentSelection = (LRESULT)wParam; return (LRESULT)wParam;
-    case LB_GETCURSEL: return script.listSelection != LB_ERR - 1 ? script.listSelection : fake::listCurrentSelection;
+    case LB_SETCURSEL: list.current = (LRESULT)wParam; return (LRESULT)wParam;
+    case LB_GETCURSEL: return scripted != LB_ERR - 1 ? scripted : list.current;
     case BM_SETCHECK:
         if (wParam == BST_CHECKED) fake::checkedButton = itemId;
         return 0;
@@ -1151,3 +1167,44 @@ BOOL WINAPI MoveFileExA(LPCSTR existingFileName, LPCSTR newFileName, DWORD flags
 }
 
 BOOL WINAPI DeleteFileA(LPCSTR fileName) { return fake::files.erase(fileName) != 0; }
+
+// WINMM: the MIDI input. Its open and close are posted to the window, as
+// the system reports them; its data is for the test to deliver.
+
+UINT WINAPI midiInGetNumDevs(void) {
+    record(Fn::midiInGetNumDevs, {});
+    return script.inputCount;
+}
+
+MMRESULT WINAPI midiInGetDevCapsA(UINT_PTR deviceId, MIDIINCAPSA* caps, UINT capsSize) {
+    record(Fn::midiInGetDevCapsA, {(intptr_t)deviceId, (intptr_t)capsSize});
+    if (deviceId >= fake::MAX_DEVICES || deviceId >= script.inputCount) return MMSYSERR_BADDEVICEID;
+    const std::string name = script.inputNames[deviceId] ? script.inputNames[deviceId] : fake::format("Input %u", (unsigned)deviceId);
+    std::snprintf(caps->szPname, sizeof caps->szPname, "%s", name.c_str());
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT WINAPI midiInOpen(LPHMIDIIN handle, UINT deviceId, DWORD_PTR callback, DWORD_PTR instance, DWORD flags) {
+    fake::Call& call =
+        record(Fn::midiInOpen, {(intptr_t)deviceId, (intptr_t)callback, (intptr_t)instance, (intptr_t)flags});
+    if (script.inputOpenResult != MMSYSERR_NOERROR) return script.inputOpenResult;
+    *handle = (HMIDIIN)(call.result = (intptr_t)fake::newHandle(fake::KIND_INPUT));
+    fake::postBySystem((HWND)callback, MM_MIM_OPEN, (WPARAM)*handle);
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT WINAPI midiInStart(HMIDIIN handle) {
+    record(Fn::midiInStart, {(intptr_t)handle});
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT WINAPI midiInReset(HMIDIIN handle) {
+    record(Fn::midiInReset, {(intptr_t)handle});
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT WINAPI midiInClose(HMIDIIN handle) {
+    record(Fn::midiInClose, {(intptr_t)handle});
+    fake::postBySystem(fake::WINDOW, MM_MIM_CLOSE, (WPARAM)handle);
+    return MMSYSERR_NOERROR;
+}
