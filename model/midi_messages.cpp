@@ -83,12 +83,24 @@ void sendPitchBend() {
     // another channel (the other section made active, its channel changed)
     // springs it back first.
     if (bent != NO_CHANNEL && (bent != channel || centred)) {
-        sendBend(bent, BEND_CENTRE);
+        const int32_t left = bent;
         bent = NO_CHANNEL;
+        sendBendOn(left); // the centre, or where the input bends it
         if (centred) return;
     }
-    sendBend(channel, g_model.bendValue);
     bent = centred ? NO_CHANNEL : channel;
+    sendBendOn(channel);
+}
+
+void sendBendOn(int32_t channel) {
+    int32_t value = BEND_CENTRE;
+    if (channel == g_model.bentChannel) value = g_model.bendValue;
+    if (g_model.inputBend.channels >> channel & 1) value += g_model.inputBend.offset;
+    sendBend(channel, value < 0 ? 0 : value > BEND_MAX ? BEND_MAX : value);
+}
+
+void sendAsReceived(uint8_t status, int32_t data1, int32_t data2) {
+    sendShortMessage(compose((uint8_t)(status & 0xF0), status & 0x0F, data1, data2));
 }
 
 void sendSustain(int32_t channel, bool down) {

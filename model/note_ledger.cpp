@@ -18,7 +18,8 @@ uint16_t* holdsOf(const Voice& voice) {
 
 void startVoice(KeyVoices& owner, int32_t s, int32_t offset) {
     KeyboardSection& section = g_model.sections[s];
-    const Voice voice = voiceOf(section, offset);
+    Voice voice = voiceOf(section, offset);
+    if (owner.velocity) voice.velocity = owner.velocity;
     showKey(section, offset, +1);
     uint16_t* holds = holdsOf(voice);
     if (holds && (*holds)++ == 0) sendVoice(voice, true);
