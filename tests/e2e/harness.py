@@ -23,6 +23,7 @@ import zlib
 
 PANEL_WIDTH, PANEL_HEIGHT = 800, 250
 MAIN_WINDOW_CLASS = "Tonvale 1.0 (beta)"
+INPUT_SCRIPT = "input.txt"  # what the test driver's MIDI input plays next
 MAIN_WINDOW_TITLE = "Tonvale 1.0 (beta)"
 SCREEN_SIZE = (1280, 1024)  # the window sits at (415, 746): it must fit
 DEFAULT_TIMEOUT = 15.0
@@ -636,6 +637,13 @@ class Tonvale:
         self.main = None  # the main window, once shown
         self.main_window_shown = False  # ever seen visible
 
+    def play_input(self, *messages):
+        """The open MIDI input plays these (ms, message) pairs, ms from when the driver finds them."""
+        path = os.path.join(self.folder, INPUT_SCRIPT)
+        with open(path + ".part", "w") as f:
+            f.writelines(f"{ms} {message:X}\n" for ms, message in messages)
+        os.replace(path + ".part", path)  # whole, or not at all, when the driver looks
+
     # ---- windows
 
     def windows(self):
@@ -898,7 +906,7 @@ class E2ETest(unittest.TestCase):
         return path
 
     def start_tonvale(self, devices=None, fail=None, patch_names=True, driver="test", wait_for_window=True,
-                      folder=None):
+                      folder=None, inputs=None):
         """Copies the program, the patch-name file and a MIDI driver into a
         fresh folder and starts it there under Wine.
 
@@ -909,6 +917,7 @@ class E2ETest(unittest.TestCase):
         driver:  "test" logs every call; "monitor" prints decoded messages as the run command does
         folder:  a folder of this test's that already holds the program (an
                  unpacked package, say): only the driver is added to it
+        inputs:  names of the driver's MIDI inputs, which play what play_input() gives them
         """
         build = Config.windows_build
         if folder is None:
@@ -922,6 +931,8 @@ class E2ETest(unittest.TestCase):
             script["TONVALE_MIDI_DEVICES"] = "|".join(devices)
         if fail:
             script["TONVALE_MIDI_FAIL"] = fail if isinstance(fail, str) else ",".join(fail)
+        if inputs:
+            script.update(TONVALE_MIDI_INPUTS="|".join(inputs), TONVALE_MIDI_INPUT_SCRIPT=INPUT_SCRIPT)
         tonvale = launch(self.session, folder, "tonvale.exe", script, self.started.append)
         if wait_for_window:
             tonvale.wait_for_window()

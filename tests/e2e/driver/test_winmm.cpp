@@ -1,6 +1,6 @@
 // A stand-in for the system's winmm.dll with the seven MIDI output calls the
-// program imports, and its two multimedia-timer calls passed through to the
-// system's own winmm.dll. Put beside the exe (with WINEDLLOVERRIDES=winmm=n,b under
+// program imports, MIDI inputs that play scripts, and its two
+// multimedia-timer calls passed through to the system's own winmm.dll. Put beside the exe (with WINEDLLOVERRIDES=winmm=n,b under
 // Wine) it logs every call with a timestamp. Built with the MIDI monitor
 // (tools/midi_monitor/) instead of test_variant.cpp it also prints each
 // message decoded, and logs only when TONVALE_MIDI_LOG asks it to.
@@ -18,6 +18,14 @@
 //                         kept in memory and written at midiOutClose and at
 //                         unload; short messages are then not logged, so
 //                         their calls do no file I/O
+//   TONVALE_MIDI_INPUTS   MIDI input names separated by '|' (default: none);
+//                         one input is open at a time
+//   TONVALE_MIDI_INPUT_SCRIPT  a file the started input waits for, reads,
+//                         deletes and plays, then waits for the next: one
+//                         "<ms> <message as hex>" line per message, handed to
+//                         the open input's callback (a window gets it posted
+//                         as MM_MIM_DATA) that many ms after the file was
+//                         found, from a thread of the driver's
 //
 // Log lines (one per call, written at once):
 //   <ticks> loaded frequency=<ticks per second> devices=<count> pid=<process id>
@@ -28,9 +36,14 @@
 //   <ticks> midiOutShortMsg <handle> <message as 8 hex digits> = <code>
 //   <ticks> midiOutClose <handle> = <code>
 //   <ticks> midiOutGetErrorTextA <code> "<text>" = <code>
+//   <ticks> midiInGetNumDevs = <count>
+//   <ticks> midiInOpen <device> <callback kind> = <code> <handle>
+//   <ticks> midiInStart|midiInStop|midiInReset|midiInClose <handle> = <code>
+//   <ticks> midiInData <handle> <message as 8 hex digits>   (handed over)
 // Stamp file lines: "frequency=<ticks per second> dropped=<count>", then
-// "<ticks> <message as 8 hex digits>" for each short message in order.
-// Handles are named h1, h2, ... in the order they were opened; a null handle
+// "<ticks> <message as 8 hex digits>" for each short message in order, then
+// "<ticks> <message> in" for each input message as it was handed over.
+// Handles are named h1, h2, ... (inputs' i1, i2, ...) in the order they were opened; a null handle
 // is "null" and one that is not ours "bad".
 #define _WINMM_ // our definitions are the exported ones, not imports
 #include <windows.h>
@@ -53,10 +66,10 @@ const unsigned MAX_STAMPS = 1 << 16; // a benchmark run sends a few thousand
 // The handle values we give out: small, recognisable, never null.
 const uintptr_t HANDLE_BASE = 0x7E570000;
 
-enum Function { GET_NUM_DEVS, GET_DEV_CAPS, OPEN, RESET, SHORT_MSG, CLOSE, GET_ERROR_TEXT, FUNCTION_COUNT };
+enum Function { GET_NUM_DEVS, GET_DEV_CAPS, OPEN, RESET, SHORT_MSG, CLOSE, GET_ERROR_TEXT, IN_OPEN, FUNCTION_COUNT };
 const char* const FunctionNames[FUNCTION_COUNT] = {
     "midiOutGetNumDevs", "midiOutGetDevCapsA", "midiOutOpen",          "midiOutReset",
-    "midiOutShortMsg",   "midiOutClose",       "midiOutGetErrorTextA",
+    "midiOutShortMsg",   "midiOutClose",       "midiOutGetErrorTextA", "midiInOpen",
 };
 
 struct FailureRule {
@@ -86,6 +99,30 @@ struct Stamp {
 Stamp stamps[MAX_STAMPS];
 unsigned stampCount;
 unsigned stampsDropped;
+
+// The MIDI inputs, scripted, and the one open.
+const unsigned MAX_INPUT_EVENTS = 8192;
+const uintptr_t INPUT_HANDLE_BASE = 0x7E580000;
+
+struct InputEvent {
+    DWORD ms;
+    DWORD message;
+};
+
+struct MidiInputs {
+    char names[MAX_DEVICES][MAXPNAMELEN];
+    unsigned count;
+    char scriptPath[MAX_PATH];
+    HMIDIIN handle; // the open one, or null
+    unsigned opened;
+    DWORD_PTR callback, instance;
+    DWORD flags;
+    HANDLE thread;            // playing scripts while started
+    volatile LONG started;
+    InputEvent events[MAX_INPUT_EVENTS]; // the script being played
+    Stamp stamps[MAX_STAMPS];            // for the benchmark: each message as it was handed over
+    unsigned stampCount;
+} input;
 
 // The texts a user would see for the codes a MIDI output call returns.
 struct ErrorText {
@@ -249,6 +286,11 @@ void writeStamps() {
         std::snprintf(line, sizeof line, "%lld %08lX\n", (long long)stamps[i].ticks, (unsigned long)stamps[i].message);
         writeText(file, line);
     }
+    for (unsigned i = 0; i < input.stampCount; ++i) {
+        std::snprintf(line, sizeof line, "%lld %08lX in\n", (long long)input.stamps[i].ticks,
+                      (unsigned long)input.stamps[i].message);
+        writeText(file, line);
+    }
     CloseHandle(file);
 }
 
@@ -340,6 +382,86 @@ Function systemFunction(const char* name) {
     return module ? reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name))) : nullptr;
 }
 
+// ---- the MIDI inputs
+
+void readInputs() {
+    char names[MAX_DEVICES * MAXPNAMELEN];
+    const DWORD length = GetEnvironmentVariableA("TONVALE_MIDI_INPUTS", names, sizeof names);
+    for (char* name = names; length > 0 && length < sizeof names && name && input.count < MAX_DEVICES;) {
+        char* bar = std::strchr(name, '|');
+        if (bar) *bar++ = 0;
+        std::snprintf(input.names[input.count++], MAXPNAMELEN, "%s", name);
+        name = bar;
+    }
+    const DWORD pathLength = GetEnvironmentVariableA("TONVALE_MIDI_INPUT_SCRIPT", input.scriptPath, MAX_PATH);
+    if (pathLength >= MAX_PATH) input.scriptPath[0] = 0;
+}
+
+// To the open input's callback, as the system hands a driver's message over.
+void notifyInput(UINT message, DWORD_PTR data) {
+    const WPARAM handle = (WPARAM)input.handle;
+    switch (input.flags & CALLBACK_TYPEMASK) {
+    case CALLBACK_WINDOW: PostMessageA((HWND)input.callback, message, handle, (LPARAM)data); break;
+    case CALLBACK_THREAD: PostThreadMessageA((DWORD)input.callback, message, handle, (LPARAM)data); break;
+    case CALLBACK_EVENT: SetEvent((HANDLE)input.callback); break;
+    case CALLBACK_FUNCTION:
+        reinterpret_cast<void(CALLBACK*)(HMIDIIN, UINT, DWORD_PTR, DWORD_PTR, DWORD_PTR)>(input.callback)(
+            input.handle, message, input.instance, data, GetTickCount());
+        break;
+    default: break;
+    }
+}
+
+// The script's lines, as many as it has; the file is gone afterwards.
+unsigned readInputScript() {
+    FILE* file = std::fopen(input.scriptPath, "r");
+    if (!file) return 0;
+    unsigned count = 0;
+    unsigned long ms, message;
+    while (count < MAX_INPUT_EVENTS && std::fscanf(file, "%lu %lx", &ms, &message) == 2)
+        input.events[count++] = {(DWORD)ms, (DWORD)message};
+    std::fclose(file);
+    DeleteFileA(input.scriptPath);
+    return count;
+}
+
+DWORD WINAPI playInputScripts(LPVOID) {
+    while (input.started) {
+        const unsigned count = input.scriptPath[0] ? readInputScript() : 0;
+        if (count == 0) Sleep(10);
+        LARGE_INTEGER start, now;
+        QueryPerformanceCounter(&start);
+        for (unsigned i = 0; i < count && input.started; ++i) {
+            const LONGLONG due = start.QuadPart + input.events[i].ms * driver.frequency.QuadPart / 1000;
+            while (input.started && (QueryPerformanceCounter(&now), now.QuadPart < due)) Sleep(1);
+            if (!input.started) break;
+            const DWORD message = input.events[i].message;
+            if (driver.stampPath[0] && input.stampCount < MAX_STAMPS) {
+                input.stamps[input.stampCount++] = {now.QuadPart, message};
+            } else if (!driver.stampPath[0]) {
+                logLine("midiInData i%u %08lX", input.opened, (unsigned long)message);
+            }
+            notifyInput(MM_MIM_DATA, message);
+        }
+    }
+    return 0;
+}
+
+void stopInput() {
+    input.started = 0;
+    if (!input.thread) return;
+    WaitForSingleObject(input.thread, INFINITE);
+    CloseHandle(input.thread);
+    input.thread = nullptr;
+}
+
+// What a call on an input handle returns, logged.
+MMRESULT inputCall(const char* function, HMIDIIN handle) {
+    const MMRESULT result = handle && handle == input.handle ? MMSYSERR_NOERROR : MMSYSERR_INVALHANDLE;
+    logLine("%s i%u = %u", function, result == MMSYSERR_NOERROR ? input.opened : 0, result);
+    return result;
+}
+
 } // namespace
 
 extern "C" {
@@ -352,6 +474,7 @@ BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
     readStampPath();
     readDeviceNames();
     readFailureRules();
+    readInputs();
     logLine("loaded frequency=%lld devices=%u pid=%lu", (long long)driver.frequency.QuadPart, driver.deviceCount,
             (unsigned long)GetCurrentProcessId());
     if (DRIVER_VARIANT.loaded) DRIVER_VARIANT.loaded(driver.deviceCount);
@@ -465,6 +588,69 @@ MMRESULT WINAPI timeSetEvent(UINT delay, UINT resolution, LPTIMECALLBACK callbac
 MMRESULT WINAPI timeKillEvent(UINT timerId) {
     static const auto system = systemFunction<MMRESULT(WINAPI*)(UINT)>("timeKillEvent");
     return system ? system(timerId) : MMSYSERR_INVALPARAM;
+}
+
+UINT WINAPI midiInGetNumDevs(void) {
+    logLine("midiInGetNumDevs = %u", input.count);
+    return input.count;
+}
+
+MMRESULT WINAPI midiInGetDevCapsA(UINT_PTR device, LPMIDIINCAPSA caps, UINT size) {
+    if (device >= input.count) return MMSYSERR_BADDEVICEID;
+    if (!caps) return MMSYSERR_INVALPARAM;
+    MIDIINCAPSA filled = {0xFFFF, 0xFFFF, 0x0100, {}, 0}; // no registered manufacturer
+    std::snprintf(filled.szPname, sizeof filled.szPname, "%s", input.names[device]);
+    std::memcpy(caps, &filled, size < sizeof filled ? size : sizeof filled);
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT WINAPI midiInOpen(LPHMIDIIN handle, UINT device, DWORD_PTR callback, DWORD_PTR instance, DWORD flags) {
+    MMRESULT result = scriptedResult(IN_OPEN, (int)device);
+    if (!handle) result = MMSYSERR_INVALPARAM;
+    else if (device >= input.count) result = MMSYSERR_BADDEVICEID;
+    else if (input.handle && result == MMSYSERR_NOERROR) result = MMSYSERR_ALLOCATED;
+    if (handle) *handle = nullptr;
+    if (result != MMSYSERR_NOERROR) {
+        logLine("midiInOpen %u %s = %u", device, callbackKind(callback, flags), result);
+        return result;
+    }
+    *handle = input.handle = (HMIDIIN)(INPUT_HANDLE_BASE + ++input.opened);
+    input.callback = callback;
+    input.instance = instance;
+    input.flags = flags;
+    logLine("midiInOpen %u %s = 0 i%u", device, callbackKind(callback, flags), input.opened);
+    notifyInput(MM_MIM_OPEN, 0);
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT WINAPI midiInStart(HMIDIIN handle) {
+    const MMRESULT result = inputCall("midiInStart", handle);
+    if (result == MMSYSERR_NOERROR && !input.started) {
+        input.started = 1;
+        input.thread = CreateThread(nullptr, 0, playInputScripts, nullptr, 0, nullptr);
+    }
+    return result;
+}
+
+MMRESULT WINAPI midiInStop(HMIDIIN handle) {
+    const MMRESULT result = inputCall("midiInStop", handle);
+    if (result == MMSYSERR_NOERROR) stopInput();
+    return result;
+}
+
+MMRESULT WINAPI midiInReset(HMIDIIN handle) {
+    const MMRESULT result = inputCall("midiInReset", handle);
+    if (result == MMSYSERR_NOERROR) stopInput();
+    return result;
+}
+
+MMRESULT WINAPI midiInClose(HMIDIIN handle) {
+    const MMRESULT result = inputCall("midiInClose", handle);
+    if (result != MMSYSERR_NOERROR) return result;
+    stopInput();
+    notifyInput(MM_MIM_CLOSE, 0);
+    input.handle = nullptr;
+    return result;
 }
 
 } // extern "C"
