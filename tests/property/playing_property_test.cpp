@@ -11,7 +11,10 @@
 // section starts with a chord type, a strum and a latch of its own; a
 // strum's one-shots fire now and then, their messages sometimes delivered
 // only with the next event's; the chords latched are let go by CHORD before
-// the end's silence.
+// the end's silence. A MIDI input, split at a note of the seed's, sends
+// notes (note-offs also as velocity 0), its pedal, bends, program changes,
+// a controller and channel pressure on any channel; the keys lost do not
+// end what it holds, and it lets go of all before the end.
 //
 // Seeds 1..DEFAULT_SEEDS run by default. TONVALE_PROPERTY_SEEDS=<n> runs
 // seeds 1..n (a long run); TONVALE_PROPERTY_SEED=<seed> replays one seed and
@@ -25,6 +28,7 @@
 #include "model/key_map.h"
 #include "model/key_table.h"
 #include "model/performance.h"
+#include "port/midi_in_port.h"
 #include "port/take_recorder.h"
 #include "settings/settings.h"
 #include "tests/property/wire_check.h"
@@ -109,6 +113,8 @@ public:
     void play() {
         chooseLayout();
         chooseChords();
+        g_model.splitNote = below(2) ? 48 + below(25) : below(128);
+        events.push_back("split at note " + std::to_string(g_model.splitNote));
         loadSettings(); // names the file: none is there
         watchSettings(fake::WINDOW);
         g_settings.saved = capturedSettings();
@@ -118,6 +124,11 @@ public:
         for (int k = 0; k < KEY_TOTAL; ++k) {
             if (down[k]) event(std::string("release ") + KEYS[k].name, [&] { keyMessage(k, true); });
         }
+        for (int n = 0; n < 128; ++n) {
+            if (inputHeld[n]) inputMessage("input note-off " + std::to_string(n), 0x80 | n << 8);
+        }
+        if (inputPedal) inputMessage("input pedal up", 0xB0 | 64 << 8);
+        if (inputBent) inputMessage("input bend at the centre", 0xE0 | 64 << 16);
         for (int32_t s = 0; s < SECTION_COUNT; ++s) {
             if (g_model.sections[s].latch && chordModeOn(s)) clickButton(s, ParamId::CHORD);
         }
@@ -257,7 +268,7 @@ private:
     void keyMessage(int k, bool goingUp, bool withAlt = false, bool again = false) {
         const bool wasDown = down[k] && !again;
         if (k == CAPS_LOCK_KEY && !wasDown && !goingUp) capsLockOn = !capsLockOn;
-        if (k == SPACE_KEY && !wasDown && !goingUp && !withAlt && !learningKey()) {
+        if (k == SPACE_KEY && !wasDown && !goingUp && !withAlt && !learningKey() && !inputPedal) {
             pedalExpected = paramValue(g_model.sections[g_model.activeSection], ParamId::CHANNEL);
         }
         down[k] = !goingUp;
@@ -371,7 +382,41 @@ private:
         if (id <= ParamId::OCTAVE) expectKeysLost("once a menu had the keys");
     }
 
+    // The input's message on the channel of its status, as the system hands it over.
+    void inputMessage(const std::string& what, DWORD message) {
+        event(what, [&] { send(MM_MIM_DATA, (WPARAM)g_input.handle, (LPARAM)message); });
+        const unsigned kind = message & 0xF0, n = message >> 8 & 0x7F, value = message >> 16 & 0x7F;
+        if (kind == 0x80 || kind == 0x90) inputHeld[n] = kind == 0x90 && value > 0;
+        if (kind == 0xB0 && n == 64) inputPedal = value >= 64;
+        if (kind == 0xE0) inputBent = (n | value << 7) != 8192;
+    }
+
+    void playInput() {
+        const DWORD channel = below(16), n = below(128), value = below(128);
+        std::vector<int> held;
+        for (int k = 0; k < 128; ++k) if (inputHeld[k]) held.push_back(k);
+        const int what = below(100);
+        if (what < 45) {
+            inputMessage("input note-on " + std::to_string(n), 0x90 | channel | n << 8 | (1 + below(127)) << 16);
+        } else if (what < 80 && !held.empty()) {
+            const DWORD off = held[below((int)held.size())], velocityZero = below(2);
+            inputMessage("input note-off " + std::to_string(off), (velocityZero ? 0x90 : 0x80) | channel | off << 8);
+        } else if (what < 88) {
+            inputMessage("input pedal " + std::to_string(value), 0xB0 | channel | 64 << 8 | value << 16);
+        } else if (what < 96) {
+            const DWORD bend = below(3) ? below(16384) : 8192;
+            inputMessage("input bend " + std::to_string(bend), 0xE0 | channel | (bend & 0x7F) << 8 | bend >> 7 << 16);
+        } else {
+            const DWORD kinds[] = {0xC0, 0xD0, 0xB0 | 7 << 8, 0xF8}; // program, pressure, volume, clock
+            const DWORD kind = kinds[below(4)];
+            inputMessage("input message " + std::to_string(kind), kind | channel | value << (kind & 0xFF00 ? 16 : 8));
+        }
+    }
+
+    bool inputHolds() const { return inputPedal || inputBent || std::count(inputHeld, inputHeld + 128, true) > 0; }
+
     void expectKeysLost(const std::string& moment) {
+        if (inputHolds()) return; // the input plays on
         wire.expectSilence(moment);
         wire.expectBendStopped(events.size() - 1, moment);
         wire.expect(fake::timeEventsPending() == 0, "a strum's timer still set " + moment, events.size() - 1);
@@ -466,14 +511,15 @@ private:
             event("the settings' wait ends", [] { send(WM_TIMER, TIMER_SETTINGS_SAVE, 0); });
             return true;
         case 13: return strumOneShot();
+        case 14: playInput(); return true;
         default: loseAndRegainTheKeys(); return true;
         }
     }
 
     void randomEvent() {
         // press, repeat, release, CHORD, + or -, parameter, knob, wheel, tick, RESET, stray command, key to
-        // learn, settings timer, strum one-shot, keys lost
-        static const int WEIGHTS[] = {30, 10, 27, 4, 6, 7, 6, 2, 12, 1, 1, 1, 3, 10, 2};
+        // learn, settings timer, strum one-shot, input, keys lost
+        static const int WEIGHTS[] = {30, 10, 27, 4, 6, 7, 6, 2, 12, 1, 1, 1, 3, 10, 30, 2};
         int total = 0;
         for (int w : WEIGHTS) total += w;
         for (;;) {
@@ -493,6 +539,9 @@ private:
     std::vector<std::string> events;
     WireCheck wire{true};
     int recordedOns[16 * 128] = {}; // by channel and note, sent while a take was recorded
+    bool inputHeld[128] = {}; // by note, struck on the input and not yet let go
+    bool inputPedal = false;
+    bool inputBent = false;
 };
 
 const PlayingRun* g_currentRun = nullptr;
@@ -518,6 +567,8 @@ protected:
         g_menus.PatchMenu = CreatePopupMenu();
         g_menus.ChannelMenu = CreatePopupMenu();
         g_menus.OctaveMenu = CreatePopupMenu();
+        fake::script.inputCount = 1;
+        openInputNamed(fake::WINDOW, "Input 0");
         fake::clearLog();
     }
 };

@@ -1,8 +1,8 @@
 // What the program put on the wire, read from the fake's log as it goes:
 // every short message well formed, every note it started stopped again (or
 // silenced by a device reset) and none struck again while it sounds, every
-// sustain pedal that went down lifted on its channel, and a bend on one
-// channel at a time, back at the centre. Shared by the property test and the
+// sustain pedal that went down lifted on its channel, no channel mode
+// message, and a channel bent only while a bend holds it, back at the centre. Shared by the property test and the
 // window-message fuzzer, so it uses no test framework.
 #pragma once
 
@@ -63,6 +63,7 @@ private:
     void onReset();
     void onController(unsigned channel, unsigned controller, unsigned value, const std::string& text, size_t event);
     void onBend(unsigned channel, unsigned value, const std::string& text, size_t event);
+    void expectBendsHeld(size_t event);
 
     bool strayNoteOffs;
     bool ended = false;
