@@ -12,6 +12,7 @@
 #include "display/repaint.h"
 #include "input/keyboard_input.h"
 #include "input/midi_input.h"
+#include "input/modulation_key.h"
 #include "input/mouse_input.h"
 #include "input/pitch_bend.h"
 #include "input/strum_timer.h"
@@ -87,6 +88,7 @@ LRESULT onTimer(HWND window, WPARAM id, LPARAM callback) {
     case TIMER_BEND_RAMP: onBendTimer(window); return 0;
     case TIMER_SETTINGS_SAVE: onSettingsTimer(window); return 0;
     case TIMER_TAKES: showPanelChange(window, onTakeTimer(window)); return 0;
+    case TIMER_MODULATION: onModulationTimer(window); return 0;
     default: return DefWindowProcA(window, WM_TIMER, id, callback);
     }
 }

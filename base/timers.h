@@ -9,6 +9,7 @@ enum WindowTimer : UINT_PTR {
     TIMER_BEND_RAMP = 1,     // the keyboard bend gesture's ramp
     TIMER_SETTINGS_SAVE = 2, // a settled change written to the settings file
     TIMER_TAKES = 3,         // a take kept: its memory, its save after a pause or a failure
+    TIMER_MODULATION = 4,    // Home's modulation rising or falling
 };
 
 enum WindowMessage : UINT {

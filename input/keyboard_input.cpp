@@ -2,6 +2,7 @@
 
 #include "devices/midi_device.h"
 #include "display/repaint.h"
+#include "input/modulation_key.h"
 #include "input/pitch_bend.h"
 #include "model/chords.h"
 #include "model/key_map.h"
@@ -15,6 +16,7 @@ ModifierKeys g_modifiers;
 namespace {
 
 const int32_t BEND_NUDGE = 1500;
+const int32_t RIGHT_SHIFT_SCAN_CODE = 0x36;
 
 enum class KeyTransition { PRESS, RELEASE, REPEAT };
 
@@ -32,6 +34,7 @@ KeyTransition transitionOf(LPARAM keyData) {
 }
 
 PanelChange pressKey(int32_t keyId, int32_t s, int32_t offset) {
+    g_model.softTouch = g_modifiers.leftShift || g_modifiers.rightShift;
     if (!chordModeOn(s)) return pressNote(keyId, s, offset);
     const bool minor = g_modifiers.leftControl || g_modifiers.rightControl;
     return pressChord(keyId, s, offset, minor, g_modifiers.capsLock);
@@ -74,6 +77,12 @@ bool noteModifierKey(WPARAM virtualKey, LPARAM keyData, KeyTransition transition
         (right ? g_modifiers.rightControl : g_modifiers.leftControl) = transition != KeyTransition::RELEASE;
         return true;
     }
+    if (virtualKey == VK_SHIFT) {
+        // Both Shift keys come as VK_SHIFT: the scan code tells them apart.
+        const bool right = (keyData >> 16 & 0xFF) == RIGHT_SHIFT_SCAN_CODE;
+        (right ? g_modifiers.rightShift : g_modifiers.leftShift) = transition != KeyTransition::RELEASE;
+        return true;
+    }
     if (virtualKey == VK_CAPITAL) {
         if (transition == KeyTransition::PRESS) g_modifiers.capsLock = !g_modifiers.capsLock;
         return true;
@@ -85,8 +94,8 @@ bool noteModifierKey(WPARAM virtualKey, LPARAM keyData, KeyTransition transition
 // controls do. Page Up and Page Down act on every message of theirs,
 // release and auto-repeat included: each one pushes the bend target
 // further. The arrows act on presses and repeats, so a held arrow scrolls;
-// Space, Esc and F9 on the press alone. The keypad's arrows with Num Lock off
-// come as the same virtual keys.
+// Space, Esc and F9 on the press alone; Home on its press and its release.
+// The keypad's arrows with Num Lock off come as the same virtual keys.
 void onUnmatchedKey(HWND window, WPARAM virtualKey, LPARAM keyData, KeyTransition transition) {
     if (noteModifierKey(virtualKey, keyData, transition)) return;
     if (virtualKey == VK_PRIOR) nudgeBend(window, +BEND_NUDGE);
@@ -119,6 +128,10 @@ void onUnmatchedKey(HWND window, WPARAM virtualKey, LPARAM keyData, KeyTransitio
         return;
     case VK_SPACE:
         if (transition != KeyTransition::REPEAT) showPanelChange(window, press ? pressSustain() : releaseSustain());
+        return;
+    case VK_HOME:
+        if (press) pressModulationKey(window);
+        if (transition == KeyTransition::RELEASE) releaseModulationKey(window);
         return;
     default: return;
     }
@@ -172,6 +185,7 @@ bool onSystemKeyMessage(HWND window, WPARAM virtualKey, LPARAM keyData) {
 void onKeysLost(HWND window) {
     showPanelChange(window, releaseAllKeys());
     stopBendGesture(window);
+    stopModulation(window);
 }
 
 void onKeysBack() {
@@ -179,4 +193,6 @@ void onKeysBack() {
     g_modifiers.leftControl = (GetKeyState(VK_LCONTROL) & 0x80) != 0;
     g_modifiers.rightControl = (GetKeyState(VK_RCONTROL) & 0x80) != 0;
     g_modifiers.capsLock = (GetKeyState(VK_CAPITAL) & 0x01) != 0;
+    g_modifiers.leftShift = (GetKeyState(VK_LSHIFT) & 0x80) != 0;
+    g_modifiers.rightShift = (GetKeyState(VK_RSHIFT) & 0x80) != 0;
 }

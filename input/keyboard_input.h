@@ -1,20 +1,23 @@
 // Playing from the computer keyboard: the keys of the key map by where they
-// sit, Page Up and Page Down for a bend gesture, Tab for the other section,
-// Space for the sustain pedal, the arrows and Esc for the panel; a key taken
-// for the key marked on a bed; and letting go of it all when the window may
-// miss the releases.
+// sit, Shift for a soft touch, Page Up and Page Down for a bend gesture,
+// Home for the modulation, Tab for the other section, Space for the sustain
+// pedal, the arrows and Esc for the panel; a key taken for the key marked on
+// a bed; and letting go of it all when the window may miss the releases.
 #pragma once
 
 #include "platform/win32.h"
 
 #include <cstdint>
 
-// Ctrl and Caps Lock as the key messages the window saw left them, read
-// afresh from the system only when the window gets the keys back.
+// Ctrl, Shift and Caps Lock as the key messages the window saw left them,
+// read afresh from the system only when the window gets the keys back.
 struct ModifierKeys {
     bool leftControl = false; // held
     bool rightControl = false;
     bool capsLock = false; // toggled on
+    // Held, either of them: a soft touch.
+    bool leftShift = false;
+    bool rightShift = false;
 };
 
 extern ModifierKeys g_modifiers;
@@ -28,9 +31,9 @@ void onKeyMessage(HWND window, WPARAM virtualKey, LPARAM keyData);
 bool onSystemKeyMessage(HWND window, WPARAM virtualKey, LPARAM keyData);
 
 // The focus goes elsewhere, or a menu's modal loop takes the keyboard: the
-// releases will go elsewhere, so every held note, the pedal and the bend
-// gesture end now. Nothing is sent when nothing is held.
+// releases will go elsewhere, so every held note, the pedal, the bend
+// gesture and the modulation end now. Nothing is sent when nothing is held.
 void onKeysLost(HWND window);
-// The keys are back: nothing is replayed, Ctrl and Caps Lock are read anew,
-// as they may have changed meanwhile.
+// The keys are back: nothing is replayed, Ctrl, Shift and Caps Lock are
+// read anew, as they may have changed meanwhile.
 void onKeysBack();

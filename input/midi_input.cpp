@@ -17,17 +17,20 @@ const uint8_t CHANNEL_PRESSURE = 0xD0;
 const uint8_t PITCH_BEND = 0xE0;
 const int32_t BANK_SELECT = 0; // and 32, its low half
 const int32_t BANK_SELECT_LOW = 32;
+const int32_t MODULATION = 1;
 const int32_t SUSTAIN = 64;
 const int32_t FIRST_CHANNEL_MODE = 120; // from here up: all sound off, reset controllers, all notes off...
 
 // The controllers the program keeps ledgers for are played through them.
 // A bank goes nowhere (the program change it prepares selects a patch on
-// the section's channel), nor do the channel mode messages, which would
-// silence or reset what the ledgers hold.
+// the section's channel, with the bank the settings give that channel),
+// nor do the channel mode messages, which would silence or reset what the
+// ledgers hold.
 PanelChange playController(uint8_t status, int32_t controller, int32_t value) {
     if (controller == SUSTAIN) holdInputPedal(value >= 64);
-    const bool kept = controller == SUSTAIN || controller == BANK_SELECT || controller == BANK_SELECT_LOW ||
-                      controller >= FIRST_CHANNEL_MODE;
+    if (controller == MODULATION) modulateInput(value);
+    const bool kept = controller == SUSTAIN || controller == MODULATION || controller == BANK_SELECT ||
+                      controller == BANK_SELECT_LOW || controller >= FIRST_CHANNEL_MODE;
     if (!kept) sendAsReceived(status, controller, value);
     return PanelChange{};
 }

@@ -6,8 +6,8 @@
 #include "platform/win32.h"
 
 // MM_MIM_DATA: the handle of the input that sent it, and the message, its
-// status in the low byte. Notes, the sustain pedal, pitch bend and a
-// program change play through the sections; other controllers and channel
+// status in the low byte. Notes, the sustain pedal, pitch bend, the
+// modulation and a program change play through the sections; other controllers and channel
 // pressure go on as they came; system messages are ignored.
 void onMidiInput(HWND window, WPARAM handle, LPARAM message);
 

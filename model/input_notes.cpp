@@ -14,6 +14,18 @@ uint16_t inputChannels() {
     return g_keyMap.layout == KEYS_SINGLE ? bit(g_model.activeSection) : (uint16_t)(bit(0) | bit(1));
 }
 
+// The control goes out on the channels playing input now, and comes back
+// to rest on those it held before.
+void moveInputControl(InputControl& control, int32_t value, void (*sendOn)(int32_t channel)) {
+    const uint16_t now = inputChannels();
+    const uint16_t touched = (uint16_t)(control.channels | now);
+    control.value = value;
+    control.channels = value != 0 ? now : 0;
+    for (int32_t channel = 0; channel < CHANNEL_COUNT; ++channel) {
+        if (touched >> channel & 1) sendOn(channel);
+    }
+}
+
 } // namespace
 
 int32_t inputSection(int32_t n) {
@@ -41,21 +53,15 @@ void holdInputPedal(bool down) {
     if (!down) held = 0;
 }
 
-void bendInput(int32_t value) {
-    InputBend& bend = g_model.inputBend;
-    const uint16_t now = inputChannels();
-    const uint16_t touched = (uint16_t)(bend.channels | now);
-    bend.offset = value - BEND_CENTRE;
-    bend.channels = bend.offset != 0 ? now : 0;
-    for (int32_t channel = 0; channel < CHANNEL_COUNT; ++channel) {
-        if (touched >> channel & 1) sendBendOn(channel);
-    }
-}
+void bendInput(int32_t value) { moveInputControl(g_model.inputBend, value - BEND_CENTRE, sendBendOn); }
+
+void modulateInput(int32_t value) { moveInputControl(g_model.inputModulation, value, sendModulationOn); }
 
 PanelChange endInput() {
     PanelChange change;
     for (int32_t n = 0; n < NOTE_COUNT; ++n) change = change | releaseKey(inputSlotOf(n));
     holdInputPedal(false);
     if (g_model.inputBend.channels) bendInput(BEND_CENTRE);
+    if (g_model.inputModulation.channels) modulateInput(0);
     return change;
 }

@@ -1,7 +1,7 @@
 // What the MIDI input plays: its notes through the sections as the computer
 // keys play theirs (split, octave, transposition, chords), at their own
-// velocity and in the same ledger, and its pedal and bend on the channels
-// of the sections that play input, through the pedal and bend ledgers.
+// velocity and in the same ledger, and its pedal, bend and modulation on
+// the channels of the sections that play input, through their ledgers.
 #pragma once
 
 #include "model/panel_areas.h"
@@ -28,6 +28,9 @@ void holdInputPedal(bool down);
 // back at the centre on those it left.
 void bendInput(int32_t value);
 
-// The input closes: every note it sounds ends, its pedal comes up and its
-// bend springs back.
+// The input's modulation wheel, 0..127: likewise, back at 0 where it left.
+void modulateInput(int32_t value);
+
+// The input closes: every note it sounds ends, its pedal comes up, its
+// bend springs back and its modulation goes back to 0.
 PanelChange endInput();

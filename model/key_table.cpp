@@ -110,7 +110,7 @@ constexpr KeyInfo KEY_TABLE[] = {
     KeyInfo{E0 | 0x35, nullptr, SplitRow::LOWER, 16, 16, KeyRole::NOTE},
     reserved(E0 | 0x38, "AltRight", KeyRole::MODIFIER),
     reserved(E0 | 0x45, "NumLock", KeyRole::LOCK),
-    spare(E0 | 0x47, "Home"),
+    reserved(E0 | 0x47, "Home", KeyRole::WHEEL),
     reserved(E0 | 0x48, "ArrowUp", KeyRole::STEP),
     reserved(E0 | 0x49, "PageUp", KeyRole::BEND),
     reserved(E0 | 0x4B, "ArrowLeft", KeyRole::STEP),

@@ -19,9 +19,10 @@ enum class KeyRole : uint8_t {
     RESET,    // Esc
     STEP,     // the arrows: select and step a setting
     BEND,     // Page Up and Page Down
-    MODIFIER, // Ctrl, Alt, Shift, the Windows keys, the menu key
+    MODIFIER, // Ctrl, Alt, Shift (a soft touch), the Windows keys, the menu key
     LOCK,     // Caps Lock (the chord fold) and Num Lock
     TAKE,     // F9
+    WHEEL,    // Home: the modulation wheel
 };
 
 // The section a key of the Split layout plays: the upper rows the left,

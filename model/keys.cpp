@@ -3,6 +3,7 @@
 #include "model/input_notes.h"
 #include "model/key_map.h"
 #include "model/midi_messages.h"
+#include "model/modulation.h"
 #include "model/note_ledger.h"
 
 #include <algorithm>
@@ -78,6 +79,8 @@ PanelChange releaseAllKeys() {
 void forgetAllKeys() {
     releaseSustain();
     holdInputPedal(false);
+    endModulation(); // a device reset need not bring it back either
+    if (g_model.inputModulation.channels) modulateInput(0);
     for (KeyboardSection& section : g_model.sections) {
         std::fill(std::begin(section.keyDown), std::end(section.keyDown), 0);
     }

@@ -38,7 +38,7 @@ void liftPedal(int32_t channel);
 // input still sends its releases.
 PanelChange releaseAllKeys();
 
-// RESET: the pedals come up (a device reset need not lift them), every key
-// is let go and every note forgotten, the input's too; the device reset
-// silences them.
+// RESET: the pedals come up and the modulation goes back to 0 (a device
+// reset need do neither), every key is let go and every note forgotten, the
+// input's too; the device reset silences them.
 void forgetAllKeys();

@@ -13,6 +13,9 @@ const uint8_t PROGRAM_CHANGE = 0xC0;
 const uint8_t PITCH_BEND = 0xE0;
 const int32_t HIGHEST_NOTE = 127;
 const int32_t SUSTAIN_CONTROLLER = 64;
+const int32_t MODULATION_CONTROLLER = 1;
+const int32_t BANK_MSB_CONTROLLER = 0;
+const int32_t BANK_LSB_CONTROLLER = 32;
 const int32_t PEDAL_DOWN = 127; // any value from 64 holds it; 127 as a pedal's switch sends
 
 DWORD compose(uint8_t kind, int32_t channel, int32_t data1, int32_t data2) {
@@ -24,8 +27,15 @@ DWORD compose(uint8_t kind, int32_t channel, int32_t data1, int32_t data2) {
 }
 
 void sendProgramChange(const KeyboardSection& section) {
-    sendShortMessage(
-        compose(PROGRAM_CHANGE, paramValue(section, ParamId::CHANNEL), paramValue(section, ParamId::PATCH), 0));
+    const int32_t channel = paramValue(section, ParamId::CHANNEL);
+    // A synthesizer takes the bank with the next program change: both
+    // halves go right before it, every time.
+    const ChannelBank& bank = g_model.channelBanks[channel];
+    if (bank.set) {
+        sendShortMessage(compose(CONTROL_CHANGE, channel, BANK_MSB_CONTROLLER, bank.number >> 7 & 0x7F));
+        sendShortMessage(compose(CONTROL_CHANGE, channel, BANK_LSB_CONTROLLER, bank.number & 0x7F));
+    }
+    sendShortMessage(compose(PROGRAM_CHANGE, channel, paramValue(section, ParamId::PATCH), 0));
 }
 
 void sendBend(int32_t channel, int32_t value) {
@@ -95,8 +105,14 @@ void sendPitchBend() {
 void sendBendOn(int32_t channel) {
     int32_t value = BEND_CENTRE;
     if (channel == g_model.bentChannel) value = g_model.bendValue;
-    if (g_model.inputBend.channels >> channel & 1) value += g_model.inputBend.offset;
+    if (g_model.inputBend.channels >> channel & 1) value += g_model.inputBend.value;
     sendBend(channel, value < 0 ? 0 : value > BEND_MAX ? BEND_MAX : value);
+}
+
+void sendModulationOn(int32_t channel) {
+    const int32_t home = channel == g_model.modulation.channel ? g_model.modulation.value : 0;
+    const InputControl& input = g_model.inputModulation;
+    sendModulation(channel, (input.channels >> channel & 1) && input.value > home ? input.value : home);
 }
 
 void sendAsReceived(uint8_t status, int32_t data1, int32_t data2) {
@@ -105,4 +121,8 @@ void sendAsReceived(uint8_t status, int32_t data1, int32_t data2) {
 
 void sendSustain(int32_t channel, bool down) {
     sendShortMessage(compose(CONTROL_CHANGE, channel, SUSTAIN_CONTROLLER, down ? PEDAL_DOWN : 0));
+}
+
+void sendModulation(int32_t channel, int32_t value) {
+    sendShortMessage(compose(CONTROL_CHANGE, channel, MODULATION_CONTROLLER, value));
 }

@@ -30,7 +30,8 @@ bool sounds(const Voice& voice);
 void sendVoice(const Voice& voice, bool on);
 
 // Sends the program change the section's selected parameter calls for
-// (Patch or Channel), keeping the per-channel patch memory.
+// (Patch or Channel), keeping the per-channel patch memory. Every program
+// change goes after its channel's bank, if it has one.
 void applyPatch(const KeyboardSection& section);
 
 // A device just opened plays program 1 everywhere: each section's patch
@@ -45,9 +46,16 @@ void sendPitchBend();
 // channel, plus the input's where it does, within the bend's range.
 void sendBendOn(int32_t channel);
 
+// What a channel is modulated to: the deeper of Home's where it holds the
+// channel and the input's where it does.
+void sendModulationOn(int32_t channel);
+
 // A message of the input's that the program passes on as it came, on its
 // own channel: a controller or channel pressure.
 void sendAsReceived(uint8_t status, int32_t data1, int32_t data2);
 
 // The sustain pedal's controller, down (127) or up (0), on a channel.
 void sendSustain(int32_t channel, bool down);
+
+// The modulation wheel's controller, 0..127, on a channel.
+void sendModulation(int32_t channel, int32_t value);

@@ -14,15 +14,28 @@ uint16_t* holdsOf(const Voice& voice) {
     return sounds(voice) ? &g_model.noteHolds[voice.channel][voice.note] : nullptr;
 }
 
+// A note two keys hold was struck by the first: it ends as it was struck,
+// whichever key lets it go last.
+Voice struck(Voice voice) {
+    voice.velocity = g_model.noteVelocity[voice.channel][voice.note];
+    return voice;
+}
+
 } // namespace
 
 void startVoice(KeyVoices& owner, int32_t s, int32_t offset) {
     KeyboardSection& section = g_model.sections[s];
+    // The touch is the press's: a note started after it (a strum's) keeps it.
+    if (owner.count == 0) owner.soft = g_model.softTouch;
     Voice voice = voiceOf(section, offset);
+    if (owner.soft) voice.velocity = section.softVolume;
     if (owner.velocity) voice.velocity = owner.velocity;
     showKey(section, offset, +1);
     uint16_t* holds = holdsOf(voice);
-    if (holds && (*holds)++ == 0) sendVoice(voice, true);
+    if (holds && (*holds)++ == 0) {
+        sendVoice(voice, true);
+        g_model.noteVelocity[voice.channel][voice.note] = (uint8_t)voice.velocity;
+    }
     owner.section = s;
     if (owner.count < MAX_VOICES) owner.voices[owner.count++] = voice;
 }
@@ -33,7 +46,7 @@ void endVoices(KeyVoices& owner) {
         const Voice& voice = owner.voices[i];
         showKey(section, voice.offset, -1);
         uint16_t* holds = holdsOf(voice);
-        if (holds && *holds > 0 && --*holds == 0) sendVoice(voice, false);
+        if (holds && *holds > 0 && --*holds == 0) sendVoice(struck(voice), false);
     }
     owner = KeyVoices{};
 }

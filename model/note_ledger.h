@@ -8,7 +8,8 @@
 
 // Starts the note at `offset` of section s for the key that owns it: the
 // key drawn down, the note-on unless another key holds the note already,
-// and its place in the ledger.
+// and its place in the ledger. The key's first note takes the touch of
+// its press, Shift or not, and the rest of its notes follow it.
 void startVoice(KeyVoices& owner, int32_t s, int32_t offset);
 
 // Ends every note the key still owns: keys drawn up, note-offs for the

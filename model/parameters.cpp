@@ -2,11 +2,14 @@
 
 #include "model/chords.h"
 #include "model/midi_messages.h"
+#include "model/modulation.h"
 
 namespace {
 
-// Every operation here changes something kept between runs.
+// Every operation here changes something kept between runs, and may have
+// moved the active section to another channel.
 PanelChange settingChanged(uint32_t areas) {
+    endModulationElsewhere();
     markSettingsChanged();
     return repaint(areas);
 }

@@ -15,5 +15,6 @@ void initSections() {
         std::fill(std::begin(section.keyDown), std::end(section.keyDown), 0);
         for (int32_t id = 0; id < SELECTABLE_PARAM_COUNT; ++id) section.values[id] = START_PARAMS[id].value;
         section.selectedParam = ParamId::PATCH;
+        section.softVolume = SOFT_VOLUME_START;
     }
 }

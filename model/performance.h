@@ -21,8 +21,11 @@ constexpr int32_t BEND_MAX = 16383;
 constexpr int MAX_VOICES = 5; // the most notes one key's press can start
 constexpr int32_t STRUM_MAX_MS = 60;
 constexpr int32_t NOTE_COUNT = 128;
-constexpr int32_t MIDDLE_C = 60;         // an incoming middle C plays a section's base note
-constexpr int32_t SPLIT_NOTE_START = 60; // incoming notes from here up play the right section
+constexpr int32_t MIDDLE_C = 60;          // an incoming middle C plays a section's base note
+constexpr int32_t SPLIT_NOTE_START = 60;  // incoming notes from here up play the right section
+constexpr int32_t SOFT_VOLUME_START = 64; // the velocity Shift plays at, until the settings say another
+constexpr int32_t MODULATION_TOP = 127;
+constexpr int32_t BANK_COUNT = 128 * 128; // a bank is its MSB × 128 + its LSB
 // The offsets above a section's base note that its key beds can show:
 // Single shows two rows an octave apart.
 constexpr int32_t SHOWN_OFFSETS = 12 + KEY_COUNT;
@@ -66,6 +69,7 @@ struct Voice {
 struct KeyVoices {
     int32_t count = 0;
     bool chord = false; // the next chord pressed in the section ends it
+    bool soft = false;  // pressed with Shift held: every note of it at the section's soft volume
     int32_t section = 0;
     Voice voices[MAX_VOICES] = {};
     // A chord's notes by offset, lowest first: the first count of them have
@@ -88,11 +92,12 @@ struct Pedal {
     int32_t section = 0; // the section active at the press, whose display shows it
 };
 
-// The input's pitch bend, added to the keyboard's where both bend a
-// channel: it springs back on the channels it went out on.
-struct InputBend {
-    int32_t offset = 0;    // from the centre
-    uint16_t channels = 0; // by channel bit, those it holds away from the centre
+// A control of the input's, its bend or its modulation, joined with the
+// keyboard's where both move a channel: it comes back to rest on the
+// channels it went out on.
+struct InputControl {
+    int32_t value = 0;     // away from rest: the bend from its centre, the modulation from 0
+    uint16_t channels = 0; // by channel bit, those it holds away from rest
 };
 
 struct KeyboardSection {
@@ -110,6 +115,22 @@ struct KeyboardSection {
     int32_t strumMs = 0;
     // A chord sounds on after its key is let go, until the section's next.
     bool latch = false;
+    int32_t softVolume = SOFT_VOLUME_START; // the velocity of a press with Shift held, 1..127
+};
+
+// The modulation wheel as Home moves it: it falls back on the channel it
+// rose on, whatever changed in between.
+struct Modulation {
+    int32_t value = 0;            // controller 1 as last sent, 0..127
+    int32_t target = 0;           // 127 while Home is held, 0 once it is let go
+    int32_t channel = NO_CHANNEL; // the channel it moves on; none while it rests at 0
+};
+
+// A channel's bank goes out as controllers 0 and 32 right before each of
+// its program changes; a channel without one sends the program alone.
+struct ChannelBank {
+    bool set = false;
+    int32_t number = 0; // 0..BANK_COUNT-1
 };
 
 struct PerformanceModel {
@@ -126,9 +147,15 @@ struct PerformanceModel {
     // How many pedals hold each channel's sustain down: Space and the
     // input's, which goes down on the channels playing input (inputPedal).
     uint8_t pedalHolds[CHANNEL_COUNT] = {};
-    uint16_t inputPedal = 0; // by channel bit
-    InputBend inputBend;
+    uint16_t inputPedal = 0;              // by channel bit
+    InputControl inputBend;               // added to the keyboard's
+    InputControl inputModulation;         // Home's or the input's, whichever is the deeper
     int32_t splitNote = SPLIT_NOTE_START; // with Split and Custom, incoming notes below it play the left section
+    // Shift held at the press being played: its notes go out at the
+    // section's soft volume rather than its VOLUME.
+    bool softTouch = false;
+    Modulation modulation; // Home
+    ChannelBank channelBanks[CHANNEL_COUNT] = {};
     // The program remembered per MIDI channel, shared by both sections: two
     // sections on one channel always play one patch.
     int32_t ChannelPatchTable[CHANNEL_COUNT] = {};
@@ -138,6 +165,9 @@ struct PerformanceModel {
     KeyVoices held[KEY_ID_COUNT + SECTION_COUNT + NOTE_COUNT] = {};
     // How many keys hold each note of each channel: it ends with the last.
     uint16_t noteHolds[CHANNEL_COUNT][NOTE_COUNT] = {};
+    // The velocity each sounding note was struck with, and its note-off's,
+    // whichever key lets it go last.
+    uint8_t noteVelocity[CHANNEL_COUNT][NOTE_COUNT] = {};
     // A setter changed something kept between runs: the window side saves it.
     bool settingsChanged = false;
 };

@@ -271,17 +271,21 @@ struct MIDIINCAPSA {
 
 // Virtual-key codes.
 #define VK_TAB 0x09
+#define VK_SHIFT 0x10
 #define VK_CONTROL 0x11
 #define VK_CAPITAL 0x14
 #define VK_ESCAPE 0x1B
 #define VK_SPACE 0x20
 #define VK_PRIOR 0x21
 #define VK_NEXT 0x22
+#define VK_HOME 0x24
 #define VK_LEFT 0x25
 #define VK_UP 0x26
 #define VK_RIGHT 0x27
 #define VK_DOWN 0x28
 #define VK_F9 0x78
+#define VK_LSHIFT 0xA0
+#define VK_RSHIFT 0xA1
 #define VK_LCONTROL 0xA2
 #define VK_RCONTROL 0xA3
 #define VK_F4 0x73

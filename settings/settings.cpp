@@ -51,6 +51,11 @@ Settings capturedSettings() {
         kept.selected = section.selectedParam;
         kept.strumMs = section.strumMs;
         kept.latch = section.latch ? 1 : 0;
+        kept.softVolume = section.softVolume;
+    }
+    for (int32_t c = 0; c < CHANNEL_COUNT; ++c) {
+        const ChannelBank& bank = g_model.channelBanks[c];
+        now.banks[c] = bank.set ? bank.number : NO_BANK;
     }
     now.activeSection = g_model.activeSection;
     copyDeviceName(now.deviceName, g_port.deviceName, deviceNameLength(g_port.deviceName));
@@ -97,6 +102,10 @@ void restoreModel(const Settings& settings) {
         if (chordModeOn(s)) section.lastChordType = paramValue(section, ParamId::CHORD);
         section.strumMs = kept.strumMs;
         section.latch = kept.latch != 0;
+        section.softVolume = kept.softVolume;
+    }
+    for (int32_t c = 0; c < CHANNEL_COUNT; ++c) {
+        g_model.channelBanks[c] = settings.banks[c] == NO_BANK ? ChannelBank{} : ChannelBank{true, settings.banks[c]};
     }
     g_model.activeSection = settings.activeSection;
     g_model.splitNote = settings.splitNote;

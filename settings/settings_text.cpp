@@ -92,6 +92,8 @@ const Field FIELDS[] = {
     number(Scope::SECTION, nullptr, "Volume", 0, START_PARAMS[ParamId::VOLUME].count - 1, 0,
            START_PARAMS[ParamId::VOLUME].value,
            [](Settings& s, int32_t i) -> int32_t& { return s.sections[i].values[ParamId::VOLUME]; }),
+    number(Scope::SECTION, nullptr, "SoftVolume", 1, START_PARAMS[ParamId::VOLUME].count - 1, 0, SOFT_VOLUME_START,
+           [](Settings& s, int32_t i) -> int32_t& { return s.sections[i].softVolume; }),
     number(Scope::SECTION, nullptr, "Transpose", 0, START_PARAMS[ParamId::TRANSPOSE].count - 1, 0,
            START_PARAMS[ParamId::TRANSPOSE].value,
            [](Settings& s, int32_t i) -> int32_t& { return s.sections[i].values[ParamId::TRANSPOSE]; }),
@@ -107,6 +109,10 @@ const Field FIELDS[] = {
     // Patches numbered from 1, as the patch-name file numbers them.
     number(Scope::CHANNEL, "Patches", "Channel", 1, START_PARAMS[ParamId::PATCH].count, 1,
            START_PARAMS[ParamId::PATCH].value, [](Settings& s, int32_t i) -> int32_t& { return s.patches[i]; }),
+    // Only for a synthesizer with more than 128 sounds: a line per channel given one.
+    optional(number(Scope::CHANNEL, "Banks", "Channel", 0, BANK_COUNT - 1, 0, 0,
+                    [](Settings& s, int32_t i) -> int32_t& { return s.banks[i]; }),
+             NO_BANK),
     choice(Scope::GENERAL, "General", "ActiveSection", SECTION_NAMES, 0,
            [](Settings& s, int32_t) -> int32_t& { return s.activeSection; }),
     Field{Scope::GENERAL, "General", "Device", Kind::NAME, 0, 0, 0, nullptr, 0, 0, false, nullptr,

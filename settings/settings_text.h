@@ -18,17 +18,21 @@ struct SectionSettings {
     int32_t values[SELECTABLE_PARAM_COUNT] = {};
     int32_t selected = 0;
     int32_t strumMs = 0;
-    int32_t latch = 0; // 0 off, 1 on
+    int32_t latch = 0;      // 0 off, 1 on
+    int32_t softVolume = 0; // the velocity with Shift held
 };
 
 // A window coordinate the file does not give.
 constexpr int32_t NO_WINDOW_POSITION = INT32_MIN;
+// A channel the file gives no bank.
+constexpr int32_t NO_BANK = -1;
 
 // Everything remembered between runs. A record made anew holds the start
 // values of a first run, as the settings' schema gives them.
 struct Settings {
     SectionSettings sections[SECTION_COUNT];
     int32_t patches[CHANNEL_COUNT] = {}; // the patch remembered per channel
+    int32_t banks[CHANNEL_COUNT] = {};   // per channel, or NO_BANK
     int32_t activeSection = 0;
     int32_t windowX = 0; // where the panel was left; NO_WINDOW_POSITION: not known
     int32_t windowY = 0;

@@ -112,6 +112,7 @@ struct Track {
     uint32_t sounding[128] = {}; // note-ons not yet ended, by note
     bool pedalDown = false;
     bool bent = false;
+    bool modulated = false;
 };
 
 void putEvent(Sink& sink, Track& track, int64_t tick, const uint8_t* bytes, size_t length) {
@@ -136,6 +137,8 @@ void follow(Track& track, const uint8_t* bytes) {
         if (sounding > 0) --sounding;
     } else if (kind == 0xB0 && bytes[1] == 64) {
         track.pedalDown = bytes[2] >= 64;
+    } else if (kind == 0xB0 && bytes[1] == 1) {
+        track.modulated = bytes[2] != 0;
     } else if (kind == 0xE0) {
         track.bent = bytes[1] != 0 || bytes[2] != 0x40;
     }
@@ -160,6 +163,8 @@ void putEnd(Sink& sink, Track& track, int64_t tick) {
     putSilence(sink, track, tick);
     const uint8_t centre[] = {(uint8_t)(0xE0 | track.channel), 0, 0x40};
     if (track.bent) putEvent(sink, track, tick, centre, sizeof centre);
+    const uint8_t modulationOff[] = {(uint8_t)(0xB0 | track.channel), 1, 0};
+    if (track.modulated) putEvent(sink, track, tick, modulationOff, sizeof modulationOff);
     putEvent(sink, track, tick, END_OF_TRACK, sizeof END_OF_TRACK);
 }
 
@@ -188,6 +193,11 @@ void putChannelTrack(Sink& sink, const Take& take, const TakeEvents& events, con
     char name[TRACK_NAME_SIZE];
     trackName(take, channel, name);
     putText(sink, track, TRACK_NAME, name);
+    const ChannelBank& bank = take.banks[channel];
+    const uint8_t bankHigh[] = {(uint8_t)(0xB0 | channel), 0, (uint8_t)(bank.number >> 7 & 0x7F)};
+    const uint8_t bankLow[] = {(uint8_t)(0xB0 | channel), 32, (uint8_t)(bank.number & 0x7F)};
+    if (bank.set) putEvent(sink, track, 0, bankHigh, sizeof bankHigh);
+    if (bank.set) putEvent(sink, track, 0, bankLow, sizeof bankLow);
     const uint8_t program[] = {(uint8_t)(0xC0 | channel), (uint8_t)(take.programs[channel] & 0x7F)};
     putEvent(sink, track, 0, program, sizeof program);
     forEachEvent(events, [&](int64_t time, DWORD message) {

@@ -2,6 +2,7 @@
 
 #include "base/program.h"
 #include "base/timers.h"
+#include "model/modulation.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -145,8 +146,10 @@ PanelChange startTake(HWND window) {
     take.number = ++g_takes.lastNumber;
     GetLocalTime(&take.started);
     std::copy(std::begin(g_model.ChannelPatchTable), std::end(g_model.ChannelPatchTable), take.programs);
+    std::copy(std::begin(g_model.channelBanks), std::end(g_model.channelBanks), take.banks);
     noteSections(take);
     startRecording();
+    sendStandingModulation(); // a take begun with the modulation up starts with it
     g_takes.recording = slot;
     if (!g_takes.timerSet) SetTimer(window, TIMER_TAKES, TICK_MS, nullptr);
     g_takes.timerSet = true;

@@ -13,7 +13,7 @@ docs/chords.png    the panel with the left section's chord type selected,
                    a major seventh held by its latch, the right on Sus4
 docs/keyboard.png  the computer keyboard: which key plays which note of which
                    section (from the program's own key table) and the keys
-                   that switch, bend and shape chords
+                   that switch, bend, shape chords, play soft and modulate
 
 Needs the Windows build (tools/run.sh or tools/test.sh makes it) and the
 Debian packages python3-pil, fonts-dejavu-core, wine, xvfb, xdotool and
@@ -144,18 +144,19 @@ MAIN_ROWS = [
     [(0x1D, "Ctrl", 1.25), (None, "Win", 1.25), (None, "Alt", 1.25), ("space", "", 6.25), (None, "Alt", 1.25),
      (None, "Win", 1.25), (None, "Menu", 1.25), ("right ctrl", "Ctrl", 1.25)],
 ]
-# Page Up, Page Down, the arrows, Esc and Space are found by their virtual
-# keys, not scan codes. The rows beside the main block, from the digit row down.
-NAV_ROWS = [[(None, "Insert", 1), (None, "Home", 1), ("page up", "Page\nUp", 1)],
+# Page Up, Page Down, Home, the arrows, Esc and Space are found by their
+# virtual keys, not scan codes. The rows beside the main block, from the digit row down.
+NAV_ROWS = [[(None, "Insert", 1), ("home", "Home", 1), ("page up", "Page\nUp", 1)],
             [(None, "Delete", 1), (None, "End", 1), ("page down", "Page\nDown", 1)],
             [],
             [(None, None, 1), ("up", "\u2191", 1)],
             [("left", "\u2190", 1), ("down", "\u2193", 1), ("right", "\u2192", 1)]]
 SPECIAL = {0x0F: "switch", 0x3A: "caps", 0x1D: "ctrl", "right ctrl": "ctrl", "page up": "bend", "page down": "bend",
-           "left": "panel", "right": "panel", "up": "panel", "down": "panel", "space": "sustain", "escape": "reset"}
+           "left": "panel", "right": "panel", "up": "panel", "down": "panel", "space": "sustain", "escape": "reset",
+           0x2A: "soft", 0x36: "soft", "home": "modulation"}
 SPECIAL_WORD = {0x0F: "switch", 0x3A: "one octave", 0x1D: "minor", "right ctrl": "minor", "page up": "bend \u2191",
                 "page down": "bend \u2193", "left": "setting", "right": "setting", "up": "step", "down": "step",
-                "space": "sustain", "escape": "reset"}
+                "space": "sustain", "escape": "reset", 0x2A: "soft", 0x36: "soft", "home": "mod."}
 
 UNIT, GAP, MARGIN, TOP = 60, 5, 24, 64
 PAPER, CAP, CAP_EDGE, LEGEND = (250, 250, 248), (232, 232, 230), (178, 178, 176), (130, 130, 128)
@@ -166,8 +167,10 @@ SPECIAL_COLOUR, SPECIAL_EDGE = (250, 236, 180), (196, 160, 60)
 SPECIAL_TEXT = {
     "switch": "Tab switches the active section (the red lamp)",
     "bend": "Page Up / Page Down bend the active section up / down for a moment",
+    "modulation": "Home held: the active section's modulation rises; let go, it falls back",
     "ctrl": "Ctrl held while a chord key plays: its major third lowered to a minor one",
     "caps": "Caps Lock on: a chord's notes stay in the section's lowest octave",
+    "soft": "Shift held at a key's press: the section's soft volume, not its VOLUME",
     "panel": "\u2190 \u2192 select the active section's setting, \u2191 \u2193 step it",
     "sustain": "Space held: the sustain pedal, on the active section's channel",
     "reset": "Esc: RESET, silences every note",

@@ -1,7 +1,7 @@
 // Playing allocates no memory: a long burst of keys, chords (strummed and
-// latched, their one-shots firing), Tab, Page Up
-// and Page Down, the sustain pedal, the arrows, the keys lost and regained,
-// timer ticks, knob and wheel drags, menu choices, RESET and
+// latched, their one-shots firing), Shift, Tab, Page Up and Page Down, Home,
+// the sustain pedal, the arrows, the keys lost and regained, timer ticks,
+// knob and wheel drags, menu choices with banks, RESET and
 // paints, counted allocation by allocation. The fake records into fixed
 // storage; its log is cleared between rounds so it never fills up. A take is
 // recorded throughout, its timer making its next chunk ready between rounds.
@@ -46,12 +46,14 @@ void keepTally(BurstTally& tally) {
 }
 
 // Presses, repeats and releases one key of each section; section 1 plays
-// chords, with Ctrl and Caps Lock changing from round to round, strummed
-// and latched.
+// chords, with Ctrl, Caps Lock and Shift changing from round to round,
+// strummed and latched.
 void playKeys(int round, BurstTally& tally) {
     const int k = round % KEY_COUNT;
     holdControl(round % 3 == 0);
     setCapsLock(round % 5 == 0);
+    if (round % 2 == 0) keyPress(scan::SHIFT, VK_SHIFT);
+    if (round % 2 == 1) keyRelease(scan::SHIFT, VK_SHIFT);
     for (int s = 0; s < SECTION_COUNT; ++s) {
         const unsigned scanCode = splitKeyId(s, k);
         keyPress(scanCode);
@@ -75,8 +77,12 @@ void bendAndSwitch(int round, BurstTally& tally) {
         pageDown(fake::repeatOf(scan::PAGE_DOWN));
     }
     for (int i = 0; i < 3; ++i) timerTick();
+    keyPress(scan::HOME, VK_HOME);
+    for (int i = 0; i < 3; ++i) MainWndProc(fake::WINDOW, WM_TIMER, TIMER_MODULATION, 0);
+    keyRelease(scan::HOME, VK_HOME);
+    MainWndProc(fake::WINDOW, WM_TIMER, TIMER_MODULATION, 0);
     pressTab();
-    tally.messages += 6;
+    tally.messages += 12;
 }
 
 // The pedal, the arrows, and the keys lost with a note and the pedal held.
@@ -131,6 +137,7 @@ TEST_F(NoAllocationTest, PlayingAllocatesNothing) {
     g_model.sections[1].values[ParamId::CHORD] = ChordType::SEVENTH;
     g_model.sections[1].strumMs = 15;
     g_model.sections[1].latch = true;
+    g_model.channelBanks[0] = ChannelBank{true, 130};
     registerMainClass(fake::INSTANCE); // posted messages reach the window procedure
     createPanelSurfaces(fake::WINDOW);
     keyPress(0x43, VK_F9); // a take, recorded throughout
@@ -152,7 +159,7 @@ TEST_F(NoAllocationTest, PlayingAllocatesNothing) {
     EXPECT_EQ(allocations, 0u);
     EXPECT_GE(tally.messages, 12000u);
     EXPECT_GE(tally.midiMessages, (size_t)ROUNDS * 10) << "the burst really played";
-    EXPECT_EQ(tally.timerStarts, (size_t)ROUNDS * 2);
+    EXPECT_EQ(tally.timerStarts, (size_t)ROUNDS * 4); // the bend's two, Home's press and release
     EXPECT_EQ(tally.strumMessages, (size_t)ROUNDS * 3) << "each chord's three later notes";
     EXPECT_FALSE(tally.logOverflowed);
     EXPECT_EQ(g_recorder.events.count, tally.midiMessages + tally.resets) << "the take kept every message";

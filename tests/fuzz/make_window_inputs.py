@@ -76,7 +76,7 @@ def paint():
     return [11]
 
 
-LEFT, RIGHT, UP, DOWN, ESCAPE, SPACE = range(6)  # the panel's keys and the pedal
+LEFT, RIGHT, UP, DOWN, ESCAPE, SPACE, HOME, SHIFT, RIGHT_SHIFT = range(9)  # the panel's keys, the pedal and more
 
 
 def panel_key(which, transition):
@@ -107,6 +107,9 @@ CORPUS = {
     "panel_keys_pedal_and_focus": panel_key(RIGHT, REPEAT) + panel_key(UP, PRESS) + panel_key(SPACE, PRESS)
     + key(0, 0, PRESS) + focus(KILL_FOCUS) + keys(True, True) + focus(SET_FOCUS) + key(0, 0, RELEASE)
     + panel_key(SPACE, RELEASE) + panel_key(LEFT, PRESS) + panel_key(DOWN, PRESS) + panel_key(ESCAPE, PRESS),
+    # Home's timer is 4, in four bytes.
+    "home_and_shift": panel_key(HOME, PRESS) + [7, 0, 0, 0, 0, 4] * 3 + panel_key(SHIFT, PRESS) + key(0, 0, PRESS)
+    + panel_key(SHIFT, RELEASE) + key(0, 0, RELEASE) + panel_key(HOME, RELEASE),
 }
 
 REGRESSIONS = {

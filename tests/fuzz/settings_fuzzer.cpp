@@ -2,7 +2,8 @@
 // the file as start-up reads it: every value is in range, the device name
 // is terminated, no key with a meaning of its own plays, what is written reads back as the same settings, and the
 // model the settings are restored into starts with well-formed program
-// changes on the device chosen, or on device 0.
+// changes, each after its channel's bank if it has one, on the device
+// chosen, or on device 0.
 #include "model/key_table.h"
 #include "model/midi_messages.h"
 #include "model/performance.h"
@@ -43,8 +44,12 @@ void checkRanges(const Settings& settings) {
         expectWithin("the strum", section.strumMs, 0, STRUM_MAX_MS);
         expectWithin("the latch", section.latch, 0, 1);
         expectWithin("the selected parameter", section.selected, 0, SELECTABLE_PARAM_COUNT - 1);
+        expectWithin("a soft volume", section.softVolume, 1, 127);
     }
     for (int32_t patch : settings.patches) expectWithin("a channel's patch", patch, 0, 127);
+    for (int32_t bank : settings.banks) {
+        if (bank != NO_BANK) expectWithin("a channel's bank", bank, 0, BANK_COUNT - 1);
+    }
     expectWithin("the percussion channel's patch", settings.patches[PERCUSSION_CHANNEL], 0, 0);
     expectWithin("the active section", settings.activeSection, 0, 1);
     if (!std::memchr(settings.deviceName, 0, sizeof settings.deviceName)) fail("the device name is not ended");
@@ -91,7 +96,9 @@ void checkStart(const Settings& settings) {
     sendSectionPrograms();
     for (size_t i = 0; i < fake::callCount(); ++i) {
         const DWORD message = (DWORD)fake::call(i).args[1];
-        if ((message & 0xF0) != 0xC0 || (message & 0xFFFF8000u) != 0) {
+        const unsigned kind = message & 0xF0, controller = message >> 8 & 0xFF;
+        const bool bank = kind == 0xB0 && (controller == 0 || controller == 32);
+        if ((kind != 0xC0 && !bank) || (message & 0xFF808000u) != 0) {
             fail("sent " + fake::describeShortMessage(message));
         }
     }

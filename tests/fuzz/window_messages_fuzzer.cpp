@@ -1,14 +1,14 @@
 // libFuzzer target: the stream of messages MainWndProc handles, decoded from
 // the input, delivered to a window started through WM_CREATE with the fake:
-// keys with any virtual key, scan code and bits, the panel's keys and Space,
+// keys with any virtual key, scan code and bits, the panel's keys, Space, Home and Shift,
 // characters, the mouse anywhere (negative and huge too), timers and
 // commands with any id, the keys lost and regained, the mouse capture lost,
 // the state of Ctrl and Caps Lock, the menu's choice and the setup dialog's
 // answer. After each message the wire carries only well-formed messages,
 // and the window has ended only through OFF; once the keys are lost nothing
-// sounds and the bend timer is stopped. At the end, with every key of either
-// row and Space that is still held released and the bend gesture over,
-// every note started has stopped, every pedal is up and the bend timer is
+// sounds and the ramps' timers are stopped. At the end, with every key of either
+// row, Space and Home that is still held released and the ramps over,
+// every note started has stopped, every pedal is up, nothing is modulated and the timers are
 // stopped. A violation aborts with its reason and the messages delivered.
 #include "app/commands.h"
 #include "app/main_window.h"
@@ -49,6 +49,7 @@ const UINT SCRIPT_KEY_STATE = 0x10000;
 const UINT SCRIPT_SYSTEM = 0x10001;
 const int MAX_BEND_TICKS = 200;
 const unsigned SPACE_SCAN_CODE = 0x39;
+const unsigned HOME_KEY_ID = KEY_EXTENDED | 0x47;
 
 std::vector<Delivered> g_delivered;
 bool g_held[KEY_ID_COUNT]; // by scan code and extended flag: pressed and not released since
@@ -154,15 +155,16 @@ void scriptSystem(FuzzedDataProvider& input) {
     g_delivered.push_back(Delivered{SCRIPT_SYSTEM, script.menuChoice, answers});
 }
 
-// The keys that play no note but act on the panel, and Space.
+// The keys that play no note but act on the panel, Space, Home and Shift.
 void deliverPanelKey(FuzzedDataProvider& input) {
     struct PanelKey {
         WPARAM virtualKey;
         unsigned scanCode;
     };
-    const PanelKey keys[] = {{VK_LEFT, 0x4B}, {VK_RIGHT, 0x4D},  {VK_UP, 0x48},
-                             {VK_DOWN, 0x50}, {VK_ESCAPE, 0x01}, {VK_SPACE, SPACE_SCAN_CODE}};
-    const PanelKey& key = keys[input.ConsumeIntegralInRange<int>(0, 5)];
+    const PanelKey keys[] = {{VK_LEFT, 0x4B},        {VK_RIGHT, 0x4D},  {VK_UP, 0x48},
+                             {VK_DOWN, 0x50},        {VK_ESCAPE, 0x01}, {VK_SPACE, SPACE_SCAN_CODE},
+                             {VK_HOME, HOME_KEY_ID}, {VK_SHIFT, 0x2A},  {VK_SHIFT, 0x36}};
+    const PanelKey& key = keys[input.ConsumeIntegralInRange<int>(0, 8)];
     bool goingUp = false;
     const LPARAM bits = transitionBits(input, key.scanCode, &goingUp);
     deliver(goingUp ? WM_KEYUP : WM_KEYDOWN, key.virtualKey, bits);
@@ -259,7 +261,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         wire.readLog(g_delivered.size() - 1);
         if (keysLost(g_delivered.back())) {
             wire.expectSilence("once the keys were lost");
-            wire.expectBendStopped(g_delivered.size() - 1, "once the keys were lost");
+            wire.expectRampsStopped(g_delivered.size() - 1, "once the keys were lost");
         }
         if (wire.failed()) fail(wire.found());
         if (wire.programEnded()) {
@@ -267,18 +269,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             return 0; // a destroyed window gets no more messages
         }
     }
-    // Let go of everything: every key still held, Space, and
+    // Let go of everything: every key still held, Space, Home and
     // the mouse button. (Releasing keys that are up would send note-offs
-    // that hide a note left sounding under the same number.) The pedal may
-    // have gone down by a key message of any scan code: Space is let go anyway.
+    // that hide a note left sounding under the same number.) The pedal and the modulation may
+    // have gone up by a key message of any scan code: Space and Home are let go anyway.
     for (int32_t keyId = 0; keyId < KEY_ID_COUNT; ++keyId) {
         if (g_held[keyId]) deliver(WM_KEYUP, 0, fake::releaseOf((unsigned)keyId & 0xFF) | (keyId & KEY_EXTENDED) << 16);
     }
     deliver(WM_KEYUP, VK_SPACE, fake::releaseOf(SPACE_SCAN_CODE));
+    deliver(WM_KEYUP, VK_HOME, fake::releaseOf(HOME_KEY_ID));
     deliver(WM_LBUTTONUP, 0, 0);
     wire.readLog(g_delivered.size() - 1);
-    g_delivered.push_back(Delivered{WM_TIMER, TIMER_BEND_RAMP, 0}); // stands for the ticks until the timer stops
-    wire.tickUntilBendStops(g_delivered.size() - 1, MAX_BEND_TICKS);
+    g_delivered.push_back(Delivered{WM_TIMER, TIMER_BEND_RAMP, 0}); // stands for the ticks until the timers stop
+    wire.tickUntilRampsStop(g_delivered.size() - 1, MAX_BEND_TICKS);
     wire.expectSilence("at the end");
     if (wire.failed()) fail(wire.found());
     if (g_trace) printDelivered();

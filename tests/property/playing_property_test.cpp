@@ -1,20 +1,24 @@
 // Random but realistic playing, delivered through MainWndProc the way the
-// system delivers it: presses, auto-repeats and releases in both rows, Ctrl
-// and Caps Lock, Tab, Page Up and Page Down, Space, the arrows and Esc,
-// button clicks with their menus, knob and wheel drags, bend ticks, RESET,
-// and the keys lost to another window and given back. Whatever happened
-// meanwhile, once every key is up and the bend gesture is over, every note
-// started has been stopped and every pedal lifted on its channel, the wire
-// carried only well-formed messages and no note-off for a silent note, and
-// the bend timer is stopped. Whenever the keys are lost, to another window
-// or to a menu, nothing sounds and the bend timer is stopped at once. Each
-// section starts with a chord type, a strum and a latch of its own; a
-// strum's one-shots fire now and then, their messages sometimes delivered
-// only with the next event's; the chords latched are let go by CHORD before
-// the end's silence. A MIDI input, split at a note of the seed's, sends
-// notes (note-offs also as velocity 0), its pedal, bends, program changes,
-// a controller and channel pressure on any channel; the keys lost do not
-// end what it holds, and it lets go of all before the end.
+// system delivers it: presses, auto-repeats and releases in both rows, Ctrl,
+// Shift and Caps Lock, Tab, Page Up and Page Down, Home, Space, the arrows
+// and Esc, button clicks with their menus, knob and wheel drags, bend and
+// modulation ticks, RESET, and the keys lost to another window and given
+// back, with soft volumes and banks as a settings file may give them.
+// Whatever happened meanwhile, once every key is up and the ramps are over,
+// every note started has been stopped and every pedal lifted on its channel,
+// the modulation is back at 0, the wire carried only well-formed messages
+// and no note-off for a silent note, and both timers are stopped. A press
+// strikes at the soft volume with Shift held, else at VOLUME; the modulation
+// is up only on the active section's channel, and never after RESET.
+// Whenever the keys are lost, to another window or to a menu, nothing
+// sounds and both timers are stopped at once. Each section starts with a
+// chord type, a strum and a latch of its own; a strum's one-shots fire now
+// and then, their messages sometimes delivered only with the next event's;
+// the chords latched are let go by CHORD before the end's silence. A MIDI
+// input, split at a note of the seed's, sends notes (note-offs also as
+// velocity 0), its pedal, bends, its modulation, program changes, a
+// controller and channel pressure on any channel; the keys lost do not end
+// what it holds, and it lets go of all before the end.
 //
 // Seeds 1..DEFAULT_SEEDS run by default. TONVALE_PROPERTY_SEEDS=<n> runs
 // seeds 1..n (a long run); TONVALE_PROPERTY_SEED=<seed> replays one seed and
@@ -79,7 +83,8 @@ const PhysicalKey KEYS[] = {
     {"Space", VK_SPACE, 0x39, ' '}, {"Esc", VK_ESCAPE, 0x01, 0x1B}, {"Left", VK_LEFT, 0x4B, 0},
     {"Right", VK_RIGHT, 0x4D, 0}, {"Up", VK_UP, 0x48, 0}, {"Down", VK_DOWN, 0x50, 0},
     {"F5", 0x74, 0x3F, 0}, {"[", 0xDB, 0x1A, '['}, {"F10", 0x79, 0x44, 0},
-    {"Right Ctrl", VK_CONTROL, KEY_EXTENDED | 0x1D, 0}, {"Scan 9F", 0, 0x9F, 0}, {"F9", VK_F9, 0x43, 0},
+    {"Right Ctrl", VK_CONTROL, KEY_EXTENDED | 0x1D, 0}, {"Scan 9F", 0, 0x9F, 0}, {"Shift", VK_SHIFT, 0x2A, 0},
+    {"Right Shift", VK_SHIFT, 0x36, 0}, {"Home", VK_HOME, KEY_EXTENDED | 0x47, 0}, {"F9", VK_F9, 0x43, 0},
 };
 // clang-format on
 const int KEY_TOTAL = (int)(sizeof KEYS / sizeof KEYS[0]);
@@ -89,7 +94,8 @@ const int CAPS_LOCK_KEY = NOTE_KEYS + 1;
 const int RIGHT_CONTROL_KEY = NOTE_KEYS + 14;
 const int SPACE_KEY = NOTE_KEYS + 5;
 const int ESCAPE_KEY = NOTE_KEYS + 6;
-static_assert(KEY_TOTAL == NOTE_KEYS + 17, "both rows and seventeen more keys");
+const int SHIFT_KEY = NOTE_KEYS + 16, RIGHT_SHIFT_KEY = NOTE_KEYS + 17;
+static_assert(KEY_TOTAL == NOTE_KEYS + 20, "both rows and twenty more keys");
 const char* const LAYOUT_NAMES[] = {"Split", "Single", "Custom"};
 
 const char* const BUTTON_NAMES[] = {"PATCH", "CHAN.", "OCTAVE", "VOLUME", "TRANS.", "CHORD", "+", "-"};
@@ -113,6 +119,7 @@ public:
     void play() {
         chooseLayout();
         chooseChords();
+        chooseSoftVolumesAndBanks();
         g_model.splitNote = below(2) ? 48 + below(25) : below(128);
         events.push_back("split at note " + std::to_string(g_model.splitNote));
         loadSettings(); // names the file: none is there
@@ -129,12 +136,13 @@ public:
         }
         if (inputPedal) inputMessage("input pedal up", 0xB0 | 64 << 8);
         if (inputBent) inputMessage("input bend at the centre", 0xE0 | 64 << 16);
+        if (inputModulated) inputMessage("input modulation at 0", 0xB0 | 1 << 8);
         for (int32_t s = 0; s < SECTION_COUNT; ++s) {
             if (g_model.sections[s].latch && chordModeOn(s)) clickButton(s, ParamId::CHORD);
         }
         wire.expect(fake::timeEventsPending() == 0, "a strum's timer still set at the end", events.size() - 1);
-        events.push_back("bend ticks until the timer stops");
-        wire.tickUntilBendStops(events.size() - 1, MAX_BEND_TICKS);
+        events.push_back("bend and modulation ticks until their timers stop");
+        wire.tickUntilRampsStop(events.size() - 1, MAX_BEND_TICKS);
         wire.expectSilence("at the end");
         if (learningKey()) event("press Esc", [&] { keyMessage(ESCAPE_KEY, false), keyMessage(ESCAPE_KEY, true); });
         if (g_recorder.recording)
@@ -165,26 +173,36 @@ private:
         events.push_back(std::move(what));
         pedalExpected = -1;
         action();
-        // A strum's message left waiting arrives after the next event.
+        // The action's own note-ons strike at its touch; a strum's message
+        // left waiting arrives after the next event, and strikes at its own.
+        struck.clear();
+        const size_t actionCalls = fake::callCount();
         if (!keepPosted) fake::dispatchPosted();
         keepPosted = false;
-        for (size_t i = 0; i < fake::callCount() && g_recorder.recording; ++i) {
+        for (size_t i = 0; i < fake::callCount(); ++i) {
             const DWORD message = (DWORD)fake::call(i).args[1];
-            if (fake::call(i).fn == fake::Fn::midiOutShortMsg && (message & 0xF0) == 0x90)
-                ++recordedOns[(message & 0x0F) * 128 + (message >> 8 & 0x7F)];
+            if (fake::call(i).fn != fake::Fn::midiOutShortMsg || (message & 0xF0) != 0x90) continue;
+            if (i < actionCalls) struck.push_back(message >> 16);
+            if (g_recorder.recording) ++recordedOns[(message & 0x0F) * 128 + (message >> 8 & 0x7F)];
         }
         const size_t at = events.size() - 1;
         wire.readLog(at);
         expectWhatTheKeysLeft(at);
     }
 
-    // Ctrl and Caps Lock as the key messages left them; the pedal down on
-    // the channel active at Space; a setting selected of the five; and a
-    // change of what is kept either saved or waiting to be.
+    // Ctrl, Shift and Caps Lock as the key messages left them; the pedal
+    // down on the channel active at Space; the modulation up on the active
+    // channel alone; a setting selected of the five; and a change of what is
+    // kept either saved or waiting to be.
     void expectWhatTheKeysLeft(size_t at) {
         wire.expect(g_modifiers.leftControl == down[CONTROL_KEY] && g_modifiers.rightControl == down[RIGHT_CONTROL_KEY],
                     "Ctrl not as its keys left it", at);
         wire.expect(g_modifiers.capsLock == capsLockOn, "Caps Lock not as its presses left it", at);
+        wire.expect(g_modifiers.leftShift == down[SHIFT_KEY] && g_modifiers.rightShift == down[RIGHT_SHIFT_KEY],
+                    "Shift not as its keys left it", at);
+        const int32_t active = paramValue(g_model.sections[g_model.activeSection], ParamId::CHANNEL);
+        wire.expect(!wire.modulatedBeyond(1u << active | g_model.inputModulation.channels),
+                    "the modulation up on a channel the active section left", at);
         if (pedalExpected >= 0)
             wire.expect(wire.lastPedalDown() == pedalExpected, "the pedal down on another channel", at);
         for (const KeyboardSection& section : g_model.sections) {
@@ -237,6 +255,8 @@ private:
         fake::script.keyState[VK_RCONTROL] = down[RIGHT_CONTROL_KEY] ? (SHORT)0xFF80 : 0;
         fake::script.keyState[VK_CONTROL] = fake::script.keyState[VK_LCONTROL] | fake::script.keyState[VK_RCONTROL];
         fake::script.keyState[VK_CAPITAL] = (SHORT)((down[CAPS_LOCK_KEY] ? 0xFF80 : 0) | (capsLockOn ? 1 : 0));
+        fake::script.keyState[VK_LSHIFT] = down[SHIFT_KEY] ? (SHORT)0xFF80 : 0;
+        fake::script.keyState[VK_RSHIFT] = down[RIGHT_SHIFT_KEY] ? (SHORT)0xFF80 : 0;
     }
 
     char characterOf(const PhysicalKey& key) const {
@@ -258,6 +278,28 @@ private:
         }
         events.push_back(std::string("keys laid out as ") + LAYOUT_NAMES[layout]);
         useKeyLayout(layout);
+    }
+
+    // Any soft volume for each section, a bank for some channels.
+    void chooseSoftVolumesAndBanks() {
+        std::string what = "soft volumes and banks:";
+        for (KeyboardSection& section : g_model.sections)
+            what += " " + std::to_string(section.softVolume = 1 + below(127));
+        for (ChannelBank& bank : g_model.channelBanks) {
+            bank = below(3) ? ChannelBank{} : ChannelBank{true, below(BANK_COUNT)};
+            what += bank.set ? " " + std::to_string(bank.number) : " -";
+        }
+        events.push_back(what);
+    }
+
+    // A press strikes its notes at its section's soft volume with Shift held, else at its VOLUME.
+    void expectTouch(int k, bool shifted) {
+        const KeyVoices& owner = g_model.held[KEYS[k].scanCode];
+        const KeyboardSection& section = g_model.sections[owner.section];
+        const int32_t velocity = shifted ? section.softVolume : paramValue(section, ParamId::VOLUME);
+        for (const unsigned v : struck)
+            wire.expect(owner.count > 0 && (int32_t)v == velocity, "a note struck otherwise than its touch",
+                        events.size() - 1);
     }
 
     // A press (down[k] false) or a repeat, or with goingUp a release; the
@@ -298,7 +340,9 @@ private:
         if (k < 0) return false;
         const bool alt = below(10) == 0;
         const KeyMap before = g_keyMap;
+        const bool shifted = down[SHIFT_KEY] || down[RIGHT_SHIFT_KEY];
         event(std::string(alt ? "Alt, press " : "press ") + KEYS[k].name, [&] { keyMessage(k, false, alt); });
+        expectTouch(k, shifted);
         if (before.markedBed != NO_KEY) expectLearned((int32_t)KEYS[k].scanCode, before);
         return true;
     }
@@ -388,6 +432,7 @@ private:
         const unsigned kind = message & 0xF0, n = message >> 8 & 0x7F, value = message >> 16 & 0x7F;
         if (kind == 0x80 || kind == 0x90) inputHeld[n] = kind == 0x90 && value > 0;
         if (kind == 0xB0 && n == 64) inputPedal = value >= 64;
+        if (kind == 0xB0 && n == 1) inputModulated = value > 0;
         if (kind == 0xE0) inputBent = (n | value << 7) != 8192;
     }
 
@@ -401,9 +446,11 @@ private:
         } else if (what < 80 && !held.empty()) {
             const DWORD off = held[below((int)held.size())], velocityZero = below(2);
             inputMessage("input note-off " + std::to_string(off), (velocityZero ? 0x90 : 0x80) | channel | off << 8);
-        } else if (what < 88) {
-            inputMessage("input pedal " + std::to_string(value), 0xB0 | channel | 64 << 8 | value << 16);
-        } else if (what < 96) {
+        } else if (what < 86) {
+            const DWORD controller = below(2) ? 64 : 1;
+            inputMessage("input controller " + std::to_string(controller) + " at " + std::to_string(value),
+                         0xB0 | channel | controller << 8 | value << 16);
+        } else if (what < 94) {
             const DWORD bend = below(3) ? below(16384) : 8192;
             inputMessage("input bend " + std::to_string(bend), 0xE0 | channel | (bend & 0x7F) << 8 | bend >> 7 << 16);
         } else {
@@ -413,12 +460,14 @@ private:
         }
     }
 
-    bool inputHolds() const { return inputPedal || inputBent || std::count(inputHeld, inputHeld + 128, true) > 0; }
+    bool inputHolds() const {
+        return inputPedal || inputBent || inputModulated || std::count(inputHeld, inputHeld + 128, true) > 0;
+    }
 
     void expectKeysLost(const std::string& moment) {
         if (inputHolds()) return; // the input plays on
         wire.expectSilence(moment);
-        wire.expectBendStopped(events.size() - 1, moment);
+        wire.expectRampsStopped(events.size() - 1, moment);
         wire.expect(fake::timeEventsPending() == 0, "a strum's timer still set " + moment, events.size() - 1);
     }
 
@@ -461,8 +510,9 @@ private:
     }
 
     bool tick() {
-        if (!fake::timerRunning(TIMER_BEND_RAMP)) return false;
-        event("bend tick", [] { send(WM_TIMER, TIMER_BEND_RAMP, 0); });
+        const UINT_PTR timer = below(2) ? TIMER_BEND_RAMP : TIMER_MODULATION;
+        if (!fake::timerRunning(timer)) return false;
+        event(timer == TIMER_BEND_RAMP ? "bend tick" : "modulation tick", [&] { send(WM_TIMER, timer, 0); });
         return true;
     }
 
@@ -502,6 +552,7 @@ private:
         case 9: {
             const POINT p = inside(topButtonRects[TOP_BUTTON_RESET]);
             event("click RESET at " + pointText(p), [&] { click(p); });
+            wire.expect(!wire.modulatedBeyond(0), "the modulation up after RESET", events.size() - 1);
             return true;
         }
         case 10: strayCommand(); return true;
@@ -537,11 +588,13 @@ private:
     int pedalExpected = -1; // the channel Space is to put the pedal down on in this event
     bool keepPosted = false; // the event's posted messages wait for the next
     std::vector<std::string> events;
+    std::vector<unsigned> struck; // the velocities of the event's note-ons
     WireCheck wire{true};
     int recordedOns[16 * 128] = {}; // by channel and note, sent while a take was recorded
     bool inputHeld[128] = {}; // by note, struck on the input and not yet let go
     bool inputPedal = false;
     bool inputBent = false;
+    bool inputModulated = false;
 };
 
 const PlayingRun* g_currentRun = nullptr;

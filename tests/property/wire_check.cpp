@@ -42,8 +42,8 @@ void WireCheck::onShortMessage(DWORD message, size_t event) {
     const unsigned data1 = (message >> 8) & 0xFF;
     const unsigned data2 = (message >> 16) & 0xFF;
     const std::string text = fake::describeShortMessage(message);
-    // The program sends note-off, note-on, controllers, program change,
-    // the input's channel pressure and pitch bend, nothing else.
+    // The program sends note-off, note-on, controllers, program change, the
+    // input's channel pressure and pitch bend, nothing else.
     const unsigned kind = status & 0xF0;
     if (kind < 0x80 || kind > 0xE0 || kind == 0xA0) {
         note("a status byte the program never sends", text + at(event));
@@ -53,6 +53,7 @@ void WireCheck::onShortMessage(DWORD message, size_t event) {
         note("a data byte above 127", text + at(event));
         return;
     }
+    onBank(kind, channel, data1, data2, text, event);
     if (kind == 0xB0) onController(channel, data1, data2, text, event);
     if (kind == 0xE0) onBend(channel, data1 | data2 << 7, text, event);
     // A note struck again while it sounds would be cut short by the note-off
@@ -63,6 +64,8 @@ void WireCheck::onShortMessage(DWORD message, size_t event) {
     if (kind != 0x80) return;
     std::vector<Sounding>& started = sounding[channel][data1];
     if (!started.empty()) {
+        if (started.front().message >> 16 != data2)
+            note("a note-off at another velocity than its note-on's", text + at(event));
         started.erase(started.begin());
     } else if (silenced[channel][data1] > 0) {
         --silenced[channel][data1];
@@ -73,6 +76,8 @@ void WireCheck::onShortMessage(DWORD message, size_t event) {
 
 void WireCheck::onController(unsigned channel, unsigned controller, unsigned value, const std::string& text,
                              size_t event) {
+    if (controller == 0 || controller == 32) return; // onBank's
+    if (controller == 1) return onModulation(channel, value, text, event);
     if (controller >= 120) {
         note("a channel mode message, which would undo what the ledgers hold", text + at(event));
     } else if (controller != 64) {
@@ -95,14 +100,49 @@ void WireCheck::onBend(unsigned channel, unsigned value, const std::string&, siz
     bentAt[channel] = event;
 }
 
-// Once the event is over, a channel bent is one the keyboard's bend or the
-// input's holds: one of theirs at a time, as they go.
-void WireCheck::expectBendsHeld(size_t event) {
+// Once the event is over, a channel bent or modulated is one the
+// keyboard's bend or Home, or the input's, holds: one of theirs at a time.
+void WireCheck::expectControlsHeld(size_t event) {
     for (unsigned channel = 0; channel < 16; ++channel) {
-        const bool held = (int)channel == g_model.bentChannel || (g_model.inputBend.channels >> channel & 1);
-        if (bend[channel] != 8192 && !held)
+        const bool bendHeld = (int)channel == g_model.bentChannel || (g_model.inputBend.channels >> channel & 1);
+        const bool modulationHeld = (int)channel == g_model.modulation.channel || (inputModulated >> channel & 1);
+        if (bend[channel] != 8192 && !bendHeld)
             note("a channel bent that no bend holds", "channel " + std::to_string(channel + 1) + at(event));
+        if (modulation[channel] != 0 && !modulationHeld)
+            note("a channel modulated that no modulation holds", "channel " + std::to_string(channel + 1) + at(event));
     }
+}
+
+// Home's ramp in steps of 16 at most; the end of everything brings it to 0
+// at once. The input's wheel moves as it will.
+void WireCheck::onModulation(unsigned channel, unsigned value, const std::string& text, size_t event) {
+    const bool input = ((inputModulated | g_model.inputModulation.channels) >> channel & 1) != 0;
+    if (!input && (value > modulation[channel] + 16 || (value + 16 < modulation[channel] && value != 0)))
+        note("a modulation step coarser than 16", text + " after " + std::to_string(modulation[channel]) + at(event));
+    modulation[channel] = value;
+}
+
+bool WireCheck::modulatedBeyond(uint32_t channels) const {
+    for (unsigned channel = 0; channel < 16; ++channel) {
+        if (modulation[channel] != 0 && !(channels >> channel & 1)) return true;
+    }
+    return false;
+}
+
+// A bank's two halves go right before a program change on their channel,
+// exactly where the model gives the channel a bank.
+void WireCheck::onBank(unsigned kind, unsigned channel, unsigned data1, unsigned data2, const std::string& text,
+                       size_t event) {
+    const unsigned half = kind != 0xB0 ? 0 : data1 == 0 ? 1 : data1 == 32 ? 2 : 0;
+    const bool next = bankHalves == 0 || bankChannel == channel;
+    if (half ? bankHalves != half - 1 || !next : bankHalves != 0 && (bankHalves != 2 || kind != 0xC0 || !next))
+        note("a bank select not right before a program change on its channel", text + at(event));
+    const ChannelBank& expected = g_model.channelBanks[channel];
+    if (kind == 0xC0 && ((bankHalves == 2) != expected.set || (expected.set && bank != (unsigned)expected.number)))
+        note("a program change without its channel's bank", text + at(event));
+    bank = half == 1 ? data2 << 7 : bank | data2;
+    bankHalves = half;
+    bankChannel = channel;
 }
 
 void WireCheck::expect(bool holds, const std::string& kind, size_t event) {
@@ -129,7 +169,8 @@ void WireCheck::readLog(size_t event) {
         if (call.fn == fake::Fn::PostQuitMessage) ended = true;
     }
     fake::clearLog();
-    expectBendsHeld(event);
+    inputModulated = g_model.inputModulation.channels;
+    expectControlsHeld(event);
 }
 
 void WireCheck::expectSilence(const std::string& moment) {
@@ -145,6 +186,8 @@ void WireCheck::expectSilence(const std::string& moment) {
             note("a channel left bent " + moment, "channel " + std::to_string(channel + 1) + " at " +
                                                       std::to_string(bend[channel]) + at(bentAt[channel]));
         }
+        if (modulation[channel] != 0)
+            note("a channel left modulated " + moment, "channel " + std::to_string(channel + 1));
         if (pedalDown[channel]) {
             note("a sustain pedal still down " + moment,
                  "channel " + std::to_string(channel + 1) + at(pedalDown[channel] - 1));
@@ -152,16 +195,19 @@ void WireCheck::expectSilence(const std::string& moment) {
     }
 }
 
-void WireCheck::expectBendStopped(size_t event, const std::string& moment) {
+void WireCheck::expectRampsStopped(size_t event, const std::string& moment) {
     if (fake::timerRunning(TIMER_BEND_RAMP)) note("the bend timer still runs " + moment, at(event));
+    if (fake::timerRunning(TIMER_MODULATION)) note("the modulation timer still runs " + moment, at(event));
 }
 
-void WireCheck::tickUntilBendStops(size_t event, int maxTicks) {
-    for (int i = 0; i < maxTicks && fake::timerRunning(TIMER_BEND_RAMP); ++i) {
-        MainWndProc(fake::WINDOW, WM_TIMER, TIMER_BEND_RAMP, 0);
-        readLog(event);
-    }
-    if (fake::timerRunning(TIMER_BEND_RAMP)) {
-        note("the bend timer still runs after " + std::to_string(maxTicks) + " ticks", at(event));
+void WireCheck::tickUntilRampsStop(size_t event, int maxTicks) {
+    for (const UINT_PTR timer : {TIMER_BEND_RAMP, TIMER_MODULATION}) {
+        for (int i = 0; i < maxTicks && fake::timerRunning(timer); ++i) {
+            MainWndProc(fake::WINDOW, WM_TIMER, timer, 0);
+            readLog(event);
+        }
+        if (fake::timerRunning(timer)) {
+            note("a ramp's timer still runs after " + std::to_string(maxTicks) + " ticks", at(event));
+        }
     }
 }

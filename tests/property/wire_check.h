@@ -1,8 +1,11 @@
 // What the program put on the wire, read from the fake's log as it goes:
 // every short message well formed, every note it started stopped again (or
-// silenced by a device reset) and none struck again while it sounds, every
-// sustain pedal that went down lifted on its channel, no channel mode
-// message, and a channel bent only while a bend holds it, back at the centre. Shared by the property test and the
+// silenced by a device reset) at its velocity and none struck again while it
+// sounds, every sustain pedal that went down lifted on its channel, Home's
+// modulation in steps of 16 at most, a channel bent or modulated only while
+// a bend or a modulation holds it, back at rest, no channel mode message,
+// and a bank right before its channel's program change exactly where the
+// model has one. Shared by the property test and the
 // window-message fuzzer, so it uses no test framework.
 #pragma once
 
@@ -23,21 +26,23 @@ public:
     // that a long run never fills it. event: what made them, for reports.
     void readLog(size_t event);
     // Each note still sounding, each pedal still down and each channel
-    // bent becomes a violation: call it once every key is up and the bend gesture has
+    // bent or modulated becomes a violation: call it once every key is up and the ramps have
     // ended ("at the end"), or once the keys are lost.
     void expectSilence(const std::string& moment);
 
-    // The bend timer is not running, at a moment it must have stopped.
-    void expectBendStopped(size_t event, const std::string& moment);
+    // The bend and modulation timers are not running, at a moment they must have stopped.
+    void expectRampsStopped(size_t event, const std::string& moment);
 
-    // Ticks the bend timer until it stops, at most maxTicks times, reading
+    // Ticks each of them until it stops, at most maxTicks times, reading
     // the log after each tick; a timer still running is a violation.
-    void tickUntilBendStops(size_t event, int maxTicks);
+    void tickUntilRampsStop(size_t event, int maxTicks);
 
     // A violation the caller saw itself, noted with the wire's.
     void expect(bool holds, const std::string& kind, size_t event);
     // The channel the sustain pedal last went down on, -1 before any.
     int lastPedalDown() const { return pedalChannel; }
+    // Whether the modulation is up on a channel beyond these (by bit).
+    bool modulatedBeyond(uint32_t channels) const;
 
     bool failed() const { return !kinds.empty(); }
     // Each kind of violation with how often it happened and a few examples.
@@ -63,7 +68,9 @@ private:
     void onReset();
     void onController(unsigned channel, unsigned controller, unsigned value, const std::string& text, size_t event);
     void onBend(unsigned channel, unsigned value, const std::string& text, size_t event);
-    void expectBendsHeld(size_t event);
+    void expectControlsHeld(size_t event);
+    void onModulation(unsigned channel, unsigned value, const std::string& text, size_t event);
+    void onBank(unsigned kind, unsigned channel, unsigned data1, unsigned data2, const std::string& text, size_t event);
 
     bool strayNoteOffs;
     bool ended = false;
@@ -79,5 +86,10 @@ private:
     unsigned bend[16] = {8192, 8192, 8192, 8192, 8192, 8192, 8192, 8192,
                          8192, 8192, 8192, 8192, 8192, 8192, 8192, 8192};
     size_t bentAt[16] = {};
+    unsigned modulation[16] = {}; // by channel, as last sent
+    uint16_t inputModulated = 0; // the channels the input's modulation held after the last event
+    unsigned bankHalves = 0; // of the bank select going out: how many, on which channel, which bank
+    unsigned bankChannel = 0;
+    unsigned bank = 0;
     std::vector<Kind> kinds; // in the order they first happened
 };

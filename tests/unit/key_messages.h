@@ -10,7 +10,7 @@
 namespace scan {
 constexpr unsigned Q = 0x10, W = 0x11, E = 0x12, T = 0x14, Y = 0x15, I = 0x17, P = 0x19;
 constexpr unsigned Z = 0x2C, C = 0x2E, SLASH = 0x35;
-constexpr unsigned TAB = 0x0F, SHIFT = 0x2A, CONTROL = 0x1D, CAPS_LOCK = 0x3A;
+constexpr unsigned TAB = 0x0F, SHIFT = 0x2A, CONTROL = 0x1D, CAPS_LOCK = 0x3A, HOME = 0x147; // Home's extended
 constexpr unsigned PAGE_UP = 0x49, PAGE_DOWN = 0x51;
 constexpr unsigned SPACE = 0x39, LEFT = 0x4B, RIGHT = 0x4D, UP = 0x48, DOWN = 0x50;
 } // namespace scan

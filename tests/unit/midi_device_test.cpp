@@ -79,11 +79,14 @@ TEST_F(MidiDeviceTest, TheDialogListsDevicesInIndexOrderAndOpensOnTheCurrentOne)
                                  "midiInGetDevCapsA 1 size 44",
                                  "SendDlgItemMessageA dialog 105 LB_INSERTSTRING -1 \"Input 1\"",
                                  "SendDlgItemMessageA dialog 105 LB_SETCURSEL 2 0", // the remembered input
-                                 "KillTimer window id 1",                     // the dialog has the keys
+                                 "KillTimer window id 1",
+                                 "KillTimer window id 4", // the dialog has the keys
                                  "EndDialog dialog 2",
                                  "GetKeyState 0xA2", // and gives them back
                                  "GetKeyState 0xA3",
                                  "GetKeyState 0x14",
+                                 "GetKeyState 0xA0",
+                                 "GetKeyState 0xA1",
                              }));
     EXPECT_EQ(g_port.deviceIndex, 2u);
 }

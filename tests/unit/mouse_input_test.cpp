@@ -91,15 +91,18 @@ TEST_F(MouseTest, MenuChoiceArrivesAfterThePressAndSetsTheSelectedParameter) {
     g_menus.ChannelMenu = CreatePopupMenu();
     g_menus.OctaveMenu = CreatePopupMenu();
     fake::script.menuChoice = CMD_CHANNEL_ITEMS + 9; // "Channel 10"
-    // The menu loop takes the keys: nothing is held, so only the bend timer
-    // is stopped; Ctrl and Caps Lock are read anew when it gives them back.
+    // The menu loop takes the keys: nothing is held, so only the timers are
+    // stopped; Ctrl, Caps Lock and Shift are read anew when it gives them back.
     EXPECT_EQ(press(544, 85), Lines({
                                   REPAINT_ALL,
                                   "TrackPopupMenuEx menu2 0x40 at 959,828 owner window null",
                                   "KillTimer window id 1",
+                                  "KillTimer window id 4",
                                   "GetKeyState 0xA2",
                                   "GetKeyState 0xA3",
                                   "GetKeyState 0x14",
+                                  "GetKeyState 0xA0",
+                                  "GetKeyState 0xA1",
                                   REPAINT_ALL,
                               }));
     EXPECT_EQ(paramValue(g_model.sections[1], ParamId::CHANNEL), 0) << "nothing changes until the choice is delivered";
@@ -237,7 +240,7 @@ TEST_F(MouseTest, SetupEndsThePressWhateverTheDialogEndsIn) {
         MMRESULT open;
         const char* last;
     } cases[] = {
-        {IDCANCEL, MMSYSERR_NOERROR, "GetKeyState 0x14"}, // the keys back from the dialog, and no more
+        {IDCANCEL, MMSYSERR_NOERROR, "GetKeyState 0xA1"}, // the keys back from the dialog, and no more
         {IDOK, MMSYSERR_NOERROR, "midiOutShortMsg midi2 program 0xC0 0"},
         {IDOK, MMSYSERR_ALLOCATED, "MessageBoxA window \"Can't open MIDI output device\" caption null 0x0"},
     };

@@ -23,11 +23,15 @@ std::string describe(const Settings& settings) {
                 " vol" + std::to_string(s.values[ParamId::VOLUME]) + " tr" +
                 std::to_string(s.values[ParamId::TRANSPOSE]) + " chord" + std::to_string(s.values[ParamId::CHORD]) +
                 " sel" + std::to_string(s.selected) + (s.strumMs ? " strum" + std::to_string(s.strumMs) : "") +
-                (s.latch ? " latch" : "") + " | ";
+                (s.latch ? " latch" : "") + (s.softVolume != 64 ? " soft" + std::to_string(s.softVolume) : "") +
+                " | ";
     }
     text += "patches";
     for (int32_t c = 0; c < CHANNEL_COUNT; ++c) {
         if (settings.patches[c]) text += " " + std::to_string(c) + ":" + std::to_string(settings.patches[c]);
+    }
+    for (int32_t c = 0; c < CHANNEL_COUNT; ++c) {
+        if (settings.banks[c] != NO_BANK) text += " bank" + std::to_string(c) + ":" + std::to_string(settings.banks[c]);
     }
     text += " | active" + std::to_string(settings.activeSection) + " device \"" + settings.deviceName + "\"";
     if (settings.windowX != NO_WINDOW_POSITION && settings.windowY != NO_WINDOW_POSITION)
@@ -75,9 +79,14 @@ const BrokenInput BROKEN_INPUTS[] = {
     {"keys: unknown names and sections, offsets out of range, keys with a meaning, a key twice",
      "[General]\nKeys=custom\n[Keys]\nQ=Right 7\nq=Left 3\nComma=active 127\nScanE035=Active 28\nSpace=Left 1\n"
      "Scan01=Left 1\nF5=Right 128\nNoSuchKey=Left 2\nScan2=Left 0\nScanE0=Middle 4\nF10 = Left 12 ; the tenth\n"
-     "A=Left 0\nAltLeft=Left 5\nScan00=Left 6\n",
+     "A=Left 0\nAltLeft=Left 5\nScan00=Left 6\nHome=Left 4\n",
      "ch0 oct5 vol127 tr0 chord0 sel0 | ch0 oct5 vol127 tr0 chord0 sel0 | patches | active0 device \"\" keys2 16=R7 "
      "30=L0 51=A127 68=L12 309=A28"},
+    {"soft volumes and banks, some out of range",
+     "[Left]\nSoftVolume=0\n[Right]\nSoftVolume=40\n[Banks]\nChannel1=130\nChannel2=16384\nChannel3=-1\n"
+     "Channel16=16383",
+     "ch0 oct5 vol127 tr0 chord0 sel0 | ch0 oct5 vol127 tr0 chord0 sel0 soft40 | patches bank0:130 bank15:16383 | "
+     "active0 device \"\""},
     {"a device name too long for any device, one window coordinate",
      "[General]\nDevice=" + std::string(32, 'n') + "\nWindowX=100\n", START},
 };
@@ -99,6 +108,7 @@ TEST(SettingsText, WhatIsWrittenIsReadBackTheSame) {
     settings.sections[1].strumMs = 30;
     settings.sections[1].latch = 1;
     settings.patches[1] = 32;
+    settings.banks[15] = 16383;
     settings.activeSection = 1;
     copyDeviceName(settings.deviceName, "Alpha Port", 10);
     settings.windowX = -10;
@@ -110,13 +120,13 @@ TEST(SettingsText, WhatIsWrittenIsReadBackTheSame) {
     const size_t length = writeSettingsText(settings, text);
     EXPECT_EQ(std::string(text, length),
               "; Tonvale's settings, kept between runs. Delete this file to start afresh.\r\n\r\n"
-              "[Left]\r\nChannel=2\r\nOctave=3\r\nVolume=127\r\nTranspose=0\r\nChord=Off\r\nSelected=Octave\r\n"
-              "Strum=0\r\nLatch=Off\r\n\r\n"
-              "[Right]\r\nChannel=1\r\nOctave=5\r\nVolume=127\r\nTranspose=0\r\nChord=Maj7\r\nSelected=Patch\r\n"
-              "Strum=30\r\nLatch=On\r\n\r\n"
+              "[Left]\r\nChannel=2\r\nOctave=3\r\nVolume=127\r\nSoftVolume=64\r\nTranspose=0\r\nChord=Off\r\n"
+              "Selected=Octave\r\nStrum=0\r\nLatch=Off\r\n\r\n"
+              "[Right]\r\nChannel=1\r\nOctave=5\r\nVolume=127\r\nSoftVolume=64\r\nTranspose=0\r\nChord=Maj7\r\n"
+              "Selected=Patch\r\nStrum=30\r\nLatch=On\r\n\r\n"
               "[Patches]\r\nChannel1=1\r\nChannel2=33\r\nChannel3=1\r\nChannel4=1\r\nChannel5=1\r\nChannel6=1\r\n"
               "Channel7=1\r\nChannel8=1\r\nChannel9=1\r\nChannel10=1\r\nChannel11=1\r\nChannel12=1\r\nChannel13=1\r\n"
-              "Channel14=1\r\nChannel15=1\r\nChannel16=1\r\n\r\n"
+              "Channel14=1\r\nChannel15=1\r\nChannel16=1\r\n\r\n[Banks]\r\nChannel16=16383\r\n\r\n"
               "[General]\r\nActiveSection=Right\r\nDevice=Alpha Port\r\nKeys=Custom\r\nWindowX=-10\r\nWindowY=0\r\n\r\n"
               "[Keys]\r\nQ=Right 7\r\nScanE035=Active 28\r\n");
     Settings read;
@@ -168,7 +178,7 @@ protected:
 TEST_F(SettingsTest, ARememberedFileIsReadBeforeTheDeviceOpensAndThePanelIsWhereItWasLeft) {
     fake::putFile(ROAMING_FILE, "[Left]\nChannel=2\nOctave=3\nSelected=Octave\n[Patches]\nChannel2=33\n"
                                 "[General]\nActiveSection=Right\nDevice=Alpha Port\nWindowX=100\nWindowY=50\n"
-                                "Keys=Custom\n[Keys]\nQ=Left 2\n");
+                                "Keys=Custom\n[Keys]\nQ=Left 2\n[Banks]\nChannel2=130\n");
     registerMainClass(fake::INSTANCE);
     ASSERT_TRUE(createMainWindow(fake::INSTANCE, SW_SHOWDEFAULT));
     EXPECT_EQ(fake::calls({fake::Fn::CreateWindowExA, fake::Fn::midiOutGetDevCapsA, fake::Fn::midiOutOpen,
@@ -179,6 +189,8 @@ TEST_F(SettingsTest, ARememberedFileIsReadBeforeTheDeviceOpensAndThePanelIsWhere
                   "midiOutGetDevCapsA 0 size 52",
                   "midiOutGetDevCapsA 1 size 52",
                   "midiOutOpen device 1 callback null instance 0 flags 0x0 -> midi1",
+                  "midiOutShortMsg midi1 control 0xB1 0 1", // its bank first
+                  "midiOutShortMsg midi1 control 0xB1 32 2",
                   "midiOutShortMsg midi1 program 0xC1 32", // sent though Octave is selected
                   "midiOutShortMsg midi1 program 0xC0 0",
               }));

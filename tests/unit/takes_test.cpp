@@ -27,7 +27,10 @@ Lines file(const char* path) { return readMidiFile(fake::fileContent(path) ? *fa
 
 TEST_F(TakesTest, ATakeIsATrackPerChannelAfterTheTempoWithItsProgramsFirstAndNothingLeftSoundingAtTheEnd) {
     g_model.ChannelPatchTable[0] = 40;
+    g_model.channelBanks[0] = ChannelBank{true, 130};
     g_model.sections[1].values[ParamId::CHANNEL] = 1;
+    keyPress(scan::HOME, VK_HOME); // the modulation up before the take, at the top after 22 ticks
+    for (int i = 0; i < 22; ++i) MainWndProc(fake::WINDOW, WM_TIMER, TIMER_MODULATION, 0);
     f9();
     tickAfter(5); // left out: the silence before the first note
     keyPress(scan::SPACE, VK_SPACE);
@@ -41,10 +44,12 @@ TEST_F(TakesTest, ATakeIsATrackPerChannelAfterTheTempoWithItsProgramsFirstAndNot
     const char path[] = "C:\\Users\\Musician\\Documents\\Tonvale\\Tonvale 2026-05-17 14-30-05.mid";
     EXPECT_EQ(file(path),
               (Lines{"format 1 tracks 3 division 480", "0 0 name Tonvale 2026-05-17 14-30-05", "0 0 meta 88",
-                     "0 0 tempo 500000", "0 577440 end", "1 0 name Left - Program 41", "1 0 program 0xC0 40",
+                     "0 0 tempo 500000", "0 577440 end", "1 0 name Left - Program 41", "1 0 control 0xB0 0 1",
+                     "1 0 control 0xB0 32 2", "1 0 program 0xC0 40", "1 0 control 0xB0 1 127",
                      "1 0 control 0xB0 64 127", "1 0 note-on 0x90 60 127", "1 480 note-off 0x80 60 127",
-                     "1 577440 control 0xB0 64 0", "1 577440 end", "2 0 name Right - Program 1", "2 0 program 0xC1 0",
-                     "2 576480 note-on 0x91 60 127", "2 577440 note-off 0x81 60 0", "2 577440 end"}));
+                     "1 577440 control 0xB0 64 0", "1 577440 control 0xB0 1 0", "1 577440 end",
+                     "2 0 name Right - Program 1", "2 0 program 0xC1 0", "2 576480 note-on 0x91 60 127",
+                     "2 577440 note-off 0x81 60 0", "2 577440 end"}));
 }
 
 TEST_F(TakesTest, ATakeIsSavedAfterAPauseAtTheSessionsEndAndItsStopAndAFailedSaveIsToldOnceAndTriedAgain) {
