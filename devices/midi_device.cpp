@@ -2,6 +2,7 @@
 
 #include "base/program.h"
 #include "devices/input_device.h"
+#include "model/input_notes.h"
 #include "model/key_map.h"
 #include "model/keys.h"
 #include "model/midi_messages.h"
@@ -163,6 +164,7 @@ bool runDeviceSetup(HWND window) {
     if (button != IDOK) return true;
     applyChoice(g_setupChoice);
     if (g_setupChoice.inputChosen) useChosenInput(window, g_setupChoice.inputName);
+    endInput(); // the device it sounds on closes: what the input holds ends there
     InvalidateRect(window, nullptr, FALSE); // the beds and labels of the layout chosen
     markSettingsChanged();
     closePort();

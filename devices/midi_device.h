@@ -38,7 +38,8 @@ bool resetAll(HWND window);
 
 // SETUP: the device dialog, and on OK the chosen input and device opened
 // in place of the old ones; when the device will not open, the old one
-// plays on and stays the one remembered. False when no device could be opened (the message has
+// plays on and stays the one remembered. What the input sounds and holds
+// ends with the device it went to. False when no device could be opened (the message has
 // been shown).
 bool runDeviceSetup(HWND window);
 
