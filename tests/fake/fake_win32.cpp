@@ -67,10 +67,6 @@ constexpr size_t POSTED_CAPACITY = 64;
 PostedMessage posted[POSTED_CAPACITY];
 size_t postedCount;
 
-void postBySystem(HWND window, UINT message, WPARAM wParam) {
-    if (postedCount < POSTED_CAPACITY) posted[postedCount++] = {window, message, wParam, 0};
-}
-
 // Set and not yet killed, as the system keeps them per window and id.
 struct RunningTimer {
     HWND window;
@@ -1168,43 +1164,31 @@ BOOL WINAPI MoveFileExA(LPCSTR existingFileName, LPCSTR newFileName, DWORD flags
 
 BOOL WINAPI DeleteFileA(LPCSTR fileName) { return fake::files.erase(fileName) != 0; }
 
-// WINMM: the MIDI input. Its open and close are posted to the window, as
-// the system reports them; its data is for the test to deliver.
+// WINMM: the MIDI input, "Input 0", "Input 1"...; its data is the test's to deliver.
 
-UINT WINAPI midiInGetNumDevs(void) {
-    record(Fn::midiInGetNumDevs, {});
-    return script.inputCount;
-}
+UINT WINAPI midiInGetNumDevs(void) { return record(Fn::midiInGetNumDevs, {}), script.inputCount; }
 
 MMRESULT WINAPI midiInGetDevCapsA(UINT_PTR deviceId, MIDIINCAPSA* caps, UINT capsSize) {
     record(Fn::midiInGetDevCapsA, {(intptr_t)deviceId, (intptr_t)capsSize});
-    if (deviceId >= fake::MAX_DEVICES || deviceId >= script.inputCount) return MMSYSERR_BADDEVICEID;
-    const std::string name = script.inputNames[deviceId] ? script.inputNames[deviceId] : fake::format("Input %u", (unsigned)deviceId);
-    std::snprintf(caps->szPname, sizeof caps->szPname, "%s", name.c_str());
-    return MMSYSERR_NOERROR;
+    std::snprintf(caps->szPname, sizeof caps->szPname, "Input %u", (unsigned)deviceId);
+    return deviceId < script.inputCount ? MMSYSERR_NOERROR : MMSYSERR_BADDEVICEID;
 }
 
 MMRESULT WINAPI midiInOpen(LPHMIDIIN handle, UINT deviceId, DWORD_PTR callback, DWORD_PTR instance, DWORD flags) {
     fake::Call& call =
         record(Fn::midiInOpen, {(intptr_t)deviceId, (intptr_t)callback, (intptr_t)instance, (intptr_t)flags});
-    if (script.inputOpenResult != MMSYSERR_NOERROR) return script.inputOpenResult;
-    *handle = (HMIDIIN)(call.result = (intptr_t)fake::newHandle(fake::KIND_INPUT));
-    fake::postBySystem((HWND)callback, MM_MIM_OPEN, (WPARAM)*handle);
-    return MMSYSERR_NOERROR;
+    if (script.inputOpenResult == MMSYSERR_NOERROR)
+        *handle = (HMIDIIN)(call.result = (intptr_t)fake::newHandle(fake::KIND_INPUT));
+    return script.inputOpenResult;
 }
 
-MMRESULT WINAPI midiInStart(HMIDIIN handle) {
-    record(Fn::midiInStart, {(intptr_t)handle});
-    return MMSYSERR_NOERROR;
-}
+MMRESULT WINAPI midiInStart(HMIDIIN handle) { return record(Fn::midiInStart, {(intptr_t)handle}), MMSYSERR_NOERROR; }
+MMRESULT WINAPI midiInReset(HMIDIIN handle) { return record(Fn::midiInReset, {(intptr_t)handle}), MMSYSERR_NOERROR; }
 
-MMRESULT WINAPI midiInReset(HMIDIIN handle) {
-    record(Fn::midiInReset, {(intptr_t)handle});
-    return MMSYSERR_NOERROR;
-}
-
+// As the system does, the close is posted to the window.
 MMRESULT WINAPI midiInClose(HMIDIIN handle) {
     record(Fn::midiInClose, {(intptr_t)handle});
-    fake::postBySystem(fake::WINDOW, MM_MIM_CLOSE, (WPARAM)handle);
+    if (fake::postedCount < fake::POSTED_CAPACITY)
+        fake::posted[fake::postedCount++] = {fake::WINDOW, MM_MIM_CLOSE, (WPARAM)handle, 0};
     return MMSYSERR_NOERROR;
 }

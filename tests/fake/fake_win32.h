@@ -76,10 +76,7 @@ struct Script {
     // What a reset or a short message on a null handle (no device open)
     // gets; Windows answers MMSYSERR_INVALHANDLE.
     MMRESULT noDeviceResult = MMSYSERR_NOERROR;
-    // MIDI input service: the inputs (named "Input i" unless named here),
-    // what opening one gets; its open and close are posted to the window.
-    UINT inputCount = 0;
-    const char* inputNames[MAX_DEVICES] = {};
+    UINT inputCount = 0; // MIDI inputs, and what opening one gets
     MMRESULT inputOpenResult = MMSYSERR_NOERROR;
 
     // Keyboard: what GetKeyState reports, by virtual-key code.

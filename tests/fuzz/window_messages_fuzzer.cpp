@@ -9,7 +9,7 @@
 // and the window has ended only through OFF; once the keys are lost nothing
 // sounds, unless the input holds it, and the ramps' timers are stopped. At
 // the end, with every key of either row, Space and Home that is still held
-// released, the input's notes, pedal, bend and modulation let go and the ramps over,
+// released, all the input holds let go and the ramps over,
 // every note started has stopped, every pedal is up, nothing is modulated and the timers are
 // stopped. A violation aborts with its reason and the messages delivered.
 #include "app/commands.h"
@@ -57,9 +57,6 @@ const unsigned HOME_KEY_ID = KEY_EXTENDED | 0x47;
 std::vector<Delivered> g_delivered;
 bool g_held[KEY_ID_COUNT]; // by scan code and extended flag: pressed and not released since
 char g_home[4096];
-// What the input holds, from the words delivered with its handle.
-bool g_inputNotes[128];
-bool g_inputHolds[3]; // its pedal, its bend, its modulation
 bool g_trace; // TONVALE_FUZZ_TRACE set: each input's messages are printed
 
 const char* messageName(UINT message) {
@@ -187,21 +184,6 @@ void deliverFocusChange(FuzzedDataProvider& input) {
     deliver(message, 0, message == WM_CAPTURECHANGED && input.ConsumeBool() ? (LPARAM)fake::WINDOW : 0);
 }
 
-// A word from the MIDI input, any at all, mostly from the input open.
-void deliverInput(DWORD message, bool fromInput) {
-    const WPARAM handle = fromInput ? (WPARAM)g_input.handle : 1;
-    deliver(MM_MIM_DATA, handle, (LPARAM)message);
-    const unsigned kind = message & 0xF0, n = message >> 8 & 0x7F, value = message >> 16 & 0x7F;
-    if (!handle || !fromInput) return;
-    if (kind == 0x80 || kind == 0x90) g_inputNotes[n] = kind == 0x90 && value > 0;
-    if (kind == 0xB0 && (n == 64 || n == 1)) g_inputHolds[n == 1 ? 2 : 0] = n == 1 ? value > 0 : value >= 64;
-    if (kind == 0xE0) g_inputHolds[1] = (n | value << 7) != 8192;
-}
-
-bool inputHolds() {
-    return std::count(g_inputNotes, g_inputNotes + 128, true) + std::count(g_inputHolds, g_inputHolds + 3, true) > 0;
-}
-
 bool keysLost(const Delivered& last) { return last.message == WM_KILLFOCUS || last.message == WM_ENTERMENULOOP; }
 
 void deliverOne(FuzzedDataProvider& input) {
@@ -243,9 +225,9 @@ void deliverOne(FuzzedDataProvider& input) {
     case 10: scriptSystem(input); break;
     case 11: deliver(WM_PAINT, 0, 0); break;
     case 12: deliverPanelKey(input); break;
-    case 14: {
-        const DWORD message = input.ConsumeIntegral<uint32_t>();
-        deliverInput(message, input.ConsumeIntegralInRange<int>(0, 7) > 0);
+    case 14: { // any word from the MIDI input, mostly from the one open
+        const LPARAM message = input.ConsumeIntegral<uint32_t>();
+        deliver(MM_MIM_DATA, input.ConsumeIntegralInRange<int>(0, 7) ? (WPARAM)g_input.handle : 1, message);
         break;
     }
     default: deliverFocusChange(input); break;
@@ -264,8 +246,6 @@ void startProgram() {
     fake::script.noDeviceResult = MMSYSERR_INVALHANDLE; // as Windows answers
     g_delivered.clear();
     std::fill(std::begin(g_held), std::end(g_held), false);
-    std::fill(std::begin(g_inputNotes), std::end(g_inputNotes), false);
-    std::fill(std::begin(g_inputHolds), std::end(g_inputHolds), false);
     fake::script.inputCount = 2;
     if (chdir(TONVALE_SOURCE_DIR "/resources") != 0) fail({"cannot enter the patch-name folder"});
     const bool started = registerMainClass(fake::INSTANCE) && createMainWindow(fake::INSTANCE, SW_SHOWDEFAULT);
@@ -293,7 +273,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     while (input.remaining_bytes() > 0) {
         deliverOne(input);
         wire.readLog(g_delivered.size() - 1);
-        if (keysLost(g_delivered.back()) && !inputHolds()) {
+        if (keysLost(g_delivered.back()) && !WireCheck::inputHolds()) {
             wire.expectSilence("once the keys were lost");
             wire.expectRampsStopped(g_delivered.size() - 1, "once the keys were lost");
         }
@@ -313,10 +293,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     deliver(WM_KEYUP, VK_SPACE, fake::releaseOf(SPACE_SCAN_CODE));
     deliver(WM_KEYUP, VK_HOME, fake::releaseOf(HOME_KEY_ID));
     deliver(WM_LBUTTONUP, 0, 0);
-    for (DWORD n = 0; n < 128; ++n) {
-        if (g_inputNotes[n]) deliverInput(0x80 | n << 8, true);
-    }
-    for (const DWORD rest : {0x40B0, 0x4000E0, 0x01B0}) deliverInput(rest, true); // pedal up, bend centred, modulation 0
+    for (const DWORD message : WireCheck::inputReleases()) deliver(MM_MIM_DATA, (WPARAM)g_input.handle, message);
     wire.readLog(g_delivered.size() - 1);
     g_delivered.push_back(Delivered{WM_TIMER, TIMER_BEND_RAMP, 0}); // stands for the ticks until the timers stop
     wire.tickUntilRampsStop(g_delivered.size() - 1, MAX_BEND_TICKS);

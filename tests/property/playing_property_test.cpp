@@ -131,12 +131,7 @@ public:
         for (int k = 0; k < KEY_TOTAL; ++k) {
             if (down[k]) event(std::string("release ") + KEYS[k].name, [&] { keyMessage(k, true); });
         }
-        for (int n = 0; n < 128; ++n) {
-            if (inputHeld[n]) inputMessage("input note-off " + std::to_string(n), 0x80 | n << 8);
-        }
-        if (inputPedal) inputMessage("input pedal up", 0xB0 | 64 << 8);
-        if (inputBent) inputMessage("input bend at the centre", 0xE0 | 64 << 16);
-        if (inputModulated) inputMessage("input modulation at 0", 0xB0 | 1 << 8);
+        for (const DWORD message : WireCheck::inputReleases()) inputMessage(message);
         for (int32_t s = 0; s < SECTION_COUNT; ++s) {
             if (g_model.sections[s].latch && chordModeOn(s)) clickButton(s, ParamId::CHORD);
         }
@@ -310,7 +305,7 @@ private:
     void keyMessage(int k, bool goingUp, bool withAlt = false, bool again = false) {
         const bool wasDown = down[k] && !again;
         if (k == CAPS_LOCK_KEY && !wasDown && !goingUp) capsLockOn = !capsLockOn;
-        if (k == SPACE_KEY && !wasDown && !goingUp && !withAlt && !learningKey() && !inputPedal) {
+        if (k == SPACE_KEY && !wasDown && !goingUp && !withAlt && !learningKey() && !g_model.inputPedal) {
             pedalExpected = paramValue(g_model.sections[g_model.activeSection], ParamId::CHANNEL);
         }
         down[k] = !goingUp;
@@ -426,46 +421,24 @@ private:
         if (id <= ParamId::OCTAVE) expectKeysLost("once a menu had the keys");
     }
 
-    // The input's message on the channel of its status, as the system hands it over.
-    void inputMessage(const std::string& what, DWORD message) {
+    // The input's message, on any channel, as the system hands it over.
+    void inputMessage(DWORD message) {
+        char what[32];
+        std::snprintf(what, sizeof what, "input 0x%06X", (unsigned)message);
         event(what, [&] { send(MM_MIM_DATA, (WPARAM)g_input.handle, (LPARAM)message); });
-        const unsigned kind = message & 0xF0, n = message >> 8 & 0x7F, value = message >> 16 & 0x7F;
-        if (kind == 0x80 || kind == 0x90) inputHeld[n] = kind == 0x90 && value > 0;
-        if (kind == 0xB0 && n == 64) inputPedal = value >= 64;
-        if (kind == 0xB0 && n == 1) inputModulated = value > 0;
-        if (kind == 0xE0) inputBent = (n | value << 7) != 8192;
     }
 
+    // Notes about the split (note-offs as 0x80 or velocity 0), the pedal, the
+    // modulation, bends, a program change, pressure, the volume, a clock.
     void playInput() {
-        const DWORD channel = below(16), n = below(128), value = below(128);
-        std::vector<int> held;
-        for (int k = 0; k < 128; ++k) if (inputHeld[k]) held.push_back(k);
-        const int what = below(100);
-        if (what < 45) {
-            inputMessage("input note-on " + std::to_string(n), 0x90 | channel | n << 8 | (1 + below(127)) << 16);
-        } else if (what < 80 && !held.empty()) {
-            const DWORD off = held[below((int)held.size())], velocityZero = below(2);
-            inputMessage("input note-off " + std::to_string(off), (velocityZero ? 0x90 : 0x80) | channel | off << 8);
-        } else if (what < 86) {
-            const DWORD controller = below(2) ? 64 : 1;
-            inputMessage("input controller " + std::to_string(controller) + " at " + std::to_string(value),
-                         0xB0 | channel | controller << 8 | value << 16);
-        } else if (what < 94) {
-            const DWORD bend = below(3) ? below(16384) : 8192;
-            inputMessage("input bend " + std::to_string(bend), 0xE0 | channel | (bend & 0x7F) << 8 | bend >> 7 << 16);
-        } else {
-            const DWORD kinds[] = {0xC0, 0xD0, 0xB0 | 7 << 8, 0xF8}; // program, pressure, volume, clock
-            const DWORD kind = kinds[below(4)];
-            inputMessage("input message " + std::to_string(kind), kind | channel | value << (kind & 0xFF00 ? 16 : 8));
-        }
-    }
-
-    bool inputHolds() const {
-        return inputPedal || inputBent || inputModulated || std::count(inputHeld, inputHeld + 128, true) > 0;
+        static const DWORD KINDS[] = {0x90, 0x90, 0x80, 0xB0 | 64 << 8, 0xB0 | 1 << 8, 0xE0, 0xC0, 0xD0, 0x07B0, 0xF8};
+        const DWORD kind = KINDS[below(10)] | below(16), n = 36 + below(48);
+        const DWORD value = kind == 0x90 && below(4) == 0 ? 0 : below(128);
+        inputMessage(kind & 0xFF00 ? kind | value << 16 : kind | n << 8 | value << 16);
     }
 
     void expectKeysLost(const std::string& moment) {
-        if (inputHolds()) return; // the input plays on
+        if (WireCheck::inputHolds()) return; // the input plays on
         wire.expectSilence(moment);
         wire.expectRampsStopped(events.size() - 1, moment);
         wire.expect(fake::timeEventsPending() == 0, "a strum's timer still set " + moment, events.size() - 1);
@@ -474,7 +447,10 @@ private:
     // Another window has the keys a while: each held key is let go there
     // or still held when they come back, and Caps Lock may change there.
     void loseAndRegainTheKeys() {
+        const size_t inputNotes = WireCheck::inputReleases().size();
         event("another window takes the keys", [] { send(WM_KILLFOCUS, 0, 0); });
+        wire.expect(WireCheck::inputReleases().size() == inputNotes, "the keys lost ended an input note",
+                    events.size() - 1);
         expectKeysLost("once another window had the keys");
         std::string what = "the keys come back";
         for (int k = 0; k < KEY_TOTAL; ++k) {
@@ -591,10 +567,6 @@ private:
     std::vector<unsigned> struck; // the velocities of the event's note-ons
     WireCheck wire{true};
     int recordedOns[16 * 128] = {}; // by channel and note, sent while a take was recorded
-    bool inputHeld[128] = {}; // by note, struck on the input and not yet let go
-    bool inputPedal = false;
-    bool inputBent = false;
-    bool inputModulated = false;
 };
 
 const PlayingRun* g_currentRun = nullptr;

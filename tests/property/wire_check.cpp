@@ -6,6 +6,7 @@
 #include "tests/fake/fake_win32.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace {
 
@@ -143,6 +144,19 @@ void WireCheck::onBank(unsigned kind, unsigned channel, unsigned data1, unsigned
     bank = half == 1 ? data2 << 7 : bank | data2;
     bankHalves = half;
     bankChannel = channel;
+}
+
+bool WireCheck::inputHolds() {
+    return g_model.inputPedal || g_model.inputBend.channels || g_model.inputModulation.channels ||
+           std::any_of(g_model.held + INPUT_SLOTS, std::end(g_model.held), [](const KeyVoices& k) { return k.count; });
+}
+
+std::vector<DWORD> WireCheck::inputReleases() {
+    std::vector<DWORD> messages = {0x40B0, 0x4000E0, 0x01B0}; // the pedal up, the bend and the modulation at rest
+    for (int32_t n = 0; n < NOTE_COUNT; ++n) {
+        if (g_model.held[inputSlotOf(n)].count) messages.push_back(0x80 | (DWORD)n << 8);
+    }
+    return messages;
 }
 
 void WireCheck::expect(bool holds, const std::string& kind, size_t event) {

@@ -37,6 +37,11 @@ public:
     // the log after each tick; a timer still running is a violation.
     void tickUntilRampsStop(size_t event, int maxTicks);
 
+    // Whether the MIDI input holds a note, its pedal, bend or modulation,
+    // which the keys lost do not end; and the messages that let go of them.
+    static bool inputHolds();
+    static std::vector<DWORD> inputReleases();
+
     // A violation the caller saw itself, noted with the wire's.
     void expect(bool holds, const std::string& kind, size_t event);
     // The channel the sustain pedal last went down on, -1 before any.

@@ -1,6 +1,6 @@
-// A stand-in for the system's winmm.dll with the seven MIDI output calls the
-// program imports, MIDI inputs that play scripts, and its two
-// multimedia-timer calls passed through to the system's own winmm.dll. Put beside the exe (with WINEDLLOVERRIDES=winmm=n,b under
+// A stand-in for the system's winmm.dll with the MIDI output and input calls the
+// program imports, and its two multimedia-timer calls passed through to the
+// system's own winmm.dll. Put beside the exe (with WINEDLLOVERRIDES=winmm=n,b under
 // Wine) it logs every call with a timestamp. Built with the MIDI monitor
 // (tools/midi_monitor/) instead of test_variant.cpp it also prints each
 // message decoded, and logs only when TONVALE_MIDI_LOG asks it to.
@@ -18,14 +18,12 @@
 //                         kept in memory and written at midiOutClose and at
 //                         unload; short messages are then not logged, so
 //                         their calls do no file I/O
-//   TONVALE_MIDI_INPUTS   MIDI input names separated by '|' (default: none);
-//                         one input is open at a time
+//   TONVALE_MIDI_INPUTS   MIDI input names separated by '|' (default: none)
 //   TONVALE_MIDI_INPUT_SCRIPT  a file the started input waits for, reads,
-//                         deletes and plays, then waits for the next: one
-//                         "<ms> <message as hex>" line per message, handed to
-//                         the open input's callback (a window gets it posted
-//                         as MM_MIM_DATA) that many ms after the file was
-//                         found, from a thread of the driver's
+//                         deletes and plays from a thread of ours:
+//                         "<ms> <message as hex>" lines, each handed to the
+//                         input's callback (a window gets MM_MIM_DATA posted)
+//                         ms after the file was found
 //
 // Log lines (one per call, written at once):
 //   <ticks> loaded frequency=<ticks per second> devices=<count> pid=<process id>
@@ -36,8 +34,7 @@
 //   <ticks> midiOutShortMsg <handle> <message as 8 hex digits> = <code>
 //   <ticks> midiOutClose <handle> = <code>
 //   <ticks> midiOutGetErrorTextA <code> "<text>" = <code>
-//   <ticks> midiInGetNumDevs = <count>
-//   <ticks> midiInOpen <device> <callback kind> = <code> <handle>
+//   <ticks> midiInOpen <device> <callback kind> = <code> <handle, i0 on failure>
 //   <ticks> midiInStart|midiInStop|midiInReset|midiInClose <handle> = <code>
 //   <ticks> midiInData <handle> <message as 8 hex digits>   (handed over)
 // Stamp file lines: "frequency=<ticks per second> dropped=<count>", then
@@ -100,27 +97,17 @@ Stamp stamps[MAX_STAMPS];
 unsigned stampCount;
 unsigned stampsDropped;
 
-// The MIDI inputs, scripted, and the one open.
-const unsigned MAX_INPUT_EVENTS = 8192;
-const uintptr_t INPUT_HANDLE_BASE = 0x7E580000;
-
-struct InputEvent {
-    DWORD ms;
-    DWORD message;
-};
-
+// The MIDI inputs (one open at a time: the last opened) and their scripts.
 struct MidiInputs {
     char names[MAX_DEVICES][MAXPNAMELEN];
-    unsigned count;
-    char scriptPath[MAX_PATH];
-    HMIDIIN handle; // the open one, or null
-    unsigned opened;
+    unsigned count, opened;
+    char script[MAX_PATH];
+    HMIDIIN handle;
     DWORD_PTR callback, instance;
     DWORD flags;
-    HANDLE thread;            // playing scripts while started
+    HANDLE thread;
     volatile LONG started;
-    InputEvent events[MAX_INPUT_EVENTS]; // the script being played
-    Stamp stamps[MAX_STAMPS];            // for the benchmark: each message as it was handed over
+    Stamp stamps[MAX_STAMPS]; // for the benchmark, each message as it was handed over
     unsigned stampCount;
 } input;
 
@@ -387,78 +374,63 @@ Function systemFunction(const char* name) {
 void readInputs() {
     char names[MAX_DEVICES * MAXPNAMELEN];
     const DWORD length = GetEnvironmentVariableA("TONVALE_MIDI_INPUTS", names, sizeof names);
-    for (char* name = names; length > 0 && length < sizeof names && name && input.count < MAX_DEVICES;) {
+    for (char* name = length && length < sizeof names ? names : nullptr; name && input.count < MAX_DEVICES;) {
         char* bar = std::strchr(name, '|');
         if (bar) *bar++ = 0;
         std::snprintf(input.names[input.count++], MAXPNAMELEN, "%s", name);
         name = bar;
     }
-    const DWORD pathLength = GetEnvironmentVariableA("TONVALE_MIDI_INPUT_SCRIPT", input.scriptPath, MAX_PATH);
-    if (pathLength >= MAX_PATH) input.scriptPath[0] = 0;
+    if (GetEnvironmentVariableA("TONVALE_MIDI_INPUT_SCRIPT", input.script, MAX_PATH) >= MAX_PATH) input.script[0] = 0;
 }
 
-// To the open input's callback, as the system hands a driver's message over.
-void notifyInput(UINT message, DWORD_PTR data) {
-    const WPARAM handle = (WPARAM)input.handle;
+// As the system hands a driver's message to the callback the program chose.
+void notifyInput(UINT message, DWORD data) {
     switch (input.flags & CALLBACK_TYPEMASK) {
-    case CALLBACK_WINDOW: PostMessageA((HWND)input.callback, message, handle, (LPARAM)data); break;
-    case CALLBACK_THREAD: PostThreadMessageA((DWORD)input.callback, message, handle, (LPARAM)data); break;
+    case CALLBACK_WINDOW: PostMessageA((HWND)input.callback, message, (WPARAM)input.handle, data); break;
+    case CALLBACK_THREAD: PostThreadMessageA((DWORD)input.callback, message, (WPARAM)input.handle, data); break;
     case CALLBACK_EVENT: SetEvent((HANDLE)input.callback); break;
     case CALLBACK_FUNCTION:
         reinterpret_cast<void(CALLBACK*)(HMIDIIN, UINT, DWORD_PTR, DWORD_PTR, DWORD_PTR)>(input.callback)(
             input.handle, message, input.instance, data, GetTickCount());
-        break;
-    default: break;
     }
 }
 
-// The script's lines, as many as it has; the file is gone afterwards.
-unsigned readInputScript() {
-    FILE* file = std::fopen(input.scriptPath, "r");
-    if (!file) return 0;
-    unsigned count = 0;
-    unsigned long ms, message;
-    while (count < MAX_INPUT_EVENTS && std::fscanf(file, "%lu %lx", &ms, &message) == 2)
-        input.events[count++] = {(DWORD)ms, (DWORD)message};
-    std::fclose(file);
-    DeleteFileA(input.scriptPath);
-    return count;
-}
-
 DWORD WINAPI playInputScripts(LPVOID) {
+    static unsigned long lines[8192][2]; // ms, message
     while (input.started) {
-        const unsigned count = input.scriptPath[0] ? readInputScript() : 0;
-        if (count == 0) Sleep(10);
-        LARGE_INTEGER start, now;
-        QueryPerformanceCounter(&start);
+        FILE* file = std::fopen(input.script, "r");
+        unsigned count = 0;
+        while (file && count < 8192 && std::fscanf(file, "%lu %lx", &lines[count][0], &lines[count][1]) == 2)
+            ++count;
+        if (file && !std::fclose(file)) DeleteFileA(input.script);
+        const DWORD start = GetTickCount();
         for (unsigned i = 0; i < count && input.started; ++i) {
-            const LONGLONG due = start.QuadPart + input.events[i].ms * driver.frequency.QuadPart / 1000;
-            while (input.started && (QueryPerformanceCounter(&now), now.QuadPart < due)) Sleep(1);
-            if (!input.started) break;
-            const DWORD message = input.events[i].message;
-            if (driver.stampPath[0] && input.stampCount < MAX_STAMPS) {
-                input.stamps[input.stampCount++] = {now.QuadPart, message};
-            } else if (!driver.stampPath[0]) {
-                logLine("midiInData i%u %08lX", input.opened, (unsigned long)message);
-            }
-            notifyInput(MM_MIM_DATA, message);
+            if (lines[i][0] > GetTickCount() - start) Sleep(lines[i][0] - (GetTickCount() - start));
+            LARGE_INTEGER now;
+            QueryPerformanceCounter(&now);
+            if (!driver.stampPath[0]) logLine("midiInData i%u %08lX", input.opened, lines[i][1]);
+            if (driver.stampPath[0] && input.stampCount < MAX_STAMPS)
+                input.stamps[input.stampCount++] = {now.QuadPart, (DWORD)lines[i][1]};
+            notifyInput(MM_MIM_DATA, lines[i][1]);
         }
+        if (!file) Sleep(10);
     }
     return 0;
 }
 
-void stopInput() {
-    input.started = 0;
-    if (!input.thread) return;
-    WaitForSingleObject(input.thread, INFINITE);
-    CloseHandle(input.thread);
-    input.thread = nullptr;
-}
-
-// What a call on an input handle returns, logged.
-MMRESULT inputCall(const char* function, HMIDIIN handle) {
+// A call on the open input, logged; the script's thread starts or stops with it.
+MMRESULT inputCall(const char* function, HMIDIIN handle, bool started) {
     const MMRESULT result = handle && handle == input.handle ? MMSYSERR_NOERROR : MMSYSERR_INVALHANDLE;
-    logLine("%s i%u = %u", function, result == MMSYSERR_NOERROR ? input.opened : 0, result);
+    logLine("%s i%u = %u", function, input.opened, result);
+    if (result != MMSYSERR_NOERROR || started == (input.thread != nullptr)) return result;
+    input.started = started;
+    if (started) {
+        input.thread = CreateThread(nullptr, 0, playInputScripts, nullptr, 0, nullptr);
+    } else {
+        WaitForSingleObject(input.thread, INFINITE);
+        CloseHandle(input.thread);
+        input.thread = nullptr;
+    }
     return result;
 }
 
@@ -590,14 +562,10 @@ MMRESULT WINAPI timeKillEvent(UINT timerId) {
     return system ? system(timerId) : MMSYSERR_INVALPARAM;
 }
 
-UINT WINAPI midiInGetNumDevs(void) {
-    logLine("midiInGetNumDevs = %u", input.count);
-    return input.count;
-}
+UINT WINAPI midiInGetNumDevs(void) { return input.count; }
 
 MMRESULT WINAPI midiInGetDevCapsA(UINT_PTR device, LPMIDIINCAPSA caps, UINT size) {
-    if (device >= input.count) return MMSYSERR_BADDEVICEID;
-    if (!caps) return MMSYSERR_INVALPARAM;
+    if (device >= input.count || !caps) return device >= input.count ? MMSYSERR_BADDEVICEID : MMSYSERR_INVALPARAM;
     MIDIINCAPSA filled = {0xFFFF, 0xFFFF, 0x0100, {}, 0}; // no registered manufacturer
     std::snprintf(filled.szPname, sizeof filled.szPname, "%s", input.names[device]);
     std::memcpy(caps, &filled, size < sizeof filled ? size : sizeof filled);
@@ -606,50 +574,25 @@ MMRESULT WINAPI midiInGetDevCapsA(UINT_PTR device, LPMIDIINCAPSA caps, UINT size
 
 MMRESULT WINAPI midiInOpen(LPHMIDIIN handle, UINT device, DWORD_PTR callback, DWORD_PTR instance, DWORD flags) {
     MMRESULT result = scriptedResult(IN_OPEN, (int)device);
-    if (!handle) result = MMSYSERR_INVALPARAM;
-    else if (device >= input.count) result = MMSYSERR_BADDEVICEID;
-    else if (input.handle && result == MMSYSERR_NOERROR) result = MMSYSERR_ALLOCATED;
-    if (handle) *handle = nullptr;
-    if (result != MMSYSERR_NOERROR) {
-        logLine("midiInOpen %u %s = %u", device, callbackKind(callback, flags), result);
-        return result;
-    }
-    *handle = input.handle = (HMIDIIN)(INPUT_HANDLE_BASE + ++input.opened);
-    input.callback = callback;
-    input.instance = instance;
-    input.flags = flags;
-    logLine("midiInOpen %u %s = 0 i%u", device, callbackKind(callback, flags), input.opened);
+    if (device >= input.count || !handle) result = !handle ? MMSYSERR_INVALPARAM : MMSYSERR_BADDEVICEID;
+    else if (input.handle && !result) result = MMSYSERR_ALLOCATED;
+    if (handle) *handle = nullptr; // as the system does, also on failure
+    logLine("midiInOpen %u %s = %u i%u", device, callbackKind(callback, flags), result, result ? 0 : input.opened + 1);
+    if (result) return result;
+    *handle = input.handle = (HMIDIIN)(HANDLE_BASE + 0x10000 + ++input.opened);
+    input.callback = callback, input.instance = instance, input.flags = flags;
     notifyInput(MM_MIM_OPEN, 0);
-    return MMSYSERR_NOERROR;
-}
-
-MMRESULT WINAPI midiInStart(HMIDIIN handle) {
-    const MMRESULT result = inputCall("midiInStart", handle);
-    if (result == MMSYSERR_NOERROR && !input.started) {
-        input.started = 1;
-        input.thread = CreateThread(nullptr, 0, playInputScripts, nullptr, 0, nullptr);
-    }
     return result;
 }
 
-MMRESULT WINAPI midiInStop(HMIDIIN handle) {
-    const MMRESULT result = inputCall("midiInStop", handle);
-    if (result == MMSYSERR_NOERROR) stopInput();
-    return result;
-}
-
-MMRESULT WINAPI midiInReset(HMIDIIN handle) {
-    const MMRESULT result = inputCall("midiInReset", handle);
-    if (result == MMSYSERR_NOERROR) stopInput();
-    return result;
-}
+MMRESULT WINAPI midiInStart(HMIDIIN handle) { return inputCall("midiInStart", handle, true); }
+MMRESULT WINAPI midiInStop(HMIDIIN handle) { return inputCall("midiInStop", handle, false); }
+MMRESULT WINAPI midiInReset(HMIDIIN handle) { return inputCall("midiInReset", handle, false); }
 
 MMRESULT WINAPI midiInClose(HMIDIIN handle) {
-    const MMRESULT result = inputCall("midiInClose", handle);
-    if (result != MMSYSERR_NOERROR) return result;
-    stopInput();
-    notifyInput(MM_MIM_CLOSE, 0);
-    input.handle = nullptr;
+    const MMRESULT result = inputCall("midiInClose", handle, false);
+    if (!result) notifyInput(MM_MIM_CLOSE, 0);
+    if (!result) input.handle = nullptr;
     return result;
 }
 
