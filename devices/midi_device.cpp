@@ -164,7 +164,8 @@ bool runDeviceSetup(HWND window) {
     if (button != IDOK) return true;
     applyChoice(g_setupChoice);
     if (g_setupChoice.inputChosen) useChosenInput(window, g_setupChoice.inputName);
-    endInput(); // the device it sounds on closes: what the input holds ends there
+    // The device the input sounds on closes: what it holds ends there.
+    endInput();
     InvalidateRect(window, nullptr, FALSE); // the beds and labels of the layout chosen
     markSettingsChanged();
     closePort();

@@ -102,7 +102,7 @@ void WireCheck::onBend(unsigned channel, unsigned value, const std::string&, siz
 }
 
 // Once the event is over, a channel bent or modulated is one the
-// keyboard's bend or Home, or the input's, holds: one of theirs at a time.
+// keyboard's bend or Home, or the input's, holds.
 void WireCheck::expectControlsHeld(size_t event) {
     for (unsigned channel = 0; channel < 16; ++channel) {
         const bool bendHeld = (int)channel == g_model.bentChannel || (g_model.inputBend.channels >> channel & 1);
