@@ -3,6 +3,7 @@
 #include "app/commands.h"
 #include "base/program.h"
 #include "base/window_messages.h"
+#include "devices/input_device.h"
 #include "devices/midi_device.h"
 #include "devices/popup_menus.h"
 #include "display/key_labels.h"
@@ -11,6 +12,7 @@
 #include "display/panel_layout.h"
 #include "display/repaint.h"
 #include "input/keyboard_input.h"
+#include "input/midi_input.h"
 #include "input/modulation_key.h"
 #include "input/mouse_input.h"
 #include "input/pitch_bend.h"
@@ -103,6 +105,7 @@ bool startUp(HWND window) {
     }
     restoreSettings();
     if (!openStartDevice(window)) return false;
+    openStartInput(window);
     if (!loadPatchNames()) {
         showMessage(window, "Cannot load patch names.");
         return false;
@@ -120,10 +123,11 @@ bool startUp(HWND window) {
 
 // The session ends once this returns: what is kept is written and the
 // device silenced, as shut-down would.
-void onEndSession(bool ending) {
+void onEndSession(HWND window, bool ending) {
     if (!ending) return;
     saveSettingsNow();
     saveTakesNow();
+    closeInput(window);
     closePort();
 }
 
@@ -156,6 +160,8 @@ LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND: onCommand(window, wParam); return 0;
     case WM_TIMER: return onTimer(window, wParam, lParam);
     case MESSAGE_STRUM_DUE: onStrumDue(window, wParam); return 0;
+    case MM_MIM_DATA: onMidiInput(window, wParam, lParam); return 0;
+    case MM_MIM_CLOSE: onInputClosed(window, wParam); return 0;
     case WM_MOUSEMOVE: onMouseMove(window, lParam); return 0;
     case WM_LBUTTONDOWN: onLeftButtonDown(window, lParam); return 0;
     case WM_LBUTTONUP: onLeftButtonUp(window); return 0;
@@ -166,7 +172,7 @@ LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         saveSettingsNow();
         saveTakesNow();
         return TRUE;
-    case WM_ENDSESSION: onEndSession(wParam != 0); return 0;
+    case WM_ENDSESSION: onEndSession(window, wParam != 0); return 0;
     case WM_DPICHANGED: onDpiChanged(window, LOWORD(wParam), (const RECT*)lParam); return 0;
     case MESSAGE_TAKE_WRITTEN: showPanelChange(window, onTakeWritten(window)); return 0;
     default: return DefWindowProcA(window, message, wParam, lParam);
@@ -238,8 +244,9 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     return result;
 }
 
-void shutDown(HWND) {
+void shutDown(HWND window) {
     stopStrums();
+    closeInput(window); // what it sounds ends in the take too
     saveSettingsAtEnd();
     endTakes();
     releaseHandCursor();

@@ -1,6 +1,8 @@
 #include "devices/midi_device.h"
 
 #include "base/program.h"
+#include "devices/input_device.h"
+#include "model/input_notes.h"
 #include "model/key_map.h"
 #include "model/keys.h"
 #include "model/midi_messages.h"
@@ -9,6 +11,7 @@
 #include "resources/resource.h"
 
 #include <cstdio>
+#include <initializer_list>
 
 DeviceNews g_deviceNews;
 
@@ -59,6 +62,8 @@ struct SetupChoice {
     uint32_t device = 0;
     char deviceName[DEVICE_ENTRY_SIZE] = {};
     int32_t layout = KEYS_SPLIT;
+    bool inputChosen = false; // with nothing selected the input stays as it was
+    char inputName[MAXPNAMELEN] = {};
 };
 
 SetupChoice g_setupChoice;
@@ -67,6 +72,7 @@ void takeChoice(HWND dialog) {
     SetupChoice& choice = g_setupChoice;
     choice = SetupChoice{};
     choice.layout = g_keyMap.layout;
+    choice.inputChosen = takeInputChoice(dialog, choice.inputName);
     for (int32_t layout = 0; layout < KEY_LAYOUT_COUNT; ++layout) {
         if (SendDlgItemMessageA(dialog, IDC_KEYS_SPLIT + layout, BM_GETCHECK, 0, 0) == BST_CHECKED)
             choice.layout = layout;
@@ -123,9 +129,11 @@ bool openStartDevice(HWND window) {
 
 void tellStartUpNews(HWND window) {
     g_deviceNews.panelShown = true;
-    if (!g_deviceNews.startUp[0]) return;
-    showMessage(window, g_deviceNews.startUp);
-    g_deviceNews.startUp[0] = 0;
+    for (char* news : {g_deviceNews.startUp, g_deviceNews.inputStartUp}) {
+        if (!news[0]) continue;
+        showMessage(window, news);
+        news[0] = 0;
+    }
 }
 
 void tellIfDeviceGone(HWND window) {
@@ -155,6 +163,9 @@ bool runDeviceSetup(HWND window) {
     if (button == -1) showMessage(window, "The SETUP dialog cannot be shown.");
     if (button != IDOK) return true;
     applyChoice(g_setupChoice);
+    if (g_setupChoice.inputChosen) useChosenInput(window, g_setupChoice.inputName);
+    // The device the input sounds on closes: what it holds ends there.
+    endInput();
     InvalidateRect(window, nullptr, FALSE); // the beds and labels of the layout chosen
     markSettingsChanged();
     closePort();
@@ -176,6 +187,7 @@ INT_PTR CALLBACK setupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
     if (message == WM_INITDIALOG) {
         fillDeviceList(dialog);
         showKeyLayout(dialog);
+        fillInputList(dialog);
         return TRUE; // the system sets the focus
     }
     if (message != WM_COMMAND) return FALSE;

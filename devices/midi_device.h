@@ -10,6 +10,8 @@ struct DeviceNews {
     char startUp[MESSAGE_TEXT_SIZE] = {}; // why the remembered device does not play; empty: nothing
     bool panelShown = false;              // from here on news is told at once
     bool goneTold = false;                // the device stopped answering, and the musician knows
+    // Why the remembered input does not play; empty: nothing.
+    char inputStartUp[MESSAGE_TEXT_SIZE] = {};
 };
 
 extern DeviceNews g_deviceNews;
@@ -23,7 +25,8 @@ bool openSelectedDevice(HWND window);
 // told once the panel shows. False when device 0 fails too.
 bool openStartDevice(HWND window);
 
-// The panel is up: what start-up had to say about the device, once.
+// The panel is up: what start-up had to say about the device and the
+// input, once.
 void tellStartUpNews(HWND window);
 // After a message: a device that stopped answering is told of once, not at
 // every note.
@@ -33,9 +36,10 @@ void tellIfDeviceGone(HWND window);
 // failed and the window has been destroyed.
 bool resetAll(HWND window);
 
-// SETUP: the device dialog, and on OK the chosen device opened in place of
-// the old one; when it will not open, the old one plays on and stays the
-// one remembered. False when no device could be opened (the message has
+// SETUP: the device dialog, and on OK the chosen input and device opened
+// in place of the old ones; when the device will not open, the old one
+// plays on and stays the one remembered. What the input sounds and holds
+// ends with the device it went to. False when no device could be opened (the message has
 // been shown).
 bool runDeviceSetup(HWND window);
 

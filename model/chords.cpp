@@ -64,7 +64,7 @@ int32_t chordOffsets(int32_t root, int32_t type, bool minor, bool capsFold, int3
     return shape.count;
 }
 
-PanelChange pressChord(int32_t keyId, int32_t s, int32_t offset, bool minor, bool capsFold) {
+PanelChange pressChord(int32_t keyId, int32_t s, int32_t offset, bool minor, bool capsFold, int32_t velocity) {
     KeyboardSection& section = g_model.sections[s];
     // The section's chord started last stops first, notes it shares with
     // this one included: chords follow one another rather than pile up.
@@ -78,6 +78,7 @@ PanelChange pressChord(int32_t keyId, int32_t s, int32_t offset, bool minor, boo
     KeyVoices& owner = g_model.held[keyId];
     owner.chord = true;
     owner.section = s;
+    owner.velocity = velocity;
     owner.chordSize = chordOffsets(offset, paramValue(section, ParamId::CHORD), minor, capsFold, owner.chordOffsets);
     // The clock only for a strum: a chord at once asks the system nothing.
     if (section.strumMs > 0) {

@@ -28,8 +28,9 @@ int32_t chordOffsets(int32_t root, int32_t type, bool minor, bool capsFold, int3
 // Caps Lock as they stand at the key's message. Its lowest note starts at
 // once, the others now too or, with a strum, as startDueStrumNotes finds
 // them due. The release of a chord's key is any key's release (releaseKey),
-// or letGoOfKey.
-PanelChange pressChord(int32_t keyId, int32_t s, int32_t offset, bool minor, bool capsFold);
+// or letGoOfKey. A velocity given (an input note's) plays instead of the
+// section's VOLUME.
+PanelChange pressChord(int32_t keyId, int32_t s, int32_t offset, bool minor, bool capsFold, int32_t velocity = 0);
 
 // A key let go: the chord it plays, the one its section started last, is
 // latched when the section latches in chord mode; otherwise, and for any

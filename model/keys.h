@@ -16,7 +16,8 @@ bool keyInRange(int32_t s, int32_t offset);
 bool keySounds(int32_t keyId);
 bool anyKeySounds();
 
-PanelChange pressNote(int32_t keyId, int32_t s, int32_t offset);
+// A velocity given (an input note's) plays instead of the section's VOLUME.
+PanelChange pressNote(int32_t keyId, int32_t s, int32_t offset, int32_t velocity = 0);
 
 // The release ends what the press started, a note or a chord, whatever the
 // chord mode, octave, transposition, channel or key map are now.
@@ -26,13 +27,18 @@ PanelChange releaseKey(int32_t keyId);
 // on that channel.
 PanelChange pressSustain();
 PanelChange releaseSustain();
+// The pedal ledger: a channel's sustain goes down with the first pedal
+// holding it and comes up with the last.
+void holdPedal(int32_t channel);
+void liftPedal(int32_t channel);
 
 // The window will miss the releases: every note a key sounds ends as its
 // release would end it, a latched chord too, and the pedal comes up. Sends
-// nothing when nothing is held.
+// nothing when nothing is held. The input's notes and pedal play on: the
+// input still sends its releases.
 PanelChange releaseAllKeys();
 
-// RESET: the pedal comes up and the modulation goes back to 0 (a device
-// reset need do neither), every key is let go and every note forgotten; the
-// device reset silences them.
+// RESET: the pedals come up and the modulation goes back to 0 (a device
+// reset need do neither), every key is let go and every note forgotten, the
+// input's too; the device reset silences them.
 void forgetAllKeys();

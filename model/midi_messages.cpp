@@ -49,23 +49,37 @@ void addStanding(StandingMessages& standing, DWORD message) {
     if (standing.count < STANDING_MESSAGE_LIMIT) standing.messages[standing.count++] = message;
 }
 
-void pedalStanding(StandingMessages& standing) {
-    const Pedal& pedal = g_model.sustain;
-    if (pedal.down) addStanding(standing, compose(CONTROL_CHANGE, pedal.channel, SUSTAIN_CONTROLLER, PEDAL_DOWN));
+// Where a channel's bend and modulation stand: the keyboard's (the gesture
+// or the wheel, Home) joined with the input's.
+int32_t bendOn(int32_t channel) {
+    int32_t value = BEND_CENTRE;
+    if (channel == g_model.bentChannel) value = g_model.bendValue;
+    if (g_model.inputBend.channels >> channel & 1) value += g_model.inputBend.value;
+    return value < 0 ? 0 : value > BEND_MAX ? BEND_MAX : value;
 }
 
-void bendStanding(StandingMessages& standing) {
-    if (g_model.bentChannel != NO_CHANNEL) addStanding(standing, bendMessage(g_model.bentChannel, g_model.bendValue));
+int32_t modulationOn(int32_t channel) {
+    const int32_t home = channel == g_model.modulation.channel ? g_model.modulation.value : 0;
+    const InputControl& input = g_model.inputModulation;
+    return (input.channels >> channel & 1) && input.value > home ? input.value : home;
 }
 
-// Each kind of state a device keeps between notes, and what sets it.
-void modulationStanding(StandingMessages& standing) {
-    const Modulation& modulation = g_model.modulation;
-    if (modulation.channel != NO_CHANNEL && modulation.value != 0)
-        addStanding(standing, compose(CONTROL_CHANGE, modulation.channel, MODULATION_CONTROLLER, modulation.value));
+// Each kind of state a device keeps between notes, channel by channel.
+void pedalStanding(StandingMessages& standing, int32_t channel) {
+    if (g_model.pedalHolds[channel])
+        addStanding(standing, compose(CONTROL_CHANGE, channel, SUSTAIN_CONTROLLER, PEDAL_DOWN));
 }
 
-void (*const STANDING_STATES[])(StandingMessages&) = {pedalStanding, bendStanding, modulationStanding};
+void bendStanding(StandingMessages& standing, int32_t channel) {
+    if (bendOn(channel) != BEND_CENTRE) addStanding(standing, bendMessage(channel, bendOn(channel)));
+}
+
+void modulationStanding(StandingMessages& standing, int32_t channel) {
+    const int32_t value = modulationOn(channel);
+    if (value != 0) addStanding(standing, compose(CONTROL_CHANGE, channel, MODULATION_CONTROLLER, value));
+}
+
+void (*const STANDING_STATES[])(StandingMessages&, int32_t) = {pedalStanding, bendStanding, modulationStanding};
 
 } // namespace
 
@@ -117,12 +131,21 @@ void sendPitchBend() {
     // another channel (the other section made active, its channel changed)
     // springs it back first.
     if (bent != NO_CHANNEL && (bent != channel || centred)) {
-        sendBend(bent, BEND_CENTRE);
+        const int32_t left = bent;
         bent = NO_CHANNEL;
+        sendBendOn(left); // the centre, or where the input bends it
         if (centred) return;
     }
-    sendBend(channel, g_model.bendValue);
     bent = centred ? NO_CHANNEL : channel;
+    sendBendOn(channel);
+}
+
+void sendBendOn(int32_t channel) { sendBend(channel, bendOn(channel)); }
+
+void sendModulationOn(int32_t channel) { sendModulation(channel, modulationOn(channel)); }
+
+void sendAsReceived(uint8_t status, int32_t data1, int32_t data2) {
+    sendShortMessage(compose((uint8_t)(status & 0xF0), status & 0x0F, data1, data2));
 }
 
 void sendSustain(int32_t channel, bool down) {
@@ -135,6 +158,8 @@ void sendModulation(int32_t channel, int32_t value) {
 
 StandingMessages standingMessages() {
     StandingMessages standing;
-    for (const auto state : STANDING_STATES) state(standing);
+    for (const auto state : STANDING_STATES) {
+        for (int32_t channel = 0; channel < CHANNEL_COUNT; ++channel) state(standing, channel);
+    }
     return standing;
 }

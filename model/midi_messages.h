@@ -42,6 +42,18 @@ void sendSectionPrograms();
 // channel is sprung back there first.
 void sendPitchBend();
 
+// What a channel is bent to: the keyboard's bend where it holds the
+// channel, plus the input's where it does, within the bend's range.
+void sendBendOn(int32_t channel);
+
+// What a channel is modulated to: the deeper of Home's where it holds the
+// channel and the input's where it does.
+void sendModulationOn(int32_t channel);
+
+// A message of the input's that the program passes on as it came, on its
+// own channel: a controller or channel pressure.
+void sendAsReceived(uint8_t status, int32_t data1, int32_t data2);
+
 // The sustain pedal's controller, down (127) or up (0), on a channel.
 void sendSustain(int32_t channel, bool down);
 

@@ -30,15 +30,16 @@ bool stepModulationRamp() {
     // Ended meanwhile, or there already (pressed again at the top).
     if (modulation.channel == NO_CHANNEL || value == target) return false;
     value = target > value ? std::min(value + RAMP_STEP, target) : std::max(value - RAMP_STEP, target);
-    sendModulation(modulation.channel, value);
+    sendModulationOn(modulation.channel);
     if (value == 0) modulation.channel = NO_CHANNEL; // at rest: the next rise is the active channel's
     return value != target;
 }
 
 void endModulation() {
-    const Modulation& modulation = g_model.modulation;
-    if (modulation.channel != NO_CHANNEL && modulation.value != 0) sendModulation(modulation.channel, 0);
+    const Modulation modulation = g_model.modulation;
     g_model.modulation = Modulation{};
+    // At rest there, or at the input's modulation.
+    if (modulation.channel != NO_CHANNEL && modulation.value != 0) sendModulationOn(modulation.channel);
 }
 
 void endModulationElsewhere() {

@@ -29,6 +29,7 @@ void startVoice(KeyVoices& owner, int32_t s, int32_t offset) {
     if (owner.count == 0) owner.soft = g_model.softTouch;
     Voice voice = voiceOf(section, offset);
     if (owner.soft) voice.velocity = section.softVolume;
+    if (owner.velocity) voice.velocity = owner.velocity;
     showKey(section, offset, +1);
     uint16_t* holds = holdsOf(voice);
     if (holds && (*holds)++ == 0) {

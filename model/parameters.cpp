@@ -86,6 +86,15 @@ PanelChange setSelectedValue(int32_t v) {
     return ended | commitSelected(AREA_WHOLE_PANEL); // its display and the knob
 }
 
+PanelChange choosePatch(int32_t patch) {
+    int32_t& selected = g_model.sections[g_model.activeSection].selectedParam;
+    const int32_t was = selected;
+    selected = ParamId::PATCH; // for the while: the choice is the PATCH menu's
+    const PanelChange change = setSelectedValue(patch);
+    selected = was;
+    return change;
+}
+
 PanelChange knobStep(int32_t direction) {
     int32_t& value = selectedValue();
     const int32_t top = selectedCount() - 1;

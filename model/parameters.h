@@ -22,6 +22,9 @@ PanelChange stepSelectedUp(int32_t s);
 PanelChange stepSelectedDown(int32_t s);
 // A menu's choice for the selected parameter.
 PanelChange setSelectedValue(int32_t v);
+// A program change from the input: the active section's patch, as the
+// PATCH menu chooses it, whatever setting is selected.
+PanelChange choosePatch(int32_t patch);
 // One step of a knob drag, +1 or -1, clamped.
 PanelChange knobStep(int32_t direction);
 // CHORD: chord mode off, or back on to the chord type it was last on.

@@ -21,6 +21,8 @@ constexpr int32_t BEND_MAX = 16383;
 constexpr int MAX_VOICES = 5; // the most notes one key's press can start
 constexpr int32_t STRUM_MAX_MS = 60;
 constexpr int32_t NOTE_COUNT = 128;
+constexpr int32_t MIDDLE_C = 60;          // an incoming middle C plays a section's base note
+constexpr int32_t SPLIT_NOTE_START = 60;  // incoming notes from here up play the right section
 constexpr int32_t SOFT_VOLUME_START = 64; // the velocity Shift plays at, until the settings say another
 constexpr int32_t MODULATION_TOP = 127;
 constexpr int32_t BANK_COUNT = 128 * 128; // a bank is its MSB × 128 + its LSB
@@ -77,6 +79,9 @@ struct KeyVoices {
     int32_t chordOffsets[MAX_VOICES] = {};
     int64_t strumStart = 0;
     int64_t strumGap = 0;
+    // An input note's velocity, at which each of its notes is struck; 0:
+    // the section's VOLUME.
+    int32_t velocity = 0;
 };
 
 // The sustain pedal as it went down: it comes up on the channel it went
@@ -85,6 +90,14 @@ struct Pedal {
     bool down = false;
     int32_t channel = 0;
     int32_t section = 0; // the section active at the press, whose display shows it
+};
+
+// A control of the input's, its bend or its modulation, joined with the
+// keyboard's where both move a channel: it comes back to rest on the
+// channels it went out on.
+struct InputControl {
+    int32_t value = 0;     // away from rest: the bend from its centre, the modulation from 0
+    uint16_t channels = 0; // by channel bit, those it holds away from rest
 };
 
 struct KeyboardSection {
@@ -131,6 +144,13 @@ struct PerformanceModel {
     // very end of the sweep.
     bool knobOnDragScale = false;
     Pedal sustain; // Space
+    // How many pedals hold each channel's sustain down: Space and the
+    // input's, which goes down on the channels playing input (inputPedal).
+    uint8_t pedalHolds[CHANNEL_COUNT] = {};
+    uint16_t inputPedal = 0;              // by channel bit
+    InputControl inputBend;               // added to the keyboard's
+    InputControl inputModulation;         // Home's or the input's, whichever is the deeper
+    int32_t splitNote = SPLIT_NOTE_START; // with Split and Custom, incoming notes below it play the left section
     // Shift held at the press being played: its notes go out at the
     // section's soft volume rather than its VOLUME.
     bool softTouch = false;
@@ -140,8 +160,9 @@ struct PerformanceModel {
     // sections on one channel always play one patch.
     int32_t ChannelPatchTable[CHANNEL_COUNT] = {};
     // The note ledger, by computer key: what each key's press set sounding;
-    // after them each section's latched chord (latchOf).
-    KeyVoices held[KEY_ID_COUNT + SECTION_COUNT] = {};
+    // after them each section's latched chord (latchOf), then each incoming
+    // note's (inputSlotOf).
+    KeyVoices held[KEY_ID_COUNT + SECTION_COUNT + NOTE_COUNT] = {};
     // How many keys hold each note of each channel: it ends with the last.
     uint16_t noteHolds[CHANNEL_COUNT][NOTE_COUNT] = {};
     // The velocity each sounding note was struck with, and its note-off's,
@@ -172,3 +193,6 @@ inline void markSettingsChanged() { g_model.settingsChanged = true; }
 inline bool chordModeOn(int32_t s) { return paramValue(g_model.sections[s], ParamId::CHORD) != ChordType::OFF; }
 // Where section s keeps the chord its latch holds, in the ledger after the keys.
 inline int32_t latchOf(int32_t s) { return KEY_ID_COUNT + s; }
+// Where the ledger keeps what incoming note n sounds, whatever its channel.
+constexpr int32_t INPUT_SLOTS = KEY_ID_COUNT + SECTION_COUNT;
+inline int32_t inputSlotOf(int32_t n) { return INPUT_SLOTS + n; }

@@ -61,6 +61,7 @@ TONVALE_DECLARE_HANDLE(HBRUSH);
 TONVALE_DECLARE_HANDLE(HPEN);
 TONVALE_DECLARE_HANDLE(HFONT);
 TONVALE_DECLARE_HANDLE(HMIDIOUT);
+TONVALE_DECLARE_HANDLE(HMIDIIN);
 TONVALE_DECLARE_HANDLE(HMONITOR);
 #undef TONVALE_DECLARE_HANDLE
 typedef HICON HCURSOR;
@@ -68,6 +69,7 @@ typedef HINSTANCE HMODULE;
 typedef INT_PTR(WINAPI* FARPROC)();
 typedef void* HGDIOBJ;
 typedef HMIDIOUT* LPHMIDIOUT;
+typedef HMIDIIN* LPHMIDIIN;
 
 #define TRUE 1
 #define FALSE 0
@@ -235,6 +237,13 @@ struct MIDIOUTCAPSA {
     WORD wChannelMask;
     DWORD dwSupport;
 };
+struct MIDIINCAPSA {
+    WORD wMid;
+    WORD wPid;
+    MMVERSION vDriverVersion;
+    CHAR szPname[MAXPNAMELEN];
+    DWORD dwSupport;
+};
 #pragma pack(pop)
 
 // Window messages.
@@ -361,6 +370,12 @@ struct MIDIOUTCAPSA {
 #define MIDIERR_NOTREADY 67
 #define MIDIERR_NODEVICE 68
 #define CALLBACK_NULL 0x00000000L
+#define CALLBACK_WINDOW 0x00010000L
+
+// Multimedia MIDI input, its messages to a window callback.
+#define MM_MIM_OPEN 0x3C1
+#define MM_MIM_CLOSE 0x3C2
+#define MM_MIM_DATA 0x3C3
 
 // Multimedia timers.
 #define TIME_ONESHOT 0x0000
@@ -516,5 +531,11 @@ MMRESULT WINAPI midiOutReset(HMIDIOUT handle);
 MMRESULT WINAPI midiOutClose(HMIDIOUT handle);
 MMRESULT WINAPI midiOutGetErrorTextA(MMRESULT error, LPSTR text, UINT textSize);
 MMRESULT WINAPI midiOutShortMsg(HMIDIOUT handle, DWORD message);
+UINT WINAPI midiInGetNumDevs(void);
+MMRESULT WINAPI midiInGetDevCapsA(UINT_PTR deviceId, MIDIINCAPSA* caps, UINT capsSize);
+MMRESULT WINAPI midiInOpen(LPHMIDIIN handle, UINT deviceId, DWORD_PTR callback, DWORD_PTR instance, DWORD flags);
+MMRESULT WINAPI midiInStart(HMIDIIN handle);
+MMRESULT WINAPI midiInReset(HMIDIIN handle);
+MMRESULT WINAPI midiInClose(HMIDIIN handle);
 MMRESULT WINAPI timeSetEvent(UINT delay, UINT resolution, LPTIMECALLBACK callback, DWORD_PTR user, UINT flags);
 MMRESULT WINAPI timeKillEvent(UINT timerId);

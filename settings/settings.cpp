@@ -3,6 +3,7 @@
 #include "model/key_map.h"
 #include "model/keys.h"
 #include "model/performance.h"
+#include "port/midi_in_port.h"
 #include "port/midi_out_port.h"
 #include "settings/settings_file.h"
 
@@ -62,6 +63,8 @@ Settings capturedSettings() {
     now.windowY = g_settings.windowKnown ? g_settings.windowPosition.y : NO_WINDOW_POSITION;
     now.keyLayout = g_keyMap.layout;
     std::copy(std::begin(g_keyMap.custom), std::end(g_keyMap.custom), now.customKeys);
+    copyDeviceName(now.inputName, g_input.deviceName, deviceNameLength(g_input.deviceName));
+    now.splitNote = g_model.splitNote;
     return now;
 }
 
@@ -86,6 +89,7 @@ bool rememberedWindowPosition(POINT* position) {
 void restoreSettings() {
     restoreModel(g_settings.remembered);
     selectDeviceNamed(g_settings.remembered.deviceName);
+    keepInputName(g_settings.remembered.inputName);
 }
 
 void restoreModel(const Settings& settings) {
@@ -104,6 +108,7 @@ void restoreModel(const Settings& settings) {
         g_model.channelBanks[c] = settings.banks[c] == NO_BANK ? ChannelBank{} : ChannelBank{true, settings.banks[c]};
     }
     g_model.activeSection = settings.activeSection;
+    g_model.splitNote = settings.splitNote;
     restoreKeyMap(settings.keyLayout, settings.customKeys);
 }
 

@@ -30,7 +30,8 @@ void loadSettings();
 bool rememberedWindowPosition(POINT* position);
 // The remembered sections, patches and active section into the model, and
 // the remembered device selected by its name: after the device count is
-// read, before the device is opened.
+// read, before the device is opened. The remembered input is named, to be
+// opened after the device.
 void restoreSettings();
 void restoreModel(const Settings& settings);
 

@@ -125,6 +125,13 @@ const Field FIELDS[] = {
     optional(number(Scope::GENERAL, "General", "WindowY", -WINDOW_LIMIT - 1, WINDOW_LIMIT, 0, 0,
                     [](Settings& s, int32_t) -> int32_t& { return s.windowY; }),
              NO_WINDOW_POSITION),
+    // Written once chosen: a first run's file is as it always was.
+    optional(Field{Scope::GENERAL, "General", "Input", Kind::NAME, 0, 0, 0, nullptr, 0, 0, false, nullptr,
+                   [](Settings& s) -> DeviceName& { return s.inputName; }},
+             0),
+    optional(number(Scope::GENERAL, "General", "SplitNote", 0, NOTE_COUNT - 1, 0, SPLIT_NOTE_START,
+                    [](Settings& s, int32_t) -> int32_t& { return s.splitNote; }),
+             SPLIT_NOTE_START),
 };
 
 int32_t indexCount(Scope scope) {
@@ -193,7 +200,8 @@ void writeField(TextWriter& out, const Field& field, Settings& settings, int32_t
 }
 
 bool written(const Field& field, Settings& settings, int32_t index) {
-    return !field.optional || field.kind == Kind::NAME || field.at(settings, index) != field.start;
+    if (!field.optional) return true;
+    return field.kind == Kind::NAME ? field.text(settings)[0] != 0 : field.at(settings, index) != field.start;
 }
 
 // Keys by the key table's names, so that a file reads the same on every

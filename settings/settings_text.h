@@ -40,6 +40,9 @@ struct Settings {
     char deviceName[MAXPNAMELEN] = {};
     int32_t keyLayout = 0;
     KeyBinding customKeys[KEY_ID_COUNT] = {}; // the player's own layout, kept while another plays
+    // The MIDI input by name, zero-filled after it; empty: none.
+    char inputName[MAXPNAMELEN] = {};
+    int32_t splitNote = 0; // incoming notes from here up play the right section
     Settings();
 };
 // Whole numbers and bytes with no padding: two records are the same

@@ -1,8 +1,9 @@
 // Playing allocates no memory: a long burst of keys, chords (strummed and
 // latched, their one-shots firing), Shift, Tab, Page Up and Page Down, Home,
 // the sustain pedal, the arrows, the keys lost and regained, timer ticks,
-// knob and wheel drags, menu choices with banks, RESET and
-// paints, counted allocation by allocation. The fake records into fixed
+// knob and wheel drags, menu choices with banks, RESET, paints and a MIDI
+// input's notes, pedal, bend, modulation and program changes, counted
+// allocation by allocation. The fake records into fixed
 // storage; its log is cleared between rounds so it never fills up. A take is
 // recorded throughout, its timer making its next chunk ready between rounds
 // and handing it to the writer, which saves it while the next rounds play.
@@ -13,6 +14,7 @@
 #include "input/pitch_bend.h"
 #include "model/key_map.h"
 #include "model/performance.h"
+#include "port/midi_in_port.h"
 #include "port/take_recorder.h"
 #include "tests/alloc/allocation_counter.h"
 #include "tests/unit/key_messages.h"
@@ -134,6 +136,16 @@ void useThePanel(int round, BurstTally& tally) {
     tally.messages += 10;
 }
 
+// The input's note, held under its pedal, bend and modulation, with a
+// program change, a controller and channel pressure, then all let go.
+void playInput(int round, BurstTally& tally) {
+    const DWORD n = 36 + round % 24; // the left section's, which plays no chords
+    const DWORD messages[] = {0x7F0090 | n << 8, 0x7F40B0, 0x7F30E0, 0x4001B0, 0xC0 | (DWORD)round % 128 << 8,
+                              0x5007B0,          0x40D0,   0x80 | n << 8, 0x40B0, 0x4000E0, 0x01B0};
+    for (const DWORD message : messages) MainWndProc(fake::WINDOW, MM_MIM_DATA, (WPARAM)g_input.handle, message);
+    tally.messages += sizeof messages / sizeof messages[0];
+}
+
 TEST_F(NoAllocationTest, PlayingAllocatesNothing) {
     g_model.sections[1].values[ParamId::CHORD] = ChordType::SEVENTH;
     g_model.sections[1].strumMs = 15;
@@ -142,6 +154,8 @@ TEST_F(NoAllocationTest, PlayingAllocatesNothing) {
     registerMainClass(fake::INSTANCE); // posted messages reach the window procedure
     createPanelSurfaces(fake::WINDOW);
     keyPress(0x43, VK_F9); // a take, recorded throughout
+    fake::script.inputCount = 1;
+    ASSERT_EQ(openInputNamed(fake::WINDOW, "Input 0"), MMSYSERR_NOERROR);
     fake::clearLog();
     BurstTally tally{};
     size_t allocations = 0;
@@ -152,6 +166,7 @@ TEST_F(NoAllocationTest, PlayingAllocatesNothing) {
         pedalArrowsAndFocus(round, tally);
         dragTheWheel(round, tally);
         useThePanel(round, tally);
+        playInput(round, tally);
         keepTally(tally);
         allocations += stopCountingAllocations();
         fake::script.performanceCounter += 10000000; // a second a round: saves, written beside the rounds after
@@ -160,7 +175,7 @@ TEST_F(NoAllocationTest, PlayingAllocatesNothing) {
     settleTakes();
 
     EXPECT_EQ(allocations, 0u);
-    EXPECT_GE(tally.messages, 12000u);
+    EXPECT_GE(tally.messages, 16000u);
     EXPECT_GE(tally.midiMessages, (size_t)ROUNDS * 10) << "the burst really played";
     EXPECT_EQ(tally.timerStarts, (size_t)ROUNDS * 4); // the bend's two, Home's press and release
     EXPECT_EQ(tally.strumMessages, (size_t)ROUNDS * 3) << "each chord's three later notes";

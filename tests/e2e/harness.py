@@ -23,6 +23,7 @@ import zlib
 
 PANEL_WIDTH, PANEL_HEIGHT = 800, 250
 MAIN_WINDOW_CLASS = "Tonvale 1.0 (beta)"
+INPUT_SCRIPT = "input.txt"  # what the test driver's MIDI input plays next
 MAIN_WINDOW_TITLE = "Tonvale 1.0 (beta)"
 SCREEN_SIZE = (1280, 1024)  # the window sits at (415, 746): it must fit
 DEFAULT_TIMEOUT = 15.0
@@ -669,6 +670,13 @@ class Tonvale:
         self.main = None  # the main window, once shown
         self.main_window_shown = False  # ever seen visible
 
+    def play_input(self, *messages):
+        """The open MIDI input plays these (ms, message) pairs, ms from when the driver finds them."""
+        path = os.path.join(self.folder, INPUT_SCRIPT)
+        with open(path + ".part", "w") as f:
+            f.writelines(f"{ms} {message:X}\n" for ms, message in messages)
+        os.replace(path + ".part", path)  # whole, or not at all, when the driver looks
+
     # ---- windows
 
     def windows(self):
@@ -931,7 +939,7 @@ class E2ETest(unittest.TestCase):
         return path
 
     def start_tonvale(self, devices=None, fail=None, patch_names=True, driver="test", wait_for_window=True,
-                      folder=None, environment=None):
+                      folder=None, environment=None, inputs=None):
         """Copies the program, the patch-name file and a MIDI driver into a
         fresh folder and starts it there under Wine.
 
@@ -944,6 +952,7 @@ class E2ETest(unittest.TestCase):
                  unpacked package, say): only the driver is added to it
         environment: more variables for Wine, e.g. {"LC_ALL": "C.UTF-8"} for
                  Unix file names outside ASCII
+        inputs:  names of the driver's MIDI inputs, which play what play_input() gives them
         """
         build = Config.windows_build
         if folder is None:
@@ -958,6 +967,8 @@ class E2ETest(unittest.TestCase):
         if fail:
             script["TONVALE_MIDI_FAIL"] = fail if isinstance(fail, str) else ",".join(fail)
         script.update(environment or {})
+        if inputs:
+            script.update(TONVALE_MIDI_INPUTS="|".join(inputs), TONVALE_MIDI_INPUT_SCRIPT=INPUT_SCRIPT)
         tonvale = launch(self.session, folder, "tonvale.exe", script, self.started.append)
         if wait_for_window:
             tonvale.wait_for_window()

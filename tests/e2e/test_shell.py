@@ -151,7 +151,7 @@ class ShellTest(E2ETest):
         self.assertFalse(dialog.extended)
         self.assertEqual(f"0x{dialog.style:08X}", "0x90C808C4")
         self.assertEqual(dialog.exstyle, 0)
-        self.assertEqual(dialog.box[2:], (240, 88))
+        self.assertEqual(dialog.box[2:], (240, 144))
         self.assertEqual(dialog.title, "Setup MIDI output")
         self.assertEqual(dialog.font, (8, "MS Sans Serif"))
         self.assertEqual((dialog.menu, dialog.window_class), (None, None))
@@ -163,4 +163,6 @@ class ShellTest(E2ETest):
             ("button", 102, "Split", (28, 72, 40, 12), "0x50030009", "0x00000000"),
             ("button", 103, "Single", (72, 72, 44, 12), "0x50000009", "0x00000000"),
             ("button", 104, "Custom", (120, 72, 48, 12), "0x50000009", "0x00000000"),
+            ("static", 65535, "MIDI input:", (4, 89, 60, 10), "0x50000000", "0x00000000"),
+            ("listbox", 105, "ListBox2", (4, 100, 176, 40), "0x50A10001", "0x00000000"),
         ])

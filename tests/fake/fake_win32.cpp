@@ -1,5 +1,7 @@
 #include "tests/fake/fake_win32.h"
 
+#include "resources/resource.h"
+
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
@@ -44,6 +46,7 @@ const char* const FN_NAMES[] = {
     "SetTextColor", "TextOutA", "MoveToEx", "LineTo", "midiOutGetNumDevs", "midiOutGetDevCapsA", "midiOutOpen",
     "midiOutReset", "midiOutClose", "midiOutGetErrorTextA", "midiOutShortMsg", "GetKeyState", "MessageBeep",
     "SetBkColor", "PostMessageA", "timeSetEvent", "timeKillEvent", "MessageBoxW", "GetSaveFileNameW",
+    "midiInGetNumDevs", "midiInGetDevCapsA", "midiInOpen", "midiInStart", "midiInReset", "midiInClose",
 };
 // clang-format on
 static_assert(sizeof FN_NAMES / sizeof FN_NAMES[0] == (size_t)Fn::Count, "a name for every function");
@@ -66,8 +69,8 @@ HandleLabel labels[LABEL_CAPACITY];
 size_t labelCount;
 uintptr_t nextHandle;
 
-enum Kind { KIND_DC, KIND_BITMAP, KIND_MENU, KIND_PEN, KIND_FONT, KIND_MIDI, KIND_COUNT };
-const char* const KIND_PREFIX[KIND_COUNT] = {"dc", "bitmap", "menu", "pen", "font", "midi"};
+enum Kind { KIND_DC, KIND_BITMAP, KIND_MENU, KIND_PEN, KIND_FONT, KIND_MIDI, KIND_INPUT, KIND_COUNT };
+const char* const KIND_PREFIX[KIND_COUNT] = {"dc", "bitmap", "menu", "pen", "font", "midi", "input"};
 unsigned kindSerial[KIND_COUNT];
 
 struct PostedMessage {
@@ -137,8 +140,14 @@ void removeTimeEvent(size_t i) {
 
 // Inserted into the setup dialog's list, for LB_GETTEXT.
 constexpr size_t LIST_CAPACITY = 16;
-char listItems[LIST_CAPACITY][64];
-size_t listItemCount;
+// The setup dialog's two lists, the devices' and the inputs', with the
+// selection LB_SETCURSEL made.
+struct ListBox {
+    char items[LIST_CAPACITY][64];
+    size_t count;
+    LRESULT current;
+} lists[2];
+ListBox& listOf(int itemId) { return lists[itemId == IDC_INPUT_LIST]; }
 
 RECT windowRect;
 
@@ -284,7 +293,6 @@ WNDPROC windowProc;
 int quitCode;
 bool quitPosted;
 size_t resetCalls;
-LRESULT listCurrentSelection;
 int checkedButton;
 INT_PTR endDialogResult;
 
@@ -466,7 +474,9 @@ std::string describe(const Call& c) {
                format(" %d", (int)a[3]);
     case Fn::MoveToEx:
     case Fn::LineTo: return n + " " + handleArg(a[0]) + format(" %d,%d", (int)a[1], (int)a[2]);
+    case Fn::midiInGetDevCapsA:
     case Fn::midiOutGetDevCapsA: return n + format(" %lld size %u", (long long)a[0], (unsigned)a[1]);
+    case Fn::midiInOpen:
     case Fn::midiOutOpen:
         return n + format(" device %u callback ", (unsigned)a[0]) + handleArg(a[1]) +
                format(" instance %lld flags 0x%x -> ", (long long)a[2], (unsigned)a[3]) +
@@ -477,6 +487,7 @@ std::string describe(const Call& c) {
     case Fn::CreateCompatibleDC:
     case Fn::GetDC: return n + (a[0] ? " " + handleArg(a[0]) : std::string("")) + " -> " + handleArg(c.result);
     case Fn::ReleaseCapture:
+    case Fn::midiInGetNumDevs:
     case Fn::midiOutGetNumDevs: return n;
     default: // the calls that take one handle
         return n + " " + handleArg(a[0]);
@@ -520,10 +531,9 @@ void reset() {
     quitCode = 0;
     quitPosted = false;
     resetCalls = 0;
-    listCurrentSelection = LB_ERR;
     checkedButton = 0;
     endDialogResult = 0;
-    listItemCount = 0;
+    for (ListBox& list : lists) list = ListBox{{}, 0, LB_ERR};
     windowRect = RECT{};
     {
         const FileHold hold(fileLock);
@@ -942,7 +952,7 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND own
            fake::resourceName(templateName).c_str());
     if (script.dialogFails) return -1;
     fake::endDialogResult = 0;
-    fake::listItemCount = 0;
+    for (fake::ListBox& list : fake::lists) list.count = 0;
     dialogFunc(fake::DIALOG, WM_INITDIALOG, 0, initParam);
     // The dialog has the keyboard focus while it is up; the owner gets it back.
     fake::deliver(owner, WM_KILLFOCUS, (WPARAM)fake::DIALOG, 0);
@@ -960,17 +970,19 @@ BOOL WINAPI EndDialog(HWND dialog, INT_PTR result) {
 LRESULT WINAPI SendDlgItemMessageA(HWND dialog, int itemId, UINT message, WPARAM wParam, LPARAM lParam) {
     const char* text = message == LB_INSERTSTRING ? (const char*)lParam : nullptr;
     record(Fn::SendDlgItemMessageA, {(intptr_t)dialog, itemId, (intptr_t)message, (intptr_t)wParam, lParam}, text);
+    fake::ListBox& list = fake::listOf(itemId);
+    const LRESULT scripted = itemId == IDC_INPUT_LIST ? script.inputSelection : script.listSelection;
     switch (message) {
     case LB_INSERTSTRING:
-        if (fake::listItemCount == fake::LIST_CAPACITY) return LB_ERR;
-        fake::copyText(fake::listItems[fake::listItemCount], sizeof fake::listItems[0], text);
-        return (LRESULT)fake::listItemCount++;
+        if (list.count == fake::LIST_CAPACITY) return LB_ERR;
+        fake::copyText(list.items[list.count], sizeof list.items[0], text);
+        return (LRESULT)list.count++;
     case LB_GETTEXT:
-        if (wParam >= fake::listItemCount) return LB_ERR;
-        std::strcpy((char*)lParam, fake::listItems[wParam]);
+        if (wParam >= list.count) return LB_ERR;
+        std::strcpy((char*)lParam, list.items[wParam]);
         return (LRESULT)std::strlen((char*)lParam);
-    case LB_SETCURSEL: fake::listCurrentSelection = (LRESULT)wParam; return (LRESULT)wParam;
-    case LB_GETCURSEL: return script.listSelection != LB_ERR - 1 ? script.listSelection : fake::listCurrentSelection;
+    case LB_SETCURSEL: list.current = (LRESULT)wParam; return (LRESULT)wParam;
+    case LB_GETCURSEL: return scripted != LB_ERR - 1 ? scripted : list.current;
     case BM_SETCHECK:
         if (wParam == BST_CHECKED) fake::checkedButton = itemId;
         return 0;
@@ -1391,3 +1403,32 @@ HANDLE WINAPI CreateThread(SECURITY_ATTRIBUTES*, SIZE_T, LPTHREAD_START_ROUTINE 
 }
 
 BOOL WINAPI SetThreadPriority(HANDLE, int) { return TRUE; }
+
+// WINMM: the MIDI input, "Input 0", "Input 1"...; its data is the test's to deliver.
+
+UINT WINAPI midiInGetNumDevs(void) { return record(Fn::midiInGetNumDevs, {}), script.inputCount; }
+
+MMRESULT WINAPI midiInGetDevCapsA(UINT_PTR deviceId, MIDIINCAPSA* caps, UINT capsSize) {
+    record(Fn::midiInGetDevCapsA, {(intptr_t)deviceId, (intptr_t)capsSize});
+    std::snprintf(caps->szPname, sizeof caps->szPname, "Input %u", (unsigned)deviceId);
+    return deviceId < script.inputCount ? MMSYSERR_NOERROR : MMSYSERR_BADDEVICEID;
+}
+
+MMRESULT WINAPI midiInOpen(LPHMIDIIN handle, UINT deviceId, DWORD_PTR callback, DWORD_PTR instance, DWORD flags) {
+    fake::Call& call =
+        record(Fn::midiInOpen, {(intptr_t)deviceId, (intptr_t)callback, (intptr_t)instance, (intptr_t)flags});
+    if (script.inputOpenResult == MMSYSERR_NOERROR)
+        *handle = (HMIDIIN)(call.result = (intptr_t)fake::newHandle(fake::KIND_INPUT));
+    return script.inputOpenResult;
+}
+
+MMRESULT WINAPI midiInStart(HMIDIIN handle) { return record(Fn::midiInStart, {(intptr_t)handle}), MMSYSERR_NOERROR; }
+MMRESULT WINAPI midiInReset(HMIDIIN handle) { return record(Fn::midiInReset, {(intptr_t)handle}), MMSYSERR_NOERROR; }
+
+// As the system does, the close is posted to the window.
+MMRESULT WINAPI midiInClose(HMIDIIN handle) {
+    record(Fn::midiInClose, {(intptr_t)handle});
+    if (fake::postedCount < fake::POSTED_CAPACITY)
+        fake::posted[fake::postedCount++] = {fake::WINDOW, MM_MIM_CLOSE, (WPARAM)handle, 0};
+    return MMSYSERR_NOERROR;
+}

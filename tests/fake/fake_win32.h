@@ -30,7 +30,8 @@ enum class Fn {
     GetStockObject, CreatePen, CreateFontIndirectA, BitBlt, StretchBlt, SetStretchBltMode, SetBrushOrgEx, SetBkMode,
     SetTextColor, TextOutA, MoveToEx, LineTo, midiOutGetNumDevs, midiOutGetDevCapsA, midiOutOpen, midiOutReset,
     midiOutClose, midiOutGetErrorTextA, midiOutShortMsg, GetKeyState, MessageBeep, SetBkColor, PostMessageA,
-    timeSetEvent, timeKillEvent, MessageBoxW, GetSaveFileNameW,
+    timeSetEvent, timeKillEvent, MessageBoxW, GetSaveFileNameW, midiInGetNumDevs, midiInGetDevCapsA, midiInOpen,
+    midiInStart, midiInReset, midiInClose,
     Count
 };
 // clang-format on
@@ -75,6 +76,8 @@ struct Script {
     // What a reset or a short message on a null handle (no device open)
     // gets; Windows answers MMSYSERR_INVALHANDLE.
     MMRESULT noDeviceResult = MMSYSERR_NOERROR;
+    UINT inputCount = 0; // MIDI inputs, and what opening one gets
+    MMRESULT inputOpenResult = MMSYSERR_NOERROR;
 
     // Keyboard: what GetKeyState reports, by virtual-key code.
     SHORT keyState[256] = {};
@@ -100,6 +103,7 @@ struct Script {
     INT_PTR dialogButton = IDCANCEL;
     bool dialogFails = false;
     LRESULT listSelection = LB_ERR - 1;
+    LRESULT inputSelection = LB_ERR - 1; // the same for the input list
     // The key layout button checked when OK is pressed; 0: the one set.
     int keysButton = 0;
 

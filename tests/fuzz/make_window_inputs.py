@@ -90,6 +90,14 @@ def focus(change):
     return [13, change] + ([0] if change == CAPTURE_CHANGED else [])  # capture taken by another window
 
 
+def midi_in(message):  # a word from the MIDI input open, status in the low byte
+    return [14] + list(message.to_bytes(4, "big")) + [1]
+
+
+def note_in(n, velocity, status=0x90):
+    return midi_in(status | n << 8 | velocity << 16)
+
+
 CORPUS = {
     "keys_in_both_rows": key(0, 0, PRESS) + key(1, 0, PRESS) + key(0, 0, REPEAT) + key(0, 0, REPEAT)
     + key(0, 4, PRESS) + key(0, 0, RELEASE) + key(1, 0, RELEASE) + key(0, 4, RELEASE) + paint(),
@@ -110,6 +118,11 @@ CORPUS = {
     # Home's timer is 4, in four bytes.
     "home_and_shift": panel_key(HOME, PRESS) + [7, 0, 0, 0, 0, 4] * 3 + panel_key(SHIFT, PRESS) + key(0, 0, PRESS)
     + panel_key(SHIFT, RELEASE) + key(0, 0, RELEASE) + panel_key(HOME, RELEASE),
+    # Notes either side of the split under the input's pedal, bend and
+    # modulation, the keys lost meanwhile; a clock and a channel mode message.
+    "midi_input": note_in(48, 90) + note_in(72, 80) + midi_in(0x7F40B0) + midi_in(0x7F30E0) + midi_in(0x6401B0)
+    + focus(KILL_FOCUS) + focus(SET_FOCUS) + midi_in(0xF8) + midi_in(0x7BB0) + note_in(48, 0) + note_in(72, 0, 0x80)
+    + midi_in(0x40B0) + midi_in(0x4000E0) + midi_in(0x01B0),
 }
 
 REGRESSIONS = {
@@ -142,6 +155,9 @@ REGRESSIONS = {
     # The pedal comes up on the channel it went down on.
     "pedal_across_tab_and_a_channel_change": panel_key(SPACE, PRESS) + char(9) + answers(CHANNEL_ITEM, 6)
     + button(1, CHANNEL) + panel_key(SPACE, RELEASE),
+    # An input note ends as it started, though its section's octave changed.
+    "octave_change_while_an_input_note_is_held": note_in(72, 100) + answers(OCTAVE_ITEM, 3) + button(1, OCTAVE)
+    + note_in(72, 0, 0x80),
     "wheel_drag_losing_the_capture": down(at(WHEEL, 10, 60)) + move(at(WHEEL, 10, 20)) + focus(CAPTURE_CHANGED)
     + move(at(WHEEL, 10, 10)) + up(at(WHEEL, 10, 10)),
 }

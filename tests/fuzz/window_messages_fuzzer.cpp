@@ -4,10 +4,12 @@
 // characters, the mouse anywhere (negative and huge too), timers and
 // commands with any id, the keys lost and regained, the mouse capture lost,
 // the state of Ctrl and Caps Lock, the menu's choice and the setup dialog's
-// answer. After each message the wire carries only well-formed messages,
+// answer (the same for its input list), any word from the MIDI input as
+// MM_MIM_DATA. After each message the wire carries only well-formed messages,
 // and the window has ended only through OFF; once the keys are lost nothing
-// sounds and the ramps' timers are stopped. At the end, with every key of either
-// row, Space and Home that is still held released and the ramps over,
+// sounds, unless the input holds it, and the ramps' timers are stopped. At
+// the end, with every key of either row, Space and Home that is still held
+// released, all the input holds let go and the ramps over,
 // every note started has stopped, every pedal is up, nothing is modulated and the timers are
 // stopped. A violation aborts with its reason and the messages delivered.
 #include "app/commands.h"
@@ -20,6 +22,7 @@
 #include "input/pitch_bend.h"
 #include "model/key_map.h"
 #include "model/performance.h"
+#include "port/midi_in_port.h"
 #include "port/midi_out_port.h"
 #include "tests/fake/fake_win32.h"
 #include "tests/property/wire_check.h"
@@ -72,6 +75,7 @@ const char* messageName(UINT message) {
     case WM_ENTERMENULOOP: return "WM_ENTERMENULOOP";
     case WM_EXITMENULOOP: return "WM_EXITMENULOOP";
     case WM_CAPTURECHANGED: return "WM_CAPTURECHANGED";
+    case MM_MIM_DATA: return "MM_MIM_DATA";
     default: return "script";
     }
 }
@@ -150,6 +154,8 @@ void scriptSystem(FuzzedDataProvider& input) {
     script.dialogButton = input.ConsumeBool() ? IDOK : IDCANCEL;
     script.openResult = input.ConsumeBool() ? MMSYSERR_NOERROR : MMSYSERR_ALLOCATED;
     script.listSelection = input.ConsumeIntegralInRange<int>(LB_ERR, (int)script.deviceCount - 1);
+    script.inputSelection = script.listSelection + 1; // none, or an input as the device
+    script.inputOpenResult = script.openResult;
     const LPARAM answers =
         (LPARAM)(script.dialogButton | (script.openResult != MMSYSERR_NOERROR) << 8 | (script.listSelection + 1) << 16);
     g_delivered.push_back(Delivered{SCRIPT_SYSTEM, script.menuChoice, answers});
@@ -182,7 +188,7 @@ bool keysLost(const Delivered& last) { return last.message == WM_KILLFOCUS || la
 
 void deliverOne(FuzzedDataProvider& input) {
     bool goingUp = false;
-    switch (input.ConsumeIntegralInRange<int>(0, 13)) {
+    switch (input.ConsumeIntegralInRange<int>(0, 14)) {
     case 0: { // a key of either row
         const int32_t s = input.ConsumeIntegralInRange<int>(0, SECTION_COUNT - 1);
         const unsigned scanCode = (unsigned)splitKeyId(s, input.ConsumeIntegralInRange<int>(0, KEY_COUNT - 1));
@@ -219,6 +225,11 @@ void deliverOne(FuzzedDataProvider& input) {
     case 10: scriptSystem(input); break;
     case 11: deliver(WM_PAINT, 0, 0); break;
     case 12: deliverPanelKey(input); break;
+    case 14: { // any word from the MIDI input, mostly from the one open
+        const LPARAM message = input.ConsumeIntegral<uint32_t>();
+        deliver(MM_MIM_DATA, input.ConsumeIntegralInRange<int>(0, 7) ? (WPARAM)g_input.handle : 1, message);
+        break;
+    }
     default: deliverFocusChange(input); break;
     }
 }
@@ -235,9 +246,12 @@ void startProgram() {
     fake::script.noDeviceResult = MMSYSERR_INVALHANDLE; // as Windows answers
     g_delivered.clear();
     std::fill(std::begin(g_held), std::end(g_held), false);
+    fake::script.inputCount = 2;
     if (chdir(TONVALE_SOURCE_DIR "/resources") != 0) fail({"cannot enter the patch-name folder"});
     const bool started = registerMainClass(fake::INSTANCE) && createMainWindow(fake::INSTANCE, SW_SHOWDEFAULT);
     if (chdir(g_home) != 0 || !started) fail({"the program did not start"});
+    keepInputName("Input 0");
+    openInputNamed(fake::WINDOW, "Input 0");
     fake::clearLog();
 }
 
@@ -259,7 +273,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     while (input.remaining_bytes() > 0) {
         deliverOne(input);
         wire.readLog(g_delivered.size() - 1);
-        if (keysLost(g_delivered.back())) {
+        if (keysLost(g_delivered.back()) && !WireCheck::inputHolds()) {
             wire.expectSilence("once the keys were lost");
             wire.expectRampsStopped(g_delivered.size() - 1, "once the keys were lost");
         }
@@ -279,6 +293,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     deliver(WM_KEYUP, VK_SPACE, fake::releaseOf(SPACE_SCAN_CODE));
     deliver(WM_KEYUP, VK_HOME, fake::releaseOf(HOME_KEY_ID));
     deliver(WM_LBUTTONUP, 0, 0);
+    for (const DWORD message : WireCheck::inputReleases()) deliver(MM_MIM_DATA, (WPARAM)g_input.handle, message);
     wire.readLog(g_delivered.size() - 1);
     g_delivered.push_back(Delivered{WM_TIMER, TIMER_BEND_RAMP, 0}); // stands for the ticks until the timers stop
     wire.tickUntilRampsStop(g_delivered.size() - 1, MAX_BEND_TICKS);

@@ -14,7 +14,11 @@
 // sounds and both timers are stopped at once. Each section starts with a
 // chord type, a strum and a latch of its own; a strum's one-shots fire now
 // and then, their messages sometimes delivered only with the next event's;
-// the chords latched are let go by CHORD before the end's silence.
+// the chords latched are let go by CHORD before the end's silence. A MIDI
+// input, split at a note of the seed's, sends notes (note-offs also as
+// velocity 0), its pedal, bends, its modulation, program changes, a
+// controller and channel pressure on any channel; the keys lost do not end
+// what it holds, and it lets go of all before the end.
 //
 // Seeds 1..DEFAULT_SEEDS run by default. TONVALE_PROPERTY_SEEDS=<n> runs
 // seeds 1..n (a long run); TONVALE_PROPERTY_SEED=<seed> replays one seed and
@@ -28,6 +32,7 @@
 #include "model/key_map.h"
 #include "model/key_table.h"
 #include "model/performance.h"
+#include "port/midi_in_port.h"
 #include "port/take_recorder.h"
 #include "settings/settings.h"
 #include "tests/property/wire_check.h"
@@ -115,6 +120,8 @@ public:
         chooseLayout();
         chooseChords();
         chooseSoftVolumesAndBanks();
+        g_model.splitNote = below(2) ? 48 + below(25) : below(128);
+        events.push_back("split at note " + std::to_string(g_model.splitNote));
         loadSettings(); // names the file: none is there
         watchSettings(fake::WINDOW);
         g_settings.saved = capturedSettings();
@@ -124,6 +131,7 @@ public:
         for (int k = 0; k < KEY_TOTAL; ++k) {
             if (down[k]) event(std::string("release ") + KEYS[k].name, [&] { keyMessage(k, true); });
         }
+        for (const DWORD message : WireCheck::inputReleases()) inputMessage(message);
         for (int32_t s = 0; s < SECTION_COUNT; ++s) {
             if (g_model.sections[s].latch && chordModeOn(s)) clickButton(s, ParamId::CHORD);
         }
@@ -190,7 +198,7 @@ private:
         wire.expect(g_modifiers.leftShift == down[SHIFT_KEY] && g_modifiers.rightShift == down[RIGHT_SHIFT_KEY],
                     "Shift not as its keys left it", at);
         const int32_t active = paramValue(g_model.sections[g_model.activeSection], ParamId::CHANNEL);
-        wire.expect(wire.modulatedChannel() < 0 || wire.modulatedChannel() == active,
+        wire.expect(!wire.modulatedBeyond(1u << active | g_model.inputModulation.channels),
                     "the modulation up on a channel the active section left", at);
         if (pedalExpected >= 0)
             wire.expect(wire.lastPedalDown() == pedalExpected, "the pedal down on another channel", at);
@@ -327,7 +335,7 @@ private:
     void keyMessage(int k, bool goingUp, bool withAlt = false, bool again = false) {
         const bool wasDown = down[k] && !again;
         if (k == CAPS_LOCK_KEY && !wasDown && !goingUp) capsLockOn = !capsLockOn;
-        if (k == SPACE_KEY && !wasDown && !goingUp && !withAlt && !learningKey()) {
+        if (k == SPACE_KEY && !wasDown && !goingUp && !withAlt && !learningKey() && !g_model.inputPedal) {
             pedalExpected = paramValue(g_model.sections[g_model.activeSection], ParamId::CHANNEL);
         }
         down[k] = !goingUp;
@@ -443,7 +451,24 @@ private:
         if (id <= ParamId::OCTAVE) expectKeysLost("once a menu had the keys");
     }
 
+    // The input's message, on any channel, as the system hands it over.
+    void inputMessage(DWORD message) {
+        char what[32];
+        std::snprintf(what, sizeof what, "input 0x%06X", (unsigned)message);
+        event(what, [&] { send(MM_MIM_DATA, (WPARAM)g_input.handle, (LPARAM)message); });
+    }
+
+    // Notes about the split (note-offs as 0x80 or velocity 0), the pedal, the
+    // modulation, bends, a program change, pressure, the volume, a clock.
+    void playInput() {
+        static const DWORD KINDS[] = {0x90, 0x90, 0x80, 0xB0 | 64 << 8, 0xB0 | 1 << 8, 0xE0, 0xC0, 0xD0, 0x07B0, 0xF8};
+        const DWORD kind = KINDS[below(10)] | below(16), n = 36 + below(48);
+        const DWORD value = kind == 0x90 && below(4) == 0 ? 0 : below(128);
+        inputMessage(kind & 0xFF00 ? kind | value << 16 : kind | n << 8 | value << 16);
+    }
+
     void expectKeysLost(const std::string& moment) {
+        if (WireCheck::inputHolds()) return; // the input plays on
         wire.expectSilence(moment);
         wire.expectRampsStopped(events.size() - 1, moment);
         wire.expect(fake::timeEventsPending() == 0, "a strum's timer still set " + moment, events.size() - 1);
@@ -452,7 +477,10 @@ private:
     // Another window has the keys a while: each held key is let go there
     // or still held when they come back, and Caps Lock may change there.
     void loseAndRegainTheKeys() {
+        const size_t inputNotes = WireCheck::inputReleases().size();
         event("another window takes the keys", [] { send(WM_KILLFOCUS, 0, 0); });
+        wire.expect(WireCheck::inputReleases().size() == inputNotes, "the keys lost ended an input note",
+                    events.size() - 1);
         expectKeysLost("once another window had the keys");
         std::string what = "the keys come back";
         for (int k = 0; k < KEY_TOTAL; ++k) {
@@ -530,7 +558,7 @@ private:
         case 9: {
             const POINT p = inside(topButtonRects[TOP_BUTTON_RESET]);
             event("click RESET at " + pointText(p), [&] { click(p); });
-            wire.expect(wire.modulatedChannel() < 0, "the modulation up after RESET", events.size() - 1);
+            wire.expect(!wire.modulatedBeyond(0), "the modulation up after RESET", events.size() - 1);
             return true;
         }
         case 10: strayCommand(); return true;
@@ -540,14 +568,15 @@ private:
             event("the settings' wait ends", [] { send(WM_TIMER, TIMER_SETTINGS_SAVE, 0); });
             return true;
         case 13: return strumOneShot();
+        case 14: playInput(); return true;
         default: loseAndRegainTheKeys(); return true;
         }
     }
 
     void randomEvent() {
         // press, repeat, release, CHORD, + or -, parameter, knob, wheel, tick, RESET, stray command, key to
-        // learn, settings timer, strum one-shot, keys lost
-        static const int WEIGHTS[] = {30, 10, 27, 4, 6, 7, 6, 2, 12, 1, 1, 1, 3, 10, 2};
+        // learn, settings timer, strum one-shot, input, keys lost
+        static const int WEIGHTS[] = {30, 10, 27, 4, 6, 7, 6, 2, 12, 1, 1, 1, 3, 10, 30, 2};
         int total = 0;
         for (int w : WEIGHTS) total += w;
         for (;;) {
@@ -594,6 +623,8 @@ protected:
         g_menus.PatchMenu = CreatePopupMenu();
         g_menus.ChannelMenu = CreatePopupMenu();
         g_menus.OctaveMenu = CreatePopupMenu();
+        fake::script.inputCount = 1;
+        openInputNamed(fake::WINDOW, "Input 0");
         fake::clearLog();
     }
 };

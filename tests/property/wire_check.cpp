@@ -6,6 +6,7 @@
 #include "tests/fake/fake_win32.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace {
 
@@ -42,10 +43,10 @@ void WireCheck::onShortMessage(DWORD message, size_t event) {
     const unsigned data1 = (message >> 8) & 0xFF;
     const unsigned data2 = (message >> 16) & 0xFF;
     const std::string text = fake::describeShortMessage(message);
-    // The program sends note-off, note-on, the sustain, modulation and bank
-    // controllers, program change and pitch bend, nothing else.
+    // The program sends note-off, note-on, controllers, program change, the
+    // input's channel pressure and pitch bend, nothing else.
     const unsigned kind = status & 0xF0;
-    if (kind != 0x80 && kind != 0x90 && kind != 0xB0 && kind != 0xC0 && kind != 0xE0) {
+    if (kind < 0x80 || kind > 0xE0 || kind == 0xA0) {
         note("a status byte the program never sends", text + at(event));
         return;
     }
@@ -78,8 +79,12 @@ void WireCheck::onController(unsigned channel, unsigned controller, unsigned val
                              size_t event) {
     if (controller == 0 || controller == 32) return; // onBank's
     if (controller == 1) return onModulation(channel, value, text, event);
-    if (controller != 64 || (value != 0 && value != 127)) {
-        note("a controller other than the sustain pedal's", text + at(event));
+    if (controller >= 120) {
+        note("a channel mode message, which would undo what the ledgers hold", text + at(event));
+    } else if (controller != 64) {
+        return; // the input's, as it came
+    } else if (value != 0 && value != 127) {
+        note("a sustain pedal neither down nor up", text + at(event));
     } else if (value == 127) {
         if (pedalDown[channel]) note("the sustain pedal put down twice", text + at(event));
         pedalDown[channel] = event + 1;
@@ -91,26 +96,38 @@ void WireCheck::onController(unsigned channel, unsigned controller, unsigned val
     }
 }
 
-void WireCheck::onBend(unsigned channel, unsigned value, const std::string& text, size_t event) {
+void WireCheck::onBend(unsigned channel, unsigned value, const std::string&, size_t event) {
     bend[channel] = value;
     bentAt[channel] = event;
-    for (unsigned other = 0; other < 16; ++other) {
-        if (other != channel && bend[other] != 8192 && value != 8192) {
-            note("a bend on a second channel while the first is still bent",
-                 text + " with channel " + std::to_string(other + 1) + " at " + std::to_string(bend[other]) +
-                     at(event));
-        }
+}
+
+// Once the event is over, a channel bent or modulated is one the
+// keyboard's bend or Home, or the input's, holds.
+void WireCheck::expectControlsHeld(size_t event) {
+    for (unsigned channel = 0; channel < 16; ++channel) {
+        const bool bendHeld = (int)channel == g_model.bentChannel || (g_model.inputBend.channels >> channel & 1);
+        const bool modulationHeld = (int)channel == g_model.modulation.channel || (inputModulated >> channel & 1);
+        if (bend[channel] != 8192 && !bendHeld)
+            note("a channel bent that no bend holds", "channel " + std::to_string(channel + 1) + at(event));
+        if (modulation[channel] != 0 && !modulationHeld)
+            note("a channel modulated that no modulation holds", "channel " + std::to_string(channel + 1) + at(event));
     }
 }
 
-// Ramp steps of 16 at most; the end of everything brings it to 0 at once.
+// Home's ramp in steps of 16 at most; the end of everything brings it to 0
+// at once. The input's wheel moves as it will.
 void WireCheck::onModulation(unsigned channel, unsigned value, const std::string& text, size_t event) {
-    if (value > modulation[channel] + 16 || (value + 16 < modulation[channel] && value != 0))
+    const bool input = ((inputModulated | g_model.inputModulation.channels) >> channel & 1) != 0;
+    if (!input && (value > modulation[channel] + 16 || (value + 16 < modulation[channel] && value != 0)))
         note("a modulation step coarser than 16", text + " after " + std::to_string(modulation[channel]) + at(event));
-    if (value != 0 && modulated >= 0 && modulated != (int)channel)
-        note("a modulation on a second channel while the first is up", text + at(event));
     modulation[channel] = value;
-    if (value != 0 || modulated == (int)channel) modulated = value != 0 ? (int)channel : -1;
+}
+
+bool WireCheck::modulatedBeyond(uint32_t channels) const {
+    for (unsigned channel = 0; channel < 16; ++channel) {
+        if (modulation[channel] != 0 && !(channels >> channel & 1)) return true;
+    }
+    return false;
 }
 
 // A bank's two halves go right before a program change on their channel,
@@ -127,6 +144,19 @@ void WireCheck::onBank(unsigned kind, unsigned channel, unsigned data1, unsigned
     bank = half == 1 ? data2 << 7 : bank | data2;
     bankHalves = half;
     bankChannel = channel;
+}
+
+bool WireCheck::inputHolds() {
+    return g_model.inputPedal || g_model.inputBend.channels || g_model.inputModulation.channels ||
+           std::any_of(g_model.held + INPUT_SLOTS, std::end(g_model.held), [](const KeyVoices& k) { return k.count; });
+}
+
+std::vector<DWORD> WireCheck::inputReleases() {
+    std::vector<DWORD> messages = {0x40B0, 0x4000E0, 0x01B0}; // the pedal up, the bend and the modulation at rest
+    for (int32_t n = 0; n < NOTE_COUNT; ++n) {
+        if (g_model.held[inputSlotOf(n)].count) messages.push_back(0x80 | (DWORD)n << 8);
+    }
+    return messages;
 }
 
 void WireCheck::expect(bool holds, const std::string& kind, size_t event) {
@@ -153,6 +183,8 @@ void WireCheck::readLog(size_t event) {
         if (call.fn == fake::Fn::PostQuitMessage) ended = true;
     }
     fake::clearLog();
+    inputModulated = g_model.inputModulation.channels;
+    expectControlsHeld(event);
 }
 
 void WireCheck::expectSilence(const std::string& moment) {
@@ -168,7 +200,7 @@ void WireCheck::expectSilence(const std::string& moment) {
             note("a channel left bent " + moment, "channel " + std::to_string(channel + 1) + " at " +
                                                       std::to_string(bend[channel]) + at(bentAt[channel]));
         }
-        if ((int)channel == modulated)
+        if (modulation[channel] != 0)
             note("a channel left modulated " + moment, "channel " + std::to_string(channel + 1));
         if (pedalDown[channel]) {
             note("a sustain pedal still down " + moment,

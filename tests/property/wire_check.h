@@ -1,10 +1,11 @@
 // What the program put on the wire, read from the fake's log as it goes:
 // every short message well formed, every note it started stopped again (or
 // silenced by a device reset) at its velocity and none struck again while it
-// sounds, every sustain pedal that went down lifted on its channel, a bend and
-// the modulation (in steps of 16 at most) on one channel at a time, back at
-// rest, and a bank right before its channel's program change exactly where
-// the model has one. Shared by the property test and the
+// sounds, every sustain pedal that went down lifted on its channel, Home's
+// modulation in steps of 16 at most, a channel bent or modulated only while
+// a bend or a modulation holds it, back at rest, no channel mode message,
+// and a bank right before its channel's program change exactly where the
+// model has one. Shared by the property test and the
 // window-message fuzzer, so it uses no test framework.
 #pragma once
 
@@ -36,12 +37,17 @@ public:
     // the log after each tick; a timer still running is a violation.
     void tickUntilRampsStop(size_t event, int maxTicks);
 
+    // Whether the MIDI input holds a note, its pedal, bend or modulation,
+    // which the keys lost do not end; and the messages that let go of them.
+    static bool inputHolds();
+    static std::vector<DWORD> inputReleases();
+
     // A violation the caller saw itself, noted with the wire's.
     void expect(bool holds, const std::string& kind, size_t event);
     // The channel the sustain pedal last went down on, -1 before any.
     int lastPedalDown() const { return pedalChannel; }
-    // The channel the modulation is up on, -1 while it is at 0.
-    int modulatedChannel() const { return modulated; }
+    // Whether the modulation is up on a channel beyond these (by bit).
+    bool modulatedBeyond(uint32_t channels) const;
 
     bool failed() const { return !kinds.empty(); }
     // Each kind of violation with how often it happened and a few examples.
@@ -67,6 +73,7 @@ private:
     void onReset();
     void onController(unsigned channel, unsigned controller, unsigned value, const std::string& text, size_t event);
     void onBend(unsigned channel, unsigned value, const std::string& text, size_t event);
+    void expectControlsHeld(size_t event);
     void onModulation(unsigned channel, unsigned value, const std::string& text, size_t event);
     void onBank(unsigned kind, unsigned channel, unsigned data1, unsigned data2, const std::string& text, size_t event);
 
@@ -85,7 +92,7 @@ private:
                          8192, 8192, 8192, 8192, 8192, 8192, 8192, 8192};
     size_t bentAt[16] = {};
     unsigned modulation[16] = {}; // by channel, as last sent
-    int modulated = -1;
+    uint16_t inputModulated = 0; // the channels the input's modulation held after the last event
     unsigned bankHalves = 0; // of the bank select going out: how many, on which channel, which bank
     unsigned bankChannel = 0;
     unsigned bank = 0;

@@ -69,6 +69,9 @@ TEST_F(MidiDeviceTest, TheDialogListsDevicesInIndexOrderAndOpensOnTheCurrentOne)
                                  "SendDlgItemMessageA dialog 101 LB_INSERTSTRING -1 \"Mid Bridge\"",
                                  "SendDlgItemMessageA dialog 101 LB_SETCURSEL 2 0",
                                  "SendDlgItemMessageA dialog 102 0x00f1 1 0", // Split checked
+                                 "SendDlgItemMessageA dialog 105 LB_INSERTSTRING -1 \"(none)\"",
+                                 "midiInGetNumDevs",
+                                 "SendDlgItemMessageA dialog 105 LB_SETCURSEL 0 0", // no input
                                  "KillTimer window id 1",
                                  "KillTimer window id 4", // the dialog has the keys
                                  "EndDialog dialog 2",

@@ -13,6 +13,7 @@
 #include "model/key_map.h"
 #include "model/patch_names.h"
 #include "model/performance.h"
+#include "port/midi_in_port.h"
 #include "port/midi_out_port.h"
 #include "port/take_recorder.h"
 #include "settings/settings.h"
@@ -24,6 +25,7 @@ void resetProgramState() {
     releaseTakes(); // what the last one left recording or unsaved
     g_program = Program{};
     g_port = MidiOutPort{};
+    g_input = MidiInPort{};
     g_model = PerformanceModel{};
     g_panel = Panel{};
     g_menus = PopupMenus{};

@@ -10,6 +10,10 @@ screens in turn through XTest and stamps each press with CLOCK_MONOTONIC_RAW,
 the clock that counter runs on; each press is matched with the first
 message stamped after it and before the program's next press.
 
+Tonvale also has the test driver's MIDI input, which plays a note every
+INTERVAL_MS through the window callback, each stamped as it is posted:
+matched with the first message after it, as a key press is.
+
 Then both are started again and again in turns in Tonvale's prefix, warm,
 and xshown times each start from CLOCK_MONOTONIC_RAW just before `wine`
 starts to the window shown and painted on the X screen.
@@ -40,6 +44,8 @@ import panel  # noqa: E402
 INTERVAL_MS, HOLD_MS = 50, 20  # a player's pace: a press every 50 ms, held 20 ms
 CHORD_NOTES = 3
 STAMP_FILE = "stamps.txt"
+INPUT_NAME = "Bench Keyboard"  # Tonvale's MIDI input, remembered in its settings
+INPUT_NOTE = 60
 SETTLE_SECONDS = 5  # the services Wine starts with a program's first window get going meanwhile
 KINDS = ("tonvale", "floor")
 # Where a start counts as shown and painted: two corners (5 pixels in) and
@@ -60,6 +66,7 @@ class Floor(harness.Tonvale):
 MEASURES = (
     ("key", "tonvale", "key press → note-on"),
     ("key", "floor", "key press → note-on"),
+    ("input", "tonvale", "MIDI input note-on → note-on"),
     ("plus", "tonvale", "click on + → program change"),
     ("plus", "floor", "click → program change"),
     ("chord first", "tonvale", "chord key press → first note-on"),
@@ -77,7 +84,10 @@ def launch(session, build, kind, started=None):
         shutil.copy(path, folder)
     if started is not None:
         started.append(time.clock_gettime_ns(time.CLOCK_MONOTONIC_RAW))
-    return harness.launch(session, folder, os.path.basename(exe), {"TONVALE_MIDI_STAMPS": STAMP_FILE},
+    script = {"TONVALE_MIDI_STAMPS": STAMP_FILE}
+    if kind == "tonvale":
+        script.update(TONVALE_MIDI_INPUTS=INPUT_NAME, TONVALE_MIDI_INPUT_SCRIPT=harness.INPUT_SCRIPT)
+    return harness.launch(session, folder, os.path.basename(exe), script,
                           program=harness.Tonvale if kind == "tonvale" else Floor)
 
 
@@ -105,8 +115,19 @@ def inject(injector, count, targets):
     return presses
 
 
+def play_input(tonvale, count):
+    """The MIDI input plays count notes at the presses' pace; returns the ns of
+    CLOCK_MONOTONIC_RAW around them, where their stamps lie."""
+    start = time.clock_gettime_ns(time.CLOCK_MONOTONIC_RAW)
+    tonvale.play_input(*[(i * INTERVAL_MS + held, (0x90 | INPUT_NOTE << 8 | 100 << 16) if held == 0
+                          else 0x80 | INPUT_NOTE << 8) for i in range(count) for held in (0, HOLD_MS)])
+    time.sleep(count * INTERVAL_MS / 1000 + 1)
+    return start, time.clock_gettime_ns(time.CLOCK_MONOTONIC_RAW)
+
+
 def read_stamps(folder):
-    """[(ns, message)] from the driver's stamp file, performance counter ticks turned into ns."""
+    """[(ns, message)] from the driver's stamp file, performance counter ticks turned into ns, and
+    the same of the input's messages as they were posted."""
     with open(os.path.join(folder, STAMP_FILE)) as f:
         head, *lines = f.read().split("\n")
     fields = dict(field.split("=") for field in head.split())
@@ -115,11 +136,11 @@ def read_stamps(folder):
         raise harness.E2EError(f"the driver dropped {dropped} stamps")
     if frequency != 10_000_000:  # converted all the same
         print(f"note: the performance counter runs at {frequency} Hz, not 10 MHz", flush=True)
-    stamps = []
+    stamps, posted = [], []
     for line in filter(None, lines):
-        ticks, message = line.split()
-        stamps.append((int(ticks) * 1_000_000_000 // frequency, int(message, 16)))
-    return stamps
+        ticks, message, *posted_in = line.split()
+        (posted if posted_in else stamps).append((int(ticks) * 1_000_000_000 // frequency, int(message, 16)))
+    return stamps, posted
 
 
 def latencies(presses, stamps, warmup, chord=False):
@@ -156,7 +177,9 @@ def measure(tonvale, floor, args, run):
     phases["chord"] = inject(args.injector, count, [(p, "key,q") for p in pairs])
     tonvale.click(*panel.button(0, panel.CHORD))  # and off again for the next run
     time.sleep(0.5)
-    return {phase: (both[pairs.index(tonvale)], both[pairs.index(floor)]) for phase, both in phases.items()}
+    phases["input"] = play_input(tonvale, count)
+    return {phase: (both[pairs.index(tonvale)], both[pairs.index(floor)]) if phase != "input" else both
+            for phase, both in phases.items()}
 
 
 def screen_points(program):
@@ -247,7 +270,7 @@ def read_take(prefix, stamped):
             f"of the {stamped} short messages the driver was sent, the one before F9 among them.")
 
 
-def match_run(stamps, presses, args):
+def match_run(stamps, posted, presses, args):
     """{kind: {measure: [µs]}} of one run, from each program's stamps and the run's press times."""
     results = {}
     for index, kind in enumerate(KINDS):
@@ -258,6 +281,10 @@ def match_run(stamps, presses, args):
         if kind == "tonvale":
             found["chord first"], found["chord last"], unmatched = latencies(presses["chord"][index], stamps[kind],
                                                                              args.warmup, True)
+            start, end = presses["input"]
+            posts = [ns for ns, message in posted[kind] if start <= ns < end and message & 0xF0 == 0x90]
+            found["input"], _, input_unmatched = latencies(posts, stamps[kind], args.warmup)
+            report_unmatched(kind, "input", input_unmatched)
         else:
             found["chord key"], _, unmatched = latencies(presses["chord"][index], stamps[kind], args.warmup)
         report_unmatched(kind, "chord", unmatched)
@@ -396,7 +423,8 @@ def report(args, runs, loads, host_results, starts):
 How long a key press or a click takes under Wine from the X server to the
 MIDI call (`midiOutShortMsg`), and a warm start to the shown panel, for
 Tonvale and for a floor program that does nothing but receive the input and
-send one message.
+send one message; and how long a MIDI input's note takes from its driver's
+post to Tonvale's note-on.
 
 Measured {today} on {machine()}; Xvfb {"x".join(map(str, harness.SCREEN_SIZE))}x24.
 {args.take if args.recording else ""}
@@ -411,6 +439,7 @@ machine shows in the load average at each run's start: {", ".join(f"{load:.1f}" 
 {chr(10).join(rows)}
 
 Tonvale's median over the floor's, key press: {ratio("key")}.
+MIDI input note-on to its note-on, over Tonvale's key press in the same run: {ratio("input", "key", "tonvale")}.
 Click: {ratio("plus")}.
 Chord key press to its first note-on, over the floor's key press at the same time: {ratio("chord first", "chord key")}.
 Chord key press to its first note-on, over Tonvale's plain key press in the same run: {ratio("chord first", "key", "tonvale")}.
@@ -450,6 +479,11 @@ benchmark's helpers and the host benchmark, and takes about {round(1 + len(runs)
   note-ons are timed, the first and the last of the three; the chord before
   it was let go already, so nothing goes out ahead of them. The floor gets
   key presses meanwhile: the chord's reference.
+- Tonvale's MIDI input is the test driver's, remembered in its settings:
+  after each run's presses the driver's thread posts MM_MIM_DATA to the
+  window, a note-on every {INTERVAL_MS} ms and its note-off {HOLD_MS} ms later, and
+  stamps `QueryPerformanceCounter` just before each post; each note-on is
+  matched with the first message stamped after it. The floor gets no input.
 - The floor program (`tools/bench/floor.cpp`) has the same window and focus
   and goes through the same driver, but its loop is GetMessage then
   DispatchMessage, and its window procedure only calls `midiOutShortMsg`
@@ -496,6 +530,9 @@ def main():
             print(f"making a Wine prefix in {prefix} ...", flush=True)
             harness.create_prefix(prefix)
             sessions.append(harness.Session(f"bench {os.path.basename(prefix)}", prefix=prefix))
+        os.makedirs(os.path.dirname(harness.settings_file(prefixes[0])))
+        with open(harness.settings_file(prefixes[0]), "w") as f:
+            f.write(f"[General]\nInput={INPUT_NAME}\n")  # Tonvale's MIDI input, opened at its start
         programs = [start(session, args.windows_build, kind) for session, kind in zip(sessions, KINDS)]
         if args.recording:
             programs[0].press("F9")
@@ -505,12 +542,12 @@ def main():
             loads.append(os.getloadavg()[0])
             presses.append(measure(*programs, args, run))
             print(f"run {run} of {args.runs} done", flush=True)
-        stamps = {}
+        stamps, posted = {}, {}
         for program, kind in zip(programs, KINDS):
             program.close()  # Tonvale saves its take, if any, on its way out
             if program.wait_for_exit() != 0:
                 raise harness.E2EError(f"{kind} ended with an error")
-            stamps[kind] = read_stamps(program.folder)
+            stamps[kind], posted[kind] = read_stamps(program.folder)
         if args.recording:
             args.take = read_take(prefixes[0], len(stamps["tonvale"]))
         start_load = os.getloadavg()[0]
@@ -521,7 +558,7 @@ def main():
             session.close()
         for prefix in prefixes:
             harness.remove_prefix(prefix)
-    runs = [match_run(stamps, run, args) for run in presses]
+    runs = [match_run(stamps, posted, run, args) for run in presses]
     document = report(args, runs, loads, host_results, (starts, start_load))
     os.makedirs(os.path.dirname(os.path.abspath(args.output)), exist_ok=True)
     with open(args.output, "w") as f:

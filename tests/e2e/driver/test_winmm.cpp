@@ -1,4 +1,4 @@
-// A stand-in for the system's winmm.dll with the seven MIDI output calls the
+// A stand-in for the system's winmm.dll with the MIDI output and input calls the
 // program imports, and its two multimedia-timer calls passed through to the
 // system's own winmm.dll. Put beside the exe (with WINEDLLOVERRIDES=winmm=n,b under
 // Wine) it logs every call with a timestamp. Built with the MIDI monitor
@@ -18,6 +18,12 @@
 //                         kept in memory and written at midiOutClose and at
 //                         unload; short messages are then not logged, so
 //                         their calls do no file I/O
+//   TONVALE_MIDI_INPUTS   MIDI input names separated by '|' (default: none)
+//   TONVALE_MIDI_INPUT_SCRIPT  a file the started input waits for, reads,
+//                         deletes and plays from a thread of ours:
+//                         "<ms> <message as hex>" lines, each handed to the
+//                         input's callback (a window gets MM_MIM_DATA posted)
+//                         ms after the file was found
 //
 // Log lines (one per call, written at once):
 //   <ticks> loaded frequency=<ticks per second> devices=<count> pid=<process id>
@@ -28,9 +34,13 @@
 //   <ticks> midiOutShortMsg <handle> <message as 8 hex digits> = <code>
 //   <ticks> midiOutClose <handle> = <code>
 //   <ticks> midiOutGetErrorTextA <code> "<text>" = <code>
+//   <ticks> midiInOpen <device> <callback kind> = <code> <handle, i0 on failure>
+//   <ticks> midiInStart|midiInStop|midiInReset|midiInClose <handle> = <code>
+//   <ticks> midiInData <handle> <message as 8 hex digits>   (handed over)
 // Stamp file lines: "frequency=<ticks per second> dropped=<count>", then
-// "<ticks> <message as 8 hex digits>" for each short message in order.
-// Handles are named h1, h2, ... in the order they were opened; a null handle
+// "<ticks> <message as 8 hex digits>" for each short message in order, then
+// "<ticks> <message> in" for each input message as it was handed over.
+// Handles are named h1, h2, ... (inputs' i1, i2, ...) in the order they were opened; a null handle
 // is "null" and one that is not ours "bad".
 #define _WINMM_ // our definitions are the exported ones, not imports
 #include <windows.h>
@@ -53,10 +63,10 @@ const unsigned MAX_STAMPS = 1 << 16; // a benchmark run sends a few thousand
 // The handle values we give out: small, recognisable, never null.
 const uintptr_t HANDLE_BASE = 0x7E570000;
 
-enum Function { GET_NUM_DEVS, GET_DEV_CAPS, OPEN, RESET, SHORT_MSG, CLOSE, GET_ERROR_TEXT, FUNCTION_COUNT };
+enum Function { GET_NUM_DEVS, GET_DEV_CAPS, OPEN, RESET, SHORT_MSG, CLOSE, GET_ERROR_TEXT, IN_OPEN, FUNCTION_COUNT };
 const char* const FunctionNames[FUNCTION_COUNT] = {
     "midiOutGetNumDevs", "midiOutGetDevCapsA", "midiOutOpen",          "midiOutReset",
-    "midiOutShortMsg",   "midiOutClose",       "midiOutGetErrorTextA",
+    "midiOutShortMsg",   "midiOutClose",       "midiOutGetErrorTextA", "midiInOpen",
 };
 
 struct FailureRule {
@@ -86,6 +96,20 @@ struct Stamp {
 Stamp stamps[MAX_STAMPS];
 unsigned stampCount;
 unsigned stampsDropped;
+
+// The MIDI inputs (one open at a time: the last opened) and their scripts.
+struct MidiInputs {
+    char names[MAX_DEVICES][MAXPNAMELEN];
+    unsigned count, opened;
+    char script[MAX_PATH];
+    HMIDIIN handle;
+    DWORD_PTR callback, instance;
+    DWORD flags;
+    HANDLE thread;
+    volatile LONG started;
+    Stamp stamps[MAX_STAMPS]; // for the benchmark, each message as it was handed over
+    unsigned stampCount;
+} input;
 
 // The texts a user would see for the codes a MIDI output call returns.
 struct ErrorText {
@@ -249,6 +273,11 @@ void writeStamps() {
         std::snprintf(line, sizeof line, "%lld %08lX\n", (long long)stamps[i].ticks, (unsigned long)stamps[i].message);
         writeText(file, line);
     }
+    for (unsigned i = 0; i < input.stampCount; ++i) {
+        std::snprintf(line, sizeof line, "%lld %08lX in\n", (long long)input.stamps[i].ticks,
+                      (unsigned long)input.stamps[i].message);
+        writeText(file, line);
+    }
     CloseHandle(file);
 }
 
@@ -340,6 +369,71 @@ Function systemFunction(const char* name) {
     return module ? reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name))) : nullptr;
 }
 
+// ---- the MIDI inputs
+
+void readInputs() {
+    char names[MAX_DEVICES * MAXPNAMELEN];
+    const DWORD length = GetEnvironmentVariableA("TONVALE_MIDI_INPUTS", names, sizeof names);
+    for (char* name = length && length < sizeof names ? names : nullptr; name && input.count < MAX_DEVICES;) {
+        char* bar = std::strchr(name, '|');
+        if (bar) *bar++ = 0;
+        std::snprintf(input.names[input.count++], MAXPNAMELEN, "%s", name);
+        name = bar;
+    }
+    if (GetEnvironmentVariableA("TONVALE_MIDI_INPUT_SCRIPT", input.script, MAX_PATH) >= MAX_PATH) input.script[0] = 0;
+}
+
+// As the system hands a driver's message to the callback the program chose.
+void notifyInput(UINT message, DWORD data) {
+    switch (input.flags & CALLBACK_TYPEMASK) {
+    case CALLBACK_WINDOW: PostMessageA((HWND)input.callback, message, (WPARAM)input.handle, data); break;
+    case CALLBACK_THREAD: PostThreadMessageA((DWORD)input.callback, message, (WPARAM)input.handle, data); break;
+    case CALLBACK_EVENT: SetEvent((HANDLE)input.callback); break;
+    case CALLBACK_FUNCTION:
+        reinterpret_cast<void(CALLBACK*)(HMIDIIN, UINT, DWORD_PTR, DWORD_PTR, DWORD_PTR)>(input.callback)(
+            input.handle, message, input.instance, data, GetTickCount());
+    }
+}
+
+DWORD WINAPI playInputScripts(LPVOID) {
+    static unsigned long lines[8192][2]; // ms, message
+    while (input.started) {
+        FILE* file = std::fopen(input.script, "r");
+        unsigned count = 0;
+        while (file && count < 8192 && std::fscanf(file, "%lu %lx", &lines[count][0], &lines[count][1]) == 2)
+            ++count;
+        if (file && !std::fclose(file)) DeleteFileA(input.script);
+        const DWORD start = GetTickCount();
+        for (unsigned i = 0; i < count && input.started; ++i) {
+            if (lines[i][0] > GetTickCount() - start) Sleep(lines[i][0] - (GetTickCount() - start));
+            LARGE_INTEGER now;
+            QueryPerformanceCounter(&now);
+            if (!driver.stampPath[0]) logLine("midiInData i%u %08lX", input.opened, lines[i][1]);
+            if (driver.stampPath[0] && input.stampCount < MAX_STAMPS)
+                input.stamps[input.stampCount++] = {now.QuadPart, (DWORD)lines[i][1]};
+            notifyInput(MM_MIM_DATA, lines[i][1]);
+        }
+        if (!file) Sleep(10);
+    }
+    return 0;
+}
+
+// A call on the open input, logged; the script's thread starts or stops with it.
+MMRESULT inputCall(const char* function, HMIDIIN handle, bool started) {
+    const MMRESULT result = handle && handle == input.handle ? MMSYSERR_NOERROR : MMSYSERR_INVALHANDLE;
+    logLine("%s i%u = %u", function, input.opened, result);
+    if (result != MMSYSERR_NOERROR || started == (input.thread != nullptr)) return result;
+    input.started = started;
+    if (started) {
+        input.thread = CreateThread(nullptr, 0, playInputScripts, nullptr, 0, nullptr);
+    } else {
+        WaitForSingleObject(input.thread, INFINITE);
+        CloseHandle(input.thread);
+        input.thread = nullptr;
+    }
+    return result;
+}
+
 } // namespace
 
 extern "C" {
@@ -352,6 +446,7 @@ BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
     readStampPath();
     readDeviceNames();
     readFailureRules();
+    readInputs();
     logLine("loaded frequency=%lld devices=%u pid=%lu", (long long)driver.frequency.QuadPart, driver.deviceCount,
             (unsigned long)GetCurrentProcessId());
     if (DRIVER_VARIANT.loaded) DRIVER_VARIANT.loaded(driver.deviceCount);
@@ -465,6 +560,40 @@ MMRESULT WINAPI timeSetEvent(UINT delay, UINT resolution, LPTIMECALLBACK callbac
 MMRESULT WINAPI timeKillEvent(UINT timerId) {
     static const auto system = systemFunction<MMRESULT(WINAPI*)(UINT)>("timeKillEvent");
     return system ? system(timerId) : MMSYSERR_INVALPARAM;
+}
+
+UINT WINAPI midiInGetNumDevs(void) { return input.count; }
+
+MMRESULT WINAPI midiInGetDevCapsA(UINT_PTR device, LPMIDIINCAPSA caps, UINT size) {
+    if (device >= input.count || !caps) return device >= input.count ? MMSYSERR_BADDEVICEID : MMSYSERR_INVALPARAM;
+    MIDIINCAPSA filled = {0xFFFF, 0xFFFF, 0x0100, {}, 0}; // no registered manufacturer
+    std::snprintf(filled.szPname, sizeof filled.szPname, "%s", input.names[device]);
+    std::memcpy(caps, &filled, size < sizeof filled ? size : sizeof filled);
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT WINAPI midiInOpen(LPHMIDIIN handle, UINT device, DWORD_PTR callback, DWORD_PTR instance, DWORD flags) {
+    MMRESULT result = scriptedResult(IN_OPEN, (int)device);
+    if (device >= input.count || !handle) result = !handle ? MMSYSERR_INVALPARAM : MMSYSERR_BADDEVICEID;
+    else if (input.handle && !result) result = MMSYSERR_ALLOCATED;
+    if (handle) *handle = nullptr; // as the system does, also on failure
+    logLine("midiInOpen %u %s = %u i%u", device, callbackKind(callback, flags), result, result ? 0 : input.opened + 1);
+    if (result) return result;
+    *handle = input.handle = (HMIDIIN)(HANDLE_BASE + 0x10000 + ++input.opened);
+    input.callback = callback, input.instance = instance, input.flags = flags;
+    notifyInput(MM_MIM_OPEN, 0);
+    return result;
+}
+
+MMRESULT WINAPI midiInStart(HMIDIIN handle) { return inputCall("midiInStart", handle, true); }
+MMRESULT WINAPI midiInStop(HMIDIIN handle) { return inputCall("midiInStop", handle, false); }
+MMRESULT WINAPI midiInReset(HMIDIIN handle) { return inputCall("midiInReset", handle, false); }
+
+MMRESULT WINAPI midiInClose(HMIDIIN handle) {
+    const MMRESULT result = inputCall("midiInClose", handle, false);
+    if (!result) notifyInput(MM_MIM_CLOSE, 0);
+    if (!result) input.handle = nullptr;
+    return result;
 }
 
 } // extern "C"
