@@ -36,7 +36,7 @@ void fillInputList(HWND dialog) {
     // Counted now: a keyboard plugged in since the start is listed.
     const uint32_t count = countInputDevices();
     for (uint32_t i = 0; i < count; ++i) {
-        char name[MAXPNAMELEN];
+        char name[MAXPNAMELEN + 32]; // room for the stand-in of a device that cannot say
         inputDeviceName(i, name, sizeof name);
         SendDlgItemMessageA(dialog, IDC_INPUT_LIST, LB_INSERTSTRING, (WPARAM)-1, (LPARAM)name);
         if (std::strcmp(name, g_input.deviceName) == 0) selected = i + 1;

@@ -22,7 +22,7 @@ MMRESULT openInputNamed(HWND window, const char* name) {
     // Numbers change as devices come and go, names do not.
     const uint32_t count = countInputDevices();
     for (uint32_t i = 0; i < count; ++i) {
-        char listed[MAXPNAMELEN];
+        char listed[MAXPNAMELEN + 32]; // room for the stand-in of a device that cannot say
         inputDeviceName(i, listed, sizeof listed);
         if (std::strcmp(listed, name) != 0) continue;
         MMRESULT result = midiInOpen(&g_input.handle, i, (DWORD_PTR)window, 0, CALLBACK_WINDOW);

@@ -62,7 +62,7 @@ void releaseTakes();
 
 // What the displays say of the takes in place of the patch line: "TAKE 2
 // SAVED", "TAKE 2 NOT SAVED"; false: nothing.
-constexpr size_t TAKE_NEWS_SIZE = 24;
+constexpr size_t TAKE_NEWS_SIZE = 32;
 bool takesNews(char (&line)[TAKE_NEWS_SIZE]);
 // Whether a take is being recorded (REC on the displays).
 bool takeRecording();

@@ -324,6 +324,8 @@ def host_section(results):
     medians = [r for r in results if r.get("aggregate_name") == "median"]
     names = {
         "BM_NoteKeyDownAndUp": "a key down or up, one note each",
+        "BM_NoteKeyDownAndUpWhileAnHourLongTakeIsSaved": "the same while the take writer saves a take of an hour's "
+                                                         "dense playing, over and over",
         "BM_ChordKeyDownAndUp": "a chord key down or up, three notes each",
         "BM_SeventhChordKeyDownAndUp": "a seventh chord's key down or up, four notes each",
         "BM_BendGestureTick": "Page Up and the ticks of its ramp",
