@@ -14,6 +14,7 @@
 // needs <windows.h> first
 #include <mmsystem.h>
 #include <shlobj.h>
+#include <wtsapi32.h>
 
 // Pointer positions are signed: a captured drag can leave the window to the
 // left or top. These two are the only things we take from <windowsx.h>.

@@ -11,6 +11,7 @@ namespace fake {
 const HWND WINDOW = (HWND)(uintptr_t)0x1001;
 const HWND DIALOG = (HWND)(uintptr_t)0x1002;
 const HINSTANCE INSTANCE = (HINSTANCE)(uintptr_t)0x1003;
+const HWND OTHER_WINDOW = (HWND)(uintptr_t)0x1004;
 
 Script script;
 
@@ -27,6 +28,8 @@ const char* const FN_NAMES[] = {
     "CreatePen", "CreateFontIndirectA", "BitBlt", "StretchBlt", "SetStretchBltMode", "SetBrushOrgEx", "SetBkMode",
     "SetTextColor", "TextOutA", "MoveToEx", "LineTo", "midiOutGetNumDevs", "midiOutGetDevCapsA", "midiOutOpen",
     "midiOutReset", "midiOutClose", "midiOutGetErrorTextA", "midiOutShortMsg", "GetKeyState", "MessageBeep",
+    "SetWindowsHookExA", "UnhookWindowsHookEx", "RegisterHotKey", "UnregisterHotKey", "SendInput",
+    "WTSRegisterSessionNotification", "WTSUnRegisterSessionNotification",
 };
 // clang-format on
 static_assert(sizeof FN_NAMES / sizeof FN_NAMES[0] == (size_t)Fn::Count, "a name for every function");
@@ -120,6 +123,13 @@ OpenFile* openFileOf(HANDLE handle) {
 }
 
 WNDPROC windowProc;
+// The one low-level keyboard hook and the one hotkey the program may hold.
+HOOKPROC hookProc;
+struct HotKey {
+    HWND window;
+    int id;
+    UINT virtualKey; // 0: none registered
+} hotKeyHeld;
 int quitCode;
 bool quitPosted;
 size_t resetCalls;
@@ -282,6 +292,17 @@ std::string describe(const Call& c) {
     case Fn::GetStockObject: return n + format(" %d", (int)a[0]);
     case Fn::GetKeyState: return n + format(" 0x%02X", (unsigned)a[0]);
     case Fn::MessageBeep: return n + format(" 0x%x", (unsigned)a[0]);
+    case Fn::SetWindowsHookExA:
+        return n + format(" %d ", (int)a[0]) + handleArg(a[1]) + format(" thread %d -> ", (int)a[2]) +
+               handleArg(c.result);
+    case Fn::RegisterHotKey:
+        return n + " " + handleArg(a[0]) +
+               format(" id %d mods 0x%x vk 0x%02X", (int)a[1], (unsigned)a[2], (unsigned)a[3]);
+    case Fn::UnregisterHotKey: return n + " " + handleArg(a[0]) + format(" id %d", (int)a[1]);
+    case Fn::SendInput:
+        return n + format(" %d: vk 0x%02X flags 0x%x extra 0x%llx", (int)a[0], (unsigned)a[1], (unsigned)a[2],
+                          (unsigned long long)a[3]);
+    case Fn::WTSRegisterSessionNotification: return n + " " + handleArg(a[0]) + format(" %d", (int)a[1]);
     case Fn::CreatePen:
         return n + format(" style %d width %d ", (int)a[0], (int)a[1]) + rgb(a[2]) + " -> " + handleArg(c.result);
     case Fn::BitBlt:
@@ -341,6 +362,8 @@ void reset() {
     postedCount = 0;
     timerCount = 0;
     windowProc = nullptr;
+    hookProc = nullptr;
+    hotKeyHeld = HotKey{};
     quitCode = 0;
     quitPosted = false;
     resetCalls = 0;
@@ -355,6 +378,7 @@ void reset() {
     addLabel((uintptr_t)WINDOW, "window");
     addLabel((uintptr_t)DIALOG, "dialog");
     addLabel((uintptr_t)INSTANCE, "instance");
+    addLabel((uintptr_t)OTHER_WINDOW, "other window");
 }
 
 size_t callCount() { return logSize; }
@@ -436,6 +460,27 @@ LPARAM keyData(unsigned scanCode, bool previouslyDown, bool releasing) {
 }
 
 LPARAM pointData(int x, int y) { return (LPARAM)(DWORD)((WORD)x | (DWORD)(WORD)y << 16); }
+
+bool lowLevelKey(WPARAM virtualKey, unsigned scanCode, bool releasing, bool altHeld) {
+    if (!hookProc) return false;
+    const bool extended = (scanCode & 0x100) != 0;
+    DWORD vk = (DWORD)virtualKey;
+    if (vk == VK_CONTROL) vk = extended ? VK_RCONTROL : VK_LCONTROL;
+    if (vk == VK_MENU) vk = extended ? VK_RMENU : VK_LMENU;
+    if (vk == VK_SHIFT) vk = (scanCode & 0xFF) == 0x36 ? VK_RSHIFT : VK_LSHIFT;
+    KBDLLHOOKSTRUCT key = {vk, scanCode & 0xFF, 0, 0, 0};
+    key.flags = (extended ? LLKHF_EXTENDED : 0) | (releasing ? LLKHF_UP : 0) | (altHeld ? LLKHF_ALTDOWN : 0);
+    const WPARAM message = (releasing ? WM_KEYUP : WM_KEYDOWN) + (altHeld ? WM_SYSKEYDOWN - WM_KEYDOWN : 0);
+    return hookProc(HC_ACTION, message, (LPARAM)&key) != 0;
+}
+
+bool hookInstalled() { return hookProc != nullptr; }
+
+bool hotKey(WPARAM virtualKey) {
+    if (hotKeyHeld.virtualKey == 0 || hotKeyHeld.virtualKey != virtualKey) return false;
+    deliver(hotKeyHeld.window, WM_HOTKEY, (WPARAM)hotKeyHeld.id, (LPARAM)(virtualKey << 16));
+    return true;
+}
 
 void putFile(const std::string& path, const std::string& content) { files[path] = content; }
 
@@ -652,6 +697,58 @@ SHORT WINAPI GetKeyState(int virtualKey) {
     return script.keyState[virtualKey & 0xFF];
 }
 
+// Answered, not logged.
+SHORT WINAPI GetAsyncKeyState(int virtualKey) { return (SHORT)(script.keyState[virtualKey & 0xFF] & 0x8000); }
+
+HHOOK WINAPI SetWindowsHookExA(int idHook, HOOKPROC proc, HINSTANCE module, DWORD threadId) {
+    fake::Call& call = record(Fn::SetWindowsHookExA, {idHook, (intptr_t)module, (intptr_t)threadId});
+    if (script.hookFails || idHook != WH_KEYBOARD_LL) return nullptr;
+    fake::hookProc = proc;
+    call.result = (intptr_t)fake::newNamedHandle("hook");
+    return (HHOOK)call.result;
+}
+
+BOOL WINAPI UnhookWindowsHookEx(HHOOK hook) {
+    record(Fn::UnhookWindowsHookEx, {(intptr_t)hook});
+    fake::hookProc = nullptr;
+    return hook != nullptr;
+}
+
+LRESULT WINAPI CallNextHookEx(HHOOK, int, WPARAM, LPARAM) { return 0; }
+
+BOOL WINAPI RegisterHotKey(HWND window, int id, UINT modifiers, UINT virtualKey) {
+    record(Fn::RegisterHotKey, {(intptr_t)window, id, (intptr_t)modifiers, (intptr_t)virtualKey});
+    if (script.hotKeyFails || fake::hotKeyHeld.virtualKey) return FALSE;
+    fake::hotKeyHeld = {window, id, virtualKey};
+    return TRUE;
+}
+
+BOOL WINAPI UnregisterHotKey(HWND window, int id) {
+    record(Fn::UnregisterHotKey, {(intptr_t)window, id});
+    if (fake::hotKeyHeld.window != window || fake::hotKeyHeld.id != id || !fake::hotKeyHeld.virtualKey) return FALSE;
+    fake::hotKeyHeld = fake::HotKey{};
+    return TRUE;
+}
+
+// Which window is in front and whose thread a window is on: answered, not
+// logged. The program's own windows are on thread 1.
+HWND WINAPI GetForegroundWindow(void) { return script.foreground; }
+
+DWORD WINAPI GetWindowThreadProcessId(HWND window, DWORD* processId) {
+    const bool ours = window == fake::WINDOW || window == fake::DIALOG;
+    if (processId) *processId = ours ? 10 : 20;
+    return ours ? 1 : 2;
+}
+
+DWORD WINAPI GetCurrentThreadId(void) { return 1; }
+
+// Logged with the first event's key, flags and extra information.
+UINT WINAPI SendInput(UINT count, INPUT* inputs, int) {
+    const KEYBDINPUT& key = inputs[0].ki;
+    record(Fn::SendInput, {(intptr_t)count, key.wVk, (intptr_t)key.dwFlags, (intptr_t)key.dwExtraInfo});
+    return count;
+}
+
 HWND WINAPI SetCapture(HWND window) {
     record(Fn::SetCapture, {(intptr_t)window});
     return nullptr;
@@ -808,6 +905,16 @@ BOOL WINAPI QueryPerformanceFrequency(LARGE_INTEGER* frequency) {
 }
 
 void WINAPI GetLocalTime(SYSTEMTIME* time) { *time = script.localTime; }
+
+BOOL WINAPI WTSRegisterSessionNotification(HWND window, DWORD flags) {
+    record(Fn::WTSRegisterSessionNotification, {(intptr_t)window, (intptr_t)flags});
+    return TRUE;
+}
+
+BOOL WINAPI WTSUnRegisterSessionNotification(HWND window) {
+    record(Fn::WTSUnRegisterSessionNotification, {(intptr_t)window});
+    return TRUE;
+}
 
 HRESULT WINAPI SHGetFolderPathA(HWND, int folder, HANDLE, DWORD, LPSTR path) {
     if (folder != CSIDL_PERSONAL || !script.documents) return (HRESULT)0x80004005; // E_FAIL

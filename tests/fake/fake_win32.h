@@ -29,7 +29,9 @@ enum class Fn {
     EndDialog, SendDlgItemMessageA, CreateCompatibleDC, CreateCompatibleBitmap, SelectObject, DeleteDC, DeleteObject,
     GetStockObject, CreatePen, CreateFontIndirectA, BitBlt, StretchBlt, SetStretchBltMode, SetBrushOrgEx, SetBkMode,
     SetTextColor, TextOutA, MoveToEx, LineTo, midiOutGetNumDevs, midiOutGetDevCapsA, midiOutOpen, midiOutReset,
-    midiOutClose, midiOutGetErrorTextA, midiOutShortMsg, GetKeyState, MessageBeep,
+    midiOutClose, midiOutGetErrorTextA, midiOutShortMsg, GetKeyState, MessageBeep, SetWindowsHookExA,
+    UnhookWindowsHookEx, RegisterHotKey, UnregisterHotKey, SendInput, WTSRegisterSessionNotification,
+    WTSUnRegisterSessionNotification,
     Count
 };
 // clang-format on
@@ -50,6 +52,8 @@ struct Call {
 // The fixed handles of the window under test and of the setup dialog.
 extern const HWND WINDOW;
 extern const HWND DIALOG;
+// A window of another program.
+extern const HWND OTHER_WINDOW;
 extern const HINSTANCE INSTANCE;
 
 constexpr size_t MAX_DEVICES = 8;
@@ -75,8 +79,13 @@ struct Script {
     // gets; Windows answers MMSYSERR_INVALHANDLE.
     MMRESULT noDeviceResult = MMSYSERR_NOERROR;
 
-    // Keyboard: what GetKeyState reports, by virtual-key code.
+    // Keyboard: what GetKeyState and GetAsyncKeyState report, by virtual-key code.
     SHORT keyState[256] = {};
+    // The window in front, whose thread gets the keys: the program's own
+    // windows (WINDOW, DIALOG) are on its thread, OTHER_WINDOW is not.
+    HWND foreground = WINDOW;
+    bool hookFails = false;
+    bool hotKeyFails = false; // another program holds the key
 
     // The work area of the screen the window is placed on; an empty one
     // makes GetMonitorInfoA fail.
@@ -171,6 +180,17 @@ inline LPARAM repeatOf(unsigned scanCode) { return keyData(scanCode, true, false
 inline LPARAM releaseOf(unsigned scanCode) { return keyData(scanCode, true, true); }
 // A mouse message's lParam for a point.
 LPARAM pointData(int x, int y);
+
+// A key event handed to the installed low-level keyboard hook, as the
+// system hands it: the virtual key as the window's messages have it (the
+// hook is told left or right Ctrl, Shift and Alt), scan code with 0x100
+// for an extended key. True when the hook kept it from the window in
+// front; false too when no hook is installed.
+bool lowLevelKey(WPARAM virtualKey, unsigned scanCode, bool releasing, bool altHeld = false);
+bool hookInstalled();
+// A key registered as a hotkey, pressed: WM_HOTKEY goes to its window.
+// False when no hotkey is registered for it.
+bool hotKey(WPARAM virtualKey);
 
 } // namespace fake
 
