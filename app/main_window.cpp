@@ -9,6 +9,7 @@
 #include "display/panel.h"
 #include "display/panel_layout.h"
 #include "display/repaint.h"
+#include "input/background_keys.h"
 #include "input/keyboard_input.h"
 #include "input/mouse_input.h"
 #include "input/pitch_bend.h"
@@ -110,6 +111,7 @@ bool startUp(HWND window) {
     loadHandCursor();
     watchSettings(window);
     prepareRecorderSpace(); // the first take's first chunk
+    startBackgroundKeys(window, MainWndProc);
     return true;
 }
 
@@ -143,10 +145,14 @@ LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         return onSystemKeyMessage(window, wParam, lParam) ? 0 : DefWindowProcA(window, message, wParam, lParam);
     // From here key releases may go elsewhere: to another window, or to a
     // popup menu's modal loop.
-    case WM_KILLFOCUS:
+    case WM_KILLFOCUS: onFocusLost(window); return 0;
     case WM_ENTERMENULOOP: onKeysLost(window); return 0;
-    case WM_SETFOCUS:
+    case WM_SETFOCUS: onFocusBack(); return 0;
     case WM_EXITMENULOOP: onKeysBack(); return 0;
+    case WM_HOTKEY:
+        if (wParam == BACKGROUND_HOT_KEY) switchBackgroundPlaying(window);
+        return 0;
+    case WM_WTSSESSION_CHANGE: onSessionChange(window, wParam); return 0;
     case WM_CAPTURECHANGED: onCaptureChanged(window, (HWND)lParam); return 0;
     case WM_COMMAND: onCommand(window, wParam); return 0;
     case WM_TIMER: return onTimer(window, wParam, lParam);
@@ -229,12 +235,13 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     return result;
 }
 
-void shutDown(HWND) {
+void shutDown(HWND window) {
     saveSettingsAtEnd();
     endTakes();
     releaseHandCursor();
     destroyPopupMenus();
     releasePanelSurfaces();
+    stopBackgroundKeys(window);
     closePort(); // every sounding note is silenced before the device goes
     PostQuitMessage(0);
 }

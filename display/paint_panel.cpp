@@ -25,6 +25,7 @@ const char PERCUSSION_NAME[] = "NONE - PERCUSSION CHANNEL";
 const char SELECTION_MARKER[] = "---<>---";
 const char PEDAL_DOWN[] = "PED"; // as a score marks the sustain pedal
 const char RECORDING[] = "REC";
+const char BACKGROUND[] = "BKG"; // Scroll Lock: the keys play behind other windows
 constexpr unsigned LINE_SIZE = 128;
 
 // Where a display's text goes: across from the display's left edge, down
@@ -36,8 +37,9 @@ struct DisplayText {
     int markerY;    // the marker, and the chord mode at stateX
     int stateX;     // the chord mode, and the pedal above it
     int markerStep; // the marker sits under the selected parameter's value
+    int armedX;     // background playing armed, on the patch line before REC
 };
-const DisplayText TEXT = {5, 38, 52, 64, 240, 46};
+const DisplayText TEXT = {5, 38, 52, 64, 240, 46, 212};
 
 // Everything is placed in panel units and drawn at the window's scale, from
 // the artwork made for that scale.
@@ -85,6 +87,8 @@ void drawTopLine(HDC backBuffer, const KeyboardSection& section, int left) {
         drawPatchLine(backBuffer, section, left);
     }
     if (g_recorder.recording) drawText(backBuffer, left + TEXT.stateX, TEXT.patchY, RECORDING, sizeof RECORDING - 1);
+    if (g_model.backgroundArmed)
+        drawText(backBuffer, left + TEXT.armedX, TEXT.patchY, BACKGROUND, sizeof BACKGROUND - 1);
 }
 
 void drawValuesLine(HDC backBuffer, const KeyboardSection& section, int left) {

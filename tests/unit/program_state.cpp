@@ -5,6 +5,7 @@
 #include "devices/popup_menus.h"
 #include "display/key_labels.h"
 #include "display/panel.h"
+#include "input/background_keys.h"
 #include "input/drags.h"
 #include "input/keyboard_input.h"
 #include "model/key_map.h"
@@ -24,6 +25,7 @@ void resetProgramState() {
     g_menus = PopupMenus{};
     g_patchNames = PatchNames{};
     g_modifiers = ModifierKeys{};
+    g_backgroundKeys = BackgroundKeys{};
     g_drags = Drags{};
     g_deviceNews = DeviceNews{};
     g_keyMap = KeyMap{};
