@@ -746,19 +746,21 @@ class Tonvale:
             self.focus(window)
         self._xdotool("key", "--delay", delay_ms, *keys)
 
-    def key_down(self, key, window=None):
-        self.focus(window)
+    def key_down(self, key, window=None, focus=True):
+        if focus:
+            self.focus(window)
         self._xdotool("keydown", key)
 
-    def key_up(self, key, window=None):
-        self.focus(window)
+    def key_up(self, key, window=None, focus=True):
+        if focus:
+            self.focus(window)
         self._xdotool("keyup", key)
 
-    def hold(self, key, seconds, window=None):
+    def hold(self, key, seconds, window=None, focus=True):
         """Holds a key down for a while (the system repeats it), then releases it."""
-        self.key_down(key, window)
+        self.key_down(key, window, focus)
         time.sleep(seconds)
-        self.key_up(key, window)
+        self.key_up(key, window, focus)
 
     # ---- mouse, in panel (client) coordinates
 
@@ -926,6 +928,29 @@ class E2ETest(unittest.TestCase):
         if wait_for_window:
             tonvale.wait_for_window()
         return tonvale
+
+    def write_settings(self, text):
+        """Writes the settings file a start in this test's session reads (CR LF line ends)."""
+        self.folder("settings")  # this test's own session, which starts with no settings
+        os.makedirs(os.path.dirname(self.settings_file()), exist_ok=True)
+        with open(self.settings_file(), "w", newline="\r\n") as f:
+            f.write(text)
+
+    def start_notepad(self, tonvale):
+        """Wine's Notepad in the same prefix, given the keyboard focus: another program's window in front."""
+        process = subprocess.Popen(["wine", "notepad"], cwd=self.session.folder, env=self.session.wine_environment(),
+                                   stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                                   preexec_fn=die_with_parent)
+        self.session.processes.append(process)
+        notepad = wait_until(lambda: next((w for w in self.session.windows() if w.cls == "Notepad" and w.visible),
+                                          None), what="Notepad's window")
+        tonvale.focus(notepad)
+        return notepad
+
+    def notepad_text(self, notepad):
+        """What is typed in Notepad: the text of its edit control."""
+        window = next(w for w in self.session.windows() if w.hwnd == notepad.hwnd)
+        return window.controls("Edit")[0].text
 
     def settings_file(self):
         """The settings file the program uses in this test's prefix (one beside the exe comes first)."""
