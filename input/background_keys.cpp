@@ -18,6 +18,7 @@ namespace {
 // The mark on the Scroll Lock taps the program sends to set the light.
 const ULONG_PTR OWN_TAP = 0x546F6E76;
 const int32_t SCROLL_LOCK_KEY = 0x46;
+const int32_t CAPS_LOCK_KEY = 0x3A;
 const int32_t SPACE_KEY = 0x39;
 const int32_t WINDOWS_KEYS[] = {KEY_EXTENDED | 0x5B, KEY_EXTENDED | 0x5C};
 
@@ -77,9 +78,11 @@ bool installHook() {
     if (!keys.hook) {
         keys.hook = SetWindowsHookExA(WH_KEYBOARD_LL, backgroundKeyHook, g_program.instance, 0);
         if (!keys.hook) return false;
-        // Armed by the hotkey, Scroll Lock may still be down: its repeats
-        // are no press, its release no tap.
+        forgetKeys(); // what it saw when last in is stale
+        // Armed by the hotkey, Scroll Lock may still be down, and Caps Lock
+        // held since before: their repeats are no presses, nor toggles.
         keys.down[SCROLL_LOCK_KEY] = (GetAsyncKeyState(VK_SCROLL) & 0x8000) != 0;
+        keys.down[CAPS_LOCK_KEY] = (GetAsyncKeyState(VK_CAPITAL) & 0x8000) != 0;
         keys.scrollLockPressSeen = false;
     }
     if (keys.hotKey) UnregisterHotKey(keys.window, BACKGROUND_HOT_KEY);

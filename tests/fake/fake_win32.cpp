@@ -125,6 +125,7 @@ OpenFile* openFileOf(HANDLE handle) {
 WNDPROC windowProc;
 // The one low-level keyboard hook and the one hotkey the program may hold.
 HOOKPROC hookProc;
+DWORD hookTime;
 struct HotKey {
     HWND window;
     int id;
@@ -468,7 +469,8 @@ bool lowLevelKey(WPARAM virtualKey, unsigned scanCode, bool releasing, bool altH
     if (vk == VK_CONTROL) vk = extended ? VK_RCONTROL : VK_LCONTROL;
     if (vk == VK_MENU) vk = extended ? VK_RMENU : VK_LMENU;
     if (vk == VK_SHIFT) vk = (scanCode & 0xFF) == 0x36 ? VK_RSHIFT : VK_LSHIFT;
-    KBDLLHOOKSTRUCT key = {vk, scanCode & 0xFF, 0, 0, 0};
+    hookTime += 10; // a hand's pace, in milliseconds
+    KBDLLHOOKSTRUCT key = {vk, scanCode & 0xFF, 0, hookTime, 0};
     key.flags = (extended ? LLKHF_EXTENDED : 0) | (releasing ? LLKHF_UP : 0) | (altHeld ? LLKHF_ALTDOWN : 0);
     const WPARAM message = (releasing ? WM_KEYUP : WM_KEYDOWN) + (altHeld ? WM_SYSKEYDOWN - WM_KEYDOWN : 0);
     return hookProc(HC_ACTION, message, (LPARAM)&key) != 0;
