@@ -2,6 +2,7 @@
 
 #include "app/commands.h"
 #include "base/program.h"
+#include "devices/device_watch.h"
 #include "devices/midi_device.h"
 #include "devices/popup_menus.h"
 #include "display/key_labels.h"
@@ -84,6 +85,7 @@ LRESULT onTimer(HWND window, WPARAM id, LPARAM callback) {
     case TIMER_BEND_RAMP: onBendTimer(window); return 0;
     case TIMER_SETTINGS_SAVE: onSettingsTimer(window); return 0;
     case TIMER_TAKES: showPanelChange(window, onTakeTimer(window)); return 0;
+    case TIMER_DEVICE_WATCH: onDeviceTimer(window); return 0;
     default: return DefWindowProcA(window, WM_TIMER, id, callback);
     }
 }
@@ -153,6 +155,7 @@ LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         if (wParam == BACKGROUND_HOT_KEY) switchBackgroundPlaying(window);
         return 0;
     case WM_WTSSESSION_CHANGE: onSessionChange(window, wParam); return 0;
+    case WM_DEVICECHANGE: onDevicesChanged(window); return TRUE;
     case WM_CAPTURECHANGED: onCaptureChanged(window, (HWND)lParam); return 0;
     case WM_COMMAND: onCommand(window, wParam); return 0;
     case WM_TIMER: return onTimer(window, wParam, lParam);
@@ -231,7 +234,7 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     const LRESULT result = handleMessage(window, message, wParam, lParam);
     // Whatever the message changed that is kept between runs, its setter marked.
     if (takeSettingsChange()) noteSettingsChange(window);
-    tellIfDeviceGone(window);
+    watchDevice(window);
     return result;
 }
 

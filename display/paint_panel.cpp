@@ -7,6 +7,7 @@
 #include "model/key_map.h"
 #include "model/patch_names.h"
 #include "model/performance.h"
+#include "port/midi_out_port.h"
 #include "port/take_recorder.h"
 #include "takes/takes.h"
 
@@ -26,6 +27,8 @@ const char SELECTION_MARKER[] = "---<>---";
 const char PEDAL_DOWN[] = "PED"; // as a score marks the sustain pedal
 const char RECORDING[] = "REC";
 const char BACKGROUND[] = "BKG"; // Scroll Lock: the keys play behind other windows
+const char DEVICE_GONE[] = "MIDI DEVICE GONE - WAITING";
+const char DEVICE_BACK[] = "MIDI DEVICE BACK";
 constexpr unsigned LINE_SIZE = 128;
 
 // Where a display's text goes: across from the display's left edge, down
@@ -76,10 +79,14 @@ void drawPatchLine(HDC backBuffer, const KeyboardSection& section, int left) {
     drawText(backBuffer, left + TEXT.lineX, TEXT.patchY, line, length);
 }
 
-// The patch line, or for a few seconds after a take is saved the take's
-// number; REC at its end while a take is recorded.
+// The patch line, or news in its place: the device gone (until it is
+// back) or back, or a take saved, for a few seconds. REC at its end while
+// a take is recorded.
 void drawTopLine(HDC backBuffer, const KeyboardSection& section, int left) {
-    if (g_takes.savedNumber) {
+    const char* deviceNews = g_port.stoppedAnswering ? DEVICE_GONE : g_port.cameBack ? DEVICE_BACK : nullptr;
+    if (deviceNews) {
+        drawText(backBuffer, left + TEXT.lineX, TEXT.patchY, deviceNews, std::strlen(deviceNews));
+    } else if (g_takes.savedNumber) {
         char line[LINE_SIZE];
         std::snprintf(line, sizeof line, "TAKE %u SAVED", (unsigned)g_takes.savedNumber);
         drawText(backBuffer, left + TEXT.lineX, TEXT.patchY, line, std::strlen(line));
