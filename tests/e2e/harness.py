@@ -26,6 +26,7 @@ MAIN_WINDOW_CLASS = "Tonvale 1.0 (beta)"
 MAIN_WINDOW_TITLE = "Tonvale 1.0 (beta)"
 SCREEN_SIZE = (1280, 1024)  # the window sits at (415, 746): it must fit
 DEFAULT_TIMEOUT = 15.0
+DEVICE_CONTROL_FILE = "devices.txt"  # the test driver's devices, rewritten by a test as it runs
 POLL_SECONDS = 0.05
 
 WM_CLOSE = 0x0010
@@ -819,6 +820,14 @@ class Tonvale:
                 return shot
             time.sleep(0.1)
 
+    def set_devices(self, names):
+        """The driver's devices from now on, in index order (start_tonvale(device_control=True)):
+        a device left out is gone, as if unplugged. Written whole in one step."""
+        path = os.path.join(self.folder, DEVICE_CONTROL_FILE)
+        with open(path + ".new", "w") as f:
+            f.write("|".join(names))
+        os.replace(path + ".new", path)
+
     # ---- the end
 
     def wait_for_exit(self, timeout=DEFAULT_TIMEOUT):
@@ -900,7 +909,7 @@ class E2ETest(unittest.TestCase):
         return path
 
     def start_tonvale(self, devices=None, fail=None, patch_names=True, driver="test", wait_for_window=True,
-                      folder=None):
+                      folder=None, device_control=False):
         """Copies the program, the patch-name file and a MIDI driver into a
         fresh folder and starts it there under Wine.
 
@@ -911,6 +920,8 @@ class E2ETest(unittest.TestCase):
         driver:  "test" logs every call; "monitor" prints decoded messages as the run command does
         folder:  a folder of this test's that already holds the program (an
                  unpacked package, say): only the driver is added to it
+        device_control: the driver reads its devices again at every call
+                 from a file that Tonvale.set_devices writes
         """
         build = Config.windows_build
         if folder is None:
@@ -924,6 +935,8 @@ class E2ETest(unittest.TestCase):
             script["TONVALE_MIDI_DEVICES"] = "|".join(devices)
         if fail:
             script["TONVALE_MIDI_FAIL"] = fail if isinstance(fail, str) else ",".join(fail)
+        if device_control:
+            script["TONVALE_MIDI_CONTROL"] = DEVICE_CONTROL_FILE
         tonvale = launch(self.session, folder, "tonvale.exe", script, self.started.append)
         if wait_for_window:
             tonvale.wait_for_window()
