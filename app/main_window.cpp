@@ -140,10 +140,14 @@ LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_PAINT: paintWindow(window); return 0;
     case WM_QUIT: shutDown(window); return 0; // only when sent straight to the window
     case WM_KEYDOWN:
-    case WM_KEYUP: onKeyMessage(window, wParam, lParam); return 0;
+    case WM_KEYUP:
+        noteKey(window, wParam, lParam);
+        onKeyMessage(window, wParam, lParam);
+        return 0;
     case WM_MOVE: onWindowMoved(window); return 0;
     case WM_SYSKEYDOWN:
     case WM_SYSKEYUP:
+        noteKey(window, wParam, lParam);
         return onSystemKeyMessage(window, wParam, lParam) ? 0 : DefWindowProcA(window, message, wParam, lParam);
     // From here key releases may go elsewhere: to another window, or to a
     // popup menu's modal loop.
@@ -151,9 +155,7 @@ LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ENTERMENULOOP: onKeysLost(window); return 0;
     case WM_SETFOCUS: onFocusBack(); return 0;
     case WM_EXITMENULOOP: onKeysBack(); return 0;
-    case WM_HOTKEY:
-        if (wParam == BACKGROUND_HOT_KEY) switchBackgroundPlaying(window);
-        return 0;
+    case WM_HOTKEY: onHotKey(window, wParam); return 0;
     case WM_WTSSESSION_CHANGE: onSessionChange(window, wParam); return 0;
     case WM_DEVICECHANGE: onDevicesChanged(window); return TRUE;
     case WM_CAPTURECHANGED: onCaptureChanged(window, (HWND)lParam); return 0;

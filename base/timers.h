@@ -8,5 +8,5 @@ enum WindowTimer : UINT_PTR {
     TIMER_BEND_RAMP = 1,     // the keyboard bend gesture's ramp
     TIMER_SETTINGS_SAVE = 2, // a settled change written to the settings file
     TIMER_TAKES = 3,         // a take kept: its memory, its save after a pause or a failure
-    TIMER_DEVICE_WATCH = 4,  // a device gone looked for until it is back, then the news of it
+    TIMER_DEVICE_WATCH = 5,  // a device gone looked for until it is back, then the news of it
 };

@@ -68,48 +68,59 @@ bool windowsKeyHeld() {
                        [](int32_t keyId) { return g_backgroundKeys.down[keyId]; });
 }
 
-void forgetKeys() {
-    std::fill(std::begin(g_backgroundKeys.down), std::end(g_backgroundKeys.down), false);
-    std::fill(std::begin(g_backgroundKeys.taken), std::end(g_backgroundKeys.taken), false);
-}
+// The scan code and the extended flag of a key message's data.
+int32_t keyIdOf(LPARAM keyData) { return (int32_t)((keyData >> 16) & (KEY_ID_COUNT - 1)); }
 
-bool installHook() {
+// Returns the key's previous state.
+bool noteDown(int32_t keyId, WPARAM virtualKey, bool down) {
     BackgroundKeys& keys = g_backgroundKeys;
-    if (!keys.hook) {
-        keys.hook = SetWindowsHookExA(WH_KEYBOARD_LL, backgroundKeyHook, g_program.instance, 0);
-        if (!keys.hook) return false;
-        forgetKeys(); // what it saw when last in is stale
-        // Armed by the hotkey, Scroll Lock may still be down, and Caps Lock
-        // held since before: their repeats are no presses, nor toggles.
-        keys.down[SCROLL_LOCK_KEY] = (GetAsyncKeyState(VK_SCROLL) & 0x8000) != 0;
-        keys.down[CAPS_LOCK_KEY] = (GetAsyncKeyState(VK_CAPITAL) & 0x8000) != 0;
-        keys.scrollLockPressSeen = false;
-    }
-    if (keys.hotKey) UnregisterHotKey(keys.window, BACKGROUND_HOT_KEY);
-    keys.hotKey = false;
-    return true;
+    const bool wasDown = keys.down[keyId];
+    keys.down[keyId] = down;
+    keys.virtualKeys[keyId] = (uint8_t)virtualKey;
+    return wasDown;
 }
 
-// Disarmed with the light off, a hotkey listens for Scroll Lock, which
-// leaves every other key as cheap as without the program. Otherwise the
-// hook takes Scroll Lock: under Wine, when the X server keeps no Scroll
-// Lock state, Wine sets the light back off before the next key with a
-// press and release of its own, which a hotkey would take for the player's.
-// The hook stays in too when another program holds the hotkey.
+// Before the hook goes in, the keys nobody saw let go are up; Scroll Lock
+// (its press the hotkey's) and Caps Lock held since before are down, so
+// that their repeats are no presses, nor toggles.
+void checkKeysDown() {
+    BackgroundKeys& keys = g_backgroundKeys;
+    for (int32_t keyId = 0; keyId < KEY_ID_COUNT; ++keyId) {
+        if (keys.down[keyId]) keys.down[keyId] = (GetAsyncKeyState(keys.virtualKeys[keyId]) & 0x8000) != 0;
+    }
+    noteDown(SCROLL_LOCK_KEY, VK_SCROLL, (GetAsyncKeyState(VK_SCROLL) & 0x8000) != 0);
+    noteDown(CAPS_LOCK_KEY, VK_CAPITAL, (GetAsyncKeyState(VK_CAPITAL) & 0x8000) != 0);
+    keys.scrollLockPressSeen = false;
+}
+
+// Disarmed with the light off, a hotkey takes Scroll Lock from any window.
+// Otherwise the window's own key messages take it while it is in front, and
+// the hook behind another window: under Wine, when the X server keeps no
+// Scroll Lock state, Wine turns the light back off before the next key with
+// a press and release of its own, which a hotkey would take for the
+// player's. The hook is in while another program's window has the keys and
+// the hotkey does not listen: it plays there while armed.
 void listenForScrollLock() {
     BackgroundKeys& keys = g_backgroundKeys;
-    if (!g_model.backgroundArmed && !keys.lit && !keys.hotKey)
+    if (!keys.window) return; // before start-up and after the end
+    const bool hotKeyWanted = !g_model.backgroundArmed && !keys.lit;
+    if (hotKeyWanted && !keys.hotKey)
         keys.hotKey = RegisterHotKey(keys.window, BACKGROUND_HOT_KEY, MOD_NOREPEAT, VK_SCROLL) != 0;
-    if (!keys.hotKey) {
-        installHook();
-        return;
+    if (!hotKeyWanted && keys.hotKey) {
+        UnregisterHotKey(keys.window, BACKGROUND_HOT_KEY);
+        keys.hotKey = false;
     }
-    if (keys.hook) UnhookWindowsHookEx(keys.hook);
-    keys.hook = nullptr;
+    if (keys.behind && !keys.hotKey && !keys.hook) {
+        checkKeysDown();
+        keys.hook = SetWindowsHookExA(WH_KEYBOARD_LL, backgroundKeyHook, g_program.instance, 0);
+    } else if ((!keys.behind || keys.hotKey) && keys.hook) {
+        UnhookWindowsHookEx(keys.hook);
+        keys.hook = nullptr;
+    }
 }
 
 // Armed by the settings, the Scroll Lock light is turned on by a tap of the
-// program's own, which the hook knows by its mark and passes on.
+// program's own, which is known by its mark.
 void lightScrollLock() {
     if (g_backgroundKeys.lit) return;
     INPUT taps[2] = {};
@@ -123,27 +134,32 @@ void lightScrollLock() {
     SendInput(2, taps, sizeof taps[0]);
 }
 
-// Scroll Lock goes on to the system whatever it does here, so that its
-// light follows; every press flips the light. A tap switches on its
+// Every press of Scroll Lock flips its light. A tap switches on its
 // release, but not one pressed and released at one moment: no hand is that
-// quick, and that is how Wine sets the light to the X server's state, as
-// is the program's own tap.
-KeyHandover scrollLock(const KBDLLHOOKSTRUCT& key, bool up, bool wasDown) {
+// quick, and that is how Wine sets the light to the X server's state.
+bool scrollLockTapped(bool up, bool wasDown, DWORD time, bool ownTap) {
     BackgroundKeys& keys = g_backgroundKeys;
     if (!up) {
-        if (wasDown) return KeyHandover{};
+        if (wasDown) return false;
         keys.lit = !keys.lit;
-        keys.scrollLockPressSeen = true;
-        keys.scrollLockPressed = key.time;
-        return KeyHandover{};
+        keys.scrollLockPressSeen = !ownTap;
+        keys.scrollLockPressed = time;
+        return false;
     }
-    const bool tapped = keys.scrollLockPressSeen && key.time != keys.scrollLockPressed && key.dwExtraInfo != OWN_TAP;
+    const bool tapped = keys.scrollLockPressSeen && time != keys.scrollLockPressed && !ownTap;
     keys.scrollLockPressSeen = false;
-    if (tapped) return KeyHandover{WM_HOTKEY, BACKGROUND_HOT_KEY, (LPARAM)VK_SCROLL << 16, false};
-    // Up: the hotkey can take the key back without firing (it fires on a
-    // press only).
-    if (!g_model.backgroundArmed) listenForScrollLock();
-    return KeyHandover{};
+    return tapped;
+}
+
+void switchBackgroundPlaying(HWND window) {
+    BackgroundKeys& keys = g_backgroundKeys;
+    g_model.backgroundArmed = !g_model.backgroundArmed;
+    // Disarmed behind another window: the releases will go there.
+    if (!g_model.backgroundArmed && keys.behind) onKeysLost(window);
+    std::fill(std::begin(keys.taken), std::end(keys.taken), false);
+    markSettingsChanged();
+    showPanelChange(window, repaint(AREA_DISPLAY_0 | AREA_DISPLAY_1));
+    listenForScrollLock();
 }
 
 KeyHandover handOver(const KBDLLHOOKSTRUCT& key) {
@@ -151,10 +167,15 @@ KeyHandover handOver(const KBDLLHOOKSTRUCT& key) {
     const bool extended = (key.flags & LLKHF_EXTENDED) != 0;
     const int32_t keyId = (int32_t)(key.scanCode & 0xFF) | (extended ? KEY_EXTENDED : 0);
     const bool up = (key.flags & LLKHF_UP) != 0;
-    const bool wasDown = keys.down[keyId];
-    keys.down[keyId] = !up;
     const WPARAM virtualKey = windowVirtualKey(key.vkCode);
-    if (virtualKey == VK_SCROLL) return scrollLock(key, up, wasDown);
+    const bool wasDown = noteDown(keyId, virtualKey, !up);
+    // Scroll Lock goes on to the system whatever it does here, so that its light follows.
+    if (virtualKey == VK_SCROLL) {
+        if (scrollLockTapped(up, wasDown, key.time, key.dwExtraInfo == OWN_TAP))
+            return KeyHandover{WM_HOTKEY, BACKGROUND_TAP, (LPARAM)VK_SCROLL << 16, false};
+        if (up) listenForScrollLock(); // the light may be off now
+        return KeyHandover{};
+    }
     if (!g_model.backgroundArmed || !keys.behind) return KeyHandover{};
     bool& taken = keys.taken[keyId];
     if (!up && !wasDown) {
@@ -180,11 +201,7 @@ void startBackgroundKeys(HWND window, WNDPROC deliver) {
     keys.deliver = deliver;
     keys.lit = (GetKeyState(VK_SCROLL) & 1) != 0;
     WTSRegisterSessionNotification(window, NOTIFY_FOR_THIS_SESSION);
-    if (g_model.backgroundArmed && installHook()) {
-        lightScrollLock();
-        return;
-    }
-    g_model.backgroundArmed = false;
+    if (g_model.backgroundArmed) lightScrollLock();
     listenForScrollLock();
 }
 
@@ -200,30 +217,37 @@ void stopBackgroundKeys(HWND window) {
     keys.window = nullptr;
 }
 
-void switchBackgroundPlaying(HWND window) {
-    BackgroundKeys& keys = g_backgroundKeys;
-    // The hotkey's press, which no hook saw.
-    if (!keys.hook) keys.lit = !keys.lit;
-    if (g_model.backgroundArmed) {
-        if (keys.behind) onKeysLost(window);
-        std::fill(std::begin(keys.taken), std::end(keys.taken), false);
-        g_model.backgroundArmed = false;
+void noteKey(HWND window, WPARAM virtualKey, LPARAM keyData) {
+    const bool up = (keyData >> 31 & 1) != 0;
+    const int32_t keyId = keyIdOf(keyData);
+    noteDown(keyId, virtualKey, !up);
+    // Scroll Lock reaches the window when no hotkey takes it first, or
+    // takes only its press.
+    if (virtualKey != VK_SCROLL || g_backgroundKeys.hook) return;
+    const bool ownTap = GetMessageExtraInfo() == (LPARAM)OWN_TAP;
+    if (!g_backgroundKeys.hotKey && scrollLockTapped(up, (keyData >> 30 & 1) != 0, GetMessageTime(), ownTap)) {
+        switchBackgroundPlaying(window);
+    } else if (up) {
         listenForScrollLock();
-    } else {
-        if (!installHook()) return;
-        g_model.backgroundArmed = true;
     }
-    markSettingsChanged();
-    showPanelChange(window, repaint(AREA_DISPLAY_0 | AREA_DISPLAY_1));
+}
+
+void onHotKey(HWND window, WPARAM id) {
+    // The hotkey's press, which neither the window nor the hook saw.
+    if (id == BACKGROUND_HOT_KEY) g_backgroundKeys.lit = !g_backgroundKeys.lit;
+    if (id == BACKGROUND_HOT_KEY || id == BACKGROUND_TAP) switchBackgroundPlaying(window);
 }
 
 void onFocusLost(HWND window) {
     BackgroundKeys& keys = g_backgroundKeys;
     keys.behind = !foregroundIsOurs();
+    listenForScrollLock();
     if (!g_model.backgroundArmed || !keys.behind) {
         onKeysLost(window);
         return;
     }
+    // The keys held go on behind, and the hook follows their releases;
+    // those let go already end now.
     PanelChange change;
     for (int32_t keyId = 0; keyId < KEY_ID_COUNT; ++keyId) {
         keys.taken[keyId] = keys.down[keyId] && followedKey(keyId);
@@ -234,8 +258,10 @@ void onFocusLost(HWND window) {
 }
 
 void onFocusBack() {
-    g_backgroundKeys.behind = false;
-    std::fill(std::begin(g_backgroundKeys.taken), std::end(g_backgroundKeys.taken), false);
+    BackgroundKeys& keys = g_backgroundKeys;
+    keys.behind = false;
+    std::fill(std::begin(keys.taken), std::end(keys.taken), false);
+    listenForScrollLock();
     onKeysBack();
 }
 
@@ -245,7 +271,8 @@ void onSessionChange(HWND window, WPARAM change) {
         return;
     }
     onKeysLost(window);
-    forgetKeys();
+    std::fill(std::begin(g_backgroundKeys.down), std::end(g_backgroundKeys.down), false);
+    std::fill(std::begin(g_backgroundKeys.taken), std::end(g_backgroundKeys.taken), false);
 }
 
 LRESULT CALLBACK backgroundKeyHook(int code, WPARAM message, LPARAM data) {

@@ -1,49 +1,55 @@
 // Playing behind other windows. Scroll Lock arms and disarms it whichever
-// window is in front: through a hotkey while disarmed, through the hook
-// while armed. Armed, with another program's window in front, a low-level
-// keyboard hook builds each key's message data and hands the keys of the
-// layout in use, Space, Page Up and Page Down to the window procedure as its
-// own key messages, keeping them from the window in front. Every other key,
-// and every key pressed with Alt or a Windows key held, reaches that window;
-// Ctrl, Shift and Caps Lock are noted and passed on.
+// window is in front. Armed, with another program's window in front, a
+// low-level keyboard hook builds each key's message data and hands the keys
+// of the layout in use, Space, Page Up and Page Down to the window procedure
+// as its own key messages, keeping them from the window in front. Every
+// other key, and every key pressed with Alt or a Windows key held, reaches
+// that window; Ctrl, Shift and Caps Lock are noted and passed on. The hook
+// is in only while another program's window has the keys: in front, a key
+// costs what it always did.
 #pragma once
 
 #include "model/key_ids.h"
 #include "platform/win32.h"
 
-constexpr int BACKGROUND_HOT_KEY = 1; // Scroll Lock's hotkey id
+#include <cstdint>
+
+// WM_HOTKEY's ids: Scroll Lock's hotkey, and its tap as the hook saw it.
+constexpr int BACKGROUND_HOT_KEY = 1;
+constexpr int BACKGROUND_TAP = 2;
 
 struct BackgroundKeys {
     HWND window = nullptr;
     WNDPROC deliver = nullptr; // where the hook hands a key: the window procedure
-    HHOOK hook = nullptr;      // in while armed, and while the hotkey cannot be had
-    bool hotKey = false;       // Scroll Lock registered as a hotkey
-    bool behind = false;       // the window lost the keys to another program's window
-    bool passKeys = false;     // the keys played behind reach the window in front too
-    // The Scroll Lock light as the presses the program saw left it: the
-    // hotkey listens only while it is off (see listenForScrollLock).
+    HHOOK hook = nullptr;
+    bool hotKey = false;   // Scroll Lock registered as a hotkey
+    bool behind = false;   // the window lost the keys to another program's window
+    bool passKeys = false; // the keys played behind reach the window in front too
+    // The Scroll Lock light as the presses the program saw left it.
     bool lit = false;
-    bool scrollLockPressSeen = false; // by the hook: its release may be a tap
+    bool scrollLockPressSeen = false; // its release may be a tap
     DWORD scrollLockPressed = 0;      // when
-    // Low-level hooks report no repeat: each key as the hook last saw it.
+    // Each key as the window's messages or the hook last told of it, and
+    // its virtual key, to ask the system whether it is still down.
     bool down[KEY_ID_COUNT] = {};
-    // Played here from its press (or held when the window lost the keys):
-    // its repeats and release are handed over too.
+    uint8_t virtualKeys[KEY_ID_COUNT] = {};
+    // Played behind from its press (or held when the window lost the
+    // keys): its repeats and release are handed over too.
     bool taken[KEY_ID_COUNT] = {};
 };
 
 extern BackgroundKeys g_backgroundKeys;
 
 // Start-up, once the settings are in: Scroll Lock is listened for, armed
-// the hook goes in and the Scroll Lock light is turned on, and the
-// session's changes are asked for.
+// the Scroll Lock light is turned on, and the session's changes are asked for.
 void startBackgroundKeys(HWND window, WNDPROC deliver);
 // The end: what keys held behind sound ends; the hook and hotkey go.
 void stopBackgroundKeys(HWND window);
 
-// Scroll Lock pressed: armed or disarmed. Disarmed behind another window,
-// everything held ends, as its releases will go there.
-void switchBackgroundPlaying(HWND window);
+// Every key message of the window: the keys down, and Scroll Lock.
+void noteKey(HWND window, WPARAM virtualKey, LPARAM keyData);
+// WM_HOTKEY: Scroll Lock, from the hotkey or the hook.
+void onHotKey(HWND window, WPARAM id);
 
 // WM_KILLFOCUS. Not armed, or to a window of the program's own (SETUP, a
 // message box): every held key ends, as onKeysLost. To another program's

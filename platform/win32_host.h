@@ -312,6 +312,9 @@ struct MIDIOUTCAPSA {
 #define VK_LCONTROL 0xA2
 #define VK_RCONTROL 0xA3
 #define VK_F4 0x73
+
+// Keyboard hooks, hotkeys, input and session notifications, and the keys
+// a low-level hook names apart.
 #define VK_SHIFT 0x10
 #define VK_MENU 0x12
 #define VK_LWIN 0x5B
@@ -321,8 +324,6 @@ struct MIDIOUTCAPSA {
 #define VK_RSHIFT 0xA1
 #define VK_LMENU 0xA4
 #define VK_RMENU 0xA5
-
-// Keyboard hooks, hotkeys, input and session notifications.
 #define WH_KEYBOARD_LL 13
 #define HC_ACTION 0
 #define LLKHF_EXTENDED 0x00000001
@@ -445,6 +446,8 @@ BOOL WINAPI UnregisterHotKey(HWND window, int id);
 HWND WINAPI GetForegroundWindow(void);
 DWORD WINAPI GetWindowThreadProcessId(HWND window, DWORD* processId);
 SHORT WINAPI GetAsyncKeyState(int virtualKey);
+LONG WINAPI GetMessageTime(void);
+LPARAM WINAPI GetMessageExtraInfo(void);
 UINT WINAPI SendInput(UINT count, INPUT* inputs, int size);
 
 // KERNEL32

@@ -29,7 +29,6 @@ const char* const FN_NAMES[] = {
     "SetTextColor", "TextOutA", "MoveToEx", "LineTo", "midiOutGetNumDevs", "midiOutGetDevCapsA", "midiOutOpen",
     "midiOutReset", "midiOutClose", "midiOutGetErrorTextA", "midiOutShortMsg", "GetKeyState", "MessageBeep",
     "SetWindowsHookExA", "UnhookWindowsHookEx", "RegisterHotKey", "UnregisterHotKey", "SendInput",
-    "WTSRegisterSessionNotification", "WTSUnRegisterSessionNotification",
 };
 // clang-format on
 static_assert(sizeof FN_NAMES / sizeof FN_NAMES[0] == (size_t)Fn::Count, "a name for every function");
@@ -293,17 +292,6 @@ std::string describe(const Call& c) {
     case Fn::GetStockObject: return n + format(" %d", (int)a[0]);
     case Fn::GetKeyState: return n + format(" 0x%02X", (unsigned)a[0]);
     case Fn::MessageBeep: return n + format(" 0x%x", (unsigned)a[0]);
-    case Fn::SetWindowsHookExA:
-        return n + format(" %d ", (int)a[0]) + handleArg(a[1]) + format(" thread %d -> ", (int)a[2]) +
-               handleArg(c.result);
-    case Fn::RegisterHotKey:
-        return n + " " + handleArg(a[0]) +
-               format(" id %d mods 0x%x vk 0x%02X", (int)a[1], (unsigned)a[2], (unsigned)a[3]);
-    case Fn::UnregisterHotKey: return n + " " + handleArg(a[0]) + format(" id %d", (int)a[1]);
-    case Fn::SendInput:
-        return n + format(" %d: vk 0x%02X flags 0x%x extra 0x%llx", (int)a[0], (unsigned)a[1], (unsigned)a[2],
-                          (unsigned long long)a[3]);
-    case Fn::WTSRegisterSessionNotification: return n + " " + handleArg(a[0]) + format(" %d", (int)a[1]);
     case Fn::CreatePen:
         return n + format(" style %d width %d ", (int)a[0], (int)a[1]) + rgb(a[2]) + " -> " + handleArg(c.result);
     case Fn::BitBlt:
@@ -475,8 +463,6 @@ bool lowLevelKey(WPARAM virtualKey, unsigned scanCode, bool releasing, bool altH
     const WPARAM message = (releasing ? WM_KEYUP : WM_KEYDOWN) + (altHeld ? WM_SYSKEYDOWN - WM_KEYDOWN : 0);
     return hookProc(HC_ACTION, message, (LPARAM)&key) != 0;
 }
-
-bool hookInstalled() { return hookProc != nullptr; }
 
 bool hotKey(WPARAM virtualKey) {
     if (hotKeyHeld.virtualKey == 0 || hotKeyHeld.virtualKey != virtualKey) return false;
@@ -704,7 +690,7 @@ SHORT WINAPI GetAsyncKeyState(int virtualKey) { return (SHORT)(script.keyState[v
 
 HHOOK WINAPI SetWindowsHookExA(int idHook, HOOKPROC proc, HINSTANCE module, DWORD threadId) {
     fake::Call& call = record(Fn::SetWindowsHookExA, {idHook, (intptr_t)module, (intptr_t)threadId});
-    if (script.hookFails || idHook != WH_KEYBOARD_LL) return nullptr;
+    if (idHook != WH_KEYBOARD_LL) return nullptr;
     fake::hookProc = proc;
     call.result = (intptr_t)fake::newNamedHandle("hook");
     return (HHOOK)call.result;
@@ -720,7 +706,7 @@ LRESULT WINAPI CallNextHookEx(HHOOK, int, WPARAM, LPARAM) { return 0; }
 
 BOOL WINAPI RegisterHotKey(HWND window, int id, UINT modifiers, UINT virtualKey) {
     record(Fn::RegisterHotKey, {(intptr_t)window, id, (intptr_t)modifiers, (intptr_t)virtualKey});
-    if (script.hotKeyFails || fake::hotKeyHeld.virtualKey) return FALSE;
+    if (fake::hotKeyHeld.virtualKey) return FALSE;
     fake::hotKeyHeld = {window, id, virtualKey};
     return TRUE;
 }
@@ -736,13 +722,15 @@ BOOL WINAPI UnregisterHotKey(HWND window, int id) {
 // logged. The program's own windows are on thread 1.
 HWND WINAPI GetForegroundWindow(void) { return script.foreground; }
 
-DWORD WINAPI GetWindowThreadProcessId(HWND window, DWORD* processId) {
-    const bool ours = window == fake::WINDOW || window == fake::DIALOG;
-    if (processId) *processId = ours ? 10 : 20;
-    return ours ? 1 : 2;
+DWORD WINAPI GetWindowThreadProcessId(HWND window, DWORD*) {
+    return window == fake::WINDOW || window == fake::DIALOG ? 1 : 2;
 }
 
 DWORD WINAPI GetCurrentThreadId(void) { return 1; }
+
+// A key message's moment, later at each look; none was sent by a program.
+LONG WINAPI GetMessageTime(void) { return (LONG)(fake::hookTime += 10); }
+LPARAM WINAPI GetMessageExtraInfo(void) { return 0; }
 
 // Logged with the first event's key, flags and extra information.
 UINT WINAPI SendInput(UINT count, INPUT* inputs, int) {
@@ -908,15 +896,9 @@ BOOL WINAPI QueryPerformanceFrequency(LARGE_INTEGER* frequency) {
 
 void WINAPI GetLocalTime(SYSTEMTIME* time) { *time = script.localTime; }
 
-BOOL WINAPI WTSRegisterSessionNotification(HWND window, DWORD flags) {
-    record(Fn::WTSRegisterSessionNotification, {(intptr_t)window, (intptr_t)flags});
-    return TRUE;
-}
-
-BOOL WINAPI WTSUnRegisterSessionNotification(HWND window) {
-    record(Fn::WTSUnRegisterSessionNotification, {(intptr_t)window});
-    return TRUE;
-}
+// Session notifications: answered, not logged.
+BOOL WINAPI WTSRegisterSessionNotification(HWND, DWORD) { return TRUE; }
+BOOL WINAPI WTSUnRegisterSessionNotification(HWND) { return TRUE; }
 
 HRESULT WINAPI SHGetFolderPathA(HWND, int folder, HANDLE, DWORD, LPSTR path) {
     if (folder != CSIDL_PERSONAL || !script.documents) return (HRESULT)0x80004005; // E_FAIL

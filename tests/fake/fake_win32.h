@@ -30,8 +30,7 @@ enum class Fn {
     GetStockObject, CreatePen, CreateFontIndirectA, BitBlt, StretchBlt, SetStretchBltMode, SetBrushOrgEx, SetBkMode,
     SetTextColor, TextOutA, MoveToEx, LineTo, midiOutGetNumDevs, midiOutGetDevCapsA, midiOutOpen, midiOutReset,
     midiOutClose, midiOutGetErrorTextA, midiOutShortMsg, GetKeyState, MessageBeep, SetWindowsHookExA,
-    UnhookWindowsHookEx, RegisterHotKey, UnregisterHotKey, SendInput, WTSRegisterSessionNotification,
-    WTSUnRegisterSessionNotification,
+    UnhookWindowsHookEx, RegisterHotKey, UnregisterHotKey, SendInput,
     Count
 };
 // clang-format on
@@ -84,8 +83,6 @@ struct Script {
     // The window in front, whose thread gets the keys: the program's own
     // windows (WINDOW, DIALOG) are on its thread, OTHER_WINDOW is not.
     HWND foreground = WINDOW;
-    bool hookFails = false;
-    bool hotKeyFails = false; // another program holds the key
 
     // The work area of the screen the window is placed on; an empty one
     // makes GetMonitorInfoA fail.
@@ -187,7 +184,6 @@ LPARAM pointData(int x, int y);
 // for an extended key. True when the hook kept it from the window in
 // front; false too when no hook is installed.
 bool lowLevelKey(WPARAM virtualKey, unsigned scanCode, bool releasing, bool altHeld = false);
-bool hookInstalled();
 // A key registered as a hotkey, pressed: WM_HOTKEY goes to its window.
 // False when no hotkey is registered for it.
 bool hotKey(WPARAM virtualKey);
