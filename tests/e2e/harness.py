@@ -590,6 +590,18 @@ class Session:
         """Every top-level window on the Wine desktop."""
         return [Window(json.loads(line)) for line in self.probe("list", attempts=3).splitlines() if line.startswith("{")]
 
+    def start_notepad(self):
+        """Wine's Notepad in the same prefix: another program's window, to be put in front."""
+        self.processes.append(subprocess.Popen(
+            ["wine", "notepad"], cwd=self.folder, env=self.wine_environment(), stdin=subprocess.DEVNULL,
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, preexec_fn=die_with_parent))
+        return wait_until(lambda: next((w for w in self.windows() if w.cls == "Notepad" and w.visible), None),
+                          what="Notepad's window")
+
+    def notepad_text(self, notepad):
+        """What is typed in Notepad: the text of its edit control."""
+        return next(w for w in self.windows() if w.hwnd == notepad.hwnd).controls("Edit")[0].text
+
     def screenshot(self):
         data = subprocess.run(["import", "-window", "root", "-depth", "8", "ppm:-"], env=self.x_environment(), timeout=30,
                               stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, check=True).stdout
@@ -948,22 +960,6 @@ class E2ETest(unittest.TestCase):
         os.makedirs(os.path.dirname(self.settings_file()), exist_ok=True)
         with open(self.settings_file(), "w", newline="\r\n") as f:
             f.write(text)
-
-    def start_notepad(self, tonvale):
-        """Wine's Notepad in the same prefix, given the keyboard focus: another program's window in front."""
-        process = subprocess.Popen(["wine", "notepad"], cwd=self.session.folder, env=self.session.wine_environment(),
-                                   stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                                   preexec_fn=die_with_parent)
-        self.session.processes.append(process)
-        notepad = wait_until(lambda: next((w for w in self.session.windows() if w.cls == "Notepad" and w.visible),
-                                          None), what="Notepad's window")
-        tonvale.focus(notepad)
-        return notepad
-
-    def notepad_text(self, notepad):
-        """What is typed in Notepad: the text of its edit control."""
-        window = next(w for w in self.session.windows() if w.hwnd == notepad.hwnd)
-        return window.controls("Edit")[0].text
 
     def settings_file(self):
         """The settings file the program uses in this test's prefix (one beside the exe comes first)."""

@@ -18,17 +18,18 @@ class BackgroundTest(E2ETest):
         self.write_settings(RIGHT_ON_CHANNEL_2)
         tonvale = self.start_tonvale()
         tonvale.midi.wait_for_messages(2)  # the start's programs
-        notepad = self.start_notepad(tonvale)
+        notepad = self.session.start_notepad()
+        tonvale.focus(notepad)
         start = tonvale.midi.mark()
         tonvale.press("q", focus=False)
-        wait_until(lambda: self.notepad_text(notepad) == "q", what="q typed in Notepad")
+        wait_until(lambda: self.session.notepad_text(notepad) == "q", what="q typed in Notepad")
         self.scroll_lock(tonvale)
         tonvale.press("q", "z", focus=False)
         tonvale.midi.wait_for_message("note-off 0x81 60 127", since=start)
         tonvale.midi.wait_until_quiet()
         self.assertMessages(tonvale, ["note-on 0x90 60 127", "note-off 0x80 60 127",
                                       "note-on 0x91 60 127", "note-off 0x81 60 127"], since=start)
-        self.assertEqual(self.notepad_text(notepad), "q")
+        self.assertEqual(self.session.notepad_text(notepad), "q")
 
         # Disarmed with W held: W's note ends at once, and W is Notepad's again.
         start = tonvale.midi.mark()
@@ -38,7 +39,7 @@ class BackgroundTest(E2ETest):
         tonvale.midi.wait_for_message("note-off 0x80 62 127", since=start)
         tonvale.key_up("w", focus=False)
         tonvale.press("e", focus=False)
-        wait_until(lambda: self.notepad_text(notepad) == "qe", what="e typed in Notepad")
+        wait_until(lambda: self.session.notepad_text(notepad) == "qe", what="e typed in Notepad")
         tonvale.midi.wait_until_quiet()
         self.assertMessages(tonvale, ["note-on 0x90 62 127", "note-off 0x80 62 127"], since=start)
 
@@ -46,9 +47,10 @@ class BackgroundTest(E2ETest):
         self.write_settings("[General]\nBackground=On\n")
         tonvale = self.start_tonvale()
         tonvale.midi.wait_for_messages(1)
-        notepad = self.start_notepad(tonvale)
+        notepad = self.session.start_notepad()
+        tonvale.focus(notepad)
         start = tonvale.midi.mark()
         tonvale.press("e", "Tab", focus=False)
-        wait_until(lambda: self.notepad_text(notepad) == "\t", what="Tab typed in Notepad")
+        wait_until(lambda: self.session.notepad_text(notepad) == "\t", what="Tab typed in Notepad")
         tonvale.midi.wait_for_message(re.compile("note-off"), since=start)
         self.assertMessages(tonvale, ["note-on 0x90 64 127", "note-off 0x80 64 127"], since=start)

@@ -52,6 +52,8 @@ MEASURES = (
     ("plus", "floor", "click → program change"),
     ("chord first", "tonvale", "chord key press → first note-on"),
     ("chord last", "tonvale", "chord key press → last note-on"),
+    ("armed", "tonvale", "key press, Scroll Lock armed → note-on"),
+    ("behind", "tonvale", "key press behind Notepad, armed → note-on"),
 )
 
 
@@ -121,10 +123,11 @@ def latencies(presses, stamps, warmup, chord=False):
     return first, last, unmatched
 
 
-def measure(tonvale, floor, args, run):
+def measure(tonvale, floor, notepad, args, run):
     """One run on the running programs, their presses taking turns: keys,
     clicks on + (the same point on the floor), then chords on Tonvale beside
-    keys on the floor. Returns the press times: {phase: ([Tonvale's], [the floor's])}."""
+    keys on the floor, then keys with background playing armed, Tonvale in
+    front and behind Notepad. Returns the press times: {phase: ([Tonvale's], [the floor's])}."""
     count = args.presses + args.warmup
     pairs = [(tonvale, floor), (floor, tonvale)][run % 2]  # each goes first in turn
     plus = "button,{},{}".format(*tonvale.to_screen(*panel.button(0, panel.PLUS)))
@@ -134,6 +137,16 @@ def measure(tonvale, floor, args, run):
     time.sleep(0.5)
     phases["chord"] = inject(args.injector, count, [(p, "key,q") for p in pairs])
     tonvale.click(*panel.button(0, panel.CHORD))  # and off again for the next run
+    time.sleep(0.5)
+    tonvale.hold("Scroll_Lock", 0.05)  # armed: the hook is in
+    time.sleep(0.5)
+    phases["armed"] = inject(args.injector, count, [(p, "key,q") for p in pairs])
+    tonvale.focus(notepad)
+    time.sleep(0.5)
+    phases["behind"] = inject(args.injector, count, [(p, "key,q") for p in pairs])
+    tonvale.hold("Scroll_Lock", 0.05, focus=False)  # disarmed, through the hook
+    tonvale.click(*panel.BARE_PANEL)  # without a window manager a click gives the keys back, then the focus
+    tonvale.focus()
     time.sleep(0.5)
     return {phase: (both[pairs.index(tonvale)], both[pairs.index(floor)]) for phase, both in phases.items()}
 
@@ -165,6 +178,10 @@ def match_run(stamps, presses, args):
         else:
             found["chord key"], _, unmatched = latencies(presses["chord"][index], stamps[kind], args.warmup)
         report_unmatched(kind, "chord", unmatched)
+        for name in ("armed", "behind"):
+            found[name if kind == "tonvale" else name + " key"], _, unmatched = latencies(
+                presses[name][index], stamps[kind], args.warmup)
+            report_unmatched(kind, name, unmatched)
         for name, values in found.items():
             if len(values) < args.presses // 2:
                 raise harness.E2EError(f"{kind} {name}: only {len(values)} presses matched (clocks apart?)")
@@ -268,6 +285,8 @@ Click: {ratio("plus")}.
 Chord key press to its first note-on, over the floor's key press at the same time: {ratio("chord first", "chord key")}.
 Chord key press to its first note-on, over Tonvale's plain key press in the same run: {ratio("chord first", "key", "tonvale")}.
 A chord's last note-on follows its first by {chord_spread:.1f} µs (median).
+Background playing armed, a key press with Tonvale in front (the hook is in only behind another window), over Tonvale's plain key press in the same run: {ratio("armed", "key", "tonvale")}; over the floor's key press at the same time: {ratio("armed", "armed key")}.
+A key press behind Notepad (Notepad gets the key from X, the hook hands it to Tonvale), over Tonvale's plain key press in the same run: {ratio("behind", "key", "tonvale")}; over the floor's key press at the same time: {ratio("behind", "behind key")}.
 {host_section(host_results)}
 ## Rerunning it
 
@@ -306,6 +325,11 @@ benchmark's helpers and the host benchmark, and takes about {round(1 + len(runs)
   and goes through the same driver, but its loop is GetMessage then
   DispatchMessage, and its window procedure only calls `midiOutShortMsg`
   on WM_KEYDOWN and WM_LBUTTONDOWN: what remains is what Wine costs.
+- Background playing: Scroll Lock (held 50 ms, as a hand taps it) arms
+  it, and Q is pressed with Tonvale in front, then with Wine's Notepad (in
+  Tonvale's prefix, on its screen) in front, where X sends the key; Scroll
+  Lock again and a click on the bare panel end it. The floor gets key
+  presses meanwhile.
 """
 
 
@@ -346,13 +370,16 @@ def main():
             harness.create_prefix(prefix)
             sessions.append(harness.Session(f"bench {os.path.basename(prefix)}", prefix=prefix))
         programs = [start(session, args.windows_build, kind) for session, kind in zip(sessions, KINDS)]
+        notepad = sessions[0].start_notepad()  # the window in front of Tonvale's for the background phases
+        programs[0].click(*panel.BARE_PANEL)  # without a window manager a click gives the keys back, then the focus
+        programs[0].focus()
         if args.recording:
             programs[0].press("F9")
         time.sleep(SETTLE_SECONDS)
         presses, loads = [], []
         for run in range(1, args.runs + 1):
             loads.append(os.getloadavg()[0])
-            presses.append(measure(*programs, args, run))
+            presses.append(measure(*programs, notepad, args, run))
             print(f"run {run} of {args.runs} done", flush=True)
         stamps = {}
         for program, kind in zip(programs, KINDS):
