@@ -54,6 +54,7 @@ MEASURES = (
     ("chord last", "tonvale", "chord key press → last note-on"),
     ("armed", "tonvale", "key press, Scroll Lock armed → note-on"),
     ("behind", "tonvale", "key press behind Notepad, armed → note-on"),
+    ("behind", "floor", "key press behind Notepad, through a hook → note-on"),
 )
 
 
@@ -123,7 +124,7 @@ def latencies(presses, stamps, warmup, chord=False):
     return first, last, unmatched
 
 
-def measure(tonvale, floor, notepad, args, run):
+def measure(tonvale, floor, notepads, args, run):
     """One run on the running programs, their presses taking turns: keys,
     clicks on + (the same point on the floor), then chords on Tonvale beside
     keys on the floor, then keys with background playing armed, Tonvale in
@@ -141,14 +142,21 @@ def measure(tonvale, floor, notepad, args, run):
     tonvale.hold("Scroll_Lock", 0.05)  # armed: the hook is in
     time.sleep(0.5)
     phases["armed"] = inject(args.injector, count, [(p, "key,q") for p in pairs])
-    tonvale.focus(notepad)
+    for program, notepad in zip((tonvale, floor), notepads):
+        program.focus(notepad)
     time.sleep(0.5)
     phases["behind"] = inject(args.injector, count, [(p, "key,q") for p in pairs])
     tonvale.hold("Scroll_Lock", 0.05, focus=False)  # disarmed, through the hook
-    tonvale.click(*panel.BARE_PANEL)  # without a window manager a click gives the keys back, then the focus
-    tonvale.focus()
+    for program in (tonvale, floor):
+        give_keys_back(program)
     time.sleep(0.5)
     return {phase: (both[pairs.index(tonvale)], both[pairs.index(floor)]) for phase, both in phases.items()}
+
+
+def give_keys_back(program):
+    """Without a window manager a click gives a Wine window the keys back, then the focus."""
+    program.click(*panel.BARE_PANEL)
+    program.focus()
 
 
 def read_take(prefix, stamped):
@@ -179,7 +187,7 @@ def match_run(stamps, presses, args):
             found["chord key"], _, unmatched = latencies(presses["chord"][index], stamps[kind], args.warmup)
         report_unmatched(kind, "chord", unmatched)
         for name in ("armed", "behind"):
-            found[name if kind == "tonvale" else name + " key"], _, unmatched = latencies(
+            found[name if kind == "tonvale" or name == "behind" else name + " key"], _, unmatched = latencies(
                 presses[name][index], stamps[kind], args.warmup)
             report_unmatched(kind, name, unmatched)
         for name, values in found.items():
@@ -258,6 +266,10 @@ def report(args, runs, loads, host_results):
         overall = statistics.median(tonvale) / statistics.median(other)
         return f"**{overall:.2f}** (per run: {', '.join(f'{r:.2f}' for r in per_run)})"
 
+    def floor_ratio(name, reference):
+        behind, front = run_stat(name, "floor", 1), run_stat(reference, "floor", 1)
+        return f"{statistics.median(behind) / statistics.median(front):.2f}"
+
     chord_spread = statistics.median(statistics.median(b - a for a, b in zip(run["tonvale"]["chord first"],
                                                                                run["tonvale"]["chord last"]))
                                      for run in runs)
@@ -286,7 +298,7 @@ Chord key press to its first note-on, over the floor's key press at the same tim
 Chord key press to its first note-on, over Tonvale's plain key press in the same run: {ratio("chord first", "key", "tonvale")}.
 A chord's last note-on follows its first by {chord_spread:.1f} µs (median).
 Background playing armed, a key press with Tonvale in front (the hook is in only behind another window), over Tonvale's plain key press in the same run: {ratio("armed", "key", "tonvale")}; over the floor's key press at the same time: {ratio("armed", "armed key")}.
-A key press behind Notepad (Notepad gets the key from X, the hook hands it to Tonvale), over Tonvale's plain key press in the same run: {ratio("behind", "key", "tonvale")}; over the floor's key press at the same time: {ratio("behind", "behind key")}.
+A key press behind Notepad (Notepad gets the key from X, the hook hands it to Tonvale), over the floor's key press behind Notepad through its own hook at the same time: {ratio("behind")}; over Tonvale's plain key press in front, in the same run: {ratio("behind", "key", "tonvale")} (what Wine's way to the hook costs: the floor's, behind over in front, is {floor_ratio("behind", "key")}).
 {host_section(host_results)}
 ## Rerunning it
 
@@ -329,7 +341,8 @@ benchmark's helpers and the host benchmark, and takes about {round(1 + len(runs)
   it, and Q is pressed with Tonvale in front, then with Wine's Notepad (in
   Tonvale's prefix, on its screen) in front, where X sends the key; Scroll
   Lock again and a click on the bare panel end it. The floor gets key
-  presses meanwhile.
+  presses meanwhile, in front, then behind a Notepad of its own, where a
+  low-level hook it puts in when it loses the keys sends Q's note-on.
 """
 
 
@@ -370,16 +383,16 @@ def main():
             harness.create_prefix(prefix)
             sessions.append(harness.Session(f"bench {os.path.basename(prefix)}", prefix=prefix))
         programs = [start(session, args.windows_build, kind) for session, kind in zip(sessions, KINDS)]
-        notepad = sessions[0].start_notepad()  # the window in front of Tonvale's for the background phases
-        programs[0].click(*panel.BARE_PANEL)  # without a window manager a click gives the keys back, then the focus
-        programs[0].focus()
+        notepads = [session.start_notepad() for session in sessions]  # the windows in front, behind which they play
+        for program in programs:
+            give_keys_back(program)
         if args.recording:
             programs[0].press("F9")
         time.sleep(SETTLE_SECONDS)
         presses, loads = [], []
         for run in range(1, args.runs + 1):
             loads.append(os.getloadavg()[0])
-            presses.append(measure(*programs, notepad, args, run))
+            presses.append(measure(*programs, notepads, args, run))
             print(f"run {run} of {args.runs} done", flush=True)
         stamps = {}
         for program, kind in zip(programs, KINDS):

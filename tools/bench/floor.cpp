@@ -1,6 +1,7 @@
 // The least a Win32 program does to turn input into MIDI: a key press sends
 // one note-on, a left button press one program change, through the same
-// window position, focus and message loop as Tonvale but with nothing else.
+// window position, focus and message loop as Tonvale but with nothing else;
+// behind another window, Q's press through a low-level keyboard hook.
 // The benchmark measures it beside Tonvale, so Tonvale's latency is read
 // against what Wine itself costs.
 #include <windows.h>
@@ -14,6 +15,15 @@ const DWORD NOTE_ON = 0x90 | 60 << 8 | 127 << 16;
 const DWORD PROGRAM_CHANGE = 0xC0;
 
 HMIDIOUT midiOut;
+HHOOK hook;
+
+LRESULT CALLBACK floorKeyHook(int code, WPARAM message, LPARAM data) {
+    if (code == HC_ACTION && message == WM_KEYDOWN && ((const KBDLLHOOKSTRUCT*)data)->vkCode == 'Q') {
+        midiOutShortMsg(midiOut, NOTE_ON);
+        return 1;
+    }
+    return CallNextHookEx(nullptr, code, message, data);
+}
 
 LRESULT CALLBACK floorWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
@@ -22,6 +32,14 @@ LRESULT CALLBACK floorWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
         return midiOutOpen(&midiOut, 0, 0, 0, CALLBACK_NULL) == MMSYSERR_NOERROR ? 0 : -1;
     case WM_KEYDOWN: midiOutShortMsg(midiOut, NOTE_ON); return 0;
     case WM_LBUTTONDOWN: midiOutShortMsg(midiOut, PROGRAM_CHANGE); return 0;
+    // The hook is in only while another window has the keys, as Tonvale's is.
+    case WM_KILLFOCUS:
+        if (!hook) hook = SetWindowsHookExA(WH_KEYBOARD_LL, floorKeyHook, GetModuleHandleA(nullptr), 0);
+        return 0;
+    case WM_SETFOCUS:
+        if (hook) UnhookWindowsHookEx(hook);
+        hook = nullptr;
+        return 0;
     case WM_DESTROY:
         midiOutClose(midiOut);
         PostQuitMessage(0);
