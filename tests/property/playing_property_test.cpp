@@ -204,11 +204,12 @@ private:
     // What GetKeyState reports: the high bit while held, Caps Lock's
     // toggle in the low bit.
     void updateKeyState() {
+        for (const PhysicalKey& key : KEYS) fake::script.keyState[key.virtualKey] = 0;
+        for (int k = 0; k < KEY_TOTAL; ++k) fake::script.keyState[KEYS[k].virtualKey] |= down[k] ? (SHORT)0xFF80 : 0;
         fake::script.keyState[VK_LCONTROL] = down[CONTROL_KEY] ? (SHORT)0xFF80 : 0;
         fake::script.keyState[VK_RCONTROL] = down[RIGHT_CONTROL_KEY] ? (SHORT)0xFF80 : 0;
         fake::script.keyState[VK_CONTROL] = fake::script.keyState[VK_LCONTROL] | fake::script.keyState[VK_RCONTROL];
         fake::script.keyState[VK_CAPITAL] = (SHORT)((down[CAPS_LOCK_KEY] ? 0xFF80 : 0) | (capsLockOn ? 1 : 0));
-        fake::script.keyState[VK_SCROLL] = down[SCROLL_LOCK_KEY] ? (SHORT)0xFF80 : 0;
     }
 
     char characterOf(const PhysicalKey& key) const {
