@@ -120,9 +120,11 @@ void listenForScrollLock() {
 }
 
 // Armed by the settings, the Scroll Lock light is turned on by a tap of the
-// program's own, which is known by its mark.
+// program's own, which is known by its mark wherever it goes (at start-up
+// another window may still be in front).
 void lightScrollLock() {
     if (g_backgroundKeys.lit) return;
+    g_backgroundKeys.lit = true;
     INPUT taps[2] = {};
     for (INPUT& tap : taps) {
         tap.type = INPUT_KEYBOARD;
@@ -134,14 +136,15 @@ void lightScrollLock() {
     SendInput(2, taps, sizeof taps[0]);
 }
 
-// Every press of Scroll Lock flips its light. A tap switches on its
-// release, but not one pressed and released at one moment: no hand is that
-// quick, and that is how Wine sets the light to the X server's state.
+// Every press of Scroll Lock flips its light (the program's own was
+// counted as it was sent). A tap switches on its release, but not one
+// pressed and released at one moment: no hand is that quick, and that is
+// how Wine sets the light to the X server's state.
 bool scrollLockTapped(bool up, bool wasDown, DWORD time, bool ownTap) {
     BackgroundKeys& keys = g_backgroundKeys;
     if (!up) {
         if (wasDown) return false;
-        keys.lit = !keys.lit;
+        if (!ownTap) keys.lit = !keys.lit;
         keys.scrollLockPressSeen = !ownTap;
         keys.scrollLockPressed = time;
         return false;
