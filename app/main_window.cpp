@@ -3,6 +3,7 @@
 #include "app/commands.h"
 #include "base/program.h"
 #include "base/window_messages.h"
+#include "devices/device_watch.h"
 #include "devices/input_device.h"
 #include "devices/midi_device.h"
 #include "devices/popup_menus.h"
@@ -11,6 +12,7 @@
 #include "display/panel.h"
 #include "display/panel_layout.h"
 #include "display/repaint.h"
+#include "input/background_keys.h"
 #include "input/keyboard_input.h"
 #include "input/midi_input.h"
 #include "input/modulation_key.h"
@@ -90,6 +92,7 @@ LRESULT onTimer(HWND window, WPARAM id, LPARAM callback) {
     case TIMER_SETTINGS_SAVE: onSettingsTimer(window); return 0;
     case TIMER_TAKES: showPanelChange(window, onTakeTimer(window)); return 0;
     case TIMER_MODULATION: onModulationTimer(window); return 0;
+    case TIMER_DEVICE_WATCH: onDeviceTimer(window); return 0;
     default: return DefWindowProcA(window, WM_TIMER, id, callback);
     }
 }
@@ -118,6 +121,7 @@ bool startUp(HWND window) {
     loadHandCursor();
     watchSettings(window);
     prepareRecorderSpace(); // the first take's first chunk
+    startBackgroundKeys(window, MainWndProc);
     return true;
 }
 
@@ -145,17 +149,24 @@ LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_PAINT: paintWindow(window); return 0;
     case WM_QUIT: shutDown(window); return 0; // only when sent straight to the window
     case WM_KEYDOWN:
-    case WM_KEYUP: onKeyMessage(window, wParam, lParam); return 0;
+    case WM_KEYUP:
+        noteKey(window, wParam, lParam);
+        onKeyMessage(window, wParam, lParam);
+        return 0;
     case WM_MOVE: onWindowMoved(window); return 0;
     case WM_SYSKEYDOWN:
     case WM_SYSKEYUP:
+        noteKey(window, wParam, lParam);
         return onSystemKeyMessage(window, wParam, lParam) ? 0 : DefWindowProcA(window, message, wParam, lParam);
     // From here key releases may go elsewhere: to another window, or to a
     // popup menu's modal loop.
-    case WM_KILLFOCUS:
+    case WM_KILLFOCUS: onFocusLost(window); return 0;
     case WM_ENTERMENULOOP: onKeysLost(window); return 0;
-    case WM_SETFOCUS:
+    case WM_SETFOCUS: onFocusBack(); return 0;
     case WM_EXITMENULOOP: onKeysBack(); return 0;
+    case WM_HOTKEY: onHotKey(window, wParam); return 0;
+    case WM_WTSSESSION_CHANGE: onSessionChange(window, wParam); return 0;
+    case WM_DEVICECHANGE: onDevicesChanged(window); return TRUE;
     case WM_CAPTURECHANGED: onCaptureChanged(window, (HWND)lParam); return 0;
     case WM_COMMAND: onCommand(window, wParam); return 0;
     case WM_TIMER: return onTimer(window, wParam, lParam);
@@ -240,7 +251,7 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     if (takeSettingsChange()) noteSettingsChange(window);
     // Whatever the message started or cut short of a strum.
     keepStrumTimer(window);
-    tellIfDeviceGone(window);
+    watchDevice(window);
     return result;
 }
 
@@ -252,6 +263,7 @@ void shutDown(HWND window) {
     releaseHandCursor();
     destroyPopupMenus();
     releasePanelSurfaces();
+    stopBackgroundKeys(window);
     closePort(); // every sounding note is silenced before the device goes
     PostQuitMessage(0);
 }

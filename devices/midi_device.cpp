@@ -11,6 +11,7 @@
 #include "resources/resource.h"
 
 #include <cstdio>
+#include <cstring>
 #include <initializer_list>
 
 DeviceNews g_deviceNews;
@@ -42,14 +43,23 @@ void describeFallback(char (&text)[MESSAGE_TEXT_SIZE], uint32_t failed, MMRESULT
 }
 
 void fillDeviceList(HWND dialog) {
+    // The devices there now, the one in use selected by its name, which
+    // keeps while numbers change as devices come and go.
+    countOutputDevices();
+    uint32_t inUse = g_port.deviceIndex;
+    bool found = false;
     // Inserted at the end in index order, never sorted, so that a list
     // position is a device index.
     for (uint32_t i = 0; i < g_port.deviceCount; ++i) {
         char name[DEVICE_ENTRY_SIZE];
         outputDeviceName(i, name, sizeof name);
+        if (!found && g_port.handle && std::strcmp(name, g_port.openName) == 0) {
+            inUse = i;
+            found = true;
+        }
         SendDlgItemMessageA(dialog, IDC_DEVICE_LIST, LB_INSERTSTRING, (WPARAM)-1, (LPARAM)name);
     }
-    SendDlgItemMessageA(dialog, IDC_DEVICE_LIST, LB_SETCURSEL, g_port.deviceIndex, 0);
+    SendDlgItemMessageA(dialog, IDC_DEVICE_LIST, LB_SETCURSEL, inUse, 0);
 }
 
 void showKeyLayout(HWND dialog) {
@@ -109,7 +119,6 @@ bool finishOpening(HWND window, MMRESULT opened) {
         showMidiError(window, reset);
         return false;
     }
-    g_deviceNews.goneTold = false;
     sendSectionPrograms();
     return true;
 }
@@ -134,12 +143,6 @@ void tellStartUpNews(HWND window) {
         showMessage(window, news);
         news[0] = 0;
     }
-}
-
-void tellIfDeviceGone(HWND window) {
-    if (!g_port.stoppedAnswering || g_deviceNews.goneTold || !g_deviceNews.panelShown) return;
-    g_deviceNews.goneTold = true; // before the box: its modal loop brings more messages
-    showMessage(window, "The MIDI output device stopped answering. Choose one with SETUP.");
 }
 
 bool resetAll(HWND window) {

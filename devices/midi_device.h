@@ -9,7 +9,6 @@
 struct DeviceNews {
     char startUp[MESSAGE_TEXT_SIZE] = {}; // why the remembered device does not play; empty: nothing
     bool panelShown = false;              // from here on news is told at once
-    bool goneTold = false;                // the device stopped answering, and the musician knows
     // Why the remembered input does not play; empty: nothing.
     char inputStartUp[MESSAGE_TEXT_SIZE] = {};
 };
@@ -28,9 +27,6 @@ bool openStartDevice(HWND window);
 // The panel is up: what start-up had to say about the device and the
 // input, once.
 void tellStartUpNews(HWND window);
-// After a message: a device that stopped answering is told of once, not at
-// every note.
-void tellIfDeviceGone(HWND window);
 
 // RESET: lets go of every key and silences the device. False when the reset
 // failed and the window has been destroyed.

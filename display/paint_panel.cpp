@@ -7,6 +7,7 @@
 #include "model/key_map.h"
 #include "model/patch_names.h"
 #include "model/performance.h"
+#include "port/midi_out_port.h"
 #include "takes/takes.h"
 
 #include <cstdio>
@@ -29,7 +30,10 @@ const char RECORDING[] = "REC";
 // The chord mode as the display shows it, by ChordType.
 const char* const CHORD_LABELS[] = {"OFF", "MAJ", "MIN", "7", "MAJ7", "MIN7", "SUS2", "SUS4", "DIM", "AUG"};
 static_assert(sizeof CHORD_LABELS / sizeof CHORD_LABELS[0] == ChordType::COUNT, "a label for every chord type");
-const int CHORD_MARKER_GAP = 3; // the chord type's marker stops short of it
+const int CHORD_MARKER_GAP = 3;  // the chord type's marker stops short of it
+const char BACKGROUND[] = "BKG"; // Scroll Lock: the keys play behind other windows
+const char DEVICE_GONE[] = "MIDI DEVICE GONE - WAITING";
+const char DEVICE_BACK[] = "MIDI DEVICE BACK";
 constexpr unsigned LINE_SIZE = 128;
 
 // Where a display's text goes: across from the display's left edge, down
@@ -41,8 +45,9 @@ struct DisplayText {
     int markerY;    // the marker, and the chord mode at stateX
     int stateX;     // the chord mode, and the pedal above it
     int markerStep; // the marker sits under the selected parameter's value
+    int armedX;     // background playing armed, on the patch line before REC
 };
-const DisplayText TEXT = {5, 38, 52, 64, 240, 46};
+const DisplayText TEXT = {5, 38, 52, 64, 240, 46, 212};
 
 // Everything is placed in panel units and drawn at the window's scale, from
 // the artwork made for that scale.
@@ -79,16 +84,22 @@ void drawPatchLine(HDC backBuffer, const KeyboardSection& section, int left) {
     drawText(backBuffer, left + TEXT.lineX, TEXT.patchY, line, length);
 }
 
-// The patch line, or for a few seconds the news of a take saved or not;
-// REC at its end while a take is recorded.
+// The patch line, or news in its place: the device gone (until it is
+// back) or back, or for a few seconds a take saved or not. REC at its end
+// while a take is recorded, BKG while the keys play behind other windows.
 void drawTopLine(HDC backBuffer, const KeyboardSection& section, int left) {
+    const char* deviceNews = g_port.stoppedAnswering ? DEVICE_GONE : g_port.cameBack ? DEVICE_BACK : nullptr;
     char news[TAKE_NEWS_SIZE];
-    if (takesNews(news)) {
+    if (deviceNews) {
+        drawText(backBuffer, left + TEXT.lineX, TEXT.patchY, deviceNews, std::strlen(deviceNews));
+    } else if (takesNews(news)) {
         drawText(backBuffer, left + TEXT.lineX, TEXT.patchY, news, std::strlen(news));
     } else {
         drawPatchLine(backBuffer, section, left);
     }
     if (takeRecording()) drawText(backBuffer, left + TEXT.stateX, TEXT.patchY, RECORDING, sizeof RECORDING - 1);
+    if (g_model.backgroundArmed)
+        drawText(backBuffer, left + TEXT.armedX, TEXT.patchY, BACKGROUND, sizeof BACKGROUND - 1);
 }
 
 void drawValuesLine(HDC backBuffer, const KeyboardSection& section, int left) {

@@ -94,6 +94,8 @@ constexpr KeyInfo KEY_TABLE[] = {
     reserved(0x43, "F9", KeyRole::TAKE),
     spare(0x44, "F10"),
     reserved(0x45, nullptr, KeyRole::LOCK), // Num Lock as some keyboards send it
+    // Arms and disarms playing behind other windows.
+    reserved(0x46, "ScrollLock", KeyRole::LOCK),
     // The keypad's keys that act as the arrows and Page Up and Down with
     // Num Lock off.
     reserved(0x48, nullptr, KeyRole::STEP),

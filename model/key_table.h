@@ -20,7 +20,7 @@ enum class KeyRole : uint8_t {
     STEP,     // the arrows: select and step a setting
     BEND,     // Page Up and Page Down
     MODIFIER, // Ctrl, Alt, Shift (a soft touch), the Windows keys, the menu key
-    LOCK,     // Caps Lock (the chord fold) and Num Lock
+    LOCK,     // Caps Lock (the chord fold), Num Lock and Scroll Lock (playing behind other windows)
     TAKE,     // F9
     WHEEL,    // Home: the modulation wheel
 };

@@ -170,6 +170,8 @@ struct PerformanceModel {
     uint8_t noteVelocity[CHANNEL_COUNT][NOTE_COUNT] = {};
     // A setter changed something kept between runs: the window side saves it.
     bool settingsChanged = false;
+    // Scroll Lock armed playing behind other windows: the displays say so.
+    bool backgroundArmed = false;
 };
 
 extern PerformanceModel g_model;

@@ -16,6 +16,7 @@
 #include <shlobj.h>
 // Left out by WIN32_LEAN_AND_MEAN: the Save As dialog.
 #include <commdlg.h>
+#include <wtsapi32.h>
 
 // Pointer positions are signed: a captured drag can leave the window to the
 // left or top. These two are the only things we take from <windowsx.h>.

@@ -63,6 +63,7 @@ TONVALE_DECLARE_HANDLE(HFONT);
 TONVALE_DECLARE_HANDLE(HMIDIOUT);
 TONVALE_DECLARE_HANDLE(HMIDIIN);
 TONVALE_DECLARE_HANDLE(HMONITOR);
+TONVALE_DECLARE_HANDLE(HHOOK);
 #undef TONVALE_DECLARE_HANDLE
 typedef HICON HCURSOR;
 typedef HINSTANCE HMODULE;
@@ -184,6 +185,40 @@ struct OPENFILENAMEW {
 #define OFN_HIDEREADONLY 0x00000004
 #define OFN_NOCHANGEDIR 0x00000008
 #define OFN_PATHMUSTEXIST 0x00000800
+typedef LRESULT(CALLBACK* HOOKPROC)(int, WPARAM, LPARAM);
+
+// What a low-level keyboard hook is told of each key event.
+struct KBDLLHOOKSTRUCT {
+    DWORD vkCode;
+    DWORD scanCode;
+    DWORD flags;
+    DWORD time;
+    ULONG_PTR dwExtraInfo;
+};
+
+// Input handed to SendInput; the mouse's record sets the union's size.
+struct MOUSEINPUT {
+    LONG dx;
+    LONG dy;
+    DWORD mouseData;
+    DWORD dwFlags;
+    DWORD time;
+    ULONG_PTR dwExtraInfo;
+};
+struct KEYBDINPUT {
+    WORD wVk;
+    WORD wScan;
+    DWORD dwFlags;
+    DWORD time;
+    ULONG_PTR dwExtraInfo;
+};
+struct INPUT {
+    DWORD type;
+    union {
+        MOUSEINPUT mi;
+        KEYBDINPUT ki;
+    };
+};
 
 struct WNDCLASSEXA {
     UINT cbSize;
@@ -277,6 +312,9 @@ struct MIDIINCAPSA {
 #define WM_DPICHANGED 0x02E0
 #define WM_INPUTLANGCHANGE 0x0051
 #define WM_APP 0x8000
+#define WM_DEVICECHANGE 0x0219
+#define WM_WTSSESSION_CHANGE 0x02B1
+#define WM_HOTKEY 0x0312
 
 // List box messages.
 #define LB_INSERTSTRING 0x0181
@@ -334,6 +372,29 @@ struct MIDIINCAPSA {
 #define VK_LCONTROL 0xA2
 #define VK_RCONTROL 0xA3
 #define VK_F4 0x73
+
+// Keyboard hooks, hotkeys, input and session notifications, and the keys
+// a low-level hook names apart.
+#define VK_MENU 0x12
+#define VK_LWIN 0x5B
+#define VK_RWIN 0x5C
+#define VK_SCROLL 0x91
+#define VK_LMENU 0xA4
+#define VK_RMENU 0xA5
+#define WH_KEYBOARD_LL 13
+#define HC_ACTION 0
+#define LLKHF_EXTENDED 0x00000001
+#define LLKHF_INJECTED 0x00000010
+#define LLKHF_ALTDOWN 0x00000020
+#define LLKHF_UP 0x00000080
+#define MOD_NOREPEAT 0x4000
+#define INPUT_KEYBOARD 1
+#define KEYEVENTF_KEYUP 0x0002
+#define NOTIFY_FOR_THIS_SESSION 0
+#define WTS_CONSOLE_DISCONNECT 0x2
+#define WTS_REMOTE_DISCONNECT 0x4
+#define WTS_SESSION_LOGOFF 0x6
+#define WTS_SESSION_LOCK 0x7
 
 // Menus.
 #define MIIM_ID 0x00000002
@@ -463,6 +524,17 @@ BOOL WINAPI EndDialog(HWND dialog, INT_PTR result);
 LRESULT WINAPI SendDlgItemMessageA(HWND dialog, int itemId, UINT message, WPARAM wParam, LPARAM lParam);
 int WINAPI GetKeyNameTextA(LONG lParam, LPSTR buffer, int size);
 BOOL WINAPI MessageBeep(UINT type);
+HHOOK WINAPI SetWindowsHookExA(int idHook, HOOKPROC proc, HINSTANCE module, DWORD threadId);
+BOOL WINAPI UnhookWindowsHookEx(HHOOK hook);
+LRESULT WINAPI CallNextHookEx(HHOOK hook, int code, WPARAM wParam, LPARAM lParam);
+BOOL WINAPI RegisterHotKey(HWND window, int id, UINT modifiers, UINT virtualKey);
+BOOL WINAPI UnregisterHotKey(HWND window, int id);
+HWND WINAPI GetForegroundWindow(void);
+DWORD WINAPI GetWindowThreadProcessId(HWND window, DWORD* processId);
+SHORT WINAPI GetAsyncKeyState(int virtualKey);
+LONG WINAPI GetMessageTime(void);
+LPARAM WINAPI GetMessageExtraInfo(void);
+UINT WINAPI SendInput(UINT count, INPUT* inputs, int size);
 
 // KERNEL32
 DWORD WINAPI GetModuleFileNameW(HMODULE module, LPWSTR fileName, DWORD size);
@@ -492,6 +564,11 @@ BOOL WINAPI QueryPerformanceCounter(LARGE_INTEGER* count);
 BOOL WINAPI QueryPerformanceFrequency(LARGE_INTEGER* frequency);
 void WINAPI GetLocalTime(SYSTEMTIME* time);
 FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR name);
+DWORD WINAPI GetCurrentThreadId(void);
+
+// WTSAPI32
+BOOL WINAPI WTSRegisterSessionNotification(HWND window, DWORD flags);
+BOOL WINAPI WTSUnRegisterSessionNotification(HWND window);
 
 // SHELL32
 HRESULT WINAPI SHGetFolderPathW(HWND owner, int folder, HANDLE token, DWORD flags, LPWSTR path);

@@ -29,16 +29,21 @@ void keepDeviceName(const char* name) {
 void selectDeviceNamed(const char* name) {
     keepDeviceName(name);
     g_port.deviceIndex = 0;
-    if (!g_port.deviceName[0]) return;
+    findDeviceNamed(g_port.deviceName, &g_port.deviceIndex);
+}
+
+bool findDeviceNamed(const char* name, uint32_t* index) {
+    if (!name[0]) return false;
     for (uint32_t i = 0; i < g_port.deviceCount; ++i) {
         // As the setup list names it, which is where the name came from.
         char listed[MAXPNAMELEN + 32];
         outputDeviceName(i, listed, sizeof listed);
-        if (std::strcmp(listed, g_port.deviceName) == 0) {
-            g_port.deviceIndex = i;
-            return;
+        if (std::strcmp(listed, name) == 0) {
+            *index = i;
+            return true;
         }
     }
+    return false;
 }
 
 void midiErrorText(MMRESULT code, char* text, size_t size) {
@@ -49,6 +54,7 @@ void midiErrorText(MMRESULT code, char* text, size_t size) {
 
 MMRESULT openPort() {
     g_port.stoppedAnswering = false;
+    outputDeviceName(g_port.deviceIndex, g_port.openName, sizeof g_port.openName);
     return midiOutOpen(&g_port.handle, g_port.deviceIndex, 0, 0, CALLBACK_NULL);
 }
 
@@ -64,6 +70,13 @@ void closePort() {
     resetPort();
     midiOutClose(g_port.handle);
     g_port.handle = nullptr;
+}
+
+void dropPort() {
+    if (!g_port.handle) return;
+    midiOutClose(g_port.handle);
+    g_port.handle = nullptr;
+    recordShortMessage(RESET_EVENT);
 }
 
 void sendShortMessage(DWORD message) {

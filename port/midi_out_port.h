@@ -17,6 +17,10 @@ struct MidiOutPort {
     // A message came back with a code that means the device is gone (an
     // interface unplugged); cleared by the next open.
     bool stoppedAnswering = false;
+    // The device opened last, as the system lists it: found again by this
+    // name when it comes back, whatever its number then.
+    char openName[MAXPNAMELEN] = {};
+    bool cameBack = false; // opened again by itself after it went; the displays say so a while
 };
 
 extern MidiOutPort g_port;
@@ -35,12 +39,14 @@ void keepDeviceName(const char* name);
 // name is kept either way. Device numbers change as devices come and go,
 // names do not.
 void selectDeviceNamed(const char* name);
+// The number of the device with this name among the deviceCount there.
+bool findDeviceNamed(const char* name, uint32_t* index);
 
 // The system's text for a result code, or a readable stand-in.
 void midiErrorText(MMRESULT code, char* text, size_t size);
 
-// Opens the selected device. Nobody is notified of what it does: the
-// program only sends.
+// Opens the selected device, its name kept in openName. Nobody is
+// notified of what it does: the program only sends.
 MMRESULT openPort();
 // Silences the open device; success when none is open.
 MMRESULT resetPort();
@@ -48,6 +54,9 @@ MMRESULT resetPort();
 // cleared at once: nothing may reach a closed handle that could since be
 // another's.
 void closePort();
+// Closes a device that has gone, without a reset, which would go nowhere;
+// a take ends every note there.
+void dropPort();
 
 // One short message, sent at once. A failure is not retried: a note late
 // is a wrong note. Only a device gone is worth knowing of (stoppedAnswering).

@@ -1,5 +1,6 @@
 #include "settings/settings.h"
 
+#include "input/background_keys.h"
 #include "model/key_map.h"
 #include "model/keys.h"
 #include "model/performance.h"
@@ -62,6 +63,8 @@ Settings capturedSettings() {
     now.windowX = g_settings.windowKnown ? g_settings.windowPosition.x : NO_WINDOW_POSITION;
     now.windowY = g_settings.windowKnown ? g_settings.windowPosition.y : NO_WINDOW_POSITION;
     now.keyLayout = g_keyMap.layout;
+    now.background = g_model.backgroundArmed ? 1 : 0;
+    now.passKeys = g_backgroundKeys.passKeys ? 1 : 0;
     std::copy(std::begin(g_keyMap.custom), std::end(g_keyMap.custom), now.customKeys);
     copyDeviceName(now.inputName, g_input.deviceName, deviceNameLength(g_input.deviceName));
     now.splitNote = g_model.splitNote;
@@ -109,6 +112,8 @@ void restoreModel(const Settings& settings) {
     }
     g_model.activeSection = settings.activeSection;
     g_model.splitNote = settings.splitNote;
+    g_model.backgroundArmed = settings.background != 0;
+    g_backgroundKeys.passKeys = settings.passKeys != 0;
     restoreKeyMap(settings.keyLayout, settings.customKeys);
 }
 

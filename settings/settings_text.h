@@ -39,6 +39,8 @@ struct Settings {
     // The MIDI output device by name, zero-filled after it; empty: device 0.
     char deviceName[MAXPNAMELEN] = {};
     int32_t keyLayout = 0;
+    int32_t background = 0;                   // 1: playing behind other windows armed
+    int32_t passKeys = 0;                     // 1: the keys played behind reach the window in front too
     KeyBinding customKeys[KEY_ID_COUNT] = {}; // the player's own layout, kept while another plays
     // The MIDI input by name, zero-filled after it; empty: none.
     char inputName[MAXPNAMELEN] = {};

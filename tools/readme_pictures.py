@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """Makes the README's pictures.
 
-    /usr/bin/python3 tools/readme_pictures.py [--windows-build build/windows] [--keyboard-only]
+    /usr/bin/python3 tools/readme_pictures.py [--windows-build build/windows] [--keyboard-only | --setup-only]
 
 docs/panel.png     the panel as it really looks: the built tonvale.exe under
                    Wine on a virtual screen, a chord held, cropped to the window
@@ -11,6 +11,7 @@ docs/keys-single.png, docs/keys-custom.png
                    player's own layout with a key marked to learn
 docs/chords.png    the panel with the left section's chord type selected,
                    a major seventh held by its latch, the right on Sus4
+docs/setup.png     the SETUP dialog, a loopback port chosen
 docs/keyboard.png  the computer keyboard: which key plays which note of which
                    section (from the program's own key table) and the keys
                    that switch, bend, shape chords, play soft and modulate
@@ -59,11 +60,13 @@ PICTURES = [
     ("keys-custom.png", 96, "[General]\nKeys=Custom\n[Keys]\n" + CUSTOM_KEYS, ("a", "d", "g"), (0, 16)),
     ("chords.png", 96, "[Left]\nChord=Maj7\nLatch=On\nSelected=Chord\n[Right]\nChord=Sus4\n", ("q",), None),
 ]
+# The devices of the SETUP picture: a system's synthesizer, a loopback port (chosen) and an interface.
+SETUP_DEVICES = ["Microsoft GS Wavetable Synth", "Loopback A", "USB MIDI Interface"]
 
 
-def panel_picture(windows_build, docs):
+def panel_picture(windows_build, docs, setup_only=False):
     """The panels of PICTURES, each on a virtual screen and a Wine prefix of
-    its own, into docs."""
+    its own, and the SETUP dialog, into docs."""
     harness.Config.windows_build = os.path.abspath(windows_build)
     scratch = tempfile.mkdtemp(prefix="tonvale-pictures-")
     harness.Config.prefix = os.path.join(scratch, "prefix")
@@ -71,7 +74,7 @@ def panel_picture(windows_build, docs):
     try:
         print("making a Wine prefix ...", flush=True)
         harness.create_prefix(harness.Config.prefix)
-        for name, dpi, settings, keys, marked in PICTURES:
+        for name, dpi, settings, keys, marked in [] if setup_only else PICTURES:
             prefix = harness.prefix_with_dpi(dpi) if dpi != 96 else None
             session = harness.Session("readme", size=(2560, 1600), prefix=prefix)
             if settings:
@@ -81,6 +84,8 @@ def panel_picture(windows_build, docs):
             picture_of_keys(session, os.path.join(docs, name), keys, marked)
             session.close()
             session = None
+        session = harness.Session("readme", size=(1280, 1024))
+        picture_of_setup(session, os.path.join(docs, "setup.png"))
     finally:
         if session:
             session.close()
@@ -109,6 +114,26 @@ def picture_of_keys(session, path, keys, marked):
         time.sleep(0.3)
         shot, previous = tonvale.screenshot(), shot
     shot.save_png(path)
+
+
+def picture_of_setup(session, path):
+    """Starts the program with SETUP_DEVICES, opens SETUP, chooses the
+    second device and saves the dialog to path."""
+    folder = os.path.join(session.folder, "setup")
+    os.makedirs(folder)
+    for name in ("tonvale.exe", "gm_ins.nms", os.path.join("test_driver", "winmm.dll")):
+        shutil.copy(os.path.join(harness.Config.windows_build, name), folder)
+    tonvale = harness.launch(session, folder, "tonvale.exe", {"TONVALE_MIDI_DEVICES": "|".join(SETUP_DEVICES)})
+    tonvale.wait_for_window()
+    tonvale.click(*panel.centre(panel.SETUP))
+    dialog = tonvale.wait_for_dialog("Setup MIDI output")
+    devices = dialog.control(101).rect
+    tonvale.click_screen(devices[0] + 20, devices[1] + 5)
+    tonvale.press("Down", window=dialog)
+    harness.wait_until(lambda: tonvale.wait_for_dialog("Setup MIDI output").control(101).selected == 1)
+    time.sleep(1)
+    left, top, right, bottom = dialog.rect
+    session.screenshot().crop(left, top, right - left, bottom - top).save_png(path)
 
 
 # ---------------------------------------------------------------- the keyboard
@@ -255,13 +280,15 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("--windows-build", default=os.path.join(ROOT, "build", "windows"))
     parser.add_argument("--keyboard-only", action="store_true", help="draw docs/keyboard.png alone")
+    parser.add_argument("--setup-only", action="store_true", help="make docs/setup.png alone")
     args = parser.parse_args()
     docs = os.path.join(ROOT, "docs")
-    keyboard_picture(os.path.join(docs, "keyboard.png"))
+    if not args.setup_only:
+        keyboard_picture(os.path.join(docs, "keyboard.png"))
     if not args.keyboard_only:
         if not os.path.isfile(os.path.join(args.windows_build, "tonvale.exe")):
             sys.exit(f"no tonvale.exe in {args.windows_build}: build it first (tools/run.sh or tools/test.sh)")
-        panel_picture(args.windows_build, docs)
+        panel_picture(args.windows_build, docs, args.setup_only)
 
 
 if __name__ == "__main__":

@@ -27,6 +27,7 @@ INPUT_SCRIPT = "input.txt"  # what the test driver's MIDI input plays next
 MAIN_WINDOW_TITLE = "Tonvale 1.0 (beta)"
 SCREEN_SIZE = (1280, 1024)  # the window sits at (415, 746): it must fit
 DEFAULT_TIMEOUT = 15.0
+DEVICE_CONTROL_FILE = "devices.txt"  # the test driver's devices, rewritten by a test as it runs
 POLL_SECONDS = 0.05
 
 WM_CLOSE = 0x0010
@@ -623,6 +624,18 @@ class Session:
         """Every top-level window on the Wine desktop."""
         return [Window(json.loads(line)) for line in self.probe("list", attempts=3).splitlines() if line.startswith("{")]
 
+    def start_notepad(self):
+        """Wine's Notepad in the same prefix: another program's window, to be put in front."""
+        self.processes.append(subprocess.Popen(
+            ["wine", "notepad"], cwd=self.folder, env=self.wine_environment(), stdin=subprocess.DEVNULL,
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, preexec_fn=die_with_parent))
+        return wait_until(lambda: next((w for w in self.windows() if w.cls == "Notepad" and w.visible), None),
+                          what="Notepad's window")
+
+    def notepad_text(self, notepad):
+        """What is typed in Notepad: the text of its edit control."""
+        return next(w for w in self.windows() if w.hwnd == notepad.hwnd).controls("Edit")[0].text
+
     def screenshot(self):
         data = subprocess.run(["import", "-window", "root", "-depth", "8", "ppm:-"], env=self.x_environment(), timeout=30,
                               stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, check=True).stdout
@@ -787,19 +800,21 @@ class Tonvale:
             self.focus(window)
         self._xdotool("key", "--delay", delay_ms, *keys)
 
-    def key_down(self, key, window=None):
-        self.focus(window)
+    def key_down(self, key, window=None, focus=True):
+        if focus:
+            self.focus(window)
         self._xdotool("keydown", key)
 
-    def key_up(self, key, window=None):
-        self.focus(window)
+    def key_up(self, key, window=None, focus=True):
+        if focus:
+            self.focus(window)
         self._xdotool("keyup", key)
 
-    def hold(self, key, seconds, window=None):
+    def hold(self, key, seconds, window=None, focus=True):
         """Holds a key down for a while (the system repeats it), then releases it."""
-        self.key_down(key, window)
+        self.key_down(key, window, focus)
         time.sleep(seconds)
-        self.key_up(key, window)
+        self.key_up(key, window, focus)
 
     # ---- mouse, in panel (client) coordinates
 
@@ -857,6 +872,14 @@ class Tonvale:
             if condition(shot) or time.monotonic() > deadline:
                 return shot
             time.sleep(0.1)
+
+    def set_devices(self, names):
+        """The driver's devices from now on, in index order (start_tonvale(device_control=True)):
+        a device left out is gone, as if unplugged. Written whole in one step."""
+        path = os.path.join(self.folder, DEVICE_CONTROL_FILE)
+        with open(path + ".new", "w") as f:
+            f.write("|".join(names))
+        os.replace(path + ".new", path)
 
     # ---- the end
 
@@ -939,7 +962,7 @@ class E2ETest(unittest.TestCase):
         return path
 
     def start_tonvale(self, devices=None, fail=None, patch_names=True, driver="test", wait_for_window=True,
-                      folder=None, environment=None, inputs=None):
+                      folder=None, environment=None, inputs=None, device_control=False):
         """Copies the program, the patch-name file and a MIDI driver into a
         fresh folder and starts it there under Wine.
 
@@ -953,6 +976,8 @@ class E2ETest(unittest.TestCase):
         environment: more variables for Wine, e.g. {"LC_ALL": "C.UTF-8"} for
                  Unix file names outside ASCII
         inputs:  names of the driver's MIDI inputs, which play what play_input() gives them
+        device_control: the driver reads its devices again at every call
+                 from a file that Tonvale.set_devices writes
         """
         build = Config.windows_build
         if folder is None:
@@ -969,10 +994,19 @@ class E2ETest(unittest.TestCase):
         script.update(environment or {})
         if inputs:
             script.update(TONVALE_MIDI_INPUTS="|".join(inputs), TONVALE_MIDI_INPUT_SCRIPT=INPUT_SCRIPT)
+        if device_control:
+            script["TONVALE_MIDI_CONTROL"] = DEVICE_CONTROL_FILE
         tonvale = launch(self.session, folder, "tonvale.exe", script, self.started.append)
         if wait_for_window:
             tonvale.wait_for_window()
         return tonvale
+
+    def write_settings(self, text):
+        """Writes the settings file a start in this test's session reads (CR LF line ends)."""
+        self.folder("settings")  # this test's own session, which starts with no settings
+        os.makedirs(os.path.dirname(self.settings_file()), exist_ok=True)
+        with open(self.settings_file(), "w", newline="\r\n") as f:
+            f.write(text)
 
     def settings_file(self):
         """The settings file the program uses in this test's prefix (one beside the exe comes first)."""

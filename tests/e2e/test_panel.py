@@ -14,7 +14,8 @@ DEVICES = ["Zeta Synth", "Alpha Port", "Gamma Box"]  # alphabetical order differ
 SETUP_TITLE = "Setup MIDI output"
 IDOK, IDC_DEVICE_LIST = 1, 101
 CALL_ON_NULL = re.compile(r"^midiOut\w+ null ")
-DEVICE_CAPS = [f'midiOutGetDevCapsA {i} "{name}" = 0' for i, name in enumerate(DEVICES)]
+# The devices there now, counted again as the dialog opens.
+DEVICE_CAPS = ["midiOutGetNumDevs = 3"] + [f'midiOutGetDevCapsA {i} "{name}" = 0' for i, name in enumerate(DEVICES)]
 PLAYS_Q = ["note-on 0x90 60 127", "note-off 0x80 60 127"]
 # Pixels of a key, from its top-left, where the pressed and the released sprite differ.
 WHITE_KEY_POINTS = ((12, 60), (12, 110), (30, 115))  # the last one below the black key beside it
@@ -208,6 +209,7 @@ class PanelTest(E2ETest):
         self.assertCalls(tonvale, DEVICE_CAPS + [
             "midiOutReset h1 = 0",
             "midiOutClose h1 = 0",
+            'midiOutGetDevCapsA 1 "Alpha Port" = 0',
             "midiOutOpen 1 null = 0 h2",
             "midiOutReset h2 = 0",
             "midiOutShortMsg h2 program 0xC0 1 = 0",

@@ -60,10 +60,11 @@ class SettingsTest(E2ETest):
             self.assertIn(line, written)
 
         tonvale = self.start_tonvale(devices=DEVICES)
-        self.assertEqual(self.start_calls(tonvale, 7), [
+        self.assertEqual(self.start_calls(tonvale, 8), [
             "midiOutGetNumDevs = 2",
             'midiOutGetDevCapsA 0 "Zeta Synth" = 0',
             'midiOutGetDevCapsA 1 "Alpha Port" = 0',
+            'midiOutGetDevCapsA 1 "Alpha Port" = 0',  # the name of the device opened
             "midiOutOpen 1 null = 0 h1",
             "midiOutReset h1 = 0",
             "midiOutShortMsg h1 program 0xC1 4 = 0",  # though the left section has OCTAVE selected
@@ -86,7 +87,7 @@ class SettingsTest(E2ETest):
         self.assertIn("[Left]\r\nChannel=3\r\nOctave=7\r\n", written)
 
         tonvale = self.start_tonvale()
-        self.assertEqual(self.start_calls(tonvale, 5)[-2:],
+        self.assertEqual(self.start_calls(tonvale, 6)[-2:],
                          ["midiOutShortMsg h1 program 0xC2 0 = 0", "midiOutShortMsg h1 program 0xC0 0 = 0"])
         self.assertEqual(self.play_q(tonvale), ["note-on 0x92 84 127", "note-off 0x82 84 127"])
 
@@ -113,10 +114,11 @@ class SettingsTest(E2ETest):
                     b"[Right\nChannel=5\n[General]\nDevice=No Such Synth\nActiveSection=Middle\nWindowX=99999\n"
                     b"WindowY=10\n\x00\x00\x00")
         tonvale = self.start_tonvale(devices=DEVICES, folder=folder)
-        self.assertEqual(self.start_calls(tonvale, 6, programs=1), [
+        self.assertEqual(self.start_calls(tonvale, 7, programs=1), [
             "midiOutGetNumDevs = 2",
             'midiOutGetDevCapsA 0 "Zeta Synth" = 0',
             'midiOutGetDevCapsA 1 "Alpha Port" = 0',
+            'midiOutGetDevCapsA 0 "Zeta Synth" = 0',  # the name of the device opened
             "midiOutOpen 0 null = 0 h1",
             "midiOutReset h1 = 0",
             "midiOutShortMsg h1 program 0xC0 0 = 0",  # once: both sections play on channel 1

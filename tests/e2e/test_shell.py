@@ -10,8 +10,11 @@ from pe_resources import read_dialog
 # Named so that alphabetical order differs from index order.
 DEVICES = ["Zeta Synth", "Alpha Port"]
 
+NAME_OF_DEVICE_0 = 'midiOutGetDevCapsA 0 "Zeta Synth" = 0'  # kept, to find the device again by it
+
 START_UP = [
     "midiOutGetNumDevs = 2",
+    NAME_OF_DEVICE_0,
     "midiOutOpen 0 null = 0 h1",
     "midiOutReset h1 = 0",
     "midiOutShortMsg h1 program 0xC0 0 = 0",  # both sections play on channel 1
@@ -127,7 +130,7 @@ class ShellTest(E2ETest):
         self.assertEqual(tonvale.wait_for_exit(), 0)
         self.assertNeverShown(tonvale)
         calls = tonvale.midi.calls()
-        self.assertEqual(calls, ["midiOutGetNumDevs = 2", f"midiOutOpen 0 null = {MMSYSERR_ALLOCATED}"])
+        self.assertEqual(calls, ["midiOutGetNumDevs = 2", NAME_OF_DEVICE_0, f"midiOutOpen 0 null = {MMSYSERR_ALLOCATED}"])
 
     def test_a_failing_first_reset_shows_the_drivers_text_and_closes_the_device(self):
         tonvale = self.start_tonvale(devices=DEVICES, fail=f"midiOutReset#1={MMSYSERR_NOMEM}", wait_for_window=False)
@@ -141,6 +144,7 @@ class ShellTest(E2ETest):
         self.assertNeverShown(tonvale)
         self.assertCalls(tonvale, [
             "midiOutGetNumDevs = 2",
+            NAME_OF_DEVICE_0,
             "midiOutOpen 0 null = 0 h1",
             f"midiOutReset h1 = {MMSYSERR_NOMEM}",
             error_text.text,

@@ -29,6 +29,7 @@ namespace fake {
 const HWND WINDOW = (HWND)(uintptr_t)0x1001;
 const HWND DIALOG = (HWND)(uintptr_t)0x1002;
 const HINSTANCE INSTANCE = (HINSTANCE)(uintptr_t)0x1003;
+const HWND OTHER_WINDOW = (HWND)(uintptr_t)0x1004;
 
 Script script;
 
@@ -47,6 +48,7 @@ const char* const FN_NAMES[] = {
     "midiOutReset", "midiOutClose", "midiOutGetErrorTextA", "midiOutShortMsg", "GetKeyState", "MessageBeep",
     "SetBkColor", "PostMessageA", "timeSetEvent", "timeKillEvent", "MessageBoxW", "GetSaveFileNameW",
     "midiInGetNumDevs", "midiInGetDevCapsA", "midiInOpen", "midiInStart", "midiInReset", "midiInClose",
+    "SetWindowsHookExA", "UnhookWindowsHookEx", "RegisterHotKey", "UnregisterHotKey", "SendInput",
 };
 // clang-format on
 static_assert(sizeof FN_NAMES / sizeof FN_NAMES[0] == (size_t)Fn::Count, "a name for every function");
@@ -290,6 +292,14 @@ bool closeSync(HANDLE handle, bool ended = false) {
 }
 
 WNDPROC windowProc;
+// The one low-level keyboard hook and the one hotkey the program may hold.
+HOOKPROC hookProc;
+DWORD hookTime;
+struct HotKey {
+    HWND window;
+    int id;
+    UINT virtualKey; // 0: none registered
+} hotKeyHeld;
 int quitCode;
 bool quitPosted;
 size_t resetCalls;
@@ -528,6 +538,8 @@ void reset() {
     timeEventCount = 0;
     lastTimeEventId = 0;
     windowProc = nullptr;
+    hookProc = nullptr;
+    hotKeyHeld = HotKey{};
     quitCode = 0;
     quitPosted = false;
     resetCalls = 0;
@@ -545,6 +557,7 @@ void reset() {
     addLabel((uintptr_t)WINDOW, "window");
     addLabel((uintptr_t)DIALOG, "dialog");
     addLabel((uintptr_t)INSTANCE, "instance");
+    addLabel((uintptr_t)OTHER_WINDOW, "other window");
 }
 
 size_t callCount() { return logSize; }
@@ -640,6 +653,26 @@ LPARAM keyData(unsigned scanCode, bool previouslyDown, bool releasing) {
 }
 
 LPARAM pointData(int x, int y) { return (LPARAM)(DWORD)((WORD)x | (DWORD)(WORD)y << 16); }
+
+bool lowLevelKey(WPARAM virtualKey, unsigned scanCode, bool releasing, bool altHeld) {
+    if (!hookProc) return false;
+    const bool extended = (scanCode & 0x100) != 0;
+    DWORD vk = (DWORD)virtualKey;
+    if (vk == VK_CONTROL) vk = extended ? VK_RCONTROL : VK_LCONTROL;
+    if (vk == VK_MENU) vk = extended ? VK_RMENU : VK_LMENU;
+    if (vk == VK_SHIFT) vk = (scanCode & 0xFF) == 0x36 ? VK_RSHIFT : VK_LSHIFT;
+    hookTime += 10; // a hand's pace, in milliseconds
+    KBDLLHOOKSTRUCT key = {vk, scanCode & 0xFF, 0, hookTime, 0};
+    key.flags = (extended ? LLKHF_EXTENDED : 0) | (releasing ? LLKHF_UP : 0) | (altHeld ? LLKHF_ALTDOWN : 0);
+    const WPARAM message = (releasing ? WM_KEYUP : WM_KEYDOWN) + (altHeld ? WM_SYSKEYDOWN - WM_KEYDOWN : 0);
+    return hookProc(HC_ACTION, message, (LPARAM)&key) != 0;
+}
+
+bool hotKey(WPARAM virtualKey) {
+    if (hotKeyHeld.virtualKey == 0 || hotKeyHeld.virtualKey != virtualKey) return false;
+    deliver(hotKeyHeld.window, WM_HOTKEY, (WPARAM)hotKeyHeld.id, (LPARAM)(virtualKey << 16));
+    return true;
+}
 
 void putFile(const std::string& path, const std::string& content) {
     const FileHold hold(fileLock);
@@ -879,6 +912,60 @@ SHORT WINAPI GetKeyState(int virtualKey) {
     return script.keyState[virtualKey & 0xFF];
 }
 
+// Answered, not logged.
+SHORT WINAPI GetAsyncKeyState(int virtualKey) { return (SHORT)(script.keyState[virtualKey & 0xFF] & 0x8000); }
+
+HHOOK WINAPI SetWindowsHookExA(int idHook, HOOKPROC proc, HINSTANCE module, DWORD threadId) {
+    fake::Call& call = record(Fn::SetWindowsHookExA, {idHook, (intptr_t)module, (intptr_t)threadId});
+    if (idHook != WH_KEYBOARD_LL) return nullptr;
+    fake::hookProc = proc;
+    call.result = (intptr_t)fake::newNamedHandle("hook");
+    return (HHOOK)call.result;
+}
+
+BOOL WINAPI UnhookWindowsHookEx(HHOOK hook) {
+    record(Fn::UnhookWindowsHookEx, {(intptr_t)hook});
+    fake::hookProc = nullptr;
+    return hook != nullptr;
+}
+
+LRESULT WINAPI CallNextHookEx(HHOOK, int, WPARAM, LPARAM) { return 0; }
+
+BOOL WINAPI RegisterHotKey(HWND window, int id, UINT modifiers, UINT virtualKey) {
+    record(Fn::RegisterHotKey, {(intptr_t)window, id, (intptr_t)modifiers, (intptr_t)virtualKey});
+    if (fake::hotKeyHeld.virtualKey) return FALSE;
+    fake::hotKeyHeld = {window, id, virtualKey};
+    return TRUE;
+}
+
+BOOL WINAPI UnregisterHotKey(HWND window, int id) {
+    record(Fn::UnregisterHotKey, {(intptr_t)window, id});
+    if (fake::hotKeyHeld.window != window || fake::hotKeyHeld.id != id || !fake::hotKeyHeld.virtualKey) return FALSE;
+    fake::hotKeyHeld = fake::HotKey{};
+    return TRUE;
+}
+
+// Which window is in front and whose thread a window is on: answered, not
+// logged. The program's own windows are on thread 1.
+HWND WINAPI GetForegroundWindow(void) { return script.foreground; }
+
+DWORD WINAPI GetWindowThreadProcessId(HWND window, DWORD*) {
+    return window == fake::WINDOW || window == fake::DIALOG ? 1 : 2;
+}
+
+DWORD WINAPI GetCurrentThreadId(void) { return 1; }
+
+// A key message's moment, later at each look; none was sent by a program.
+LONG WINAPI GetMessageTime(void) { return (LONG)(fake::hookTime += 10); }
+LPARAM WINAPI GetMessageExtraInfo(void) { return 0; }
+
+// Logged with the first event's key, flags and extra information.
+UINT WINAPI SendInput(UINT count, INPUT* inputs, int) {
+    const KEYBDINPUT& key = inputs[0].ki;
+    record(Fn::SendInput, {(intptr_t)count, key.wVk, (intptr_t)key.dwFlags, (intptr_t)key.dwExtraInfo});
+    return count;
+}
+
 HWND WINAPI SetCapture(HWND window) {
     record(Fn::SetCapture, {(intptr_t)window});
     return nullptr;
@@ -1035,6 +1122,10 @@ BOOL WINAPI QueryPerformanceFrequency(LARGE_INTEGER* frequency) {
 }
 
 void WINAPI GetLocalTime(SYSTEMTIME* time) { *time = script.localTime; }
+
+// Session notifications: answered, not logged.
+BOOL WINAPI WTSRegisterSessionNotification(HWND, DWORD) { return TRUE; }
+BOOL WINAPI WTSUnRegisterSessionNotification(HWND) { return TRUE; }
 
 HRESULT WINAPI SHGetFolderPathW(HWND, int folder, HANDLE, DWORD, LPWSTR path) {
     const char* named = folder == CSIDL_PERSONAL        ? script.documents

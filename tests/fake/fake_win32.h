@@ -31,7 +31,8 @@ enum class Fn {
     SetTextColor, TextOutA, MoveToEx, LineTo, midiOutGetNumDevs, midiOutGetDevCapsA, midiOutOpen, midiOutReset,
     midiOutClose, midiOutGetErrorTextA, midiOutShortMsg, GetKeyState, MessageBeep, SetBkColor, PostMessageA,
     timeSetEvent, timeKillEvent, MessageBoxW, GetSaveFileNameW, midiInGetNumDevs, midiInGetDevCapsA, midiInOpen,
-    midiInStart, midiInReset, midiInClose,
+    midiInStart, midiInReset, midiInClose, SetWindowsHookExA, UnhookWindowsHookEx, RegisterHotKey,
+    UnregisterHotKey, SendInput,
     Count
 };
 // clang-format on
@@ -52,6 +53,8 @@ struct Call {
 // The fixed handles of the window under test and of the setup dialog.
 extern const HWND WINDOW;
 extern const HWND DIALOG;
+// A window of another program.
+extern const HWND OTHER_WINDOW;
 extern const HINSTANCE INSTANCE;
 
 constexpr size_t MAX_DEVICES = 8;
@@ -79,8 +82,11 @@ struct Script {
     UINT inputCount = 0; // MIDI inputs, and what opening one gets
     MMRESULT inputOpenResult = MMSYSERR_NOERROR;
 
-    // Keyboard: what GetKeyState reports, by virtual-key code.
+    // Keyboard: what GetKeyState and GetAsyncKeyState report, by virtual-key code.
     SHORT keyState[256] = {};
+    // The window in front, whose thread gets the keys: the program's own
+    // windows (WINDOW, DIALOG) are on its thread, OTHER_WINDOW is not.
+    HWND foreground = WINDOW;
 
     // The work area of the screen the window is placed on; an empty one
     // makes GetMonitorInfoA fail.
@@ -194,6 +200,16 @@ inline LPARAM repeatOf(unsigned scanCode) { return keyData(scanCode, true, false
 inline LPARAM releaseOf(unsigned scanCode) { return keyData(scanCode, true, true); }
 // A mouse message's lParam for a point.
 LPARAM pointData(int x, int y);
+
+// A key event handed to the installed low-level keyboard hook, as the
+// system hands it: the virtual key as the window's messages have it (the
+// hook is told left or right Ctrl, Shift and Alt), scan code with 0x100
+// for an extended key. True when the hook kept it from the window in
+// front; false too when no hook is installed.
+bool lowLevelKey(WPARAM virtualKey, unsigned scanCode, bool releasing, bool altHeld = false);
+// A key registered as a hotkey, pressed: WM_HOTKEY goes to its window.
+// False when no hotkey is registered for it.
+bool hotKey(WPARAM virtualKey);
 
 } // namespace fake
 

@@ -18,7 +18,8 @@
 // input, split at a note of the seed's, sends notes (note-offs also as
 // velocity 0), its pedal, bends, its modulation, program changes, a
 // controller and channel pressure on any channel; the keys lost do not end
-// what it holds, and it lets go of all before the end.
+// what it holds, and it lets go of all before the end. Scroll Lock, and
+// another program's window in front, its keys through the low-level hook.
 //
 // Seeds 1..DEFAULT_SEEDS run by default. TONVALE_PROPERTY_SEEDS=<n> runs
 // seeds 1..n (a long run); TONVALE_PROPERTY_SEED=<seed> replays one seed and
@@ -27,6 +28,7 @@
 #include "app/main_window.h"
 #include "devices/popup_menus.h"
 #include "display/panel_layout.h"
+#include "input/background_keys.h"
 #include "input/keyboard_input.h"
 #include "input/pitch_bend.h"
 #include "model/key_map.h"
@@ -84,7 +86,8 @@ const PhysicalKey KEYS[] = {
     {"Right", VK_RIGHT, 0x4D, 0}, {"Up", VK_UP, 0x48, 0}, {"Down", VK_DOWN, 0x50, 0},
     {"F5", 0x74, 0x3F, 0}, {"[", 0xDB, 0x1A, '['}, {"F10", 0x79, 0x44, 0},
     {"Right Ctrl", VK_CONTROL, KEY_EXTENDED | 0x1D, 0}, {"Scan 9F", 0, 0x9F, 0}, {"Shift", VK_SHIFT, 0x2A, 0},
-    {"Right Shift", VK_SHIFT, 0x36, 0}, {"Home", VK_HOME, KEY_EXTENDED | 0x47, 0}, {"F9", VK_F9, 0x43, 0},
+    {"Right Shift", VK_SHIFT, 0x36, 0}, {"Home", VK_HOME, KEY_EXTENDED | 0x47, 0}, {"Scroll Lock", VK_SCROLL, 0x46, 0},
+    {"F9", VK_F9, 0x43, 0},
 };
 // clang-format on
 const int KEY_TOTAL = (int)(sizeof KEYS / sizeof KEYS[0]);
@@ -94,8 +97,8 @@ const int CAPS_LOCK_KEY = NOTE_KEYS + 1;
 const int RIGHT_CONTROL_KEY = NOTE_KEYS + 14;
 const int SPACE_KEY = NOTE_KEYS + 5;
 const int ESCAPE_KEY = NOTE_KEYS + 6;
-const int SHIFT_KEY = NOTE_KEYS + 16, RIGHT_SHIFT_KEY = NOTE_KEYS + 17;
-static_assert(KEY_TOTAL == NOTE_KEYS + 20, "both rows and twenty more keys");
+const int SHIFT_KEY = NOTE_KEYS + 16, RIGHT_SHIFT_KEY = NOTE_KEYS + 17, SCROLL_LOCK_KEY = NOTE_KEYS + 19;
+static_assert(KEY_TOTAL == NOTE_KEYS + 21, "both rows and twenty-one more keys, F9 last");
 const char* const LAYOUT_NAMES[] = {"Split", "Single", "Custom"};
 
 const char* const BUTTON_NAMES[] = {"PATCH", "CHAN.", "OCTAVE", "VOLUME", "TRANS.", "CHORD", "+", "-"};
@@ -122,12 +125,16 @@ public:
         chooseSoftVolumesAndBanks();
         g_model.splitNote = below(2) ? 48 + below(25) : below(128);
         events.push_back("split at note " + std::to_string(g_model.splitNote));
+        g_model.backgroundArmed = below(2) == 0;
+        g_backgroundKeys.passKeys = below(4) == 0;
+        startBackgroundKeys(fake::WINDOW, MainWndProc);
         loadSettings(); // names the file: none is there
         watchSettings(fake::WINDOW);
         g_settings.saved = capturedSettings();
         g_settings.savedKnown = true;
         const int length = 24 + below(177);
         for (int i = 0; i < length; ++i) randomEvent();
+        if (behind) comeToTheFront();
         for (int k = 0; k < KEY_TOTAL; ++k) {
             if (down[k]) event(std::string("release ") + KEYS[k].name, [&] { keyMessage(k, true); });
         }
@@ -192,10 +199,12 @@ private:
     // channel alone; a setting selected of the five; and a change of what is
     // kept either saved or waiting to be.
     void expectWhatTheKeysLeft(size_t at) {
-        wire.expect(g_modifiers.leftControl == down[CONTROL_KEY] && g_modifiers.rightControl == down[RIGHT_CONTROL_KEY],
+        wire.expect(!modifiersSeen || (g_modifiers.leftControl == down[CONTROL_KEY] &&
+                                       g_modifiers.rightControl == down[RIGHT_CONTROL_KEY]),
                     "Ctrl not as its keys left it", at);
-        wire.expect(g_modifiers.capsLock == capsLockOn, "Caps Lock not as its presses left it", at);
-        wire.expect(g_modifiers.leftShift == down[SHIFT_KEY] && g_modifiers.rightShift == down[RIGHT_SHIFT_KEY],
+        wire.expect(!modifiersSeen || g_modifiers.capsLock == capsLockOn, "Caps Lock not as its presses left it", at);
+        wire.expect(!modifiersSeen ||
+                        (g_modifiers.leftShift == down[SHIFT_KEY] && g_modifiers.rightShift == down[RIGHT_SHIFT_KEY]),
                     "Shift not as its keys left it", at);
         const int32_t active = paramValue(g_model.sections[g_model.activeSection], ParamId::CHANNEL);
         wire.expect(!wire.modulatedBeyond(1u << active | g_model.inputModulation.channels),
@@ -276,6 +285,8 @@ private:
     // What GetKeyState reports: the high bit while held, Caps Lock's
     // toggle in the low bit.
     void updateKeyState() {
+        for (const PhysicalKey& key : KEYS) fake::script.keyState[key.virtualKey] = 0;
+        for (int k = 0; k < KEY_TOTAL; ++k) fake::script.keyState[KEYS[k].virtualKey] |= down[k] ? (SHORT)0xFF80 : 0;
         fake::script.keyState[VK_LCONTROL] = down[CONTROL_KEY] ? (SHORT)0xFF80 : 0;
         fake::script.keyState[VK_RCONTROL] = down[RIGHT_CONTROL_KEY] ? (SHORT)0xFF80 : 0;
         fake::script.keyState[VK_CONTROL] = fake::script.keyState[VK_LCONTROL] | fake::script.keyState[VK_RCONTROL];
@@ -333,19 +344,63 @@ private:
     // A press again with its first press's bits (its release went elsewhere)
     // is a press all the same.
     void keyMessage(int k, bool goingUp, bool withAlt = false, bool again = false) {
-        const bool wasDown = down[k] && !again;
+        const bool held = down[k];
+        const bool wasDown = held && !again;
+        const bool seen = !behind || g_model.backgroundArmed; // by the window or the hook
         if (k == CAPS_LOCK_KEY && !wasDown && !goingUp) capsLockOn = !capsLockOn;
-        if (k == SPACE_KEY && !wasDown && !goingUp && !withAlt && !learningKey() && !g_model.inputPedal) {
+        if (k == SPACE_KEY && !wasDown && !goingUp && !withAlt && !learningKey() && !g_model.inputPedal && seen) {
             pedalExpected = paramValue(g_model.sections[g_model.activeSection], ParamId::CHANNEL);
         }
+        const bool modifier = k == CONTROL_KEY || k == RIGHT_CONTROL_KEY || k == CAPS_LOCK_KEY || k == SHIFT_KEY ||
+                              k == RIGHT_SHIFT_KEY;
+        modifiersSeen = modifiersSeen && (seen || !modifier);
         down[k] = !goingUp;
         updateKeyState();
+        // The system hands the key to the hook first, then to a hotkey, then to the window in front.
+        const bool armed = g_model.backgroundArmed;
+        const bool kept = fake::lowLevelKey(KEYS[k].virtualKey, KEYS[k].scanCode, goingUp, withAlt);
+        const bool hotKey = k == SCROLL_LOCK_KEY && !wasDown && !goingUp && !withAlt && fake::hotKey(VK_SCROLL);
+        if (behind && k != SCROLL_LOCK_KEY) expectBehind(k, goingUp || held, withAlt, armed, kept);
+        if (behind || kept || hotKey) return;
         const LPARAM data = fake::keyData(KEYS[k].scanCode, wasDown, goingUp);
         const UINT message = goingUp ? WM_KEYUP : WM_KEYDOWN;
         send(withAlt ? message + (WM_SYSKEYDOWN - WM_KEYDOWN) : message, KEYS[k].virtualKey, data);
         // TranslateMessage's character is posted, and comes before the next input.
         const char c = characterOf(KEYS[k]);
         if (!goingUp && c != 0) send(WM_CHAR, (unsigned char)c, data);
+    }
+
+    // Behind another program's window, disarmed, nothing plays; armed, a
+    // press of a key that plays is kept from that window (unless PassKeys),
+    // and no other key is, nor any with Alt held.
+    void expectBehind(int k, bool pressedBefore, bool withAlt, bool armed, bool kept) {
+        const size_t at = events.size() - 1;
+        wire.expect(armed || fake::count(fake::Fn::midiOutShortMsg) == 0, "a key behind played, disarmed", at);
+        const bool plays = bindingOf((int32_t)KEYS[k].scanCode).target != PLAYS_NOTHING || k == SPACE_KEY ||
+                           KEYS[k].virtualKey == VK_PRIOR || KEYS[k].virtualKey == VK_NEXT || KEYS[k].virtualKey == VK_HOME;
+        const bool keep = armed && plays && !withAlt && !g_backgroundKeys.passKeys;
+        wire.expect(pressedBefore || kept == keep, "a key pressed behind kept or passed wrongly", at);
+        wire.expect(!kept || keep || pressedBefore, "a key behind kept that is not to be", at);
+    }
+
+    // Another program's window takes the keys: disarmed, everything held
+    // ends; armed, it plays on behind.
+    void goBehind() {
+        event("another program's window comes to the front", [] {
+            fake::script.foreground = fake::OTHER_WINDOW;
+            send(WM_KILLFOCUS, 0, 0);
+        });
+        behind = true;
+        if (!g_model.backgroundArmed) expectKeysLost("once another program's window had the keys");
+    }
+
+    void comeToTheFront() {
+        event("the window comes to the front again", [] {
+            fake::script.foreground = fake::WINDOW;
+            send(WM_SETFOCUS, 0, 0);
+        });
+        behind = false;
+        modifiersSeen = true; // read anew
     }
 
     // Presses mostly play a note; any key held may repeat or be let go.
@@ -367,8 +422,8 @@ private:
         const KeyMap before = g_keyMap;
         const bool shifted = down[SHIFT_KEY] || down[RIGHT_SHIFT_KEY];
         event(std::string(alt ? "Alt, press " : "press ") + KEYS[k].name, [&] { keyMessage(k, false, alt); });
-        expectTouch(k, shifted);
-        if (before.markedBed != NO_KEY) expectLearned((int32_t)KEYS[k].scanCode, before);
+        if (modifiersSeen && !(behind && !g_model.backgroundArmed)) expectTouch(k, shifted);
+        if (before.markedBed != NO_KEY && !behind) expectLearned((int32_t)KEYS[k].scanCode, before);
         return true;
     }
 
@@ -400,7 +455,7 @@ private:
         const int k = pickKey(true);
         if (k < 0) return false;
         const bool alt = below(10) == 0;
-        const bool again = !release && below(8) == 0;
+        const bool again = !release && !behind && below(8) == 0; // behind, the hook sees every release
         event(std::string(alt ? "Alt, " : "") +
                   (release ? "release "
                    : again ? "press again "
@@ -483,17 +538,21 @@ private:
                     events.size() - 1);
         expectKeysLost("once another window had the keys");
         std::string what = "the keys come back";
+        // The hook, if in, sees what the other window gets.
         for (int k = 0; k < KEY_TOTAL; ++k) {
             if (!down[k] || below(2) == 0) continue;
             down[k] = false;
+            fake::lowLevelKey(KEYS[k].virtualKey, KEYS[k].scanCode, true);
             what += std::string(", ") + KEYS[k].name + " let go meanwhile";
         }
-        if (below(4) == 0) {
+        if (!down[CAPS_LOCK_KEY] && below(4) == 0) {
             capsLockOn = !capsLockOn;
+            fake::lowLevelKey(VK_CAPITAL, 0x3A, false), fake::lowLevelKey(VK_CAPITAL, 0x3A, true);
             what += ", Caps Lock toggled meanwhile";
         }
         updateKeyState();
         event(what, [] { send(WM_SETFOCUS, 0, 0); });
+        modifiersSeen = true;
     }
 
     // Pressed in the control, moved about (beyond the window too, the mouse
@@ -569,14 +628,25 @@ private:
             return true;
         case 13: return strumOneShot();
         case 14: playInput(); return true;
-        default: loseAndRegainTheKeys(); return true;
+        case 15:
+            if (behind) return false;
+            loseAndRegainTheKeys();
+            return true;
+        case 16: behind ? comeToTheFront() : goBehind(); return true;
+        default: // the keys held let go where no hook sees them
+            event("the session is locked", [] { send(WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, 0); });
+            expectKeysLost("once the session was locked");
+            std::fill(down, down + KEY_TOTAL, false);
+            updateKeyState();
+            modifiersSeen = false;
+            return true;
         }
     }
 
     void randomEvent() {
         // press, repeat, release, CHORD, + or -, parameter, knob, wheel, tick, RESET, stray command, key to
-        // learn, settings timer, strum one-shot, input, keys lost
-        static const int WEIGHTS[] = {30, 10, 27, 4, 6, 7, 6, 2, 12, 1, 1, 1, 3, 10, 30, 2};
+        // learn, settings timer, strum one-shot, input, keys lost, another window in front or not, session locked
+        static const int WEIGHTS[] = {30, 10, 27, 4, 6, 7, 6, 2, 12, 1, 1, 1, 3, 10, 30, 2, 3, 1};
         int total = 0;
         for (int w : WEIGHTS) total += w;
         for (;;) {
@@ -592,7 +662,9 @@ private:
     bool down[KEY_TOTAL] = {};
     bool capsLockOn = false;
     int pedalExpected = -1; // the channel Space is to put the pedal down on in this event
-    bool keepPosted = false; // the event's posted messages wait for the next
+    bool keepPosted = false;   // the event's posted messages wait for the next
+    bool behind = false;       // another program's window in front
+    bool modifiersSeen = true; // every Ctrl, Shift and Caps Lock since the last look reached the program
     std::vector<std::string> events;
     std::vector<unsigned> struck; // the velocities of the event's note-ons
     WireCheck wire{true};

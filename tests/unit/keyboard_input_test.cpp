@@ -1,6 +1,7 @@
 // Playing from the computer keyboard: the key maps, press, repeat and
 // release, the key range, Page Up and Page Down, Tab, the panel's keys, the
 // sustain pedal, and the keys lost to another window.
+#include "input/background_keys.h"
 #include "input/keyboard_input.h"
 #include "model/key_map.h"
 #include "model/key_table.h"
@@ -316,6 +317,27 @@ TEST_F(KeyboardInputTest, AWheelDragThatLosesTheCaptureSpringsBack) {
     MainWndProc(fake::WINDOW, WM_CAPTURECHANGED, 0, (LPARAM)fake::DIALOG);
     MainWndProc(fake::WINDOW, WM_LBUTTONUP, 0, fake::pointData(400, 170));
     EXPECT_EQ(fake::midiMessages(), Lines({"bend 0xE0 16 67", "bend 0xE0 0 64"}));
+}
+
+// Scroll Lock switches wherever it is pressed: a hotkey, the window's own
+// messages in front, the hook behind another window; a press and release
+// at one moment (Wine setting the light) switches nothing.
+TEST_F(KeyboardInputTest, ScrollLockSwitchesPlayingBehindOtherWindowsWhereverItIsPressed) {
+    registerMainClass(fake::INSTANCE); // so that the hotkey reaches the window procedure
+    startBackgroundKeys(fake::WINDOW, MainWndProc);
+    EXPECT_TRUE(fake::hotKey(VK_SCROLL) && g_model.backgroundArmed);
+    keyPress(0x46, VK_SCROLL), keyRelease(0x46, VK_SCROLL);
+    EXPECT_FALSE(g_model.backgroundArmed);
+    fake::script.foreground = fake::OTHER_WINDOW;
+    loseKeys();
+    EXPECT_TRUE(fake::hotKey(VK_SCROLL) && g_model.backgroundArmed);
+    KBDLLHOOKSTRUCT wine = {VK_SCROLL, 0x46, 0, 7, 0};
+    backgroundKeyHook(HC_ACTION, WM_KEYDOWN, (LPARAM)&wine);
+    wine.flags = LLKHF_UP;
+    backgroundKeyHook(HC_ACTION, WM_KEYUP, (LPARAM)&wine);
+    EXPECT_TRUE(g_model.backgroundArmed);
+    fake::lowLevelKey(VK_SCROLL, 0x46, false), fake::lowLevelKey(VK_SCROLL, 0x46, true);
+    EXPECT_FALSE(g_model.backgroundArmed);
 }
 
 } // namespace

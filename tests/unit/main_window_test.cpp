@@ -45,6 +45,7 @@ protected:
 
 const char* const OPEN_DEVICE_0 = "midiOutOpen device 0 callback null instance 0 flags 0x0 -> midi1";
 const char* const OPEN_FAILED = "midiOutOpen device 0 callback null instance 0 flags 0x0 -> failed";
+const char* const NAME_OF_DEVICE_0 = "midiOutGetDevCapsA 0 size 52"; // kept, to find the device again
 
 TEST_F(MainWindowTest, StartUpOpensTheDeviceSendsThePatchesAndShowsThePanel) {
     EXPECT_EQ(start(), 1);
@@ -115,16 +116,17 @@ const StartUpFailure START_UP_FAILURES[] = {
       "PostQuitMessage 0"}},
     {"open fails",
      [](const TempDirectory&) { fake::script.openResult = MMSYSERR_ALLOCATED; },
-     {"midiOutGetNumDevs", OPEN_FAILED, "MessageBoxA window \"Can't open MIDI output device\" caption null 0x0",
+     {"midiOutGetNumDevs", NAME_OF_DEVICE_0, OPEN_FAILED, "MessageBoxA window \"Can't open MIDI output device\" caption null 0x0",
       "PostQuitMessage 0"}},
     {"reset fails",
      [](const TempDirectory&) { fake::script.resetResults[0] = MMSYSERR_NODRIVER, fake::script.resetResultCount = 1; },
-     {"midiOutGetNumDevs", OPEN_DEVICE_0, "midiOutReset midi1", "midiOutGetErrorTextA 6 size 1000",
+     {"midiOutGetNumDevs", NAME_OF_DEVICE_0, OPEN_DEVICE_0, "midiOutReset midi1", "midiOutGetErrorTextA 6 size 1000",
       "MessageBoxA window \"MIDI error 6\" caption null 0x0", "midiOutReset midi1", "midiOutClose midi1",
       "PostQuitMessage 0"}},
     {"no patch names",
      [](const TempDirectory& directory) { directory.remove("gm_ins.nms"); },
-     {"midiOutGetNumDevs", OPEN_DEVICE_0, "midiOutReset midi1", "midiOutShortMsg midi1 program 0xC0 0",
+     {"midiOutGetNumDevs", NAME_OF_DEVICE_0, OPEN_DEVICE_0, "midiOutReset midi1",
+      "midiOutShortMsg midi1 program 0xC0 0",
       "MessageBoxA window \"Cannot load patch names.\" caption null 0x0", "midiOutReset midi1", "midiOutClose midi1",
       "PostQuitMessage 0"}},
 };

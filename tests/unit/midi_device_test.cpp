@@ -2,6 +2,7 @@
 #include "app/main_window.h"
 #include "base/program.h"
 #include "devices/midi_device.h"
+#include "display/paint_panel.h"
 #include "model/keys.h"
 #include "model/midi_messages.h"
 #include "model/parameters.h"
@@ -61,6 +62,7 @@ TEST_F(MidiDeviceTest, TheDialogListsDevicesInIndexOrderAndOpensOnTheCurrentOne)
     EXPECT_EQ(runDeviceSetup(fake::WINDOW), 1);
     EXPECT_EQ(fake::calls(), Lines({
                                  "DialogBoxParamA instance SETUPDLG owner window param 0",
+                                 "midiOutGetNumDevs", // the devices there now
                                  "midiOutGetDevCapsA 0 size 52",
                                  "SendDlgItemMessageA dialog 101 LB_INSERTSTRING -1 \"Zeta Synth\"",
                                  "midiOutGetDevCapsA 1 size 52",
@@ -85,11 +87,11 @@ TEST_F(MidiDeviceTest, TheDialogListsDevicesInIndexOrderAndOpensOnTheCurrentOne)
 }
 
 TEST_F(MidiDeviceTest, ADeviceThatCannotBeQueriedStillHoldsItsPlace) {
-    g_port.deviceCount = 4; // the fake knows only three
+    fake::script.deviceCount = fake::MAX_DEVICES + 1; // the fake names only MAX_DEVICES
     fake::script.dialogButton = IDCANCEL;
     runDeviceSetup(fake::WINDOW);
-    EXPECT_EQ(fake::calls({fake::Fn::SendDlgItemMessageA})[3],
-              "SendDlgItemMessageA dialog 101 LB_INSERTSTRING -1 \"MIDI output 4 (unavailable)\"");
+    EXPECT_EQ(fake::calls({fake::Fn::SendDlgItemMessageA})[fake::MAX_DEVICES],
+              "SendDlgItemMessageA dialog 101 LB_INSERTSTRING -1 \"MIDI output 9 (unavailable)\"");
 }
 
 TEST_F(MidiDeviceTest, CancelEscapeOrAFailedDialogChangeNothing) {
@@ -159,31 +161,44 @@ TEST_F(MidiDeviceTest, AChosenDeviceThatWillNotOpenLeavesTheOldOnePlayingAndReme
     EXPECT_EQ(fake::calls(), Lines({"InvalidateRect window all FALSE"}));
 }
 
-TEST_F(MidiDeviceTest, ADeviceThatStopsAnsweringIsToldOfOnceNotAtEveryNote) {
-    tellStartUpNews(fake::WINDOW); // the panel is up
-    const Lines told = {"MessageBoxA window \"The MIDI output device stopped answering. Choose one with SETUP.\" "
-                        "caption null 0x0"};
+// The displays' news of the device, in place of the patch names.
+Lines deviceNews() {
+    fake::clearLog();
+    paintPanel(nullptr);
+    Lines news;
+    for (const std::string& line : fake::calls({fake::Fn::TextOutA}))
+        if (line.find("MIDI DEVICE") != std::string::npos) news.push_back(line.substr(line.find('"')));
+    return news;
+}
+
+TEST_F(MidiDeviceTest, ADeviceThatGoesIsLetGoAndOpenedAgainByItsNameOnceItIsBack) {
+    closePort();
+    g_port.deviceIndex = 1; // "Alpha Port"
+    openPort();
+    fake::clearLog();
     fake::script.shortMessageResult = MIDIERR_NOTREADY; // busy a moment: not gone
     keyPress(scan::Q);
-    keyRelease(scan::Q);
-    EXPECT_EQ(fake::count(fake::Fn::MessageBoxA), 0u);
     fake::script.shortMessageResult = MMSYSERR_NODRIVER; // unplugged
-    for (int i = 0; i < 3; ++i) {
-        keyPress(scan::Q);
-        keyRelease(scan::Q);
-    }
-    EXPECT_EQ(fake::calls({fake::Fn::MessageBoxA}), told);
-
-    fake::script.dialogButton = IDOK; // another chosen, which plays
-    fake::script.listSelection = 1;
+    keyPress(scan::W);
+    keyRelease(scan::Q); // nothing more to the dead handle, and no box
+    EXPECT_EQ(fake::calls({fake::Fn::midiOutShortMsg, fake::Fn::midiOutReset, fake::Fn::midiOutClose,
+                           fake::Fn::MessageBoxA}),
+              Lines({"midiOutShortMsg midi2 note-on 0x90 60 127", "midiOutShortMsg midi2 note-on 0x90 62 127",
+                     "midiOutClose midi2"}));
+    EXPECT_EQ(deviceNews(), Lines(2, "\"MIDI DEVICE GONE - WAITING\" 26"));
     fake::script.shortMessageResult = MMSYSERR_NOERROR;
+    fake::script.deviceNames[1] = "Mid Bridge";
     fake::clearLog();
-    runDeviceSetup(fake::WINDOW);
-    keyPress(scan::Q);
-    EXPECT_EQ(fake::count(fake::Fn::MessageBoxA), 0u);
-    fake::script.shortMessageResult = MMSYSERR_NODRIVER; // and is lost as well
-    keyRelease(scan::Q);
-    EXPECT_EQ(fake::calls({fake::Fn::MessageBoxA}), told);
+    MainWndProc(fake::WINDOW, WM_TIMER, TIMER_DEVICE_WATCH, 0); // not there yet
+    fake::script.deviceNames[0] = "Alpha Port"; // back, under another number
+    MainWndProc(fake::WINDOW, WM_DEVICECHANGE, 7, 0);
+    EXPECT_EQ(fake::calls({fake::Fn::midiOutOpen, fake::Fn::midiOutReset, fake::Fn::midiOutShortMsg}),
+              Lines({"midiOutOpen device 0 callback null instance 0 flags 0x0 -> midi3", "midiOutReset midi3",
+                     "midiOutShortMsg midi3 program 0xC0 0"}));
+    EXPECT_EQ(deviceNews(), Lines(2, "\"MIDI DEVICE BACK\" 16"));
+    MainWndProc(fake::WINDOW, WM_TIMER, TIMER_DEVICE_WATCH, 0); // the news goes after a while
+    EXPECT_EQ(deviceNews(), Lines{});
+    EXPECT_FALSE(fake::timerRunning(TIMER_DEVICE_WATCH));
 }
 
 TEST_F(MidiDeviceTest, OkWithNothingSelectedKeepsTheDevice) {

@@ -7,6 +7,7 @@
 #include "devices/popup_menus.h"
 #include "display/key_labels.h"
 #include "display/panel.h"
+#include "input/background_keys.h"
 #include "input/drags.h"
 #include "input/keyboard_input.h"
 #include "input/strum_timer.h"
@@ -31,6 +32,7 @@ void resetProgramState() {
     g_menus = PopupMenus{};
     g_patchNames = PatchNames{};
     g_modifiers = ModifierKeys{};
+    g_backgroundKeys = BackgroundKeys{};
     g_drags = Drags{};
     g_strumTimer = StrumTimer{};
     g_deviceNews = DeviceNews{};

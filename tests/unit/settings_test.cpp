@@ -188,6 +188,7 @@ TEST_F(SettingsTest, ARememberedFileIsReadBeforeTheDeviceOpensAndThePanelIsWhere
                   "size 800x250 parent null menu null instance",
                   "midiOutGetDevCapsA 0 size 52",
                   "midiOutGetDevCapsA 1 size 52",
+                  "midiOutGetDevCapsA 1 size 52", // the name of the device opened
                   "midiOutOpen device 1 callback null instance 0 flags 0x0 -> midi1",
                   "midiOutShortMsg midi1 control 0xB1 0 1", // its bank first
                   "midiOutShortMsg midi1 control 0xB1 32 2",

@@ -71,6 +71,9 @@ MEASURES = (
     ("plus", "floor", "click → program change"),
     ("chord first", "tonvale", "chord key press → first note-on"),
     ("chord last", "tonvale", "chord key press → last note-on"),
+    ("armed", "tonvale", "key press, Scroll Lock armed → note-on"),
+    ("behind", "tonvale", "key press behind Notepad, armed → note-on"),
+    ("behind", "floor", "key press behind Notepad, through a hook → note-on"),
 )
 
 
@@ -163,10 +166,11 @@ def latencies(presses, stamps, warmup, chord=False):
     return first, last, unmatched
 
 
-def measure(tonvale, floor, args, run):
+def measure(tonvale, floor, notepads, args, run):
     """One run on the running programs, their presses taking turns: keys,
     clicks on + (the same point on the floor), then chords on Tonvale beside
-    keys on the floor. Returns the press times: {phase: ([Tonvale's], [the floor's])}."""
+    keys on the floor, then keys with background playing armed, Tonvale in
+    front and behind Notepad. Returns the press times: {phase: ([Tonvale's], [the floor's])}."""
     count = args.presses + args.warmup
     pairs = [(tonvale, floor), (floor, tonvale)][run % 2]  # each goes first in turn
     plus = "button,{},{}".format(*tonvale.to_screen(*panel.button(0, panel.PLUS)))
@@ -176,6 +180,17 @@ def measure(tonvale, floor, args, run):
     time.sleep(0.5)
     phases["chord"] = inject(args.injector, count, [(p, "key,q") for p in pairs])
     tonvale.click(*panel.button(0, panel.CHORD))  # and off again for the next run
+    time.sleep(0.5)
+    tonvale.hold("Scroll_Lock", 0.05)  # armed: the hook is in
+    time.sleep(0.5)
+    phases["armed"] = inject(args.injector, count, [(p, "key,q") for p in pairs])
+    for program, notepad in zip((tonvale, floor), notepads):
+        program.focus(notepad)
+    time.sleep(0.5)
+    phases["behind"] = inject(args.injector, count, [(p, "key,q") for p in pairs])
+    tonvale.hold("Scroll_Lock", 0.05, focus=False)  # disarmed, through the hook
+    for program in (tonvale, floor):
+        give_keys_back(program)
     time.sleep(0.5)
     phases["input"] = play_input(tonvale, count)
     return {phase: (both[pairs.index(tonvale)], both[pairs.index(floor)]) if phase != "input" else both
@@ -257,6 +272,12 @@ def measure_starts(session, build, shown, count):
     return times
 
 
+def give_keys_back(program):
+    """Without a window manager a click gives a Wine window the keys back, then the focus."""
+    program.click(*panel.BARE_PANEL)
+    program.focus()
+
+
 def read_take(prefix, stamped):
     """What the take recorded throughout holds, read with mido (Debian's
     python3-mido): a sentence for the report."""
@@ -288,6 +309,10 @@ def match_run(stamps, posted, presses, args):
         else:
             found["chord key"], _, unmatched = latencies(presses["chord"][index], stamps[kind], args.warmup)
         report_unmatched(kind, "chord", unmatched)
+        for name in ("armed", "behind"):
+            found[name if kind == "tonvale" or name == "behind" else name + " key"], _, unmatched = latencies(
+                presses[name][index], stamps[kind], args.warmup)
+            report_unmatched(kind, name, unmatched)
         for name, values in found.items():
             if len(values) < args.presses // 2:
                 raise harness.E2EError(f"{kind} {name}: only {len(values)} presses matched (clocks apart?)")
@@ -416,6 +441,10 @@ def report(args, runs, loads, host_results, starts):
         overall = statistics.median(tonvale) / statistics.median(other)
         return f"**{overall:.2f}** (per run: {', '.join(f'{r:.2f}' for r in per_run)})"
 
+    def floor_ratio(name, reference):
+        behind, front = run_stat(name, "floor", 1), run_stat(reference, "floor", 1)
+        return f"{statistics.median(behind) / statistics.median(front):.2f}"
+
     chord_spread = statistics.median(statistics.median(b - a for a, b in zip(run["tonvale"]["chord first"],
                                                                                run["tonvale"]["chord last"]))
                                      for run in runs)
@@ -446,7 +475,9 @@ Click: {ratio("plus")}.
 Chord key press to its first note-on, over the floor's key press at the same time: {ratio("chord first", "chord key")}.
 Chord key press to its first note-on, over Tonvale's plain key press in the same run: {ratio("chord first", "key", "tonvale")}.
 A chord's last note-on follows its first by {chord_spread:.1f} µs (median).
-{start_section(*starts)}{host_section(host_results)}
+{start_section(*starts)}Background playing armed, a key press with Tonvale in front (the hook is in only behind another window), over Tonvale's plain key press in the same run: {ratio("armed", "key", "tonvale")}; over the floor's key press at the same time: {ratio("armed", "armed key")}.
+A key press behind Notepad (Notepad gets the key from X, the hook hands it to Tonvale), over the floor's key press behind Notepad through its own hook at the same time: {ratio("behind")}; over Tonvale's plain key press in front, in the same run: {ratio("behind", "key", "tonvale")} (what Wine's way to the hook costs: the floor's, behind over in front, is {floor_ratio("behind", "key")}).
+{host_section(host_results)}
 ## Rerunning it
 
     tools/bench.sh                      # 5 runs of 200 presses; rewrites this file
@@ -491,6 +522,12 @@ benchmark's helpers and the host benchmark, and takes about {round(1 + len(runs)
   DispatchMessage, and its window procedure only calls `midiOutShortMsg`
   on WM_KEYDOWN and WM_LBUTTONDOWN (and fills the window with one colour
   on WM_PAINT): what remains is what Wine costs.
+- Background playing: Scroll Lock (held 50 ms, as a hand taps it) arms
+  it, and Q is pressed with Tonvale in front, then with Wine's Notepad (in
+  Tonvale's prefix, on its screen) in front, where X sends the key; Scroll
+  Lock again and a click on the bare panel end it. The floor gets key
+  presses meanwhile, in front, then behind a Notepad of its own, where a
+  low-level hook it puts in when it loses the keys sends Q's note-on.
 """
 
 
@@ -536,13 +573,16 @@ def main():
         with open(harness.settings_file(prefixes[0]), "w") as f:
             f.write(f"[General]\nInput={INPUT_NAME}\n")  # Tonvale's MIDI input, opened at its start
         programs = [start(session, args.windows_build, kind) for session, kind in zip(sessions, KINDS)]
+        notepads = [session.start_notepad() for session in sessions]  # the windows in front, behind which they play
+        for program in programs:
+            give_keys_back(program)
         if args.recording:
             programs[0].press("F9")
         time.sleep(SETTLE_SECONDS)
         presses, loads = [], []
         for run in range(1, args.runs + 1):
             loads.append(os.getloadavg()[0])
-            presses.append(measure(*programs, args, run))
+            presses.append(measure(*programs, notepads, args, run))
             print(f"run {run} of {args.runs} done", flush=True)
         stamps, posted = {}, {}
         for program, kind in zip(programs, KINDS):

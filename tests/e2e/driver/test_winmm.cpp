@@ -13,6 +13,12 @@
 //                         the N-th call of FUNCTION (every call without #N),
 //                         or only calls for device index DEVICE, returns CODE.
 //                         Example: "midiOutOpen=4,midiOutReset#2=7"
+//   TONVALE_MIDI_CONTROL  a file of device names as TONVALE_MIDI_DEVICES has
+//                         them, read again at every call once it exists: a
+//                         test rewrites it to make devices go and come back
+//                         while the program runs. The handles of a device no
+//                         longer listed are dead: their calls fail with
+//                         MMSYSERR_NODRIVER, but midiOutClose frees them.
 //   TONVALE_MIDI_STAMPS   for the benchmark: a file that gets every short
 //                         message's counter, taken first thing in the call,
 //                         kept in memory and written at midiOutClose and at
@@ -37,6 +43,7 @@
 //   <ticks> midiInOpen <device> <callback kind> = <code> <handle, i0 on failure>
 //   <ticks> midiInStart|midiInStop|midiInReset|midiInClose <handle> = <code>
 //   <ticks> midiInData <handle> <message as 8 hex digits>   (handed over)
+//   <ticks> control devices=<count>   (the control file changed the devices)
 // Stamp file lines: "frequency=<ticks per second> dropped=<count>", then
 // "<ticks> <message as 8 hex digits>" for each short message in order, then
 // "<ticks> <message> in" for each input message as it was handed over.
@@ -87,6 +94,8 @@ struct DriverState {
     bool handleOpen[MAX_HANDLES + 1]; // by handle number, 1-based
     unsigned handlesMade;
     char stampPath[MAX_PATH]; // empty: no stamps, every call logged
+    char controlPath[MAX_PATH];
+    char controlText[MAX_DEVICES * MAXPNAMELEN]; // as last read
 } driver;
 
 struct Stamp {
@@ -176,6 +185,8 @@ void logLine(const char* format, ...) {
 
 // ---- the script
 
+void parseDeviceNames(char* names);
+
 void readDeviceNames() {
     char names[MAX_DEVICES * MAXPNAMELEN];
     // An empty variable also gives 0 and leaves the last error as it was:
@@ -188,8 +199,14 @@ void readDeviceNames() {
         return;
     }
     if (length == 0 || length >= sizeof names) return; // empty: no device at all
+    parseDeviceNames(names);
+}
+
+// Names separated by '|', in index order; empty: no device.
+void parseDeviceNames(char* names) {
+    driver.deviceCount = 0;
     char* name = names;
-    while (driver.deviceCount < MAX_DEVICES) {
+    while (*names && driver.deviceCount < MAX_DEVICES) {
         char* bar = std::strchr(name, '|');
         if (bar) *bar = 0;
         std::snprintf(driver.deviceNames[driver.deviceCount++], MAXPNAMELEN, "%s", name);
@@ -281,8 +298,24 @@ void writeStamps() {
     CloseHandle(file);
 }
 
+void readControl() {
+    if (!driver.controlPath[0]) return;
+    const HANDLE file = CreateFileA(driver.controlPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;
+    char text[sizeof driver.controlText] = {};
+    DWORD length = 0;
+    ReadFile(file, text, sizeof text - 1, &length, nullptr);
+    CloseHandle(file);
+    if (std::strcmp(text, driver.controlText) == 0) return;
+    std::strcpy(driver.controlText, text);
+    parseDeviceNames(text);
+    logLine("control devices=%u", driver.deviceCount);
+}
+
 // Counts the call and gives the scripted failure for it, or 0.
 MMRESULT scriptedResult(Function function, int device) {
+    readControl();
     const unsigned callNumber = ++driver.callCounts[function];
     for (unsigned i = 0; i < driver.ruleCount; ++i) {
         const FailureRule& rule = driver.rules[i];
@@ -341,12 +374,23 @@ void notify(DWORD_PTR callback, DWORD flags, UINT message, HMIDIOUT handle) {
 struct OpenRecord {
     DWORD_PTR callback;
     DWORD flags;
+    char device[MAXPNAMELEN];
 } openRecords[MAX_HANDLES + 1];
 
-// A call on a handle that is not open fails as it does on the system.
+bool listed(const char* device) {
+    for (unsigned i = 0; i < driver.deviceCount; ++i) {
+        if (std::strcmp(driver.deviceNames[i], device) == 0) return true;
+    }
+    return false;
+}
+
+// A call on a handle that is not open fails as it does on the system, and
+// one on a device gone as an unplugged device's does.
 MMRESULT checkedResult(Function function, HMIDIOUT handle) {
     const MMRESULT scripted = scriptedResult(function, -1);
-    if (!openHandleNumber(handle)) return MMSYSERR_INVALHANDLE;
+    const unsigned number = openHandleNumber(handle);
+    if (!number) return MMSYSERR_INVALHANDLE;
+    if (function != CLOSE && !listed(openRecords[number].device)) return MMSYSERR_NODRIVER;
     return scripted;
 }
 
@@ -444,6 +488,8 @@ BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
     QueryPerformanceFrequency(&driver.frequency);
     openLog();
     readStampPath();
+    const DWORD control = GetEnvironmentVariableA("TONVALE_MIDI_CONTROL", driver.controlPath, MAX_PATH);
+    if (control >= MAX_PATH) driver.controlPath[0] = 0;
     readDeviceNames();
     readFailureRules();
     readInputs();
@@ -454,6 +500,7 @@ BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
 }
 
 UINT WINAPI midiOutGetNumDevs(void) {
+    readControl();
     ++driver.callCounts[GET_NUM_DEVS];
     logLine("midiOutGetNumDevs = %u", driver.deviceCount);
     return driver.deviceCount;
@@ -491,7 +538,8 @@ MMRESULT WINAPI midiOutOpen(LPHMIDIOUT handle, UINT device, DWORD_PTR callback, 
     }
     const unsigned number = ++driver.handlesMade;
     driver.handleOpen[number] = true;
-    openRecords[number] = {callback, flags};
+    openRecords[number] = {callback, flags, {}};
+    std::snprintf(openRecords[number].device, MAXPNAMELEN, "%s", driver.deviceNames[device]);
     *handle = handleFromNumber(number);
     logLine("midiOutOpen %u %s = 0 h%u", device, callbackKind(callback, flags), number);
     if (DRIVER_VARIANT.opened) DRIVER_VARIANT.opened(device, driver.deviceNames[device]);
