@@ -3,23 +3,12 @@
 #include "devices/input_device.h"
 #include "display/repaint.h"
 #include "model/input_notes.h"
+#include "model/midi_bytes.h"
 #include "model/midi_messages.h"
 #include "model/parameters.h"
 #include "port/midi_in_port.h"
 
 namespace {
-
-const uint8_t NOTE_OFF = 0x80;
-const uint8_t NOTE_ON = 0x90;
-const uint8_t CONTROL_CHANGE = 0xB0;
-const uint8_t PROGRAM_CHANGE = 0xC0;
-const uint8_t CHANNEL_PRESSURE = 0xD0;
-const uint8_t PITCH_BEND = 0xE0;
-const int32_t BANK_SELECT = 0; // and 32, its low half
-const int32_t BANK_SELECT_LOW = 32;
-const int32_t MODULATION = 1;
-const int32_t SUSTAIN = 64;
-const int32_t FIRST_CHANNEL_MODE = 120; // from here up: all sound off, reset controllers, all notes off...
 
 // The controllers the program keeps ledgers for are played through them.
 // A bank goes nowhere (the program change it prepares selects a patch on
@@ -27,10 +16,11 @@ const int32_t FIRST_CHANNEL_MODE = 120; // from here up: all sound off, reset co
 // nor do the channel mode messages, which would silence or reset what the
 // ledgers hold.
 PanelChange playController(uint8_t status, int32_t controller, int32_t value) {
-    if (controller == SUSTAIN) holdInputPedal(value >= 64);
-    if (controller == MODULATION) modulateInput(value);
-    const bool kept = controller == SUSTAIN || controller == MODULATION || controller == BANK_SELECT ||
-                      controller == BANK_SELECT_LOW || controller >= FIRST_CHANNEL_MODE;
+    if (controller == SUSTAIN_CONTROLLER) holdInputPedal(value >= 64);
+    if (controller == MODULATION_CONTROLLER) modulateInput(value);
+    const bool kept = controller == SUSTAIN_CONTROLLER || controller == MODULATION_CONTROLLER ||
+                      controller == BANK_MSB_CONTROLLER || controller == BANK_LSB_CONTROLLER ||
+                      controller >= FIRST_CHANNEL_MODE_CONTROLLER;
     if (!kept) sendAsReceived(status, controller, value);
     return PanelChange{};
 }

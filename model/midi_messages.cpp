@@ -1,21 +1,13 @@
 #include "model/midi_messages.h"
 
+#include "model/midi_bytes.h"
 #include "port/midi_out_port.h"
 
 #include <cmath>
 
 namespace {
 
-const uint8_t NOTE_OFF = 0x80;
-const uint8_t NOTE_ON = 0x90;
-const uint8_t CONTROL_CHANGE = 0xB0;
-const uint8_t PROGRAM_CHANGE = 0xC0;
-const uint8_t PITCH_BEND = 0xE0;
 const int32_t HIGHEST_NOTE = 127;
-const int32_t SUSTAIN_CONTROLLER = 64;
-const int32_t MODULATION_CONTROLLER = 1;
-const int32_t BANK_MSB_CONTROLLER = 0;
-const int32_t BANK_LSB_CONTROLLER = 32;
 const int32_t PEDAL_DOWN = 127; // any value from 64 holds it; 127 as a pedal's switch sends
 
 DWORD compose(uint8_t kind, int32_t channel, int32_t data1, int32_t data2) {
