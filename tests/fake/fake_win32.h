@@ -29,10 +29,7 @@ enum class Fn {
     EndDialog, SendDlgItemMessageA, CreateCompatibleDC, CreateCompatibleBitmap, SelectObject, DeleteDC, DeleteObject,
     GetStockObject, CreatePen, CreateFontIndirectA, BitBlt, StretchBlt, SetStretchBltMode, SetBrushOrgEx, SetBkMode,
     SetTextColor, TextOutA, MoveToEx, LineTo, midiOutGetNumDevs, midiOutGetDevCapsA, midiOutOpen, midiOutReset,
-    midiOutClose, midiOutGetErrorTextA, midiOutShortMsg, GetKeyState, MessageBeep, SetBkColor, PostMessageA,
-    timeSetEvent, timeKillEvent, MessageBoxW, GetSaveFileNameW, midiInGetNumDevs, midiInGetDevCapsA, midiInOpen,
-    midiInStart, midiInReset, midiInClose, SetWindowsHookExA, UnhookWindowsHookEx, RegisterHotKey,
-    UnregisterHotKey, SendInput,
+    midiOutClose, midiOutGetErrorTextA, midiOutShortMsg, GetKeyState, MessageBeep, SetBkColor, MessageBoxW,
     Count
 };
 // clang-format on
@@ -130,7 +127,6 @@ struct Script {
     // the list, IDCANCEL. The path the Save As dialog returns (null: cancelled).
     int boxAnswers[MAX_SCRIPTED_RESULTS] = {};
     const char* saveAsPath = nullptr;
-    bool threadFails = false;
 
     // The clock: the performance counter at 10 MHz, which tests move on, and the local time.
     int64_t performanceCounter = 0;
