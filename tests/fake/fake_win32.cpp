@@ -9,6 +9,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <deque>
 #include <locale>
 #include <map>
 #include <mutex>
@@ -22,7 +23,6 @@ constexpr DWORD ERROR_TOO_MANY_OPEN_FILES = 4;
 constexpr DWORD ERROR_ACCESS_DENIED = 5;
 constexpr DWORD ERROR_INVALID_HANDLE = 6;
 constexpr DWORD ERROR_DISK_FULL = 112;
-constexpr DWORD WAIT_FAILED = 0xFFFFFFFF;
 
 } // namespace
 
@@ -209,66 +209,39 @@ size_t widen(const std::string& text, wchar_t* out, size_t size) {
 
 size_t scriptedAnswers;
 
-// Events and threads, in a table of their own; a thread's handle is
-// signalled when it returns, and its place is free once it is closed too.
+// Events and threads, a thread's handle signalled when it returns. Never
+// destroyed, nor the objects: a take writer may still wait on them as the
+// test program exits, and a handle stays good after CloseHandle.
 struct SyncObject {
-    bool used;
-    bool open;
-    bool running;
     bool manualReset;
     bool signalled;
 };
-constexpr size_t SYNC_CAPACITY = 16;
-SyncObject syncObjects[SYNC_CAPACITY];
-// Never destroyed: a take writer may still wait on them as the test program exits.
+std::deque<SyncObject>& syncObjects = *new std::deque<SyncObject>;
 std::mutex& syncLock = *new std::mutex;
 std::condition_variable& syncChanged = *new std::condition_variable;
-const uintptr_t FIRST_SYNC_HANDLE = 0x6000;
 
-SyncObject* syncOf(HANDLE handle) {
-    const uintptr_t i = (uintptr_t)handle - FIRST_SYNC_HANDLE;
-    return i < SYNC_CAPACITY && syncObjects[i].used ? &syncObjects[i] : nullptr;
-}
-
-HANDLE newSync(bool manualReset, bool signalled, bool thread) {
+HANDLE newSync(bool manualReset, bool signalled) {
     const std::lock_guard<std::mutex> hold(syncLock);
-    for (size_t i = 0; i < SYNC_CAPACITY; ++i) {
-        if (syncObjects[i].used) continue;
-        syncObjects[i] = SyncObject{true, true, thread, manualReset, signalled};
-        return (HANDLE)(FIRST_SYNC_HANDLE + i);
-    }
-    return nullptr;
+    syncObjects.push_back(SyncObject{manualReset, signalled});
+    return &syncObjects.back();
 }
 
 BOOL signal(HANDLE handle, bool on) {
     const std::lock_guard<std::mutex> hold(syncLock);
-    SyncObject* object = syncOf(handle);
-    if (!object) return FALSE;
-    object->signalled = on;
+    static_cast<SyncObject*>(handle)->signalled = on;
     syncChanged.notify_all();
     return TRUE;
 }
 
 DWORD waitFor(HANDLE handle, DWORD milliseconds) {
     std::unique_lock<std::mutex> hold(syncLock);
-    SyncObject* object = syncOf(handle);
-    if (!object) return WAIT_FAILED;
+    SyncObject* object = static_cast<SyncObject*>(handle);
     const auto ready = [object] { return object->signalled; };
     if (milliseconds == INFINITE) syncChanged.wait(hold, ready);
     if (milliseconds != INFINITE && !syncChanged.wait_for(hold, std::chrono::milliseconds(milliseconds), ready))
         return WAIT_TIMEOUT;
     if (!object->manualReset) object->signalled = false;
     return WAIT_OBJECT_0;
-}
-
-// CloseHandle, or the return of a thread (ended); false: no such object.
-bool closeSync(HANDLE handle, bool ended = false) {
-    const std::lock_guard<std::mutex> hold(syncLock);
-    SyncObject* object = syncOf(handle);
-    if (!object) return false;
-    (ended ? object->running : object->open) = false;
-    if (!object->open && !object->running) object->used = false;
-    return true;
 }
 
 WNDPROC windowProc;
@@ -1382,11 +1355,9 @@ BOOL WINAPI FlushFileBuffers(HANDLE handle) {
 }
 
 BOOL WINAPI CloseHandle(HANDLE handle) {
-    if (fake::closeSync(handle)) return TRUE;
     const fake::FileHold hold(fake::fileLock);
     fake::OpenFile* file = fake::openFileOf(handle);
-    if (!file) return fake::failWith(ERROR_INVALID_HANDLE);
-    file->open = false;
+    if (file) file->open = false; // else an event or a thread
     return TRUE;
 }
 
@@ -1429,7 +1400,7 @@ DWORD WINAPI FormatMessageW(DWORD, const void*, DWORD messageId, DWORD, LPWSTR b
 // test as it runs beside the player.
 
 HANDLE WINAPI CreateEventW(SECURITY_ATTRIBUTES*, BOOL manualReset, BOOL initialState, LPCWSTR) {
-    return fake::newSync(manualReset != FALSE, initialState != FALSE, false);
+    return fake::newSync(manualReset != FALSE, initialState != FALSE);
 }
 
 BOOL WINAPI SetEvent(HANDLE event) { return fake::signal(event, true); }
@@ -1439,13 +1410,11 @@ DWORD WINAPI WaitForSingleObject(HANDLE object, DWORD milliseconds) { return fak
 
 HANDLE WINAPI CreateThread(SECURITY_ATTRIBUTES*, SIZE_T, LPTHREAD_START_ROUTINE start, void* parameter, DWORD,
                            DWORD* threadId) {
-    const HANDLE thread = fake::newSync(true, false, true);
-    if (!thread) return nullptr;
+    const HANDLE thread = fake::newSync(true, false);
     if (threadId) *threadId = 1;
     std::thread([=] {
         start(parameter);
         fake::signal(thread, true);
-        fake::closeSync(thread, true);
     }).detach();
     return thread;
 }
