@@ -1002,8 +1002,9 @@ class E2ETest(unittest.TestCase):
         return tonvale
 
     def write_settings(self, text):
-        """Writes the settings file a start in this test's session reads (CR LF line ends)."""
-        self.folder("settings")  # this test's own session, which starts with no settings
+        """Writes the settings file the next start in this test's session reads (CR LF line ends)."""
+        if self.session is None:
+            self.folder("settings")  # this test's own session, which starts with no settings
         os.makedirs(os.path.dirname(self.settings_file()), exist_ok=True)
         with open(self.settings_file(), "w", newline="\r\n") as f:
             f.write(text)
