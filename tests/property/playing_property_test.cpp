@@ -121,8 +121,7 @@ public:
 
     void play() {
         chooseLayout();
-        chooseChords();
-        chooseSoftVolumesAndBanks();
+        chooseSectionsAndBanks();
         g_model.splitNote = below(2) ? 48 + below(25) : below(128);
         events.push_back("split at note " + std::to_string(g_model.splitNote));
         g_model.backgroundArmed = below(2) == 0;
@@ -268,18 +267,27 @@ private:
     }
 
     // Each section's chord type (any, Off included), its strum (none half
-    // the time) and its latch, as a settings file would give them.
-    void chooseChords() {
+    // the time), its latch and its soft volume, and a bank for some
+    // channels, as a settings file would give them.
+    void chooseSectionsAndBanks() {
+        std::string what;
         for (int32_t s = 0; s < SECTION_COUNT; ++s) {
             KeyboardSection& section = g_model.sections[s];
             section.values[ParamId::CHORD] = below(ChordType::COUNT);
             if (chordModeOn(s)) section.lastChordType = section.values[ParamId::CHORD];
             section.strumMs = below(2) ? 0 : 1 + below(STRUM_MAX_MS);
             section.latch = below(2) == 0;
-            events.push_back("section " + std::to_string(s) + ": chord type " +
-                             std::to_string(section.values[ParamId::CHORD]) + ", strum " +
-                             std::to_string(section.strumMs) + " ms" + (section.latch ? ", latch on" : ""));
+            section.softVolume = 1 + below(127);
+            what += "section " + std::to_string(s) + ": chord type " + std::to_string(section.values[ParamId::CHORD]) +
+                    ", strum " + std::to_string(section.strumMs) + " ms" + (section.latch ? ", latch on" : "") +
+                    ", soft volume " + std::to_string(section.softVolume) + "; ";
         }
+        what += "banks:";
+        for (ChannelBank& bank : g_model.channelBanks) {
+            bank = below(3) ? ChannelBank{} : ChannelBank{true, below(BANK_COUNT)};
+            what += bank.set ? " " + std::to_string(bank.number) : " -";
+        }
+        events.push_back(what);
     }
 
     // What GetKeyState reports: the high bit while held, Caps Lock's
@@ -314,18 +322,6 @@ private:
         }
         events.push_back(std::string("keys laid out as ") + LAYOUT_NAMES[layout]);
         useKeyLayout(layout);
-    }
-
-    // Any soft volume for each section, a bank for some channels.
-    void chooseSoftVolumesAndBanks() {
-        std::string what = "soft volumes and banks:";
-        for (KeyboardSection& section : g_model.sections)
-            what += " " + std::to_string(section.softVolume = 1 + below(127));
-        for (ChannelBank& bank : g_model.channelBanks) {
-            bank = below(3) ? ChannelBank{} : ChannelBank{true, below(BANK_COUNT)};
-            what += bank.set ? " " + std::to_string(bank.number) : " -";
-        }
-        events.push_back(what);
     }
 
     // A press strikes its notes at its section's soft volume with Shift held, else at its VOLUME.
