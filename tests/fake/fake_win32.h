@@ -1,7 +1,8 @@
 // A recording fake of the Win32 calls the program makes.
 //
-// Every call goes into one ordered log with its arguments; results come from
-// a per-test script. Windows messages reach the program the way the system
+// Every call goes into one ordered log with its arguments, but for queries,
+// files and the calls no test reads (said where they are answered); results
+// come from a per-test script. Windows messages reach the program the way the system
 // would deliver them: creating the window sends WM_CREATE to the registered
 // window procedure, SendMessageA calls it, a menu choice is posted and
 // delivered by dispatchPosted(), and the setup dialog's procedure is called
