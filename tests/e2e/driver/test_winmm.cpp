@@ -267,9 +267,9 @@ void openLog() {
                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
-void readStampPath() {
-    const DWORD length = GetEnvironmentVariableA("TONVALE_MIDI_STAMPS", driver.stampPath, sizeof driver.stampPath);
-    if (length >= sizeof driver.stampPath) driver.stampPath[0] = 0;
+// A path from the environment; empty when unset or too long.
+void readPath(const char* variable, char (&path)[MAX_PATH]) {
+    if (GetEnvironmentVariableA(variable, path, MAX_PATH) >= MAX_PATH) path[0] = 0;
 }
 
 // Rewrites the whole file each time: a program may close and reopen.
@@ -415,7 +415,7 @@ void readInputs() {
     char names[MAX_DEVICES * MAXPNAMELEN];
     const DWORD length = GetEnvironmentVariableA("TONVALE_MIDI_INPUTS", names, sizeof names);
     if (length && length < sizeof names) input.count = splitNames(names, input.names);
-    if (GetEnvironmentVariableA("TONVALE_MIDI_INPUT_SCRIPT", input.script, MAX_PATH) >= MAX_PATH) input.script[0] = 0;
+    readPath("TONVALE_MIDI_INPUT_SCRIPT", input.script);
 }
 
 // As the system hands a driver's message to the window the program chose.
@@ -469,9 +469,8 @@ BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
     if (reason != DLL_PROCESS_ATTACH) return TRUE;
     QueryPerformanceFrequency(&driver.frequency);
     openLog();
-    readStampPath();
-    const DWORD control = GetEnvironmentVariableA("TONVALE_MIDI_CONTROL", driver.controlPath, MAX_PATH);
-    if (control >= MAX_PATH) driver.controlPath[0] = 0;
+    readPath("TONVALE_MIDI_STAMPS", driver.stampPath);
+    readPath("TONVALE_MIDI_CONTROL", driver.controlPath);
     readDeviceNames();
     readFailureRules();
     readInputs();
