@@ -504,9 +504,8 @@ private:
 
     // The input's message, on any channel, as the system hands it over.
     void inputMessage(DWORD message) {
-        char what[32];
-        std::snprintf(what, sizeof what, "input 0x%06X", (unsigned)message);
-        event(what, [&] { send(MM_MIM_DATA, (WPARAM)g_input.handle, (LPARAM)message); });
+        event("input " + fake::describeShortMessage(message),
+              [&] { send(MM_MIM_DATA, (WPARAM)g_input.handle, (LPARAM)message); });
     }
 
     // Notes about the split (note-offs as 0x80 or velocity 0), the pedal, the
@@ -514,7 +513,7 @@ private:
     void playInput() {
         static const DWORD KINDS[] = {0x90, 0x90, 0x80, 0xB0 | 64 << 8, 0xB0 | 1 << 8, 0xE0, 0xC0, 0xD0, 0x07B0, 0xF8};
         const DWORD kind = KINDS[below(10)] | below(16), n = 36 + below(48);
-        const DWORD value = kind == 0x90 && below(4) == 0 ? 0 : below(128);
+        const DWORD value = (kind & 0xF0) == 0x90 && below(4) == 0 ? 0 : below(128);
         inputMessage(kind & 0xFF00 ? kind | value << 16 : kind | n << 8 | value << 16);
     }
 
