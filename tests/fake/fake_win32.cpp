@@ -139,9 +139,7 @@ size_t timeEventCount;
 UINT lastTimeEventId;
 const int64_t COUNTS_PER_MS = 10000;
 
-void removeTimeEvent(size_t i) {
-    timeEvents[i] = timeEvents[--timeEventCount];
-}
+void removeTimeEvent(size_t i) { timeEvents[i] = timeEvents[--timeEventCount]; }
 
 // Inserted into the setup dialog's list, for LB_GETTEXT.
 constexpr size_t LIST_CAPACITY = 16;
