@@ -119,11 +119,11 @@ const Field FIELDS[] = {
           [](Settings& s) -> DeviceName& { return s.deviceName; }},
     choice(Scope::GENERAL, "General", "Keys", LAYOUT_NAMES, KEYS_SPLIT,
            [](Settings& s, int32_t) -> int32_t& { return s.keyLayout; }),
-    // Off and On as Chord has them; written only when On.
-    optional(choice(Scope::GENERAL, "General", "Background", CHORD_NAMES, 0,
+    // Off or On; written only when On.
+    optional(choice(Scope::GENERAL, "General", "Background", OFF_ON_NAMES, 0,
                     [](Settings& s, int32_t) -> int32_t& { return s.background; }),
              0),
-    optional(choice(Scope::GENERAL, "General", "PassKeys", CHORD_NAMES, 0,
+    optional(choice(Scope::GENERAL, "General", "PassKeys", OFF_ON_NAMES, 0,
                     [](Settings& s, int32_t) -> int32_t& { return s.passKeys; }),
              0),
     optional(number(Scope::GENERAL, "General", "WindowX", -WINDOW_LIMIT - 1, WINDOW_LIMIT, 0, 0,
