@@ -685,10 +685,14 @@ class Tonvale:
 
     def play_input(self, *messages):
         """The open MIDI input plays these (ms, message) pairs, ms from when the driver finds them."""
-        path = os.path.join(self.folder, INPUT_SCRIPT)
+        self._write_for_driver(INPUT_SCRIPT, "".join(f"{ms} {message:X}\n" for ms, message in messages))
+
+    def _write_for_driver(self, name, text):
+        """A file beside the program, there whole or not at all when the driver looks."""
+        path = os.path.join(self.folder, name)
         with open(path + ".part", "w") as f:
-            f.writelines(f"{ms} {message:X}\n" for ms, message in messages)
-        os.replace(path + ".part", path)  # whole, or not at all, when the driver looks
+            f.write(text)
+        os.replace(path + ".part", path)
 
     # ---- windows
 
@@ -875,11 +879,8 @@ class Tonvale:
 
     def set_devices(self, names):
         """The driver's devices from now on, in index order (start_tonvale(device_control=True)):
-        a device left out is gone, as if unplugged. Written whole in one step."""
-        path = os.path.join(self.folder, DEVICE_CONTROL_FILE)
-        with open(path + ".new", "w") as f:
-            f.write("|".join(names))
-        os.replace(path + ".new", path)
+        a device left out is gone, as if unplugged."""
+        self._write_for_driver(DEVICE_CONTROL_FILE, "|".join(names))
 
     # ---- the end
 
@@ -1002,8 +1003,9 @@ class E2ETest(unittest.TestCase):
         return tonvale
 
     def write_settings(self, text):
-        """Writes the settings file a start in this test's session reads (CR LF line ends)."""
-        self.folder("settings")  # this test's own session, which starts with no settings
+        """Writes the settings file the next start in this test's session reads (CR LF line ends)."""
+        if self.session is None:
+            self.folder("settings")  # this test's own session, which starts with no settings
         os.makedirs(os.path.dirname(self.settings_file()), exist_ok=True)
         with open(self.settings_file(), "w", newline="\r\n") as f:
             f.write(text)

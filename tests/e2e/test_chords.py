@@ -2,8 +2,6 @@
 file and from the arrows, Ctrl's minor third, a strum's notes on time by
 Wine's multimedia timer, a latch that holds a chord until the next and Esc."""
 
-import os
-
 import panel
 from harness import E2ETest, time_limit
 from test_keys import note_off, note_on
@@ -12,12 +10,8 @@ from test_keys import note_off, note_on
 class ChordsTest(E2ETest):
 
     def start(self, settings=""):
-        """The program started with this settings file, or with none."""
-        if not self.session:
-            self.folder("settings")  # this test's own session, which starts with no settings
-        os.makedirs(os.path.dirname(self.settings_file()), exist_ok=True)
-        with open(self.settings_file(), "w") as f:
-            f.write(settings)
+        """The program started with this settings file, or with an empty one."""
+        self.write_settings(settings)
         return self.start_tonvale()
 
     def play(self, tonvale, key, count):

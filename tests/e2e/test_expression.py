@@ -1,7 +1,6 @@
 """Expression, end to end: Shift plays a section at its soft volume, Home
 raises the modulation and lets it fall, a bank goes before each program."""
 
-import os
 import re
 
 from harness import E2ETest
@@ -11,10 +10,7 @@ class ExpressionTest(E2ETest):
 
     def start_with(self, settings):
         """The program started on a settings file saying settings, its programs sent."""
-        self.folder("settings")  # this test's own session, which starts with no settings
-        os.makedirs(os.path.dirname(self.settings_file()))
-        with open(self.settings_file(), "w") as f:
-            f.write(settings.replace("\n", "\r\n"))
+        self.write_settings(settings)
         tonvale = self.start_tonvale()
         tonvale.midi.wait_for_message(re.compile("program"))
         return tonvale

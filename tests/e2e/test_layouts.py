@@ -2,7 +2,6 @@
 a key learned with a right click and kept, and keys known by where they sit
 whatever the X keyboard layout says they are."""
 
-import os
 import re
 import subprocess
 
@@ -18,10 +17,7 @@ class LayoutsTest(E2ETest):
 
     def start_with(self, settings):
         """The program started with this settings file; the right section on channel 2."""
-        self.folder("settings")  # this test's own session, which starts with no settings
-        os.makedirs(os.path.dirname(self.settings_file()), exist_ok=True)
-        with open(self.settings_file(), "w") as f:
-            f.write(("[Right]\nChannel=2\n" + settings).replace("\n", "\r\n"))
+        self.write_settings("[Right]\nChannel=2\n" + settings)
         return self.start_tonvale()
 
     def play(self, tonvale, key):

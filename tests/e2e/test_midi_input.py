@@ -1,8 +1,6 @@
 """A MIDI input end to end: the test driver's input hands its messages to the
 window callback, and they play through the split, octaves, channels and transposition."""
 
-import os
-
 from harness import E2ETest
 
 
@@ -13,10 +11,7 @@ def note(status, n, velocity):
 class MidiInputTest(E2ETest):
 
     def test_notes_play_through_the_split_and_end_as_they_started_though_the_arrows_change_the_octave(self):
-        self.folder("settings")  # this test's own session, which starts with no settings
-        os.makedirs(os.path.dirname(self.settings_file()))
-        with open(self.settings_file(), "w") as f:
-            f.write("[Left]\nOctave=4\n[Right]\nChannel=2\nTranspose=2\n[General]\nInput=Test Keyboard\n")
+        self.write_settings("[Left]\nOctave=4\n[Right]\nChannel=2\nTranspose=2\n[General]\nInput=Test Keyboard\n")
         tonvale = self.start_tonvale(inputs=["Test Keyboard"])
         start = tonvale.midi.mark()
         # 72's note-off as a note-on at velocity 0, as many keyboards send it.

@@ -92,10 +92,7 @@ class SettingsTest(E2ETest):
         self.assertEqual(self.play_q(tonvale), ["note-on 0x92 84 127", "note-off 0x82 84 127"])
 
     def test_a_remembered_port_another_program_holds_gives_way_to_device_0_which_plays(self):
-        self.folder("settings")  # this test's own session, which starts with no settings
-        os.makedirs(os.path.dirname(self.settings_file()))
-        with open(self.settings_file(), "w") as f:
-            f.write("[General]\r\nDevice=Alpha Port\r\n")
+        self.write_settings("[General]\nDevice=Alpha Port\n")
         tonvale = self.start_tonvale(devices=DEVICES, fail=f"midiOutOpen@1={MMSYSERR_ALLOCATED}")
         box = tonvale.wait_for_message_box()
         self.assertTrue(tonvale.main_window().visible, "the panel shows first")

@@ -1,7 +1,8 @@
 // A recording fake of the Win32 calls the program makes.
 //
-// Every call goes into one ordered log with its arguments; results come from
-// a per-test script. Windows messages reach the program the way the system
+// Every call goes into one ordered log with its arguments, but for queries,
+// files and the calls no test reads (said where they are answered); results
+// come from a per-test script. Windows messages reach the program the way the system
 // would deliver them: creating the window sends WM_CREATE to the registered
 // window procedure, SendMessageA calls it, a menu choice is posted and
 // delivered by dispatchPosted(), and the setup dialog's procedure is called
@@ -29,10 +30,7 @@ enum class Fn {
     EndDialog, SendDlgItemMessageA, CreateCompatibleDC, CreateCompatibleBitmap, SelectObject, DeleteDC, DeleteObject,
     GetStockObject, CreatePen, CreateFontIndirectA, BitBlt, StretchBlt, SetStretchBltMode, SetBrushOrgEx, SetBkMode,
     SetTextColor, TextOutA, MoveToEx, LineTo, midiOutGetNumDevs, midiOutGetDevCapsA, midiOutOpen, midiOutReset,
-    midiOutClose, midiOutGetErrorTextA, midiOutShortMsg, GetKeyState, MessageBeep, SetBkColor, PostMessageA,
-    timeSetEvent, timeKillEvent, MessageBoxW, GetSaveFileNameW, midiInGetNumDevs, midiInGetDevCapsA, midiInOpen,
-    midiInStart, midiInReset, midiInClose, SetWindowsHookExA, UnhookWindowsHookEx, RegisterHotKey,
-    UnregisterHotKey, SendInput,
+    midiOutClose, midiOutGetErrorTextA, midiOutShortMsg, GetKeyState, MessageBeep, SetBkColor, MessageBoxW,
     Count
 };
 // clang-format on
@@ -130,7 +128,6 @@ struct Script {
     // the list, IDCANCEL. The path the Save As dialog returns (null: cancelled).
     int boxAnswers[MAX_SCRIPTED_RESULTS] = {};
     const char* saveAsPath = nullptr;
-    bool threadFails = false;
 
     // The clock: the performance counter at 10 MHz, which tests move on, and the local time.
     int64_t performanceCounter = 0;

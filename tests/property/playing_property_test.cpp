@@ -121,8 +121,7 @@ public:
 
     void play() {
         chooseLayout();
-        chooseChords();
-        chooseSoftVolumesAndBanks();
+        chooseSectionsAndBanks();
         g_model.splitNote = below(2) ? 48 + below(25) : below(128);
         events.push_back("split at note " + std::to_string(g_model.splitNote));
         g_model.backgroundArmed = below(2) == 0;
@@ -268,18 +267,27 @@ private:
     }
 
     // Each section's chord type (any, Off included), its strum (none half
-    // the time) and its latch, as a settings file would give them.
-    void chooseChords() {
+    // the time), its latch and its soft volume, and a bank for some
+    // channels, as a settings file would give them.
+    void chooseSectionsAndBanks() {
+        std::string what;
         for (int32_t s = 0; s < SECTION_COUNT; ++s) {
             KeyboardSection& section = g_model.sections[s];
             section.values[ParamId::CHORD] = below(ChordType::COUNT);
             if (chordModeOn(s)) section.lastChordType = section.values[ParamId::CHORD];
             section.strumMs = below(2) ? 0 : 1 + below(STRUM_MAX_MS);
             section.latch = below(2) == 0;
-            events.push_back("section " + std::to_string(s) + ": chord type " +
-                             std::to_string(section.values[ParamId::CHORD]) + ", strum " +
-                             std::to_string(section.strumMs) + " ms" + (section.latch ? ", latch on" : ""));
+            section.softVolume = 1 + below(127);
+            what += "section " + std::to_string(s) + ": chord type " + std::to_string(section.values[ParamId::CHORD]) +
+                    ", strum " + std::to_string(section.strumMs) + " ms" + (section.latch ? ", latch on" : "") +
+                    ", soft volume " + std::to_string(section.softVolume) + "; ";
         }
+        what += "banks:";
+        for (ChannelBank& bank : g_model.channelBanks) {
+            bank = below(3) ? ChannelBank{} : ChannelBank{true, below(BANK_COUNT)};
+            what += bank.set ? " " + std::to_string(bank.number) : " -";
+        }
+        events.push_back(what);
     }
 
     // What GetKeyState reports: the high bit while held, Caps Lock's
@@ -314,18 +322,6 @@ private:
         }
         events.push_back(std::string("keys laid out as ") + LAYOUT_NAMES[layout]);
         useKeyLayout(layout);
-    }
-
-    // Any soft volume for each section, a bank for some channels.
-    void chooseSoftVolumesAndBanks() {
-        std::string what = "soft volumes and banks:";
-        for (KeyboardSection& section : g_model.sections)
-            what += " " + std::to_string(section.softVolume = 1 + below(127));
-        for (ChannelBank& bank : g_model.channelBanks) {
-            bank = below(3) ? ChannelBank{} : ChannelBank{true, below(BANK_COUNT)};
-            what += bank.set ? " " + std::to_string(bank.number) : " -";
-        }
-        events.push_back(what);
     }
 
     // A press strikes its notes at its section's soft volume with Shift held, else at its VOLUME.
@@ -508,9 +504,8 @@ private:
 
     // The input's message, on any channel, as the system hands it over.
     void inputMessage(DWORD message) {
-        char what[32];
-        std::snprintf(what, sizeof what, "input 0x%06X", (unsigned)message);
-        event(what, [&] { send(MM_MIM_DATA, (WPARAM)g_input.handle, (LPARAM)message); });
+        event("input " + fake::describeShortMessage(message),
+              [&] { send(MM_MIM_DATA, (WPARAM)g_input.handle, (LPARAM)message); });
     }
 
     // Notes about the split (note-offs as 0x80 or velocity 0), the pedal, the
@@ -518,7 +513,7 @@ private:
     void playInput() {
         static const DWORD KINDS[] = {0x90, 0x90, 0x80, 0xB0 | 64 << 8, 0xB0 | 1 << 8, 0xE0, 0xC0, 0xD0, 0x07B0, 0xF8};
         const DWORD kind = KINDS[below(10)] | below(16), n = 36 + below(48);
-        const DWORD value = kind == 0x90 && below(4) == 0 ? 0 : below(128);
+        const DWORD value = (kind & 0xF0) == 0x90 && below(4) == 0 ? 0 : below(128);
         inputMessage(kind & 0xFF00 ? kind | value << 16 : kind | n << 8 | value << 16);
     }
 

@@ -56,7 +56,10 @@ void WireCheck::onShortMessage(DWORD message, size_t event) {
     }
     onBank(kind, channel, data1, data2, text, event);
     if (kind == 0xB0) onController(channel, data1, data2, text, event);
-    if (kind == 0xE0) onBend(channel, data1 | data2 << 7, text, event);
+    if (kind == 0xE0) {
+        bend[channel] = data1 | data2 << 7;
+        bentAt[channel] = event;
+    }
     // A note struck again while it sounds would be cut short by the note-off
     // meant for the older one: two chords sharing it must not do that.
     if (kind == 0x90 && !sounding[channel][data1].empty())
@@ -94,11 +97,6 @@ void WireCheck::onController(unsigned channel, unsigned controller, unsigned val
     } else if (strayNoteOffs) {
         note("the sustain pedal lifted where it was not down", text + at(event));
     }
-}
-
-void WireCheck::onBend(unsigned channel, unsigned value, const std::string&, size_t event) {
-    bend[channel] = value;
-    bentAt[channel] = event;
 }
 
 // Once the event is over, a channel bent or modulated is one the

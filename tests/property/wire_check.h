@@ -72,7 +72,6 @@ private:
     void onShortMessage(DWORD message, size_t event);
     void onReset();
     void onController(unsigned channel, unsigned controller, unsigned value, const std::string& text, size_t event);
-    void onBend(unsigned channel, unsigned value, const std::string& text, size_t event);
     void expectControlsHeld(size_t event);
     void onModulation(unsigned channel, unsigned value, const std::string& text, size_t event);
     void onBank(unsigned kind, unsigned channel, unsigned data1, unsigned data2, const std::string& text, size_t event);

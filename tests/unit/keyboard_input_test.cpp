@@ -235,13 +235,6 @@ TEST_F(KeyboardInputTest, TabSwitchesTheActiveSectionAndRepaintsAll) {
     EXPECT_EQ(fake::calls(), Lines({"InvalidateRect window all FALSE"}));
     keyRepeat(scan::TAB, VK_TAB); // held, it goes on switching
     EXPECT_EQ(g_model.activeSection, 0);
-    // Ctrl+I types a tab too: it plays, in chord mode a minor chord, and switches nothing.
-    set(0, ParamId::CHORD, 1);
-    holdControl(true);
-    keyPress(scan::I, 'I');
-    MainWndProc(fake::WINDOW, WM_CHAR, '\t', fake::pressOf(scan::I));
-    EXPECT_EQ(g_model.activeSection, 0);
-    EXPECT_EQ(fake::midiMessages(), Lines({"note-on 0x90 72 127", "note-on 0x90 75 127", "note-on 0x90 79 127"}));
 }
 
 TEST_F(KeyboardInputTest, ChordModeKeysPlayChordsAndRepaintOnce) {

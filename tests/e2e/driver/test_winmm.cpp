@@ -41,7 +41,7 @@
 //   <ticks> midiOutClose <handle> = <code>
 //   <ticks> midiOutGetErrorTextA <code> "<text>" = <code>
 //   <ticks> midiInOpen <device> <callback kind> = <code> <handle, i0 on failure>
-//   <ticks> midiInStart|midiInStop|midiInReset|midiInClose <handle> = <code>
+//   <ticks> midiInStart|midiInReset|midiInClose <handle> = <code>
 //   <ticks> midiInData <handle> <message as 8 hex digits>   (handed over)
 //   <ticks> control devices=<count>   (the control file changed the devices)
 // Stamp file lines: "frequency=<ticks per second> dropped=<count>", then
@@ -70,10 +70,10 @@ const unsigned MAX_STAMPS = 1 << 16; // a benchmark run sends a few thousand
 // The handle values we give out: small, recognisable, never null.
 const uintptr_t HANDLE_BASE = 0x7E570000;
 
-enum Function { GET_NUM_DEVS, GET_DEV_CAPS, OPEN, RESET, SHORT_MSG, CLOSE, GET_ERROR_TEXT, IN_OPEN, FUNCTION_COUNT };
+enum Function { GET_NUM_DEVS, GET_DEV_CAPS, OPEN, RESET, SHORT_MSG, CLOSE, GET_ERROR_TEXT, FUNCTION_COUNT };
 const char* const FunctionNames[FUNCTION_COUNT] = {
     "midiOutGetNumDevs", "midiOutGetDevCapsA", "midiOutOpen",          "midiOutReset",
-    "midiOutShortMsg",   "midiOutClose",       "midiOutGetErrorTextA", "midiInOpen",
+    "midiOutShortMsg",   "midiOutClose",       "midiOutGetErrorTextA",
 };
 
 struct FailureRule {
@@ -112,8 +112,7 @@ struct MidiInputs {
     unsigned count, opened;
     char script[MAX_PATH];
     HMIDIIN handle;
-    DWORD_PTR callback, instance;
-    DWORD flags;
+    HWND window; // the callback: the program asks for a window's
     HANDLE thread;
     volatile LONG started;
     Stamp stamps[MAX_STAMPS]; // for the benchmark, each message as it was handed over
@@ -185,7 +184,17 @@ void logLine(const char* format, ...) {
 
 // ---- the script
 
-void parseDeviceNames(char* names);
+// Names separated by '|', in index order, into names; empty: none.
+unsigned splitNames(char* text, char (*names)[MAXPNAMELEN]) {
+    unsigned count = 0;
+    for (char* name = *text ? text : nullptr; name && count < MAX_DEVICES;) {
+        char* bar = std::strchr(name, '|');
+        if (bar) *bar++ = 0;
+        std::snprintf(names[count++], MAXPNAMELEN, "%s", name);
+        name = bar;
+    }
+    return count;
+}
 
 void readDeviceNames() {
     char names[MAX_DEVICES * MAXPNAMELEN];
@@ -199,20 +208,7 @@ void readDeviceNames() {
         return;
     }
     if (length == 0 || length >= sizeof names) return; // empty: no device at all
-    parseDeviceNames(names);
-}
-
-// Names separated by '|', in index order; empty: no device.
-void parseDeviceNames(char* names) {
-    driver.deviceCount = 0;
-    char* name = names;
-    while (*names && driver.deviceCount < MAX_DEVICES) {
-        char* bar = std::strchr(name, '|');
-        if (bar) *bar = 0;
-        std::snprintf(driver.deviceNames[driver.deviceCount++], MAXPNAMELEN, "%s", name);
-        if (!bar) break;
-        name = bar + 1;
-    }
+    driver.deviceCount = splitNames(names, driver.deviceNames);
 }
 
 bool parseRule(char* text, FailureRule* rule) {
@@ -271,9 +267,9 @@ void openLog() {
                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
-void readStampPath() {
-    const DWORD length = GetEnvironmentVariableA("TONVALE_MIDI_STAMPS", driver.stampPath, sizeof driver.stampPath);
-    if (length >= sizeof driver.stampPath) driver.stampPath[0] = 0;
+// A path from the environment; empty when unset or too long.
+void readPath(const char* variable, char (&path)[MAX_PATH]) {
+    if (GetEnvironmentVariableA(variable, path, MAX_PATH) >= MAX_PATH) path[0] = 0;
 }
 
 // Rewrites the whole file each time: a program may close and reopen.
@@ -309,7 +305,7 @@ void readControl() {
     CloseHandle(file);
     if (std::strcmp(text, driver.controlText) == 0) return;
     std::strcpy(driver.controlText, text);
-    parseDeviceNames(text);
+    driver.deviceCount = splitNames(text, driver.deviceNames);
     logLine("control devices=%u", driver.deviceCount);
 }
 
@@ -418,26 +414,12 @@ Function systemFunction(const char* name) {
 void readInputs() {
     char names[MAX_DEVICES * MAXPNAMELEN];
     const DWORD length = GetEnvironmentVariableA("TONVALE_MIDI_INPUTS", names, sizeof names);
-    for (char* name = length && length < sizeof names ? names : nullptr; name && input.count < MAX_DEVICES;) {
-        char* bar = std::strchr(name, '|');
-        if (bar) *bar++ = 0;
-        std::snprintf(input.names[input.count++], MAXPNAMELEN, "%s", name);
-        name = bar;
-    }
-    if (GetEnvironmentVariableA("TONVALE_MIDI_INPUT_SCRIPT", input.script, MAX_PATH) >= MAX_PATH) input.script[0] = 0;
+    if (length && length < sizeof names) input.count = splitNames(names, input.names);
+    readPath("TONVALE_MIDI_INPUT_SCRIPT", input.script);
 }
 
-// As the system hands a driver's message to the callback the program chose.
-void notifyInput(UINT message, DWORD data) {
-    switch (input.flags & CALLBACK_TYPEMASK) {
-    case CALLBACK_WINDOW: PostMessageA((HWND)input.callback, message, (WPARAM)input.handle, data); break;
-    case CALLBACK_THREAD: PostThreadMessageA((DWORD)input.callback, message, (WPARAM)input.handle, data); break;
-    case CALLBACK_EVENT: SetEvent((HANDLE)input.callback); break;
-    case CALLBACK_FUNCTION:
-        reinterpret_cast<void(CALLBACK*)(HMIDIIN, UINT, DWORD_PTR, DWORD_PTR, DWORD_PTR)>(input.callback)(
-            input.handle, message, input.instance, data, GetTickCount());
-    }
-}
+// As the system hands a driver's message to the window the program chose.
+void notifyInput(UINT message, DWORD data) { PostMessageA(input.window, message, (WPARAM)input.handle, data); }
 
 DWORD WINAPI playInputScripts(LPVOID) {
     static unsigned long lines[8192][2]; // ms, message
@@ -487,9 +469,8 @@ BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
     if (reason != DLL_PROCESS_ATTACH) return TRUE;
     QueryPerformanceFrequency(&driver.frequency);
     openLog();
-    readStampPath();
-    const DWORD control = GetEnvironmentVariableA("TONVALE_MIDI_CONTROL", driver.controlPath, MAX_PATH);
-    if (control >= MAX_PATH) driver.controlPath[0] = 0;
+    readPath("TONVALE_MIDI_STAMPS", driver.stampPath);
+    readPath("TONVALE_MIDI_CONTROL", driver.controlPath);
     readDeviceNames();
     readFailureRules();
     readInputs();
@@ -620,21 +601,22 @@ MMRESULT WINAPI midiInGetDevCapsA(UINT_PTR device, LPMIDIINCAPSA caps, UINT size
     return MMSYSERR_NOERROR;
 }
 
-MMRESULT WINAPI midiInOpen(LPHMIDIIN handle, UINT device, DWORD_PTR callback, DWORD_PTR instance, DWORD flags) {
-    MMRESULT result = scriptedResult(IN_OPEN, (int)device);
+// Only a window callback, the kind the program asks for.
+MMRESULT WINAPI midiInOpen(LPHMIDIIN handle, UINT device, DWORD_PTR callback, DWORD_PTR, DWORD flags) {
+    MMRESULT result = MMSYSERR_NOERROR;
     if (device >= input.count || !handle) result = !handle ? MMSYSERR_INVALPARAM : MMSYSERR_BADDEVICEID;
-    else if (input.handle && !result) result = MMSYSERR_ALLOCATED;
+    else if ((flags & CALLBACK_TYPEMASK) != CALLBACK_WINDOW) result = MMSYSERR_INVALFLAG;
+    else if (input.handle) result = MMSYSERR_ALLOCATED;
     if (handle) *handle = nullptr; // as the system does, also on failure
     logLine("midiInOpen %u %s = %u i%u", device, callbackKind(callback, flags), result, result ? 0 : input.opened + 1);
     if (result) return result;
     *handle = input.handle = (HMIDIIN)(HANDLE_BASE + 0x10000 + ++input.opened);
-    input.callback = callback, input.instance = instance, input.flags = flags;
+    input.window = (HWND)callback;
     notifyInput(MM_MIM_OPEN, 0);
     return result;
 }
 
 MMRESULT WINAPI midiInStart(HMIDIIN handle) { return inputCall("midiInStart", handle, true); }
-MMRESULT WINAPI midiInStop(HMIDIIN handle) { return inputCall("midiInStop", handle, false); }
 MMRESULT WINAPI midiInReset(HMIDIIN handle) { return inputCall("midiInReset", handle, false); }
 
 MMRESULT WINAPI midiInClose(HMIDIIN handle) {
