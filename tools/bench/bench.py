@@ -42,7 +42,11 @@ import harness  # noqa: E402
 import panel  # noqa: E402
 
 INTERVAL_MS, HOLD_MS = 50, 20  # a player's pace: a press every 50 ms, held 20 ms
-CHORD_NOTES = 3
+CHORD_INTERVAL_MS = 3 * INTERVAL_MS // 2  # three targets, each as far from the next as two are
+CHORD_NOTES = 3  # a major chord, CHORD's first type, no strum
+# The right section plays on a channel of its own, so that its plain key
+# pressed between the left section's chords is told apart from them.
+LEFT_CHANNEL, RIGHT_CHANNEL = 0, 1
 STAMP_FILE = "stamps.txt"
 INPUT_NAME = "Bench Keyboard"  # Tonvale's MIDI input, remembered in its settings
 INPUT_NOTE = 60
@@ -71,6 +75,7 @@ MEASURES = (
     ("plus", "floor", "click → program change"),
     ("chord first", "tonvale", "chord key press → first note-on"),
     ("chord last", "tonvale", "chord key press → last note-on"),
+    ("chord plain", "tonvale", "right section's key press, between the chords → note-on"),
     ("armed", "tonvale", "key press, Scroll Lock armed → note-on"),
     ("behind", "tonvale", "key press behind Notepad, armed → note-on"),
     ("behind", "floor", "key press behind Notepad, through a hook → note-on"),
@@ -101,13 +106,13 @@ def start(session, build, kind):
     return program
 
 
-def inject(injector, count, targets):
-    """Presses count times on each (program, gesture) target in turn; returns
-    each target's press times, ns of CLOCK_MONOTONIC_RAW."""
+def inject(injector, count, targets, interval=INTERVAL_MS):
+    """Presses count times on each (program, gesture) target in turn, each
+    every interval ms; returns each target's press times, ns of CLOCK_MONOTONIC_RAW."""
     arguments = [f"{program.session.display},{gesture}" for program, gesture in targets]
-    result = subprocess.run([injector, str(count), str(INTERVAL_MS), str(HOLD_MS), *arguments],
+    result = subprocess.run([injector, str(count), str(interval), str(HOLD_MS), *arguments],
                             stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True,
-                            timeout=count * INTERVAL_MS / 1000 + 30, preexec_fn=harness.die_with_parent)
+                            timeout=count * interval / 1000 + 30, preexec_fn=harness.die_with_parent)
     if result.returncode != 0:
         raise harness.E2EError(f"xinject failed: {result.stderr}")
     time.sleep(0.3)  # the last release's messages come through
@@ -146,17 +151,24 @@ def read_stamps(folder):
     return stamps, posted
 
 
-def latencies(presses, stamps, warmup, chord=False):
+def note_on(channel):
+    """Whether a message is a note-on (of some velocity) on that channel (0-15)."""
+    return lambda message: message & 0xFF == 0x90 | channel and message >> 16 & 0x7F
+
+
+def latencies(presses, stamps, warmup, chord=False, keep=None):
     """Microseconds from each press to the first message stamped in
     [press, next press), or for a chord to its first and last note-on;
-    warm-up presses left out. Returns (first, last, unmatched)."""
+    keep: only the messages it takes count (a chord's: its note-ons, on the
+    left section's channel); warm-up presses left out. Returns (first, last, unmatched)."""
     times = [ns for ns, _ in stamps]
+    keep = keep or (note_on(LEFT_CHANNEL) if chord else None)
     first, last, unmatched = [], [], 0
     for i, press in enumerate(presses):
         end = presses[i + 1] if i + 1 < len(presses) else press + INTERVAL_MS * 1_000_000
         window = stamps[bisect.bisect_left(times, press):bisect.bisect_left(times, end)]
-        if chord:
-            window = [(ns, m) for ns, m in window if m & 0xF0 == 0x90 and m >> 16 & 0x7F]
+        if keep:
+            window = [(ns, m) for ns, m in window if keep(m)]
         if not window or (chord and len(window) != CHORD_NOTES):
             unmatched += 1
             continue
@@ -168,9 +180,10 @@ def latencies(presses, stamps, warmup, chord=False):
 
 def measure(tonvale, floor, notepads, args, run):
     """One run on the running programs, their presses taking turns: keys,
-    clicks on + (the same point on the floor), then chords on Tonvale beside
-    keys on the floor, then keys with background playing armed, Tonvale in
-    front and behind Notepad. Returns the press times: {phase: ([Tonvale's], [the floor's])}."""
+    clicks on + (the same point on the floor), then chords on Tonvale's left
+    section and plain keys on its right beside keys on the floor, then keys
+    with background playing armed, Tonvale in front and behind Notepad, then
+    the MIDI input's notes. Returns the press times: {phase: ([Tonvale's], [the floor's])}."""
     count = args.presses + args.warmup
     pairs = [(tonvale, floor), (floor, tonvale)][run % 2]  # each goes first in turn
     plus = "button,{},{}".format(*tonvale.to_screen(*panel.button(0, panel.PLUS)))
@@ -178,7 +191,12 @@ def measure(tonvale, floor, notepads, args, run):
               "plus": inject(args.injector, count, [(p, plus) for p in pairs])}
     tonvale.click(*panel.button(0, panel.CHORD))  # chord mode on for the left section
     time.sleep(0.5)
-    phases["chord"] = inject(args.injector, count, [(p, "key,q") for p in pairs])
+    # A chord's press and a plain one at the same moments, so that whatever
+    # else the machine does falls on both alike: three targets, 25 ms apart as
+    # two are elsewhere, Tonvale's two keys going first in turn.
+    keys = ["q", "z"][::1 if run % 2 else -1]
+    chords = inject(args.injector, count, [(tonvale, f"key,{key}") for key in keys] + [(floor, "key,q")],
+                    interval=CHORD_INTERVAL_MS)
     tonvale.click(*panel.button(0, panel.CHORD))  # and off again for the next run
     time.sleep(0.5)
     tonvale.hold("Scroll_Lock", 0.05)  # armed: the hook is in
@@ -193,8 +211,11 @@ def measure(tonvale, floor, notepads, args, run):
         give_keys_back(program)
     time.sleep(0.5)
     phases["input"] = play_input(tonvale, count)
-    return {phase: (both[pairs.index(tonvale)], both[pairs.index(floor)]) if phase != "input" else both
-            for phase, both in phases.items()}
+    result = {phase: (both[pairs.index(tonvale)], both[pairs.index(floor)]) if phase != "input" else both
+              for phase, both in phases.items()}
+    result["chord"] = (chords[keys.index("q")], chords[2])
+    result["chord plain"] = (chords[keys.index("z")], [])
+    return result
 
 
 def screen_points(program):
@@ -302,13 +323,17 @@ def match_run(stamps, posted, presses, args):
         if kind == "tonvale":
             found["chord first"], found["chord last"], unmatched = latencies(presses["chord"][index], stamps[kind],
                                                                              args.warmup, True)
+            report_unmatched(kind, "chord", unmatched)
+            found["chord plain"], _, unmatched = latencies(presses["chord plain"][index], stamps[kind], args.warmup,
+                                                           keep=note_on(RIGHT_CHANNEL))
+            report_unmatched(kind, "chord plain", unmatched)
             start, end = presses["input"]
             posts = [ns for ns, message in posted[kind] if start <= ns < end and message & 0xF0 == 0x90]
             found["input"], _, input_unmatched = latencies(posts, stamps[kind], args.warmup)
             report_unmatched(kind, "input", input_unmatched)
         else:
             found["chord key"], _, unmatched = latencies(presses["chord"][index], stamps[kind], args.warmup)
-        report_unmatched(kind, "chord", unmatched)
+            report_unmatched(kind, "chord", unmatched)
         for name in ("armed", "behind"):
             found[name if kind == "tonvale" or name == "behind" else name + " key"], _, unmatched = latencies(
                 presses[name][index], stamps[kind], args.warmup)
@@ -471,14 +496,18 @@ machine shows in the load average at each run's start: {", ".join(f"{load:.1f}" 
 {chr(10).join(rows)}
 
 Tonvale's median over the floor's, key press: {ratio("key")}.
-MIDI input note-on to its note-on, over Tonvale's key press in the same run: {ratio("input", "key", "tonvale")}.
 Click: {ratio("plus")}.
-Chord key press to its first note-on, over the floor's key press at the same time: {ratio("chord first", "chord key")}.
-Chord key press to its first note-on, over Tonvale's plain key press in the same run: {ratio("chord first", "key", "tonvale")}.
-A chord's last note-on follows its first by {chord_spread:.1f} µs (median).
+
+A chord (CHORD on for the left section: a major chord, its three notes at
+once, no strum), key press to its first note-on, over a plain key press on
+the right section at the same moments: {ratio("chord first", "chord plain", "tonvale")}; over the floor's key press
+at the same moments: {ratio("chord first", "chord key")}; over Tonvale's plain key press (Q, CHORD off) earlier
+in the same run: {ratio("chord first", "key", "tonvale")}. A chord's last note-on follows its first by {chord_spread:.1f} µs (median).
 
 Background playing armed, a key press with Tonvale in front (the hook is in only behind another window), over Tonvale's plain key press in the same run: {ratio("armed", "key", "tonvale")}; over the floor's key press at the same time: {ratio("armed", "armed key")}.
 A key press behind Notepad (Notepad gets the key from X, the hook hands it to Tonvale), over the floor's key press behind Notepad through its own hook at the same time: {ratio("behind")}; over Tonvale's plain key press in front, in the same run: {ratio("behind", "key", "tonvale")} (what Wine's way to the hook costs: the floor's, behind over in front, is {floor_ratio("behind", "key")}).
+
+MIDI input note-on to its note-on, over Tonvale's key press in the same run: {ratio("input", "key", "tonvale")}.
 {start_section(*starts)}{host_section(host_results)}
 ## Rerunning it
 
@@ -488,7 +517,7 @@ A key press behind Notepad (Notepad gets the key from X, the hook hands it to To
     tools/bench.sh --starts 20          # 20 timed warm starts of each program instead of 12
 
 It installs what it needs with apt-get, builds the Windows program, the
-benchmark's helpers and the host benchmark, and takes about {round(1 + len(runs) * 0.6 + (START_WARMUP + len(starts[0]["tonvale"])) * 0.15)} minutes. It is not part of
+benchmark's helpers and the host benchmark, and takes about {round(1.5 + len(runs) * 1.5 + (START_WARMUP + len(starts[0]["tonvale"])) * 0.15)} minutes. It is not part of
 `tools/test.sh`: speed is measured here, never in a test.
 
 ## How it measures
@@ -510,10 +539,16 @@ benchmark's helpers and the host benchmark, and takes about {round(1 + len(runs)
   are on one clock (ticks × 100 = ns).
 - A press is matched with the first message stamped after it and before
   the next press: the note-on for a key, the program change for a click on
-  +. For a chord (the left section's CHORD button clicked first) the press's
-  note-ons are timed, the first and the last of the three; the chord before
-  it was let go already, so nothing goes out ahead of them. The floor gets
-  key presses meanwhile: the chord's reference.
+  +.
+- Chords: the left section's CHORD button is clicked (a first run's
+  settings name no chord type, so CHORD turns on Major, with no strum), and Q (a chord on the left section)
+  and Z (a plain note on the right section, which the settings file puts on
+  channel {RIGHT_CHANNEL + 1}) are pressed on Tonvale's screen in turn with Q on the floor's, each
+  every {CHORD_INTERVAL_MS} ms, the three {CHORD_INTERVAL_MS // 3} ms apart. A chord's press is matched with its three
+  note-ons on the left section's channel, the first and the last timed (the
+  chord before it was let go already, so nothing goes out ahead of them); Z's
+  with its note-on on the right section's channel. So the chord and the
+  plain key press are measured over the same moments, in the same program.
 - Tonvale's MIDI input is the test driver's, remembered in its settings:
   after each run's presses the driver's thread posts MM_MIM_DATA to the
   window, a note-on every {INTERVAL_MS} ms and its note-off {HOLD_MS} ms later, and
@@ -573,7 +608,8 @@ def main():
             sessions.append(harness.Session(f"bench {os.path.basename(prefix)}", prefix=prefix))
         os.makedirs(os.path.dirname(harness.settings_file(prefixes[0])))
         with open(harness.settings_file(prefixes[0]), "w") as f:
-            f.write(f"[General]\nInput={INPUT_NAME}\n")  # Tonvale's MIDI input, opened at its start
+            # Tonvale's MIDI input, opened at its start; the right section on a channel of its own.
+            f.write(f"[General]\nInput={INPUT_NAME}\n[Right]\nChannel={RIGHT_CHANNEL + 1}\n")
         programs = [start(session, args.windows_build, kind) for session, kind in zip(sessions, KINDS)]
         notepads = [session.start_notepad() for session in sessions]  # the windows in front, behind which they play
         for program in programs:
