@@ -57,6 +57,15 @@ KINDS = ("tonvale", "floor")
 # the window stands.
 START_POINTS = ((5, 5), (harness.PANEL_WIDTH - 5, harness.PANEL_HEIGHT - 5),
                 (harness.PANEL_WIDTH // 2, harness.PANEL_HEIGHT // 2))
+# A take of an hour's dense playing (20 messages a second), fed through the
+# MIDI input this many a millisecond: well within the 4096 events the
+# recorder can take between two of the take timer's ticks (500 ms).
+HOUR_MESSAGES = 20 * 3600
+FEED_PER_MS = 4
+SCRIPT_LINES = 8192  # the most the test driver reads from one input script
+SAVE_BETWEEN_MS = 1300  # presses away from the saves: this long after each save's start, and twice that
+SAVE_VARIANTS = ("as it runs", "writer apart")
+KEEP_SECONDS = 4  # the take's saves while playing goes on
 START_WARMUP = 2  # rounds of starts left out before the timed ones: the prefix's files and services warm
 START_TIMEOUT_MS = 20000
 START_QUIET_SECONDS = 1  # between one program's end and the next start
@@ -293,6 +302,133 @@ def measure_starts(session, build, shown, count):
     return times
 
 
+def thread_ids(process):
+    return set(os.listdir(f"/proc/{process.pid}/task"))
+
+
+def start_take(tonvale):
+    """F9: Tonvale records a take. Returns the threads it started with it: its take writer."""
+    before = thread_ids(tonvale.process)
+    tonvale.press("F9")
+    harness.wait_until(lambda: thread_ids(tonvale.process) - before, 5, "the take writer's thread")
+    return thread_ids(tonvale.process) - before
+
+
+def feed_hour(tonvale):
+    """An hour of dense playing through Tonvale's MIDI input, note-ons and
+    note-offs in turn, FEED_PER_MS a millisecond, one script after another as
+    the driver takes them; returns once the last has been handed over and handled."""
+    script = os.path.join(tonvale.folder, harness.INPUT_SCRIPT)
+    messages = [0x90 | INPUT_NOTE << 8 | 100 << 16, 0x80 | INPUT_NOTE << 8]
+    for first in range(0, HOUR_MESSAGES, SCRIPT_LINES):
+        harness.wait_until(lambda: not os.path.exists(script), 60, "the driver to take the input script")
+        tonvale.play_input(*[(i // FEED_PER_MS, messages[(first + i) % 2])
+                             for i in range(min(SCRIPT_LINES, HOUR_MESSAGES - first))])
+    harness.wait_until(lambda: not os.path.exists(script), 60, "the driver to take the input script")
+    time.sleep(SCRIPT_LINES / FEED_PER_MS / 1000 + 2)
+
+
+def wine_server(prefix):
+    """The process id of the prefix's Wine server."""
+    for pid in filter(str.isdigit, os.listdir("/proc")):
+        try:
+            with open(f"/proc/{pid}/comm") as f:
+                if not f.read().startswith("wineserver"):
+                    continue
+            with open(f"/proc/{pid}/environ", "rb") as f:
+                if f"WINEPREFIX={prefix}".encode() in f.read().split(b"\0"):
+                    return int(pid)
+        except OSError:
+            continue
+    raise harness.E2EError(f"no Wine server for {prefix}")
+
+
+def pin(tonvale, writer, cpus):
+    """The take writer's threads on the last core, and Tonvale's other threads,
+    its Wine server and its X server on the others; cpus: every core, as before."""
+    if len(cpus) < 2:
+        raise harness.E2EError("a core of its own for the take writer needs two cores")
+    others, last = (cpus - {max(cpus)}, {max(cpus)}) if writer else (cpus, cpus)
+    for pid in (tonvale.process.pid, tonvale.session.xvfb.pid, wine_server(tonvale.session.prefix)):
+        for thread in os.listdir(f"/proc/{pid}/task"):
+            os.sched_setaffinity(int(thread), last if thread in writer else others)
+    return others
+
+
+def measure_saves(args, tonvale, others):
+    """xonsave's presses on Tonvale at its saves' starts and away from them:
+    ([(start, end)] of each save, [(ns, at a save's start)] of each press).
+    others: the cores it runs on (None: any)."""
+    def prepare():
+        harness.die_with_parent()
+        if others:
+            os.sched_setaffinity(0, others)
+    result = subprocess.run([args.on_save, str(args.saves), str(HOLD_MS), str(SAVE_BETWEEN_MS),
+                             tonvale.session.display, "q", harness.takes_folder(tonvale.session.prefix)],
+                            stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True, timeout=args.saves * 10 + 60,
+                            preexec_fn=prepare)
+    if result.returncode != 0:
+        raise harness.E2EError(f"xonsave failed: {result.stderr}")
+    saves, presses = [], []
+    for line in result.stdout.splitlines():
+        kind, *fields = line.split()
+        if kind == "save":
+            saves.append(tuple(map(int, fields)))
+        else:
+            presses.append((int(fields[0]), fields[1] == "at-save"))
+    return saves, presses
+
+
+def measure_take(args, tonvale, writer):
+    """A key press during the save of an hour-long take: the hour fed through
+    the MIDI input into the take being recorded (F9 first unless it records
+    throughout), then presses at the starts of the saves that follow every
+    few seconds and away from them, as the program runs and again with its
+    take writer on a core of its own. Returns {"fed": what the take held on
+    the disk, variant: (saves, presses)}."""
+    if not args.recording:
+        writer = start_take(tonvale)
+    feed_hour(tonvale)
+    time.sleep(1)
+    phases = {"as it runs": measure_saves(args, tonvale, None)}
+    cpus = os.sched_getaffinity(0)
+    try:
+        phases["writer apart"] = measure_saves(args, tonvale, pin(tonvale, writer, cpus))
+    finally:
+        pin(tonvale, set(), cpus)
+    takes = glob.glob(os.path.join(harness.takes_folder(tonvale.session.prefix), "*.mid"))
+    if len(takes) != 1:
+        raise harness.E2EError(f"Tonvale saved {len(takes)} takes, not one")
+    import mido
+    phases["fed"] = (os.path.getsize(takes[0]),
+                     sum(1 for track in mido.MidiFile(takes[0]).tracks for message in track if not message.is_meta))
+    if phases["fed"][1] < HOUR_MESSAGES:
+        raise harness.E2EError(f"the take holds {phases['fed'][1]} messages, not the hour's {HOUR_MESSAGES}")
+    if not args.recording:
+        tonvale.press("F9")
+    return phases
+
+
+def match_saves(stamps, saves, presses):
+    """Each press's µs to its note-on, sorted out: (during, between, inside) —
+    the presses made while a save was under way, those away from every save,
+    and how many of the former had their note-on before that save ended."""
+    during, between, inside = [], [], 0
+    for press, at_save in presses:
+        found, _, _ = latencies([press], stamps, 0, keep=note_on(LEFT_CHANNEL))
+        if not found:
+            continue
+        save = next(((start, end) for start, end in saves if start <= press < end), None)
+        if at_save and save:
+            during.append(found[0])
+            inside += press + found[0] * 1000 < save[1]
+        elif not at_save and not save:
+            between.append(found[0])
+    if len(during) < len(saves) // 2:
+        raise harness.E2EError(f"only {len(during)} of {len(saves)} presses fell inside their saves")
+    return during, between, inside
+
+
 def give_keys_back(program):
     """Without a window manager a click gives a Wine window the keys back, then the focus."""
     program.click(*panel.BARE_PANEL)
@@ -400,6 +536,70 @@ hundreds of microseconds above it does not show.
 """
 
 
+def take_section(saving, fed, load, saves, key_median):
+    """The key presses during the saves of the hour-long take and between them, and how they were timed."""
+    labels = {"as it runs": "", "writer apart": ", the take writer on a core of its own"}
+    rows, ratios = [], {}
+    for variant in SAVE_VARIANTS:
+        during, between, inside = saving[variant]
+        for values, label in ((during, f"key press at a save's start{labels[variant]}"),
+                              (between, f"key press between the saves{labels[variant]}")):
+            rows.append(f"| {label} → note-on | {len(values)} | " + " | ".join(f"{v:.0f}" for v in summary(values))
+                        + " |")
+        ratios[variant] = (statistics.median(during) / statistics.median(between),
+                           statistics.median(during) / key_median, inside, len(during))
+    plain, apart = ratios["as it runs"], ratios["writer apart"]
+    return f"""
+## A key press while a take is saved
+
+Tonvale records a take (F9) and saves it every {KEEP_SECONDS} s while new notes
+come, on a thread of its own, the whole take each time. An hour of dense
+playing, {HOUR_MESSAGES} note-ons and note-offs (20 a second for an hour), is fed into
+the take being recorded through the test driver's MIDI input, {FEED_PER_MS} a
+millisecond; the take then holds {fed[1]} channel messages, {fed[0]} bytes on the
+disk (the hour's messages, fed in seconds, are as many as an hour's playing
+but lie closer together in the file). Then, still recording, Q is pressed
+{saves} times at the start of a save and, as reference, {SAVE_BETWEEN_MS} ms and
+{2 * SAVE_BETWEEN_MS} ms after each save's start, away from the saves. Microseconds; the load
+average as the hour was fed: {load:.1f}.
+
+| gesture | presses | min µs | median µs | p90 µs | max µs |
+|---|---:|---:|---:|---:|---:|
+{chr(10).join(rows)}
+
+A key press at a save's start over one between the saves: **{plain[0]:.2f}**; over the plain
+key press of the runs above: {plain[1]:.2f}. {plain[2]} of the {plain[3]} had their note-on before the save
+ended. With the take writer on a core of its own: **{apart[0]:.2f}** and {apart[1]:.2f} ({apart[2]} of {apart[3]}
+inside the save).
+
+- `xonsave` (`tools/bench/xonsave.c`) watches the takes folder with
+  inotify. The program writes each save to a new file beside the take's
+  and then moves it into the take's place: the new file's creation is the
+  save's start and its move the save's end, each stamped with
+  `CLOCK_MONOTONIC_RAW` as inotify tells of it. At each save's start it
+  presses Q at once ({HOLD_MS} ms held), stamped just before it is sent as
+  `xinject` stamps its presses; the presses counted as during a save are
+  those made between its start and its end, the ones between the saves
+  those made in no save. Each press is matched with the first note-on after
+  it, as above.
+- A save of the hour lasts a few milliseconds, so presses at a steady pace
+  would hardly ever fall inside one: that is why the presses wait for the
+  saves. Those between them keep new notes coming, so the saves go on every
+  {KEEP_SECONDS} to {KEEP_SECONDS + 0.5} s (the take's timer ticks every half second).
+- Then the same again with the take writer's thread (the thread F9 started)
+  on the machine's last core and Tonvale's other threads, its Wine server,
+  its X server and `xonsave` on the others. Under Wine the writer's
+  below-normal priority does not reach Linux (its thread runs at nice 0), so
+  as it runs the save's few milliseconds of work can take the core that the
+  key's way in (X server, Wine server, Tonvale's window thread) wakes up on;
+  on a core of its own it cannot. In trials while this benchmark was made,
+  neither a save to tmpfs (nothing to flush to a disk) nor the writer at nice
+  19 took the difference away; the writer on a core of its own did.
+- The host benchmark below has the same: a key down and up while the take
+  writer saves an hour-long take over and over, beside the plain key press.
+"""
+
+
 def start_section(starts, load):
     """The warm starts' table and ratio, and how they were timed."""
     rows = [f"| {'Tonvale' if kind == 'tonvale' else 'floor'} | {min(times):.0f} | {statistics.median(times):.0f} | "
@@ -449,7 +649,7 @@ medians are what to read.
 """
 
 
-def report(args, runs, loads, host_results, starts):
+def report(args, runs, loads, host_results, starts, take):
     """The Markdown document: table, ratios, how it was measured."""
     def run_stat(name, kind, which):
         return [summary(run[kind][name])[which] for run in runs]
@@ -480,8 +680,9 @@ def report(args, runs, loads, host_results, starts):
 How long a key press or a click takes under Wine from the X server to the
 MIDI call (`midiOutShortMsg`), and a warm start to the shown panel, for
 Tonvale and for a floor program that does nothing but receive the input and
-send one message; and how long a MIDI input's note takes from its driver's
-post to Tonvale's note-on.
+send one message; how long a MIDI input's note takes from its driver's
+post to Tonvale's note-on; and a key press while Tonvale saves an hour-long
+take.
 
 Measured {today} on {machine()}; Xvfb {"x".join(map(str, harness.SCREEN_SIZE))}x24.
 {args.take if args.recording else ""}
@@ -508,16 +709,17 @@ Background playing armed, a key press with Tonvale in front (the hook is in only
 A key press behind Notepad (Notepad gets the key from X, the hook hands it to Tonvale), over the floor's key press behind Notepad through its own hook at the same time: {ratio("behind")}; over Tonvale's plain key press in front, in the same run: {ratio("behind", "key", "tonvale")} (what Wine's way to the hook costs: the floor's, behind over in front, is {floor_ratio("behind", "key")}).
 
 MIDI input note-on to its note-on, over Tonvale's key press in the same run: {ratio("input", "key", "tonvale")}.
-{start_section(*starts)}{host_section(host_results)}
+{take_section(*take, statistics.median(run_stat("key", "tonvale", 1)))}{start_section(*starts)}{host_section(host_results)}
 ## Rerunning it
 
     tools/bench.sh                      # 5 runs of 200 presses; rewrites this file
     tools/bench.sh --runs 3 --presses 100 --output /tmp/performance.md
     tools/bench.sh --recording          # the same with a take recorded throughout
     tools/bench.sh --starts 20          # 20 timed warm starts of each program instead of 12
+    tools/bench.sh --saves 20           # presses at 20 saves of the hour-long take, twice, instead of 40
 
 It installs what it needs with apt-get, builds the Windows program, the
-benchmark's helpers and the host benchmark, and takes about {round(1.5 + len(runs) * 1.5 + (START_WARMUP + len(starts[0]["tonvale"])) * 0.15)} minutes. It is not part of
+benchmark's helpers and the host benchmark, and takes about {round(1.5 + len(runs) * 1.5 + 0.5 + args.saves * 2 * 4.3 / 60 + (START_WARMUP + len(starts[0]["tonvale"])) * 0.15)} minutes. It is not part of
 `tools/test.sh`: speed is measured here, never in a test.
 
 ## How it measures
@@ -582,9 +784,11 @@ def main():
     parser.add_argument("--host-results", help="the host benchmark's JSON results, for their own table")
     parser.add_argument("--recording", action="store_true", help="Tonvale records a take throughout (F9 first)")
     parser.add_argument("--starts", type=int, default=12, help="timed warm starts of each program")
+    parser.add_argument("--on-save", required=True, help="the built xonsave")
+    parser.add_argument("--saves", type=int, default=40, help="saves of the hour-long take pressed at, twice")
     args = parser.parse_args()
-    if args.runs < 3 or args.starts < 3:
-        parser.error("at least 3 runs and 3 starts: the figures are medians")
+    if args.runs < 3 or args.starts < 3 or args.saves < 3:
+        parser.error("at least 3 runs, 3 starts and 3 saves: the figures are medians")
 
     def stop(signum, _):
         raise KeyboardInterrupt(f"signal {signum}")
@@ -614,14 +818,16 @@ def main():
         notepads = [session.start_notepad() for session in sessions]  # the windows in front, behind which they play
         for program in programs:
             give_keys_back(program)
-        if args.recording:
-            programs[0].press("F9")
+        writer = start_take(programs[0]) if args.recording else set()
         time.sleep(SETTLE_SECONDS)
         presses, loads = [], []
         for run in range(1, args.runs + 1):
             loads.append(os.getloadavg()[0])
             presses.append(measure(*programs, notepads, args, run))
             print(f"run {run} of {args.runs} done", flush=True)
+        take_load = os.getloadavg()[0]
+        print(f"an hour-long take fed, then {args.saves} saves, twice ...", flush=True)
+        take = measure_take(args, programs[0], writer)
         stamps, posted = {}, {}
         for program, kind in zip(programs, KINDS):
             program.close()  # Tonvale saves its take, if any, on its way out
@@ -639,7 +845,8 @@ def main():
         for prefix in prefixes:
             harness.remove_prefix(prefix)
     runs = [match_run(stamps, posted, run, args) for run in presses]
-    document = report(args, runs, loads, host_results, (starts, start_load))
+    saving = {variant: match_saves(stamps["tonvale"], *take[variant]) for variant in SAVE_VARIANTS}
+    document = report(args, runs, loads, host_results, (starts, start_load), (saving, take["fed"], take_load, args.saves))
     os.makedirs(os.path.dirname(os.path.abspath(args.output)), exist_ok=True)
     with open(args.output, "w") as f:
         f.write(document)
