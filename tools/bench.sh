@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Measures how long a key press and a click take under Wine, X server to
 # midiOutShortMsg, and a warm start to the shown panel, for Tonvale and for
-# a floor program that does nothing else, and what one message costs in the
-# window procedure (host build), and writes docs/performance.md. Not part of
+# a floor program that does nothing else, a key press while an hour-long
+# take is saved, and what one message costs in the window procedure (host
+# build), and writes docs/performance.md. Not part of
 # tools/test.sh.
 #
-#   tools/bench.sh [--runs N] [--presses N] [--warmup N] [--starts N] [--output FILE] [--raw FILE] [--recording]
+#   tools/bench.sh [--runs N] [--presses N] [--warmup N] [--starts N] [--saves N] [--output FILE] [--raw FILE]
+#                  [--recording]
 #
 # Everything it starts (Xvfb, Wine, a temporary Wine prefix) is ended and
 # removed when it ends, also on Ctrl+C or kill.
@@ -24,6 +26,7 @@ cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build/bench -j "$(nproc)" --target playing_benchmark
 gcc -std=c11 -O2 -Wall -Wextra -o build/bench/xinject tools/bench/xinject.c -lXtst -lX11
 gcc -std=c11 -O2 -Wall -Wextra -o build/bench/xshown tools/bench/xshown.c -lX11
+gcc -std=c11 -O2 -Wall -Wextra -o build/bench/xonsave tools/bench/xonsave.c -lXtst -lX11
 
 scratch=$(mktemp -d /tmp/tonvale-bench.XXXXXX)
 bench_pid=""
@@ -49,7 +52,7 @@ build/bench/playing_benchmark --benchmark_repetitions=5 --benchmark_report_aggre
 # In the background, so that a signal reaches the traps at once instead of
 # after the benchmark.
 /usr/bin/python3 tools/bench/bench.py --windows-build build/windows --injector build/bench/xinject \
-    --shown build/bench/xshown --scratch "$scratch" --host-results "$scratch/host.json" "$@" &
+    --shown build/bench/xshown --on-save build/bench/xonsave --scratch "$scratch" --host-results "$scratch/host.json" "$@" &
 bench_pid=$!
 status=0
 wait "$bench_pid" || status=$?

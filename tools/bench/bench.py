@@ -42,7 +42,11 @@ import harness  # noqa: E402
 import panel  # noqa: E402
 
 INTERVAL_MS, HOLD_MS = 50, 20  # a player's pace: a press every 50 ms, held 20 ms
-CHORD_NOTES = 3
+CHORD_INTERVAL_MS = 3 * INTERVAL_MS // 2  # three targets, each as far from the next as two are
+CHORD_NOTES = 3  # a major chord, CHORD's first type, no strum
+# The right section plays on a channel of its own, so that its plain key
+# pressed between the left section's chords is told apart from them.
+LEFT_CHANNEL, RIGHT_CHANNEL = 0, 1
 STAMP_FILE = "stamps.txt"
 INPUT_NAME = "Bench Keyboard"  # Tonvale's MIDI input, remembered in its settings
 INPUT_NOTE = 60
@@ -53,6 +57,15 @@ KINDS = ("tonvale", "floor")
 # the window stands.
 START_POINTS = ((5, 5), (harness.PANEL_WIDTH - 5, harness.PANEL_HEIGHT - 5),
                 (harness.PANEL_WIDTH // 2, harness.PANEL_HEIGHT // 2))
+# A take of an hour's dense playing (20 messages a second), fed through the
+# MIDI input this many a millisecond: well within the 4096 events the
+# recorder can take between two of the take timer's ticks (500 ms).
+HOUR_MESSAGES = 20 * 3600
+FEED_PER_MS = 4
+SCRIPT_LINES = 8192  # the most the test driver reads from one input script
+SAVE_BETWEEN_MS = 1300  # presses away from the saves: this long after each save's start, and twice that
+SAVE_VARIANTS = ("as it runs", "writer apart")
+KEEP_SECONDS = 4  # the take's saves while playing goes on
 START_WARMUP = 2  # rounds of starts left out before the timed ones: the prefix's files and services warm
 START_TIMEOUT_MS = 20000
 START_QUIET_SECONDS = 1  # between one program's end and the next start
@@ -71,6 +84,7 @@ MEASURES = (
     ("plus", "floor", "click → program change"),
     ("chord first", "tonvale", "chord key press → first note-on"),
     ("chord last", "tonvale", "chord key press → last note-on"),
+    ("chord plain", "tonvale", "right section's key press, between the chords → note-on"),
     ("armed", "tonvale", "key press, Scroll Lock armed → note-on"),
     ("behind", "tonvale", "key press behind Notepad, armed → note-on"),
     ("behind", "floor", "key press behind Notepad, through a hook → note-on"),
@@ -101,13 +115,13 @@ def start(session, build, kind):
     return program
 
 
-def inject(injector, count, targets):
-    """Presses count times on each (program, gesture) target in turn; returns
-    each target's press times, ns of CLOCK_MONOTONIC_RAW."""
+def inject(injector, count, targets, interval=INTERVAL_MS):
+    """Presses count times on each (program, gesture) target in turn, each
+    every interval ms; returns each target's press times, ns of CLOCK_MONOTONIC_RAW."""
     arguments = [f"{program.session.display},{gesture}" for program, gesture in targets]
-    result = subprocess.run([injector, str(count), str(INTERVAL_MS), str(HOLD_MS), *arguments],
+    result = subprocess.run([injector, str(count), str(interval), str(HOLD_MS), *arguments],
                             stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True,
-                            timeout=count * INTERVAL_MS / 1000 + 30, preexec_fn=harness.die_with_parent)
+                            timeout=count * interval / 1000 + 30, preexec_fn=harness.die_with_parent)
     if result.returncode != 0:
         raise harness.E2EError(f"xinject failed: {result.stderr}")
     time.sleep(0.3)  # the last release's messages come through
@@ -146,17 +160,24 @@ def read_stamps(folder):
     return stamps, posted
 
 
-def latencies(presses, stamps, warmup, chord=False):
+def note_on(channel):
+    """Whether a message is a note-on (of some velocity) on that channel (0-15)."""
+    return lambda message: message & 0xFF == 0x90 | channel and message >> 16 & 0x7F
+
+
+def latencies(presses, stamps, warmup, chord=False, keep=None):
     """Microseconds from each press to the first message stamped in
     [press, next press), or for a chord to its first and last note-on;
-    warm-up presses left out. Returns (first, last, unmatched)."""
+    keep: only the messages it takes count (a chord's: its note-ons, on the
+    left section's channel); warm-up presses left out. Returns (first, last, unmatched)."""
     times = [ns for ns, _ in stamps]
+    keep = keep or (note_on(LEFT_CHANNEL) if chord else None)
     first, last, unmatched = [], [], 0
     for i, press in enumerate(presses):
         end = presses[i + 1] if i + 1 < len(presses) else press + INTERVAL_MS * 1_000_000
         window = stamps[bisect.bisect_left(times, press):bisect.bisect_left(times, end)]
-        if chord:
-            window = [(ns, m) for ns, m in window if m & 0xF0 == 0x90 and m >> 16 & 0x7F]
+        if keep:
+            window = [(ns, m) for ns, m in window if keep(m)]
         if not window or (chord and len(window) != CHORD_NOTES):
             unmatched += 1
             continue
@@ -168,9 +189,10 @@ def latencies(presses, stamps, warmup, chord=False):
 
 def measure(tonvale, floor, notepads, args, run):
     """One run on the running programs, their presses taking turns: keys,
-    clicks on + (the same point on the floor), then chords on Tonvale beside
-    keys on the floor, then keys with background playing armed, Tonvale in
-    front and behind Notepad. Returns the press times: {phase: ([Tonvale's], [the floor's])}."""
+    clicks on + (the same point on the floor), then chords on Tonvale's left
+    section and plain keys on its right beside keys on the floor, then keys
+    with background playing armed, Tonvale in front and behind Notepad, then
+    the MIDI input's notes. Returns the press times: {phase: ([Tonvale's], [the floor's])}."""
     count = args.presses + args.warmup
     pairs = [(tonvale, floor), (floor, tonvale)][run % 2]  # each goes first in turn
     plus = "button,{},{}".format(*tonvale.to_screen(*panel.button(0, panel.PLUS)))
@@ -178,7 +200,12 @@ def measure(tonvale, floor, notepads, args, run):
               "plus": inject(args.injector, count, [(p, plus) for p in pairs])}
     tonvale.click(*panel.button(0, panel.CHORD))  # chord mode on for the left section
     time.sleep(0.5)
-    phases["chord"] = inject(args.injector, count, [(p, "key,q") for p in pairs])
+    # A chord's press and a plain one at the same moments, so that whatever
+    # else the machine does falls on both alike: three targets, 25 ms apart as
+    # two are elsewhere, Tonvale's two keys going first in turn.
+    keys = ["q", "z"][::1 if run % 2 else -1]
+    chords = inject(args.injector, count, [(tonvale, f"key,{key}") for key in keys] + [(floor, "key,q")],
+                    interval=CHORD_INTERVAL_MS)
     tonvale.click(*panel.button(0, panel.CHORD))  # and off again for the next run
     time.sleep(0.5)
     tonvale.hold("Scroll_Lock", 0.05)  # armed: the hook is in
@@ -193,8 +220,11 @@ def measure(tonvale, floor, notepads, args, run):
         give_keys_back(program)
     time.sleep(0.5)
     phases["input"] = play_input(tonvale, count)
-    return {phase: (both[pairs.index(tonvale)], both[pairs.index(floor)]) if phase != "input" else both
-            for phase, both in phases.items()}
+    result = {phase: (both[pairs.index(tonvale)], both[pairs.index(floor)]) if phase != "input" else both
+              for phase, both in phases.items()}
+    result["chord"] = (chords[keys.index("q")], chords[2])
+    result["chord plain"] = (chords[keys.index("z")], [])
+    return result
 
 
 def screen_points(program):
@@ -272,6 +302,133 @@ def measure_starts(session, build, shown, count):
     return times
 
 
+def thread_ids(process):
+    return set(os.listdir(f"/proc/{process.pid}/task"))
+
+
+def start_take(tonvale):
+    """F9: Tonvale records a take. Returns the threads it started with it: its take writer."""
+    before = thread_ids(tonvale.process)
+    tonvale.press("F9")
+    harness.wait_until(lambda: thread_ids(tonvale.process) - before, 5, "the take writer's thread")
+    return thread_ids(tonvale.process) - before
+
+
+def feed_hour(tonvale):
+    """An hour of dense playing through Tonvale's MIDI input, note-ons and
+    note-offs in turn, FEED_PER_MS a millisecond, one script after another as
+    the driver takes them; returns once the last has been handed over and handled."""
+    script = os.path.join(tonvale.folder, harness.INPUT_SCRIPT)
+    messages = [0x90 | INPUT_NOTE << 8 | 100 << 16, 0x80 | INPUT_NOTE << 8]
+    for first in range(0, HOUR_MESSAGES, SCRIPT_LINES):
+        harness.wait_until(lambda: not os.path.exists(script), 60, "the driver to take the input script")
+        tonvale.play_input(*[(i // FEED_PER_MS, messages[(first + i) % 2])
+                             for i in range(min(SCRIPT_LINES, HOUR_MESSAGES - first))])
+    harness.wait_until(lambda: not os.path.exists(script), 60, "the driver to take the input script")
+    time.sleep(SCRIPT_LINES / FEED_PER_MS / 1000 + 2)
+
+
+def wine_server(prefix):
+    """The process id of the prefix's Wine server."""
+    for pid in filter(str.isdigit, os.listdir("/proc")):
+        try:
+            with open(f"/proc/{pid}/comm") as f:
+                if not f.read().startswith("wineserver"):
+                    continue
+            with open(f"/proc/{pid}/environ", "rb") as f:
+                if f"WINEPREFIX={prefix}".encode() in f.read().split(b"\0"):
+                    return int(pid)
+        except OSError:
+            continue
+    raise harness.E2EError(f"no Wine server for {prefix}")
+
+
+def pin(tonvale, writer, cpus):
+    """The take writer's threads on the last core, and Tonvale's other threads,
+    its Wine server and its X server on the others; cpus: every core, as before."""
+    if len(cpus) < 2:
+        raise harness.E2EError("a core of its own for the take writer needs two cores")
+    others, last = (cpus - {max(cpus)}, {max(cpus)}) if writer else (cpus, cpus)
+    for pid in (tonvale.process.pid, tonvale.session.xvfb.pid, wine_server(tonvale.session.prefix)):
+        for thread in os.listdir(f"/proc/{pid}/task"):
+            os.sched_setaffinity(int(thread), last if thread in writer else others)
+    return others
+
+
+def measure_saves(args, tonvale, others):
+    """xonsave's presses on Tonvale at its saves' starts and away from them:
+    ([(start, end)] of each save, [(ns, at a save's start)] of each press).
+    others: the cores it runs on (None: any)."""
+    def prepare():
+        harness.die_with_parent()
+        if others:
+            os.sched_setaffinity(0, others)
+    result = subprocess.run([args.on_save, str(args.saves), str(HOLD_MS), str(SAVE_BETWEEN_MS),
+                             tonvale.session.display, "q", harness.takes_folder(tonvale.session.prefix)],
+                            stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True, timeout=args.saves * 10 + 60,
+                            preexec_fn=prepare)
+    if result.returncode != 0:
+        raise harness.E2EError(f"xonsave failed: {result.stderr}")
+    saves, presses = [], []
+    for line in result.stdout.splitlines():
+        kind, *fields = line.split()
+        if kind == "save":
+            saves.append(tuple(map(int, fields)))
+        else:
+            presses.append((int(fields[0]), fields[1] == "at-save"))
+    return saves, presses
+
+
+def measure_take(args, tonvale, writer):
+    """A key press during the save of an hour-long take: the hour fed through
+    the MIDI input into the take being recorded (F9 first unless it records
+    throughout), then presses at the starts of the saves that follow every
+    few seconds and away from them, as the program runs and again with its
+    take writer on a core of its own. Returns {"fed": what the take held on
+    the disk, variant: (saves, presses)}."""
+    if not args.recording:
+        writer = start_take(tonvale)
+    feed_hour(tonvale)
+    time.sleep(1)
+    phases = {"as it runs": measure_saves(args, tonvale, None)}
+    cpus = os.sched_getaffinity(0)
+    try:
+        phases["writer apart"] = measure_saves(args, tonvale, pin(tonvale, writer, cpus))
+    finally:
+        pin(tonvale, set(), cpus)
+    takes = glob.glob(os.path.join(harness.takes_folder(tonvale.session.prefix), "*.mid"))
+    if len(takes) != 1:
+        raise harness.E2EError(f"Tonvale saved {len(takes)} takes, not one")
+    import mido
+    phases["fed"] = (os.path.getsize(takes[0]),
+                     sum(1 for track in mido.MidiFile(takes[0]).tracks for message in track if not message.is_meta))
+    if phases["fed"][1] < HOUR_MESSAGES:
+        raise harness.E2EError(f"the take holds {phases['fed'][1]} messages, not the hour's {HOUR_MESSAGES}")
+    if not args.recording:
+        tonvale.press("F9")
+    return phases
+
+
+def match_saves(stamps, saves, presses):
+    """Each press's µs to its note-on, sorted out: (during, between, inside) —
+    the presses made while a save was under way, those away from every save,
+    and how many of the former had their note-on before that save ended."""
+    during, between, inside = [], [], 0
+    for press, at_save in presses:
+        found, _, _ = latencies([press], stamps, 0, keep=note_on(LEFT_CHANNEL))
+        if not found:
+            continue
+        save = next(((start, end) for start, end in saves if start <= press < end), None)
+        if at_save and save:
+            during.append(found[0])
+            inside += press + found[0] * 1000 < save[1]
+        elif not at_save and not save:
+            between.append(found[0])
+    if len(during) < len(saves) // 2:
+        raise harness.E2EError(f"only {len(during)} of {len(saves)} presses fell inside their saves")
+    return during, between, inside
+
+
 def give_keys_back(program):
     """Without a window manager a click gives a Wine window the keys back, then the focus."""
     program.click(*panel.BARE_PANEL)
@@ -302,13 +459,17 @@ def match_run(stamps, posted, presses, args):
         if kind == "tonvale":
             found["chord first"], found["chord last"], unmatched = latencies(presses["chord"][index], stamps[kind],
                                                                              args.warmup, True)
+            report_unmatched(kind, "chord", unmatched)
+            found["chord plain"], _, unmatched = latencies(presses["chord plain"][index], stamps[kind], args.warmup,
+                                                           keep=note_on(RIGHT_CHANNEL))
+            report_unmatched(kind, "chord plain", unmatched)
             start, end = presses["input"]
             posts = [ns for ns, message in posted[kind] if start <= ns < end and message & 0xF0 == 0x90]
             found["input"], _, input_unmatched = latencies(posts, stamps[kind], args.warmup)
             report_unmatched(kind, "input", input_unmatched)
         else:
             found["chord key"], _, unmatched = latencies(presses["chord"][index], stamps[kind], args.warmup)
-        report_unmatched(kind, "chord", unmatched)
+            report_unmatched(kind, "chord", unmatched)
         for name in ("armed", "behind"):
             found[name if kind == "tonvale" or name == "behind" else name + " key"], _, unmatched = latencies(
                 presses[name][index], stamps[kind], args.warmup)
@@ -357,8 +518,9 @@ def host_section(results):
         "BM_KnobStep": "a knob step with its program change",
         "BM_WholePanelPaint": "WM_PAINT of the whole panel",
     }
-    rows = [f"| {names.get(r['run_name'], r['run_name'])} | {1e9 / r['items_per_second']:.0f} | "
-            f"{r['midi_per_message']:.1f} |" for r in medians]
+    # A benchmark timed in real time (the one with the take writer's thread) has it in its name.
+    rows = [f"| {names.get(r['run_name'].removesuffix('/real_time'), r['run_name'])} | "
+            f"{1e9 / r['items_per_second']:.0f} | {r['midi_per_message']:.1f} |" for r in medians]
     return f"""
 ## In the window procedure
 
@@ -371,6 +533,85 @@ hundreds of microseconds above it does not show.
 | message | ns per message | MIDI messages per message |
 |---|---:|---:|
 {chr(10).join(rows)}
+{saved_ratio(medians)}"""
+
+
+def saved_ratio(medians):
+    """The key's messages while the take writer saves, over the plain ones: a sentence, if both were run."""
+    per_message = {r["run_name"].removesuffix("/real_time"): 1e9 / r["items_per_second"] for r in medians}
+    plain = per_message.get("BM_NoteKeyDownAndUp")
+    saved = per_message.get("BM_NoteKeyDownAndUpWhileAnHourLongTakeIsSaved")
+    if not plain or not saved:
+        return ""
+    return f"""
+A key down or up while the take writer saves, over the plain one: **{saved / plain:.2f}**. It is
+timed in real time, with the writer's thread running beside it (on the other
+core, if it has one) and every message recorded into the take, which the
+plain one does not do; tens of nanoseconds either way.
+"""
+
+
+def take_section(saving, fed, load, saves, key_median):
+    """The key presses during the saves of the hour-long take and between them, and how they were timed."""
+    labels = {"as it runs": "", "writer apart": ", the take writer on a core of its own"}
+    rows, ratios = [], {}
+    for variant in SAVE_VARIANTS:
+        during, between, inside = saving[variant]
+        for values, label in ((during, f"key press at a save's start{labels[variant]}"),
+                              (between, f"key press between the saves{labels[variant]}")):
+            rows.append(f"| {label} → note-on | {len(values)} | " + " | ".join(f"{v:.0f}" for v in summary(values))
+                        + " |")
+        ratios[variant] = (statistics.median(during) / statistics.median(between),
+                           statistics.median(during) / key_median, inside, len(during))
+    plain, apart = ratios["as it runs"], ratios["writer apart"]
+    return f"""
+## A key press while a take is saved
+
+Tonvale records a take (F9) and saves it every {KEEP_SECONDS} s while new notes
+come, on a thread of its own, the whole take each time. An hour of dense
+playing, {HOUR_MESSAGES} note-ons and note-offs (20 a second for an hour), is fed into
+the take being recorded through the test driver's MIDI input, {FEED_PER_MS} a
+millisecond; the take then holds {fed[1]} channel messages, {fed[0]} bytes on the
+disk (the hour's messages, fed in seconds, are as many as an hour's playing
+but lie closer together in the file). Then, still recording, Q is pressed
+{saves} times at the start of a save and, as reference, {SAVE_BETWEEN_MS} ms and
+{2 * SAVE_BETWEEN_MS} ms after each save's start, away from the saves. Microseconds; the load
+average as the hour was fed: {load:.1f}.
+
+| gesture | presses | min µs | median µs | p90 µs | max µs |
+|---|---:|---:|---:|---:|---:|
+{chr(10).join(rows)}
+
+A key press at a save's start over one between the saves: **{plain[0]:.2f}**; over the plain
+key press of the runs above: {plain[1]:.2f}. {plain[2]} of the {plain[3]} had their note-on before the save
+ended. With the take writer on a core of its own: **{apart[0]:.2f}** and {apart[1]:.2f} ({apart[2]} of {apart[3]}
+inside the save).
+
+- `xonsave` (`tools/bench/xonsave.c`) watches the takes folder with
+  inotify. The program writes each save to a new file beside the take's
+  and then moves it into the take's place: the new file's creation is the
+  save's start and its move the save's end, each stamped with
+  `CLOCK_MONOTONIC_RAW` as inotify tells of it. At each save's start it
+  presses Q at once ({HOLD_MS} ms held), stamped just before it is sent as
+  `xinject` stamps its presses; the presses counted as during a save are
+  those made between its start and its end, the ones between the saves
+  those made in no save. Each press is matched with the first note-on after
+  it, as above.
+- A save of the hour lasts a few milliseconds, so presses at a steady pace
+  would hardly ever fall inside one: that is why the presses wait for the
+  saves. Those between them keep new notes coming, so the saves go on every
+  {KEEP_SECONDS} to {KEEP_SECONDS + 0.5} s (the take's timer ticks every half second).
+- Then the same again with the take writer's thread (the thread F9 started)
+  on the machine's last core and Tonvale's other threads, its Wine server,
+  its X server and `xonsave` on the others. Under Wine the writer's
+  below-normal priority does not reach Linux (its thread runs at nice 0), so
+  as it runs the save's few milliseconds of work can take the core that the
+  key's way in (X server, Wine server, Tonvale's window thread) wakes up on;
+  on a core of its own it cannot. In trials while this benchmark was made,
+  neither a save to tmpfs (nothing to flush to a disk) nor the writer at nice
+  19 took the difference away; the writer on a core of its own did.
+- The host benchmark below has the same: a key down and up while the take
+  writer saves an hour-long take over and over, beside the plain key press.
 """
 
 
@@ -423,7 +664,7 @@ medians are what to read.
 """
 
 
-def report(args, runs, loads, host_results, starts):
+def report(args, runs, loads, host_results, starts, take):
     """The Markdown document: table, ratios, how it was measured."""
     def run_stat(name, kind, which):
         return [summary(run[kind][name])[which] for run in runs]
@@ -454,8 +695,9 @@ def report(args, runs, loads, host_results, starts):
 How long a key press or a click takes under Wine from the X server to the
 MIDI call (`midiOutShortMsg`), and a warm start to the shown panel, for
 Tonvale and for a floor program that does nothing but receive the input and
-send one message; and how long a MIDI input's note takes from its driver's
-post to Tonvale's note-on.
+send one message; how long a MIDI input's note takes from its driver's
+post to Tonvale's note-on; and a key press while Tonvale saves an hour-long
+take.
 
 Measured {today} on {machine()}; Xvfb {"x".join(map(str, harness.SCREEN_SIZE))}x24.
 {args.take if args.recording else ""}
@@ -470,23 +712,29 @@ machine shows in the load average at each run's start: {", ".join(f"{load:.1f}" 
 {chr(10).join(rows)}
 
 Tonvale's median over the floor's, key press: {ratio("key")}.
-MIDI input note-on to its note-on, over Tonvale's key press in the same run: {ratio("input", "key", "tonvale")}.
 Click: {ratio("plus")}.
-Chord key press to its first note-on, over the floor's key press at the same time: {ratio("chord first", "chord key")}.
-Chord key press to its first note-on, over Tonvale's plain key press in the same run: {ratio("chord first", "key", "tonvale")}.
-A chord's last note-on follows its first by {chord_spread:.1f} µs (median).
-{start_section(*starts)}Background playing armed, a key press with Tonvale in front (the hook is in only behind another window), over Tonvale's plain key press in the same run: {ratio("armed", "key", "tonvale")}; over the floor's key press at the same time: {ratio("armed", "armed key")}.
+
+A chord (CHORD on for the left section: a major chord, its three notes at
+once, no strum), key press to its first note-on, over a plain key press on
+the right section at the same moments: {ratio("chord first", "chord plain", "tonvale")}; over the floor's key press
+at the same moments: {ratio("chord first", "chord key")}; over Tonvale's plain key press (Q, CHORD off) earlier
+in the same run: {ratio("chord first", "key", "tonvale")}. A chord's last note-on follows its first by {chord_spread:.1f} µs (median).
+
+Background playing armed, a key press with Tonvale in front (the hook is in only behind another window), over Tonvale's plain key press in the same run: {ratio("armed", "key", "tonvale")}; over the floor's key press at the same time: {ratio("armed", "armed key")}.
 A key press behind Notepad (Notepad gets the key from X, the hook hands it to Tonvale), over the floor's key press behind Notepad through its own hook at the same time: {ratio("behind")}; over Tonvale's plain key press in front, in the same run: {ratio("behind", "key", "tonvale")} (what Wine's way to the hook costs: the floor's, behind over in front, is {floor_ratio("behind", "key")}).
-{host_section(host_results)}
+
+MIDI input note-on to its note-on, over Tonvale's key press in the same run: {ratio("input", "key", "tonvale")}.
+{take_section(*take, statistics.median(run_stat("key", "tonvale", 1)))}{start_section(*starts)}{host_section(host_results)}
 ## Rerunning it
 
     tools/bench.sh                      # 5 runs of 200 presses; rewrites this file
     tools/bench.sh --runs 3 --presses 100 --output /tmp/performance.md
     tools/bench.sh --recording          # the same with a take recorded throughout
     tools/bench.sh --starts 20          # 20 timed warm starts of each program instead of 12
+    tools/bench.sh --saves 20           # presses at 20 saves of the hour-long take, twice, instead of 40
 
 It installs what it needs with apt-get, builds the Windows program, the
-benchmark's helpers and the host benchmark, and takes about {round(1 + len(runs) * 0.6 + (START_WARMUP + len(starts[0]["tonvale"])) * 0.15)} minutes. It is not part of
+benchmark's helpers and the host benchmark, and takes about {round(1.5 + len(runs) * 1.5 + 0.5 + args.saves * 2 * 4.3 / 60 + (START_WARMUP + len(starts[0]["tonvale"])) * 0.15)} minutes. It is not part of
 `tools/test.sh`: speed is measured here, never in a test.
 
 ## How it measures
@@ -508,10 +756,16 @@ benchmark's helpers and the host benchmark, and takes about {round(1 + len(runs)
   are on one clock (ticks × 100 = ns).
 - A press is matched with the first message stamped after it and before
   the next press: the note-on for a key, the program change for a click on
-  +. For a chord (the left section's CHORD button clicked first) the press's
-  note-ons are timed, the first and the last of the three; the chord before
-  it was let go already, so nothing goes out ahead of them. The floor gets
-  key presses meanwhile: the chord's reference.
+  +.
+- Chords: the left section's CHORD button is clicked (a first run's
+  settings name no chord type, so CHORD turns on Major, with no strum), and Q (a chord on the left section)
+  and Z (a plain note on the right section, which the settings file puts on
+  channel {RIGHT_CHANNEL + 1}) are pressed on Tonvale's screen in turn with Q on the floor's, each
+  every {CHORD_INTERVAL_MS} ms, the three {CHORD_INTERVAL_MS // 3} ms apart. A chord's press is matched with its three
+  note-ons on the left section's channel, the first and the last timed (the
+  chord before it was let go already, so nothing goes out ahead of them); Z's
+  with its note-on on the right section's channel. So the chord and the
+  plain key press are measured over the same moments, in the same program.
 - Tonvale's MIDI input is the test driver's, remembered in its settings:
   after each run's presses the driver's thread posts MM_MIM_DATA to the
   window, a note-on every {INTERVAL_MS} ms and its note-off {HOLD_MS} ms later, and
@@ -545,9 +799,11 @@ def main():
     parser.add_argument("--host-results", help="the host benchmark's JSON results, for their own table")
     parser.add_argument("--recording", action="store_true", help="Tonvale records a take throughout (F9 first)")
     parser.add_argument("--starts", type=int, default=12, help="timed warm starts of each program")
+    parser.add_argument("--on-save", required=True, help="the built xonsave")
+    parser.add_argument("--saves", type=int, default=40, help="saves of the hour-long take pressed at, twice")
     args = parser.parse_args()
-    if args.runs < 3 or args.starts < 3:
-        parser.error("at least 3 runs and 3 starts: the figures are medians")
+    if args.runs < 3 or args.starts < 3 or args.saves < 3:
+        parser.error("at least 3 runs, 3 starts and 3 saves: the figures are medians")
 
     def stop(signum, _):
         raise KeyboardInterrupt(f"signal {signum}")
@@ -571,19 +827,22 @@ def main():
             sessions.append(harness.Session(f"bench {os.path.basename(prefix)}", prefix=prefix))
         os.makedirs(os.path.dirname(harness.settings_file(prefixes[0])))
         with open(harness.settings_file(prefixes[0]), "w") as f:
-            f.write(f"[General]\nInput={INPUT_NAME}\n")  # Tonvale's MIDI input, opened at its start
+            # Tonvale's MIDI input, opened at its start; the right section on a channel of its own.
+            f.write(f"[General]\nInput={INPUT_NAME}\n[Right]\nChannel={RIGHT_CHANNEL + 1}\n")
         programs = [start(session, args.windows_build, kind) for session, kind in zip(sessions, KINDS)]
         notepads = [session.start_notepad() for session in sessions]  # the windows in front, behind which they play
         for program in programs:
             give_keys_back(program)
-        if args.recording:
-            programs[0].press("F9")
+        writer = start_take(programs[0]) if args.recording else set()
         time.sleep(SETTLE_SECONDS)
         presses, loads = [], []
         for run in range(1, args.runs + 1):
             loads.append(os.getloadavg()[0])
             presses.append(measure(*programs, notepads, args, run))
             print(f"run {run} of {args.runs} done", flush=True)
+        take_load = os.getloadavg()[0]
+        print(f"an hour-long take fed, then {args.saves} saves, twice ...", flush=True)
+        take = measure_take(args, programs[0], writer)
         stamps, posted = {}, {}
         for program, kind in zip(programs, KINDS):
             program.close()  # Tonvale saves its take, if any, on its way out
@@ -601,7 +860,9 @@ def main():
         for prefix in prefixes:
             harness.remove_prefix(prefix)
     runs = [match_run(stamps, posted, run, args) for run in presses]
-    document = report(args, runs, loads, host_results, (starts, start_load))
+    saving = {variant: match_saves(stamps["tonvale"], *take[variant]) for variant in SAVE_VARIANTS}
+    document = report(args, runs, loads, host_results, (starts, start_load),
+                      (saving, take["fed"], take_load, args.saves))
     os.makedirs(os.path.dirname(os.path.abspath(args.output)), exist_ok=True)
     with open(args.output, "w") as f:
         f.write(document)
