@@ -555,6 +555,7 @@ DWORD WINAPI FormatMessageW(DWORD flags, const void* source, DWORD messageId, DW
 HANDLE WINAPI CreateThread(SECURITY_ATTRIBUTES* security, SIZE_T stackSize, LPTHREAD_START_ROUTINE start,
                            void* parameter, DWORD flags, DWORD* threadId);
 BOOL WINAPI SetThreadPriority(HANDLE thread, int priority);
+BOOL WINAPI SwitchToThread(void);
 HANDLE WINAPI CreateEventW(SECURITY_ATTRIBUTES* security, BOOL manualReset, BOOL initialState, LPCWSTR name);
 BOOL WINAPI SetEvent(HANDLE event);
 BOOL WINAPI ResetEvent(HANDLE event);

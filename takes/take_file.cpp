@@ -66,12 +66,19 @@ void putVariable(Sink& sink, uint32_t value) {
 // position alone tells where an event is, and neither a chunk's count nor
 // the link out of the chunk holding the last of them, which the recorder
 // may be changing, is read.
+// Between chunks the writer lets another thread ready on its processor run
+// first. Under Wine its lower priority does not reach the system, whose
+// scheduler lets a running thread finish its time slice before one just
+// woken: a key arriving mid-save would wait milliseconds, not a chunk's work.
 template <class Visit>
 void forEachEvent(const TakeEvents& events, Visit visit) {
     const EventChunk* chunk = events.first;
     for (uint64_t i = 0; i < events.count; ++i) {
         const uint32_t at = (uint32_t)(i % CHUNK_EVENTS);
-        if (at == 0 && i > 0) chunk = chunk->next;
+        if (at == 0 && i > 0) {
+            chunk = chunk->next;
+            SwitchToThread();
+        }
         visit(chunk->times[at], chunk->messages[at]);
     }
 }

@@ -95,11 +95,13 @@ bool post(const PostedMessage& message) {
     return true;
 }
 
-bool takePosted(PostedMessage& message) {
+bool takePosted(PostedMessage& message, UINT only) {
     const std::lock_guard<std::mutex> hold(postedLock);
-    if (postedCount == 0) return false;
-    message = posted[0];
-    std::memmove(posted, posted + 1, (postedCount - 1) * sizeof posted[0]);
+    size_t i = 0;
+    while (i < postedCount && only && posted[i].message != only) ++i;
+    if (i == postedCount) return false;
+    message = posted[i];
+    std::memmove(posted + i, posted + i + 1, (postedCount - i - 1) * sizeof posted[0]);
     --postedCount;
     return true;
 }
@@ -535,9 +537,9 @@ size_t count(Fn fn) {
     return n;
 }
 
-void dispatchPosted() {
+void dispatchPosted(UINT only) {
     PostedMessage next;
-    while (takePosted(next)) deliver(next.window, next.message, next.wParam, next.lParam);
+    while (takePosted(next, only)) deliver(next.window, next.message, next.wParam, next.lParam);
 }
 
 bool timerRunning(UINT_PTR id) {
@@ -700,7 +702,7 @@ BOOL WINAPI GetMessageA(MSG* msg, HWND, UINT, UINT) {
     // The fake's queue holds the posted messages; once they are gone the
     // loop ends as if the quit message had come, so no test can hang.
     fake::PostedMessage next;
-    if (fake::takePosted(next)) {
+    if (fake::takePosted(next, 0)) {
         *msg = MSG{next.window, next.message, next.wParam, next.lParam, 0, {0, 0}};
         return TRUE;
     }
@@ -1418,6 +1420,8 @@ HANDLE WINAPI CreateThread(SECURITY_ATTRIBUTES*, SIZE_T, LPTHREAD_START_ROUTINE 
 }
 
 BOOL WINAPI SetThreadPriority(HANDLE, int) { return TRUE; }
+
+BOOL WINAPI SwitchToThread(void) { return FALSE; }
 
 // WINMM: the MIDI input, "Input 0", "Input 1"...; its data is the test's to
 // deliver. Not logged.

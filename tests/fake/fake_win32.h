@@ -160,8 +160,9 @@ std::vector<std::string> midiMessages();
 // How many calls of one function are in the log.
 size_t count(Fn fn);
 
-// Delivers the messages posted so far (menu choices) to the window procedure.
-void dispatchPosted();
+// Delivers the messages posted so far (menu choices) to the window procedure;
+// with `only`, that message alone, the others kept in their order.
+void dispatchPosted(UINT only = 0);
 
 // Whether a window timer with this id was set and has not been killed since
 // (destroying the window kills its timers, as on Windows).

@@ -604,12 +604,14 @@ inside the save).
 - Then the same again with the take writer's thread (the thread F9 started)
   on the machine's last core and Tonvale's other threads, its Wine server,
   its X server and `xonsave` on the others. Under Wine the writer's
-  below-normal priority does not reach Linux (its thread runs at nice 0), so
-  as it runs the save's few milliseconds of work can take the core that the
-  key's way in (X server, Wine server, Tonvale's window thread) wakes up on;
-  on a core of its own it cannot. In trials while this benchmark was made,
-  neither a save to tmpfs (nothing to flush to a disk) nor the writer at nice
-  19 took the difference away; the writer on a core of its own did.
+  below-normal priority does not reach Linux (its thread runs at nice 0),
+  whose scheduler lets a running thread finish its time slice before one
+  just woken on its core: the save's few milliseconds of work once made a
+  key press at a save's start wait 1.7 ms (median, 3.7 times one between the
+  saves), and neither a save to tmpfs nor the writer at nice 19 helped. So
+  the writer gives up its core between chunks of 4096 events
+  (`SwitchToThread`): a key waits for one chunk's work at most. The writer on
+  a core of its own shows what is left when it cannot be in the way at all.
 - The host benchmark below has the same: a key down and up while the take
   writer saves an hour-long take over and over, beside the plain key press.
 """
