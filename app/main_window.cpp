@@ -186,6 +186,7 @@ LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ENDSESSION: onEndSession(window, wParam != 0); return 0;
     case WM_DPICHANGED: onDpiChanged(window, LOWORD(wParam), (const RECT*)lParam); return 0;
     case MESSAGE_TAKE_WRITTEN: showPanelChange(window, onTakeWritten(window)); return 0;
+    case MESSAGE_RECORDER_SPARE: prepareRecorderSpace(); return 0;
     default: return DefWindowProcA(window, message, wParam, lParam);
     }
 }

@@ -1,5 +1,7 @@
 #include "port/take_recorder.h"
 
+#include "base/window_messages.h"
+
 #include <cstdlib>
 
 TakeRecorder g_recorder;
@@ -15,6 +17,10 @@ EventChunk* takeSpare(TakeEvents& events) {
     chunk->count = 0;
     (events.last ? events.last->next : events.first) = chunk;
     events.last = chunk;
+    // The next spare is made as soon as the window gets to this message. A
+    // timer comes only when no posted message waits, and a fast MIDI input
+    // can keep the queue from ever being empty.
+    if (g_recorder.window) PostMessageW(g_recorder.window, MESSAGE_RECORDER_SPARE, 0, 0);
     return chunk;
 }
 
@@ -49,7 +55,8 @@ bool prepareRecorderSpace() {
     return g_recorder.spare != nullptr;
 }
 
-void startRecording() {
+void startRecording(HWND window) {
+    g_recorder.window = window;
     LARGE_INTEGER frequency;
     // Never fails from Windows XP on; a counter of no frequency is taken as 10 MHz.
     if (QueryPerformanceFrequency(&frequency) && frequency.QuadPart > 0) g_recorder.frequency = frequency.QuadPart;

@@ -10,8 +10,8 @@
 #include <cstdint>
 
 // About three and a half minutes of dense playing (20 messages a second)
-// per chunk; at most this many messages can go out between two looks for a
-// spare, which a hand cannot come near in half a second.
+// per chunk; at most this many messages can go out between the spare's use
+// and the window's next message.
 constexpr uint32_t CHUNK_EVENTS = 4096;
 
 struct EventChunk {
@@ -35,6 +35,7 @@ struct TakeRecorder {
     int64_t lastTime = 0;         // when the last message went out
     uint64_t lost = 0;            // messages that found no room: only when memory ran out
     int64_t frequency = 10000000; // of the performance counter, read at each start
+    HWND window = nullptr;        // told with MESSAGE_RECORDER_SPARE when the spare is used
 };
 
 extern TakeRecorder g_recorder;
@@ -53,7 +54,7 @@ int64_t performanceCounterNow();
 bool prepareRecorderSpace();
 
 // Recording starts with no events; stopping hands them over.
-void startRecording();
+void startRecording(HWND window);
 TakeEvents stopRecording();
 
 // A take's chunks let go of, one kept as the spare.

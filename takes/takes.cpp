@@ -211,7 +211,7 @@ PanelChange startTake(HWND window) {
     noteSections(take);
     startTakeWriter(window);
     prepareRecorderSpace(); // the last take's chunks may still be being written: not one of those
-    startRecording();
+    startRecording(window);
     // The file plays as the take was heard: what was already held at F9 comes first.
     const StandingMessages standing = standingMessages();
     for (int i = 0; i < standing.count; ++i) recordShortMessage(standing.messages[i]);

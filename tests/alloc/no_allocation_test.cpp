@@ -8,6 +8,7 @@
 // recorded throughout, its timer making its next chunk ready between rounds
 // and handing it to the writer, which saves it while the next rounds play.
 #include "app/commands.h"
+#include "base/window_messages.h"
 #include "devices/popup_menus.h"
 #include "display/panel.h"
 #include "display/panel_layout.h"
@@ -66,7 +67,7 @@ void playKeys(int round, BurstTally& tally) {
         tally.messages += 4;
     }
     while (fake::fireNextTimeEvent()) {
-        fake::dispatchPosted();
+        fake::dispatchPosted(MESSAGE_STRUM_DUE);
         ++tally.strumMessages;
     }
 }
@@ -130,7 +131,7 @@ void useThePanel(int round, BurstTally& tally) {
     MainWndProc(fake::WINDOW, WM_LBUTTONUP, 0, fake::pointData(knob.x, knob.y));
     fake::script.menuChoice = CMD_PATCH_ITEMS + (UINT)(round % 128);
     click(sectionButtonRect(round % SECTION_COUNT, ParamId::PATCH));
-    fake::dispatchPosted();
+    fake::dispatchPosted(WM_COMMAND);
     if (round % 10 == 0) click(topButtonRects[TOP_BUTTON_RESET]);
     MainWndProc(fake::WINDOW, WM_PAINT, 0, 0);
     tally.messages += 10;
@@ -170,6 +171,7 @@ TEST_F(NoAllocationTest, PlayingAllocatesNothing) {
         keepTally(tally);
         allocations += stopCountingAllocations();
         fake::script.performanceCounter += 10000000; // a second a round: saves, written beside the rounds after
+        fake::dispatchPosted(); // the recorder's next chunk made ready: not while playing
         MainWndProc(fake::WINDOW, WM_TIMER, TIMER_TAKES, 0);
     }
     settleTakes();
