@@ -36,6 +36,14 @@ static long long now_raw(void) {
     return t.tv_sec * 1000000000LL + t.tv_nsec;
 }
 
+/* Presses the key; returns the moment just before it was sent. */
+static long long press_key(Display *display, unsigned code) {
+    const long long now = now_raw();
+    XTestFakeKeyEvent(display, code, True, CurrentTime);
+    XFlush(display);
+    return now;
+}
+
 static int ends_with(const char *name, const char *end) {
     const size_t length = strlen(name), end_length = strlen(end);
     return length >= end_length && strcmp(name + length - end_length, end) == 0;
@@ -92,10 +100,8 @@ int main(int argc, char **argv) {
                     due[0] = now + between;
                     due[1] = now + 2 * between;
                     if (!held) {
-                        press[presses] = now_raw();
+                        press[presses] = press_key(display, code);
                         at_save[presses++] = 1;
-                        XTestFakeKeyEvent(display, code, True, CurrentTime);
-                        XFlush(display);
                         held = 1;
                         release_at = press[presses - 1] + hold;
                     }
@@ -113,10 +119,8 @@ int main(int argc, char **argv) {
             continue;
         }
         if (!held && due[0] && now >= due[0] && ended < saves) {
-            press[presses] = now_raw();
+            press[presses] = press_key(display, code);
             at_save[presses++] = 0;
-            XTestFakeKeyEvent(display, code, True, CurrentTime);
-            XFlush(display);
             held = 1;
             release_at = press[presses - 1] + hold;
             due[0] = due[1];
