@@ -10,7 +10,7 @@ target_include_directories(tonvale PRIVATE ${PROJECT_SOURCE_DIR})
 set(PROGRAM_CXX_OPTIONS ${PROGRAM_WARNINGS} ${PROGRAM_HYGIENE})
 target_compile_options(tonvale PRIVATE "$<$<COMPILE_LANGUAGE:CXX>:${PROGRAM_CXX_OPTIONS}>")
 target_compile_definitions(tonvale PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
-target_link_libraries(tonvale PRIVATE user32 gdi32 winmm shell32 comdlg32 wtsapi32)
+target_link_libraries(tonvale PRIVATE user32 gdi32 winmm shell32 wtsapi32)
 # The version information's four numbers, from the version project() sets.
 foreach(part MAJOR MINOR PATCH TWEAK)
     if(PROJECT_VERSION_${part} STREQUAL "")

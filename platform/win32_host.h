@@ -561,6 +561,7 @@ BOOL WINAPI SetEvent(HANDLE event);
 BOOL WINAPI ResetEvent(HANDLE event);
 DWORD WINAPI WaitForSingleObject(HANDLE object, DWORD milliseconds);
 HMODULE WINAPI GetModuleHandleA(LPCSTR name);
+HMODULE WINAPI LoadLibraryW(LPCWSTR name);
 BOOL WINAPI QueryPerformanceCounter(LARGE_INTEGER* count);
 BOOL WINAPI QueryPerformanceFrequency(LARGE_INTEGER* frequency);
 void WINAPI GetLocalTime(SYSTEMTIME* time);

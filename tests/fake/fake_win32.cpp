@@ -1042,6 +1042,8 @@ UINT WINAPI dpiForWindow(HWND) { return (UINT)script.dpi; }
 
 HMODULE WINAPI GetModuleHandleA(LPCSTR) { return (HMODULE)fake::INSTANCE; }
 
+HMODULE WINAPI LoadLibraryW(LPCWSTR) { return (HMODULE)fake::INSTANCE; }
+
 // The clock and the shell's folders: answered, not logged.
 BOOL WINAPI QueryPerformanceCounter(LARGE_INTEGER* count) {
     count->QuadPart = script.performanceCounter;
@@ -1075,6 +1077,8 @@ BOOL WINAPI GetSaveFileNameW(OPENFILENAMEW* dialog) {
 }
 
 FARPROC WINAPI GetProcAddress(HMODULE, LPCSTR name) {
+    if (std::strcmp(name, "GetSaveFileNameW") == 0)
+        return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(GetSaveFileNameW));
     if (!script.dpiPerWindow || std::strcmp(name, "GetDpiForWindow") != 0) return nullptr;
     return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(fake::dpiForWindow));
 }
