@@ -6,9 +6,6 @@
 #include "display/panel_layout.h"
 #include "model/performance.h"
 #include "port/midi_out_port.h"
-#include "port/take_recorder.h"
-#include "takes/take_writer.h"
-#include "takes/takes.h"
 #include "tests/unit/key_messages.h"
 #include "tests/unit/program_test.h"
 
@@ -42,37 +39,6 @@ void BM_NoteKeyDownAndUp(benchmark::State& state) {
     countMessages(state, 2);
 }
 BENCHMARK(BM_NoteKeyDownAndUp);
-
-// The same while the take writer, on its own thread, saves a take of an hour
-// of dense playing (20 messages a second) over and over: a save must not
-// delay a note.
-void BM_NoteKeyDownAndUpWhileAnHourLongTakeIsSaved(benchmark::State& state) {
-    const int64_t ONE_HOUR_MESSAGES = 20 * 3600;
-    const int64_t BETWEEN_MESSAGES = 500000; // 50 ms on the fake's 10 MHz counter
-    startFresh();
-    prepareRecorderSpace();
-    keyPress(0x43, VK_F9);
-    for (int64_t i = 0; i < ONE_HOUR_MESSAGES; ++i) {
-        fake::script.performanceCounter += BETWEEN_MESSAGES;
-        recordShortMessage(i % 2 ? 0x007F3C80 : 0x007F3C90);
-        prepareRecorderSpace(); // as the take's timer does, twice a second
-    }
-    int64_t round = 0;
-    for (auto _ : state) {
-        keyPress(scan::Q);
-        keyRelease(scan::Q);
-        if (++round % 4096 != 0) continue;
-        // The take's timer, five seconds on: the save done is taken and the next handed over.
-        state.PauseTiming();
-        fake::script.performanceCounter += 5 * 10000000LL;
-        MainWndProc(fake::WINDOW, WM_TIMER, TIMER_TAKES, 0);
-        state.ResumeTiming();
-    }
-    countMessages(state, 2);
-    keyPress(0x43, VK_F9);
-    releaseTakes();
-}
-BENCHMARK(BM_NoteKeyDownAndUpWhileAnHourLongTakeIsSaved)->UseRealTime();
 
 void BM_ChordKeyDownAndUp(benchmark::State& state) {
     startFresh();

@@ -58,8 +58,7 @@ KINDS = ("tonvale", "floor")
 START_POINTS = ((5, 5), (harness.PANEL_WIDTH - 5, harness.PANEL_HEIGHT - 5),
                 (harness.PANEL_WIDTH // 2, harness.PANEL_HEIGHT // 2))
 # A take of an hour's dense playing (20 messages a second), fed through the
-# MIDI input this many a millisecond: well within the 4096 events the
-# recorder can take between two of the take timer's ticks (500 ms).
+# MIDI input this many a millisecond, faster than any hand plays.
 HOUR_MESSAGES = 20 * 3600
 FEED_PER_MS = 4
 SCRIPT_LINES = 8192  # the most the test driver reads from one input script
@@ -510,16 +509,13 @@ def host_section(results):
     medians = [r for r in results if r.get("aggregate_name") == "median"]
     names = {
         "BM_NoteKeyDownAndUp": "a key down or up, one note each",
-        "BM_NoteKeyDownAndUpWhileAnHourLongTakeIsSaved": "the same while the take writer saves a take of an hour's "
-                                                         "dense playing, over and over",
         "BM_ChordKeyDownAndUp": "a chord key down or up, three notes each",
         "BM_SeventhChordKeyDownAndUp": "a seventh chord's key down or up, four notes each",
         "BM_BendGestureTick": "Page Up and the ticks of its ramp",
         "BM_KnobStep": "a knob step with its program change",
         "BM_WholePanelPaint": "WM_PAINT of the whole panel",
     }
-    # A benchmark timed in real time (the one with the take writer's thread) has it in its name.
-    rows = [f"| {names.get(r['run_name'].removesuffix('/real_time'), r['run_name'])} | "
+    rows = [f"| {names.get(r['run_name'], r['run_name'])} | "
             f"{1e9 / r['items_per_second']:.0f} | {r['midi_per_message']:.1f} |" for r in medians]
     return f"""
 ## In the window procedure
@@ -533,21 +529,6 @@ hundreds of microseconds above it does not show.
 | message | ns per message | MIDI messages per message |
 |---|---:|---:|
 {chr(10).join(rows)}
-{saved_ratio(medians)}"""
-
-
-def saved_ratio(medians):
-    """The key's messages while the take writer saves, over the plain ones: a sentence, if both were run."""
-    per_message = {r["run_name"].removesuffix("/real_time"): 1e9 / r["items_per_second"] for r in medians}
-    plain = per_message.get("BM_NoteKeyDownAndUp")
-    saved = per_message.get("BM_NoteKeyDownAndUpWhileAnHourLongTakeIsSaved")
-    if not plain or not saved:
-        return ""
-    return f"""
-A key down or up while the take writer saves, over the plain one: **{saved / plain:.2f}**. It is
-timed in real time, with the writer's thread running beside it (on the other
-core, if it has one) and every message recorded into the take, which the
-plain one does not do; tens of nanoseconds either way.
 """
 
 
@@ -612,8 +593,6 @@ inside the save).
   the writer gives up its core between chunks of 4096 events
   (`SwitchToThread`): a key waits for one chunk's work at most. The writer on
   a core of its own shows what is left when it cannot be in the way at all.
-- The host benchmark below has the same: a key down and up while the take
-  writer saves an hour-long take over and over, beside the plain key press.
 """
 
 
